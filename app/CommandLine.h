@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/ResultCode.h"
+#include "app/RunMode.h"
+
+namespace updater {
+
+// The command line after parsing: the run mode and every switch value it carries.
+struct CommandLine {
+  RunMode mode = RunMode::CheckNow;
+
+  // Check family (/checknow, /silent, /silentall, /silentcritical).
+  bool noFrequencyCheck = false;
+  std::wstring urlOverride;
+  bool minimalUserActions = false;
+  bool justDownload = false;
+  bool startMinimized = false;
+  std::wstring restartPath;
+  std::wstring restartArguments;
+  bool noGui = false;
+  bool reducedGui = false;
+  bool showWaitDialog = false;
+  bool forceMsiBasicUi = false;
+  bool startAppFirst = false;
+
+  // /justcheck
+  std::wstring dumpFile;
+  bool installReady = false;
+
+  // /configure: the owner window handle, as given in decimal.
+  std::uintptr_t configureOwner = 0;
+
+  // /install KIND FILE [CREDENTIALS] and /runserver FILE.
+  std::wstring handOverFile;
+  std::wstring credentials;
+
+  // /clean silent
+  bool cleanSilently = false;
+
+  // /configservice -name NAME
+  std::wstring serviceName;
+
+  // /set NAME VALUE [VALUE2]
+  std::wstring settingName;
+  std::wstring settingValue;
+  std::wstring settingValue2;
+
+  // /automation
+  std::wstring clsid;
+  bool registerProxyStub = false;
+  bool embedding = false;
+
+  // The URL of a notification link (mode 21).
+  std::wstring link;
+};
+
+// The link prefix that a notification click puts before "/Link".
+constexpr wchar_t kLinkProtocolPrefix[] = L"merrow-tovan-updater:";
+
+// Splits at runs of blanks (U+0020 only); a token that begins with a double quote runs to the next
+// double quote, both dropped, with no escape; an unterminated quote takes the rest of the line.
+std::vector<std::wstring> TokenizeCommandLine(const std::wstring& text);
+
+// Parses the whole command line. Returns 0 and fills `out`, or kInvalidCommandLine.
+// `linkPrefix` is the first token that selects mode 21.
+ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPrefix,
+                            CommandLine* out);
+
+}  // namespace updater

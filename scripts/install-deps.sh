@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the build and test dependencies on Debian 12 (as root). Idempotent: when every
+# package is present it returns at once without touching apt.
+set -euo pipefail
+
+packages=(
+  cmake make ninja-build
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  mingw-w64-tools
+  wine wine32:i386 wine64
+  xvfb x11-utils xdotool
+  nginx-light
+  googletest
+)
+
+missing=()
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  missing=("${packages[@]}")
+else
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+fi
+
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

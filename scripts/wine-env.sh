@@ -1,0 +1,11 @@
+# Sourced by the test scripts: points Wine at the build's own prefix and display.
+# Needs UPDATER_BUILD_DIR; never touches the user's ~/.wine.
+: "${UPDATER_BUILD_DIR:?UPDATER_BUILD_DIR must name the build folder}"
+export WINEPREFIX="${UPDATER_BUILD_DIR}/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+# Keeps Wine from asking to install Mono and Gecko.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ -f "${UPDATER_BUILD_DIR}/xvfb.display" ]]; then
+  export DISPLAY=":$(cat "${UPDATER_BUILD_DIR}/xvfb.display")"
+fi

@@ -1,0 +1,133 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <vector>
+
+namespace updater::test {
+
+std::wstring UniqueName(const std::wstring& prefix) {
+  static std::atomic<unsigned> counter{0};
+  return prefix + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+}
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + UniqueName(L"updater_test");
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+  // SHFileOperation wants a list ending in two NULs.
+  std::wstring from = path_;
+  from.push_back(L'\0');
+  SHFILEOPSTRUCTW op = {};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NO_UI;
+  SHFileOperationW(&op);
+}
+
+ScopedRegistryTree::ScopedRegistryTree(std::wstring subKey, HKEY root)
+    : root_(root), subKey_(std::move(subKey)) {}
+
+ScopedRegistryTree::~ScopedRegistryTree() { DeleteRegistryTree(root_, subKey_); }
+
+void DeleteRegistryTree(HKEY root, const std::wstring& subKey) {
+  RegDeleteTreeW(root, subKey.c_str());
+  RegDeleteKeyW(root, subKey.c_str());
+}
+
+void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file) << "cannot create " << Narrow(path);
+  std::string bytes;
+  if (encoding == TextEncoding::Utf16) {
+    bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  } else {
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    bytes.resize(size);
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                        nullptr, nullptr);
+  }
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                        nullptr));
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string bytes;
+  if (!file) return bytes;
+  char buffer[65536];
+  DWORD read = 0;
+  while (ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+    bytes.append(buffer, read);
+  }
+  return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring ThisExecutableFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+void SetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
+                       const std::wstring& value) {
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegSetKeyValueW(root, subKey.c_str(), name.c_str(), REG_SZ, value.c_str(),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
+}
+
+void SetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& name,
+                      DWORD value) {
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(root, subKey.c_str(), name.c_str(), REG_DWORD, &value,
+                                           sizeof(value)));
+}
+
+bool GetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& name,
+                      DWORD* value) {
+  DWORD size = sizeof(*value);
+  return RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, value,
+                      &size) == ERROR_SUCCESS;
+}
+
+bool GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
+                       std::wstring* value) {
+  DWORD size = 0;
+  if (RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
+  if (RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer.data(),
+                   &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  *value = buffer.data();
+  return true;
+}
+
+std::string Narrow(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string result(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                      nullptr, nullptr);
+  return result;
+}
+
+}  // namespace updater::test
