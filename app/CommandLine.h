@@ -65,7 +65,8 @@ constexpr wchar_t kLinkProtocolPrefix[] = L"merrow-tovan-updater:";
 // double quote, both dropped, with no escape; an unterminated quote takes the rest of the line.
 std::vector<std::wstring> TokenizeCommandLine(const std::wstring& text);
 
-// Parses the whole command line. Returns 0 and fills `out`, or kInvalidCommandLine.
+// Parses the whole command line. Returns 0 and fills `out`, or kInvalidCommandLine and leaves
+// `out` as it was.
 // `linkPrefix` is the first token that selects mode 21.
 ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPrefix,
                             CommandLine* out);

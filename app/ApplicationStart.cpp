@@ -1,0 +1,66 @@
+#include "app/ApplicationStart.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/ClientConfig.h"
+#include "app/PathExpansion.h"
+#include "app/UniqueHandle.h"
+
+namespace updater {
+namespace {
+
+// A freshly started program needs a moment before its first window exists.
+constexpr int kWindowSearchAttempts = 50;
+constexpr DWORD kWindowSearchPauseMs = 100;
+
+struct WindowSearch {
+  DWORD processId;
+  HWND window;
+};
+
+BOOL CALLBACK FindTopLevelWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window) && GetParent(window) == nullptr) {
+    search->window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::wstring ExpandOrKeep(const std::wstring& raw, const ClientConfig& config) {
+  std::wstring expanded;
+  return ExpandPath(raw, config.AppDir(), SystemPathLookup(), &expanded) == kSuccess ? expanded
+                                                                                      : raw;
+}
+
+}  // namespace
+
+ResultCode StartApplication(const std::wstring& path, const std::wstring& arguments,
+                            const ClientConfig& config) {
+  const std::wstring file = ExpandOrKeep(path, config);
+  const std::wstring parameters = ExpandOrKeep(arguments, config);
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info)) return GetLastError();
+  KernelHandle process(info.hProcess);
+  if (!process) return kSuccess;
+
+  WindowSearch search = {GetProcessId(process.Get()), nullptr};
+  for (int attempt = 0; attempt < kWindowSearchAttempts && search.window == nullptr; ++attempt) {
+    // A program that has ended will never show a window.
+    if (WaitForSingleObject(process.Get(), kWindowSearchPauseMs) == WAIT_OBJECT_0) break;
+    EnumWindows(FindTopLevelWindow, reinterpret_cast<LPARAM>(&search));
+  }
+  if (search.window != nullptr) SetForegroundWindow(search.window);
+  return kSuccess;
+}
+
+}  // namespace updater

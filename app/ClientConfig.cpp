@@ -1,0 +1,155 @@
+#include "app/ClientConfig.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <utility>
+
+#include "app/PathExpansion.h"
+#include "app/TokenList.h"
+#include "catalogue/IniFile.h"
+
+namespace updater {
+
+namespace {
+
+constexpr wchar_t kSection[] = L"General";
+constexpr wchar_t kGlobalSettingsKey[] = L"Software\\Merrow\\Ruddle\\Settings";
+
+std::wstring ExecutablePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    // A path cut off to fit fills the whole buffer.
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// The expanded path, or the raw text when it cannot be expanded.
+std::wstring ExpandOrKeep(const std::wstring& raw, const std::wstring& appDir) {
+  std::wstring expanded;
+  return ExpandPath(raw, appDir, SystemPathLookup(), &expanded) == kSuccess ? expanded : raw;
+}
+
+}  // namespace
+
+bool IsAbsoluteWindowsPath(const std::wstring& path) {
+  return path.size() >= 2 && ((path[0] == L'\\' && path[1] == L'\\') || path[1] == L':');
+}
+
+bool IsExistingFile(const std::wstring& path) {
+  if (!IsAbsoluteWindowsPath(path)) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring IniPathBesideExecutable(const std::wstring& executablePath) {
+  const std::size_t dot = executablePath.rfind(L'.');
+  if (dot == std::wstring::npos) return executablePath + L".ini";
+  return executablePath.substr(0, dot + 1) + L"ini";
+}
+
+std::wstring DefaultClientConfigPath() {
+  std::wstring configured;
+  if (ReadRegistryString(HKEY_CURRENT_USER, kGlobalSettingsKey, L"ConfigFilePath", &configured) &&
+      IsExistingFile(configured)) {
+    return configured;
+  }
+  return IniPathBesideExecutable(ExecutablePath());
+}
+
+ClientConfig::ClientConfig(std::wstring path)
+    : path_(std::move(path)), settings_(HKEY_CURRENT_USER, std::wstring()) {}
+
+ResultCode ClientConfig::Load() {
+  if (!IsExistingFile(path_)) return kConfigFileNotFound;
+  ReadFile();
+  settings_ = SettingsStore(HKEY_CURRENT_USER, id_);
+  ReadRegistry();
+  return kSuccess;
+}
+
+void ClientConfig::ReadFile() {
+  const IniFile ini(path_);
+  const auto text = [&](const wchar_t* key) { return ini.ReadString(kSection, key); };
+
+  // A flag list with an unknown name keeps the flags before it.
+  ParseTokenList(text(L"Flags"), kClientFlagNames, &flags_);
+  id_ = text(L"ID");
+  comClassId_ = id_;
+  urls_ = ini.ReadNumberedList(kSection, L"URL");
+  applicationMainBinary_ = text(L"ApplicationMainBinary");
+  appDir_ = ExpandOrKeep(text(L"AppDir"), std::wstring());
+  downloadsFolder_ = ExpandOrKeep(text(L"DownloadsFolder"), appDir_);
+  // wcstol semantics: leading blanks and a sign are accepted, reading stops at the first
+  // character that is not a digit, and text without digits gives 0. Only a missing or empty key
+  // keeps the default.
+  const std::wstring frequency = text(L"CheckFrequency");
+  if (!frequency.empty()) checkFrequency_ = std::wcstol(frequency.c_str(), nullptr, 10);
+  applicationName_ = text(L"ApplicationName");
+  applicationVersion_ = text(L"ApplicationVersion");
+  companyName_ = text(L"CompanyName");
+  defaultCommandLine_ = text(L"DefaultCommandLine");
+  supportServiceName_ = text(L"SupportServiceName");
+  appId_ = text(L"AppId");
+}
+
+void ClientConfig::ReadRegistry() {
+  const SettingsStore machine(HKEY_LOCAL_MACHINE, id_);
+
+  std::wstring folder;
+  if (settings_.ReadString(SettingsKey::Settings, L"DownloadsFolder", &folder) &&
+      !folder.empty()) {
+    downloadsFolder_ = std::move(folder);
+  }
+  DWORD number = 0;
+  if (settings_.ReadDword(SettingsKey::Settings, L"CheckFrequency", &number)) {
+    checkFrequency_ = static_cast<std::int32_t>(number);
+  }
+  if (settings_.ReadDword(SettingsKey::Settings, L"RetryAttempts", &number)) {
+    retryAttempts_ = static_cast<std::int32_t>(number);
+  }
+  if (settings_.ReadDword(SettingsKey::Settings, L"LogLevel", &number) ||
+      machine.ReadDword(SettingsKey::Settings, L"LogLevel", &number)) {
+    logLevel_ = number;
+  } else {
+    logLevel_ = 0;
+  }
+  if (!settings_.ReadString(SettingsKey::Settings, L"Proxy", &proxy_)) {
+    machine.ReadString(SettingsKey::Settings, L"Proxy", &proxy_);
+  }
+}
+
+std::wstring ClientConfig::NotificationAppId() const {
+  if (!appId_.empty()) return appId_;
+  return companyName_ + L"." + applicationName_ + L" " + applicationVersion_;
+}
+
+void ClientConfig::SetRealUpdaterPath(std::wstring path) {
+  isTemporaryCopy_ = true;
+  realUpdaterPath_ = std::move(path);
+}
+
+void ClientConfig::ReplaceFirstUrl(std::wstring url) {
+  if (urls_.empty()) {
+    urls_.push_back(std::move(url));
+  } else {
+    urls_.front() = std::move(url);
+  }
+}
+
+void ClientConfig::SetCredentials(std::wstring userName, std::wstring password) {
+  credentials_.userName = std::move(userName);
+  credentials_.password = std::move(password);
+}
+
+bool ClientConfig::IsCompleteForUpdates() const {
+  return !downloadsFolder_.empty() && !urls_.empty() && !id_.empty() && !appDir_.empty();
+}
+
+}  // namespace updater

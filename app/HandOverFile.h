@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace updater {
+
+// What the installed updater hands to its temporary copy (/install) and what the support service
+// hands to its IPC server (/runserver), read from the [General] section of an INI file.
+struct HandOverFile {
+  std::wstring clientConfigPath;
+  std::wstring serverConfigPath;
+  std::wstring uninstallFilePath;
+  std::wstring realUpdaterPath;
+  std::wstring url;
+  std::wstring restartPath;
+  std::wstring restartArguments;
+  std::wstring ipcObjectNameBase;
+  bool justDownload = false;
+  bool startMinimized = false;
+  bool startAppFirst = false;
+  bool noGui = false;
+  bool reducedGui = false;
+  bool forceMsiBasicUi = false;
+};
+
+// Booleans are true only for the exact text "true"; missing keys read as empty.
+HandOverFile ReadHandOverFile(const std::wstring& path);
+
+}  // namespace updater

@@ -1,0 +1,45 @@
+#include "app/RunMessages.h"
+
+#include <cwctype>
+
+#include "app/ResultText.h"
+#include "resources/StringIds.h"
+
+namespace updater {
+namespace {
+
+constexpr ResultCode kFirstWinInetError = 12000;
+constexpr ResultCode kLastProxyRelatedError = 12175;
+
+bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::wstring CheckErrorBoxText(ResultCode result, const std::wstring& proxy) {
+  std::wstring text = LoadResourceString(IDS_CHECKING_FOR_UPDATES) + L" - " + ResultText(result);
+  if (result >= kFirstWinInetError && result <= kLastProxyRelatedError && !proxy.empty()) {
+    text += FormatText(LoadResourceString(IDS_CUSTOM_PROXY_HINT).c_str(), proxy.c_str());
+  }
+  return text;
+}
+
+std::wstring RunFailureLogLine(ResultCode result) {
+  const wchar_t* const format = IsOwnCode(result) ? L"0x%X" : L"%d";
+  return ResultText(result) + L" LastError: " + FormatText(format, result);
+}
+
+bool IsOpenableLink(const std::wstring& link) {
+  for (const wchar_t* scheme : {L"http://", L"https://"}) {
+    const std::wstring prefix(scheme);
+    if (StartsWithNoCase(link, prefix) && link.size() > prefix.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace updater

@@ -1,0 +1,58 @@
+#include "app/SetSetting.h"
+
+#include <cstdint>
+#include <cwchar>
+
+#include "app/TokenList.h"
+
+namespace updater {
+
+ResultCode SetSetting(ClientConfig& config, const std::wstring& name, const std::wstring& value,
+                      [[maybe_unused]] const std::wstring& value2) {
+  const SettingsStore& settings = config.Settings();
+  // Registry writes are silent: a setting that cannot be stored does not change the result.
+  if (name == L"retryattempts") {
+    // wcstol semantics: leading blanks and a sign are accepted, reading stops at the first
+    // character that is not a digit, text without digits gives 0, and out-of-range numbers are
+    // clamped to the 32-bit range; "-1" stores 0xFFFFFFFF, which reads back as "not set".
+    const long attempts = std::wcstol(value.c_str(), nullptr, 10);
+    settings.WriteDword(SettingsKey::Settings, L"RetryAttempts", static_cast<DWORD>(attempts));
+    return kSuccess;
+  }
+  if (name == L"loglevel") {
+    // The levels before an unknown name are still worth keeping.
+    std::uint32_t level = 0;
+    ParseTokenList(value, kLogLevelNames, &level);
+    settings.WriteDword(SettingsKey::Settings, L"LogLevel", level);
+    return kSuccess;
+  }
+  if (name == L"autoupdatepolicy") {
+    std::uint32_t policy = 0;
+    if (!ParseTokenList(value, kAutoUpdatePolicyNames, &policy)) return kInvalidCommandLine;
+    if (policy == kAutoUpdatePolicyDisable && config.HasFlag(kFlagNoDisableAutoCheck)) {
+      return kAutoCheckRequired;
+    }
+    settings.WriteDword(SettingsKey::Settings, L"AutoUpdatePolicy", policy);
+    return kSuccess;
+  }
+  if (name == L"proxy") {
+    if (value.empty()) {
+      settings.DeleteValue(SettingsKey::Settings, L"Proxy");
+    } else {
+      settings.WriteString(SettingsKey::Settings, L"Proxy", value);
+    }
+    return kSuccess;
+  }
+  if (name == L"downloadsfolder") {
+    settings.WriteString(SettingsKey::Settings, L"DownloadsFolder", value);
+    config.SetDownloadsFolder(value);
+    return kSuccess;
+  }
+  if (name == L"rememberpassword") {
+    // Remembered credentials need the password protection that is not built yet.
+    return kNotImplemented;
+  }
+  return kInvalidCommandLine;
+}
+
+}  // namespace updater

@@ -1,0 +1,62 @@
+#include "app/TokenList.h"
+
+namespace updater {
+
+const TokenName kClientFlagNames[9] = {
+    {L"NoDisableAutoCheck", kFlagNoDisableAutoCheck},
+    {L"VertSplitter", kFlagVertSplitter},
+    {L"PerMachine", kFlagPerMachine},
+    {L"ShowConfigOptionsButton", kFlagShowConfigOptionsButton},
+    {L"UTF8", kFlagUtf8},
+    {L"VerifyDigitalSignature", kFlagVerifyDigitalSignature},
+    {L"NoUpdaterInstallGUI", kFlagNoUpdaterInstallGui},
+    {L"InstallSummaryAlways", kFlagInstallSummaryAlways},
+    {L"GitHubUpdates", kFlagGitHubUpdates},
+};
+
+// The log levels of the Logger, by name.
+const TokenName kLogLevelNames[5] = {
+    {L"Off", 0}, {L"Error", 1}, {L"Info", 2}, {L"Debug", 4}, {L"Trace", 8},
+};
+
+const TokenName kAutoUpdatePolicyNames[4] = {
+    {L"Disable", kAutoUpdatePolicyDisable},
+    {L"Prompt", kAutoUpdatePolicyPrompt},
+    {L"AutoAll", kAutoUpdatePolicyAutoAll},
+    {L"AutoCritical", kAutoUpdatePolicyAutoCritical},
+};
+
+namespace {
+
+constexpr wchar_t kWhiteSpace[] = L" \t\r\n\v\f";
+
+std::wstring Trim(const std::wstring& text, std::size_t begin, std::size_t end) {
+  const std::size_t first = text.find_first_not_of(kWhiteSpace, begin);
+  if (first == std::wstring::npos || first >= end) return std::wstring();
+  const std::size_t last = text.find_last_not_of(kWhiteSpace, end - 1);
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+bool ParseTokenList(const std::wstring& text, const TokenName* table, std::size_t count,
+                    std::uint32_t* value) {
+  *value = 0;
+  if (text.empty()) return false;
+  std::size_t begin = 0;
+  for (;;) {
+    std::size_t end = text.find(L'|', begin);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring name = Trim(text, begin, end);
+    const TokenName* found = nullptr;
+    for (std::size_t i = 0; i < count && found == nullptr; ++i) {
+      if (name == table[i].name) found = &table[i];
+    }
+    if (found == nullptr) return false;
+    *value |= found->value;
+    if (end == text.size()) return true;
+    begin = end + 1;
+  }
+}
+
+}  // namespace updater

@@ -1,0 +1,242 @@
+#include "app/UpdaterApp.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "app/ApplicationStart.h"
+#include "app/CredentialsArgument.h"
+#include "app/Logger.h"
+#include "app/ResultText.h"
+#include "app/RunMessages.h"
+#include "app/SetSetting.h"
+#include "app/SettingsStore.h"
+#include "app/UniqueHandle.h"
+
+namespace updater {
+namespace {
+
+struct ServiceManagerTraits {
+  using Value = SC_HANDLE;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { CloseServiceHandle(v); }
+};
+using ServiceManager = UniqueHandle<ServiceManagerTraits>;
+
+std::wstring ThisExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+bool IsModeIn(RunMode mode, RunMode first, RunMode last) {
+  return static_cast<int>(mode) >= static_cast<int>(first) &&
+         static_cast<int>(mode) <= static_cast<int>(last);
+}
+
+}  // namespace
+
+UpdaterApp::UpdaterApp(std::wstring commandLine) : commandLineText_(std::move(commandLine)) {}
+
+ResultCode UpdaterApp::Run() {
+  ResultCode result = Prepare();
+  if (result == kSuccess) {
+    if (commandLine_.startAppFirst && !commandLine_.restartPath.empty() &&
+        IsModeIn(commandLine_.mode, RunMode::CheckNow, RunMode::SilentCritical)) {
+      StartApplication(commandLine_.restartPath, commandLine_.restartArguments, *config_);
+    }
+    result = Dispatch();
+  }
+  Finish(result);
+  return result;
+}
+
+bool UpdaterApp::IsTemporaryCopyMode() const {
+  return IsModeIn(commandLine_.mode, RunMode::Install, RunMode::InstallSilentCritical) ||
+         commandLine_.mode == RunMode::RunServer;
+}
+
+ResultCode UpdaterApp::LoadConfig(const std::wstring& path) {
+  config_ = std::make_unique<ClientConfig>(path);
+  return config_->Load();
+}
+
+ResultCode UpdaterApp::Prepare() {
+  size_t first = commandLineText_.find_first_not_of(L" \t\r\n");
+  if (first == std::wstring::npos) {
+    const ResultCode loaded = LoadConfig(DefaultClientConfigPath());
+    if (loaded != kSuccess) return loaded;
+    commandLineText_ = config_->DefaultCommandLine();
+  }
+
+  const std::wstring linkPrefix = std::wstring(kLinkProtocolPrefix) + L"/Link";
+  const ResultCode parsed = ParseCommandLine(commandLineText_, linkPrefix, &commandLine_);
+  if (parsed != kSuccess) return parsed;
+  commandLineParsed_ = true;
+
+  std::wstring clientConfigPath;
+  if (IsTemporaryCopyMode()) {
+    handOver_ = ReadHandOverFile(commandLine_.handOverFile);
+    clientConfigPath = handOver_.clientConfigPath;
+  }
+  if (clientConfigPath.empty()) clientConfigPath = DefaultClientConfigPath();
+
+  if (!config_) {
+    config_ = std::make_unique<ClientConfig>(clientConfigPath);
+    if (!handOver_.realUpdaterPath.empty()) config_->SetRealUpdaterPath(handOver_.realUpdaterPath);
+    // A missing file leaves the configuration empty; the modes that need it say so themselves.
+    config_->Load();
+  }
+
+  if (IsModeIn(commandLine_.mode, RunMode::CheckNow, RunMode::Configure) ||
+      commandLine_.mode == RunMode::JustCheck) {
+    RegisterAsClient();
+  }
+  if (!commandLine_.credentials.empty()) {
+    // Decrypting the password needs the credential protection; until then the argument is only
+    // checked for its form.
+    CredentialsArgument credentials;
+    const ResultCode decoded = ParseCredentialsArgument(commandLine_.credentials, &credentials);
+    if (decoded != kSuccess) return decoded;
+  }
+  ApplySwitches();
+  StartLogging();
+  Log(kLogTrace, FormatText(L"Running updater. Mode: %d", static_cast<int>(commandLine_.mode)));
+  return kSuccess;
+}
+
+void UpdaterApp::RegisterAsClient() {
+  if (config_->Id().empty()) return;
+  const std::wstring executable = ThisExecutablePath();
+  DWORD existing = 0;
+  if (!config_->Settings().ReadDword(SettingsKey::Client, executable, &existing)) {
+    config_->Settings().WriteDword(SettingsKey::Client, executable, 0);
+  }
+}
+
+void UpdaterApp::ApplySwitches() {
+  // The hand-over file carries the switches of the run that started this temporary copy.
+  if (IsTemporaryCopyMode()) {
+    commandLine_.urlOverride = handOver_.url;
+    commandLine_.justDownload = handOver_.justDownload;
+    commandLine_.startMinimized = handOver_.startMinimized;
+    commandLine_.restartPath = handOver_.restartPath;
+    commandLine_.restartArguments = handOver_.restartArguments;
+    commandLine_.startAppFirst = handOver_.startAppFirst;
+    commandLine_.noGui = handOver_.noGui;
+    commandLine_.reducedGui = handOver_.reducedGui;
+    commandLine_.forceMsiBasicUi = handOver_.forceMsiBasicUi;
+  }
+  if (!commandLine_.urlOverride.empty()) config_->ReplaceFirstUrl(commandLine_.urlOverride);
+
+  RunSwitches switches;
+  switches.justDownload = commandLine_.justDownload;
+  switches.startMinimized = commandLine_.startMinimized;
+  switches.restartPath = commandLine_.restartPath;
+  switches.restartArguments = commandLine_.restartArguments;
+  switches.startAppFirst = commandLine_.startAppFirst;
+  switches.noGui = commandLine_.noGui;
+  switches.reducedGui = commandLine_.reducedGui;
+  switches.forceMsiBasicUi = commandLine_.forceMsiBasicUi;
+  config_->SetSwitches(switches);
+  if (!commandLine_.clsid.empty()) config_->SetComClassId(commandLine_.clsid);
+}
+
+void UpdaterApp::StartLogging() {
+  std::wstring folder = config_->DownloadsFolder();
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  const std::uint32_t level = config_->LogLevel();
+  if (level != 0 && IsAbsoluteWindowsPath(folder) &&
+      GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  }
+  Logger& logger = Logger::Instance();
+  logger.SetLogFile(folder + L"updater.log");
+  logger.SetEnabled(level != 0);
+  logger.SetLevelMask(level);
+}
+
+ResultCode UpdaterApp::ValidateForUpdates() const {
+  return config_->IsCompleteForUpdates() ? kSuccess : kInvalidClientConfig;
+}
+
+ResultCode UpdaterApp::Dispatch() {
+  switch (commandLine_.mode) {
+    case RunMode::CheckNow:
+    case RunMode::Silent:
+    case RunMode::SilentAll:
+    case RunMode::SilentCritical:
+    case RunMode::JustCheck:
+    case RunMode::JustCheckCritical: {
+      const ResultCode valid = ValidateForUpdates();
+      return valid != kSuccess ? valid : kNotImplemented;
+    }
+    case RunMode::ConfigService:
+      return RunConfigureService();
+    case RunMode::SetSetting:
+      return SetSetting(*config_, commandLine_.settingName, commandLine_.settingValue,
+                        commandLine_.settingValue2);
+    case RunMode::OpenLink:
+      return OpenLink();
+    default:
+      return kNotImplemented;
+  }
+}
+
+ResultCode UpdaterApp::RunConfigureService() {
+  ServiceManager manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return GetLastError();
+  return kNotImplemented;
+}
+
+ResultCode UpdaterApp::OpenLink() const {
+  if (!IsOpenableLink(commandLine_.link)) {
+    Log(kLogError, L"Refusing to open a link that is not a web address: " + commandLine_.link);
+    return kInvalidCommandLine;
+  }
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.lpVerb = L"open";
+  info.lpFile = commandLine_.link.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExW(&info);
+  return kSuccess;
+}
+
+void UpdaterApp::Finish(ResultCode result) {
+  const bool configLoaded = config_ != nullptr;
+  if (configLoaded && commandLineParsed_ && !commandLine_.restartPath.empty() && !commandLine_.startAppFirst &&
+      (applicationMustRestart_ || result != kSuccess)) {
+    StartApplication(commandLine_.restartPath, commandLine_.restartArguments, *config_);
+  }
+
+  if (configLoaded && commandLineParsed_ && commandLine_.mode == RunMode::CheckNow &&
+      !commandLine_.minimalUserActions && !IsQuietResult(result)) {
+    MessageBoxW(GetActiveWindow(), CheckErrorBoxText(result, config_->Proxy()).c_str(),
+                config_->ApplicationName().c_str(), MB_ICONERROR);
+  }
+  config_.reset();
+
+  if (IsTemporaryCopyMode() && !handOver_.uninstallFilePath.empty()) {
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE;
+    info.lpVerb = L"open";
+    info.lpFile = handOver_.uninstallFilePath.c_str();
+    info.nShow = SW_HIDE;
+    ShellExecuteExW(&info);
+  }
+
+  Log(kLogTrace, FormatText(L"Updater finished. Mode: %d. Return code: %u",
+                            static_cast<int>(commandLine_.mode), result));
+  if (!IsQuietResult(result)) Log(kLogError, RunFailureLogLine(result));
+}
+
+}  // namespace updater

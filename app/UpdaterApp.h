@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/ClientConfig.h"
+#include "app/CommandLine.h"
+#include "app/HandOverFile.h"
+#include "app/ResultCode.h"
+
+namespace updater {
+
+// The one application object: parses the command line into a run mode, prepares the client
+// configuration and the log, dispatches to the mode's handler and performs the common ending.
+class UpdaterApp {
+ public:
+  explicit UpdaterApp(std::wstring commandLine);
+  UpdaterApp(const UpdaterApp&) = delete;
+  UpdaterApp& operator=(const UpdaterApp&) = delete;
+
+  // Returns the result of the run, which becomes the process exit code.
+  ResultCode Run();
+
+ private:
+  ResultCode Prepare();
+  ResultCode Dispatch();
+  void Finish(ResultCode result);
+
+  ResultCode LoadConfig(const std::wstring& path);
+  void RegisterAsClient();
+  void ApplySwitches();
+  void StartLogging();
+  ResultCode ValidateForUpdates() const;
+  ResultCode RunConfigureService();
+  ResultCode OpenLink() const;
+  bool IsTemporaryCopyMode() const;
+
+  std::wstring commandLineText_;
+  CommandLine commandLine_;
+  HandOverFile handOver_;
+  std::unique_ptr<ClientConfig> config_;
+  bool commandLineParsed_ = false;
+  bool applicationMustRestart_ = false;
+};
+
+}  // namespace updater

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test under Wine with the build's own prefix.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${UPDATER_BUILD_DIR:-$root/build}"
+
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh" "$build"
+
+bash "$root/scripts/test-env.sh" start "$build"
+trap 'bash "$root/scripts/test-env.sh" stop "$build"' EXIT
+# One test at a time: the tests share the prefix's registry settings such as ConfigFilePath.
+ctest --test-dir "$build" --output-on-failure --timeout 300 "$@"

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "app/ResultText.h"
+
+namespace updater {
+namespace {
+
+TEST(ResultTextTest, OwnCodesTakeTheirStringTableText) {
+  struct Case {
+    ResultCode code;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {0xE0000001, L"Unable to expand path"},
+      {0xE0000006, L"Invalid command line"},
+      {0xE0000011, L"Your software is up to date"},
+      {0xE000000E,
+       L"Invalid or missing updates configuration file. The first line of the .INI file should be "
+       L"\";qzu;\". It is possible that the content on the server does not match the updates "
+       L"configuration file URL."},
+      {0xE0000015, L"Update installation canceled. "},
+      {0xE0000020, L"The support service has encountered an error."},
+      {0xE0000031, L"The notification format is invalid. Some mandatory fields are missing."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.text, ResultText(c.code)) << std::hex << c.code;
+  }
+}
+
+TEST(ResultTextTest, OwnCodesWithoutTextShowTheCodeInUpperCaseHex) {
+  for (ResultCode code : {0xE0000010u, 0xE0000013u, 0xE000001Au, 0xE0000027u, 0xE0000033u}) {
+    EXPECT_EQ(FormatText(L"0x%X", code), ResultText(code));
+  }
+  EXPECT_EQ(L"0xE000001A", ResultText(0xE000001A));
+}
+
+TEST(ResultTextTest, HashMismatchesNameTheirAlgorithm) {
+  EXPECT_EQ(L"Error: Corrupt file (wrong MD5 signature). File removed.", ResultText(0xE0000022));
+  EXPECT_EQ(L"Error: Corrupt file (wrong SHA256 signature). File removed.",
+            ResultText(0xE0000030));
+}
+
+TEST(ResultTextTest, RegisteredTextKeepsTheFirstRegistration) {
+  RegisterResultText(kAppPackageFailed, L"Deployment failed with HRESULT: 0x80073CF3");
+  RegisterResultText(kAppPackageFailed, L"a later text");
+  EXPECT_EQ(L"Deployment failed with HRESULT: 0x80073CF3", ResultText(kAppPackageFailed));
+}
+
+TEST(ResultTextTest, WindowsAndWinInetCodesUseTheSystemMessages) {
+  const std::wstring fileNotFound = ResultText(ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(fileNotFound.empty());
+  EXPECT_NE(L"0x2", fileNotFound);
+  EXPECT_NE(std::wstring::npos, fileNotFound.find(L"not found")) << test::Narrow(fileNotFound);
+
+  // 12002 is ERROR_INTERNET_TIMEOUT, found only in wininet.dll's own message table.
+  const std::wstring timeout = ResultText(12002);
+  EXPECT_NE(std::wstring::npos, timeout.find(L"timed out")) << test::Narrow(timeout);
+
+  // Just past the program's own range is a Windows code, not the "0x%X" form.
+  EXPECT_NE(L"0xE0000034", ResultText(0xE0000034));
+  EXPECT_FALSE(ResultText(0xE0000034).empty());
+}
+
+}  // namespace
+}  // namespace updater
