@@ -30,18 +30,12 @@ BOOL CALLBACK FindTopLevelWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 
-std::wstring ExpandOrKeep(const std::wstring& raw, const ClientConfig& config) {
-  std::wstring expanded;
-  return ExpandPath(raw, config.AppDir(), SystemPathLookup(), &expanded) == kSuccess ? expanded
-                                                                                      : raw;
-}
-
 }  // namespace
 
 ResultCode StartApplication(const std::wstring& path, const std::wstring& arguments,
                             const ClientConfig& config) {
-  const std::wstring file = ExpandOrKeep(path, config);
-  const std::wstring parameters = ExpandOrKeep(arguments, config);
+  const std::wstring file = ExpandPathOrKeep(path, config.AppDir());
+  const std::wstring parameters = ExpandPathOrKeep(arguments, config.AppDir());
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;

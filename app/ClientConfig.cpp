@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "app/ExecutablePath.h"
 #include "app/PathExpansion.h"
 #include "app/TokenList.h"
 #include "catalogue/IniFile.h"
@@ -15,26 +16,6 @@ namespace {
 
 constexpr wchar_t kSection[] = L"General";
 constexpr wchar_t kGlobalSettingsKey[] = L"Software\\Merrow\\Ruddle\\Settings";
-
-std::wstring ExecutablePath() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    // A path cut off to fit fills the whole buffer.
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return buffer;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-// The expanded path, or the raw text when it cannot be expanded.
-std::wstring ExpandOrKeep(const std::wstring& raw, const std::wstring& appDir) {
-  std::wstring expanded;
-  return ExpandPath(raw, appDir, SystemPathLookup(), &expanded) == kSuccess ? expanded : raw;
-}
 
 }  // namespace
 
@@ -60,7 +41,7 @@ std::wstring DefaultClientConfigPath() {
       IsExistingFile(configured)) {
     return configured;
   }
-  return IniPathBesideExecutable(ExecutablePath());
+  return IniPathBesideExecutable(ThisExecutablePath());
 }
 
 ClientConfig::ClientConfig(std::wstring path)
@@ -84,8 +65,8 @@ void ClientConfig::ReadFile() {
   comClassId_ = id_;
   urls_ = ini.ReadNumberedList(kSection, L"URL");
   applicationMainBinary_ = text(L"ApplicationMainBinary");
-  appDir_ = ExpandOrKeep(text(L"AppDir"), std::wstring());
-  downloadsFolder_ = ExpandOrKeep(text(L"DownloadsFolder"), appDir_);
+  appDir_ = ExpandPathOrKeep(text(L"AppDir"), std::wstring());
+  downloadsFolder_ = ExpandPathOrKeep(text(L"DownloadsFolder"), appDir_);
   // wcstol semantics: leading blanks and a sign are accepted, reading stops at the first
   // character that is not a digit, and text without digits gives 0. Only a missing or empty key
   // keeps the default.

@@ -6,21 +6,10 @@
 #include <vector>
 
 #include "app/ResultCode.h"
+#include "app/RunSwitches.h"
 #include "app/SettingsStore.h"
 
 namespace updater {
-
-// Command-line switches that the run preparation copies into the configuration.
-struct RunSwitches {
-  bool justDownload = false;
-  bool startMinimized = false;
-  std::wstring restartPath;
-  std::wstring restartArguments;
-  bool startAppFirst = false;
-  bool noGui = false;
-  bool reducedGui = false;
-  bool forceMsiBasicUi = false;
-};
 
 // Credentials handed over on the command line to a temporary copy.
 struct UserCredentials {

@@ -247,7 +247,7 @@ ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPr
   const Tokens args(tokens.begin() + 1, tokens.end());
 
   CommandLine parsed;
-  if (tokens[0] == linkPrefix + L"/Link") {
+  if (tokens[0] == linkPrefix) {
     if (args.size() != 1) return kInvalidCommandLine;
     parsed.mode = RunMode::OpenLink;
     parsed.link = args[0];
@@ -262,6 +262,19 @@ ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPr
     return kSuccess;
   }
   return kInvalidCommandLine;
+}
+
+RunSwitches SwitchesOf(const CommandLine& commandLine) {
+  RunSwitches switches;
+  switches.justDownload = commandLine.justDownload;
+  switches.startMinimized = commandLine.startMinimized;
+  switches.restartPath = commandLine.restartPath;
+  switches.restartArguments = commandLine.restartArguments;
+  switches.startAppFirst = commandLine.startAppFirst;
+  switches.noGui = commandLine.noGui;
+  switches.reducedGui = commandLine.reducedGui;
+  switches.forceMsiBasicUi = commandLine.forceMsiBasicUi;
+  return switches;
 }
 
 }  // namespace updater

@@ -6,6 +6,7 @@
 
 #include "app/ResultCode.h"
 #include "app/RunMode.h"
+#include "app/RunSwitches.h"
 
 namespace updater {
 
@@ -58,8 +59,11 @@ struct CommandLine {
   std::wstring link;
 };
 
-// The link prefix that a notification click puts before "/Link".
+// The URL scheme of notification links; a click starts the updater with this scheme and "/Link".
 constexpr wchar_t kLinkProtocolPrefix[] = L"merrow-tovan-updater:";
+
+// The switches that a run hands on to its temporary copy.
+RunSwitches SwitchesOf(const CommandLine& commandLine);
 
 // Splits at runs of blanks (U+0020 only); a token that begins with a double quote runs to the next
 // double quote, both dropped, with no escape; an unterminated quote takes the rest of the line.

@@ -16,15 +16,16 @@ HandOverFile ReadHandOverFile(const std::wstring& path) {
   values.uninstallFilePath = text(L"UninstallFilePath");
   values.realUpdaterPath = text(L"RealUpdaterPath");
   values.url = text(L"URL");
-  values.restartPath = text(L"restartapp");
-  values.restartArguments = text(L"restartappcmd");
   values.ipcObjectNameBase = text(L"IPCObjNameBase");
-  values.justDownload = flag(L"JustDownloadUpdates");
-  values.startMinimized = flag(L"StartMinimized");
-  values.startAppFirst = flag(L"startappfirst");
-  values.noGui = flag(L"NoGUI");
-  values.reducedGui = flag(L"ReducedGUI");
-  values.forceMsiBasicUi = flag(L"ForceMSIBasicUI");
+  RunSwitches& switches = values.switches;
+  switches.restartPath = text(L"restartapp");
+  switches.restartArguments = text(L"restartappcmd");
+  switches.justDownload = flag(L"JustDownloadUpdates");
+  switches.startMinimized = flag(L"StartMinimized");
+  switches.startAppFirst = flag(L"startappfirst");
+  switches.noGui = flag(L"NoGUI");
+  switches.reducedGui = flag(L"ReducedGUI");
+  switches.forceMsiBasicUi = flag(L"ForceMSIBasicUI");
   return values;
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/RunSwitches.h"
+
 namespace updater {
 
 // What the installed updater hands to its temporary copy (/install) and what the support service
@@ -12,15 +14,8 @@ struct HandOverFile {
   std::wstring uninstallFilePath;
   std::wstring realUpdaterPath;
   std::wstring url;
-  std::wstring restartPath;
-  std::wstring restartArguments;
   std::wstring ipcObjectNameBase;
-  bool justDownload = false;
-  bool startMinimized = false;
-  bool startAppFirst = false;
-  bool noGui = false;
-  bool reducedGui = false;
-  bool forceMsiBasicUi = false;
+  RunSwitches switches;
 };
 
 // Booleans are true only for the exact text "true"; missing keys read as empty.

@@ -1,5 +1,7 @@
 #include "app/Logger.h"
 
+#include "app/ExecutablePath.h"
+
 #include <sddl.h>
 #include <shlobj.h>
 
@@ -53,20 +55,6 @@ BOOL CALLBACK InitializeSection(PINIT_ONCE, PVOID section, PVOID*) {
   return TRUE;
 }
 
-std::wstring ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 std::wstring CommonAppDataFolder() {
   wchar_t folder[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
@@ -103,7 +91,7 @@ std::wstring PathInLogFolder(const std::wstring& parent, const std::wstring& fil
   if (parent.empty()) return {};
   const std::wstring folder = parent + L"\\" + kLogFolderName;
   if (!EnsureLogFolder(folder)) return {};
-  return folder + L"\\" + FallbackLogFileName(fileName, ExecutablePath());
+  return folder + L"\\" + FallbackLogFileName(fileName, ThisExecutablePath());
 }
 
 std::wstring OsVersionLine() {
@@ -270,7 +258,7 @@ bool Logger::TakeNextFallback() {
         path = PathInLogFolder(CommonAppDataFolder(), fileName_);
         break;
       case 1: {
-        const std::wstring exePath = ExecutablePath();
+        const std::wstring exePath = ThisExecutablePath();
         if (!exePath.empty()) path = WithLogExtension(exePath);
         break;
       }

@@ -99,4 +99,9 @@ ResultCode ExpandPath(const std::wstring& raw, const std::wstring& appDir,
   return kSuccess;
 }
 
+std::wstring ExpandPathOrKeep(const std::wstring& raw, const std::wstring& appDir) {
+  std::wstring expanded;
+  return ExpandPath(raw, appDir, SystemPathLookup(), &expanded) == kSuccess ? expanded : raw;
+}
+
 }  // namespace updater

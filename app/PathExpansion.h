@@ -33,4 +33,7 @@ const PathLookup& SystemPathLookup();
 ResultCode ExpandPath(const std::wstring& raw, const std::wstring& appDir,
                       const PathLookup& lookup, std::wstring* out);
 
+// The expansion through the system's lookups, or `raw` itself when it cannot be expanded.
+std::wstring ExpandPathOrKeep(const std::wstring& raw, const std::wstring& appDir);
+
 }  // namespace updater

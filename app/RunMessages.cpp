@@ -31,7 +31,10 @@ std::wstring CheckErrorBoxText(ResultCode result, const std::wstring& proxy) {
 
 std::wstring RunFailureLogLine(ResultCode result) {
   const wchar_t* const format = IsOwnCode(result) ? L"0x%X" : L"%d";
-  return ResultText(result) + L" LastError: " + FormatText(format, result);
+  // System texts end in a line break, which would split the log line.
+  std::wstring text = ResultText(result);
+  text.erase(text.find_last_not_of(L"\r\n") + 1);
+  return text + L" LastError: " + FormatText(format, result);
 }
 
 bool IsOpenableLink(const std::wstring& link) {

@@ -6,6 +6,7 @@
 
 #include "app/ApplicationStart.h"
 #include "app/CredentialsArgument.h"
+#include "app/ExecutablePath.h"
 #include "app/Logger.h"
 #include "app/ResultText.h"
 #include "app/RunMessages.h"
@@ -24,18 +25,6 @@ struct ServiceManagerTraits {
 };
 using ServiceManager = UniqueHandle<ServiceManagerTraits>;
 
-std::wstring ThisExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 bool IsModeIn(RunMode mode, RunMode first, RunMode last) {
   return static_cast<int>(mode) >= static_cast<int>(first) &&
          static_cast<int>(mode) <= static_cast<int>(last);
@@ -48,9 +37,9 @@ UpdaterApp::UpdaterApp(std::wstring commandLine) : commandLineText_(std::move(co
 ResultCode UpdaterApp::Run() {
   ResultCode result = Prepare();
   if (result == kSuccess) {
-    if (commandLine_.startAppFirst && !commandLine_.restartPath.empty() &&
+    if (switches_.startAppFirst && !switches_.restartPath.empty() &&
         IsModeIn(commandLine_.mode, RunMode::CheckNow, RunMode::SilentCritical)) {
-      StartApplication(commandLine_.restartPath, commandLine_.restartArguments, *config_);
+      StartApplication(switches_.restartPath, switches_.restartArguments, *config_);
     }
     result = Dispatch();
   }
@@ -122,30 +111,12 @@ void UpdaterApp::RegisterAsClient() {
 }
 
 void UpdaterApp::ApplySwitches() {
-  // The hand-over file carries the switches of the run that started this temporary copy.
-  if (IsTemporaryCopyMode()) {
-    commandLine_.urlOverride = handOver_.url;
-    commandLine_.justDownload = handOver_.justDownload;
-    commandLine_.startMinimized = handOver_.startMinimized;
-    commandLine_.restartPath = handOver_.restartPath;
-    commandLine_.restartArguments = handOver_.restartArguments;
-    commandLine_.startAppFirst = handOver_.startAppFirst;
-    commandLine_.noGui = handOver_.noGui;
-    commandLine_.reducedGui = handOver_.reducedGui;
-    commandLine_.forceMsiBasicUi = handOver_.forceMsiBasicUi;
-  }
-  if (!commandLine_.urlOverride.empty()) config_->ReplaceFirstUrl(commandLine_.urlOverride);
-
-  RunSwitches switches;
-  switches.justDownload = commandLine_.justDownload;
-  switches.startMinimized = commandLine_.startMinimized;
-  switches.restartPath = commandLine_.restartPath;
-  switches.restartArguments = commandLine_.restartArguments;
-  switches.startAppFirst = commandLine_.startAppFirst;
-  switches.noGui = commandLine_.noGui;
-  switches.reducedGui = commandLine_.reducedGui;
-  switches.forceMsiBasicUi = commandLine_.forceMsiBasicUi;
-  config_->SetSwitches(switches);
+  // A temporary copy inherits the switches of the run that started it through the hand-over file.
+  const bool inherited = IsTemporaryCopyMode();
+  const std::wstring& url = inherited ? handOver_.url : commandLine_.urlOverride;
+  if (!url.empty()) config_->ReplaceFirstUrl(url);
+  switches_ = inherited ? handOver_.switches : SwitchesOf(commandLine_);
+  config_->SetSwitches(switches_);
   if (!commandLine_.clsid.empty()) config_->SetComClassId(commandLine_.clsid);
 }
 
@@ -212,9 +183,9 @@ ResultCode UpdaterApp::OpenLink() const {
 
 void UpdaterApp::Finish(ResultCode result) {
   const bool configLoaded = config_ != nullptr;
-  if (configLoaded && commandLineParsed_ && !commandLine_.restartPath.empty() && !commandLine_.startAppFirst &&
+  if (configLoaded && !switches_.restartPath.empty() && !switches_.startAppFirst &&
       (applicationMustRestart_ || result != kSuccess)) {
-    StartApplication(commandLine_.restartPath, commandLine_.restartArguments, *config_);
+    StartApplication(switches_.restartPath, switches_.restartArguments, *config_);
   }
 
   if (configLoaded && commandLineParsed_ && commandLine_.mode == RunMode::CheckNow &&

@@ -38,6 +38,7 @@ class UpdaterApp {
   std::wstring commandLineText_;
   CommandLine commandLine_;
   HandOverFile handOver_;
+  RunSwitches switches_;
   std::unique_ptr<ClientConfig> config_;
   bool commandLineParsed_ = false;
   bool applicationMustRestart_ = false;

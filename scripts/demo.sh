@@ -24,12 +24,12 @@ wine reg add 'HKCU\Software\Merrow\Ruddle\DemoApp\Settings' /v LogLevel /t REG_D
 run() {
   # cmd shows the whole 32-bit exit code; the Linux side of wine sees only its low byte.
   local code
-  code="$(cd "$demo/App" && wine cmd /c "Updater.exe $* & echo %ERRORLEVEL%" 2>/dev/null | tr -d '\r' | tail -1)"
+  code="$(cd "$demo/App" && wine cmd /c "Updater.exe $* & echo %ERRORLEVEL%" 2>/dev/null | tr -d "\r" | tail -1 || true)"
   printf '%-45s exit code %s (0x%X)\n' "Updater.exe $*" "$code" "$(( code & 0xFFFFFFFF ))"
 }
 
 echo "== Runs of Updater.exe =="
-run /set loglevel "Error|Info|Trace"
+run /set loglevel "Error^|Info^|Trace"
 run /set retryattempts 3
 run /set autoupdatepolicy AutoAll
 run /set colour blue

@@ -46,7 +46,7 @@ case "$action" in
     fi
     # A persistent wineserver warmed by one program: each test then starts in milliseconds.
     # Without the warm-up the first test hangs, as Wine's services keep CTest's pipe open.
-    wineserver -p
+    wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
     ;;
   stop)

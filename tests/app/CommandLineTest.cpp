@@ -8,7 +8,7 @@
 namespace updater {
 namespace {
 
-const std::wstring kLinkPrefix = kLinkProtocolPrefix;
+const std::wstring kLinkPrefix = std::wstring(kLinkProtocolPrefix) + L"/Link";
 
 // Every field that differs from its default, in declaration order, so that one string states the
 // whole parse result and a mismatch shows exactly which field went wrong.
@@ -352,9 +352,9 @@ TEST(CommandLineTest, OpensLinkAfterLinkPrefix) {
 
   // The prefix comes from the caller, not from a constant inside the parser.
   CommandLine cl;
-  EXPECT_EQ(ParseCommandLine(L"other:/Link x", L"other:", &cl), kSuccess);
+  EXPECT_EQ(ParseCommandLine(L"other:/Link x", L"other:/Link", &cl), kSuccess);
   EXPECT_EQ(cl.link, L"x");
-  EXPECT_EQ(ParseCommandLine(L"merrow-tovan-updater:/Link x", L"other:", &cl),
+  EXPECT_EQ(ParseCommandLine(L"merrow-tovan-updater:/Link x", L"other:/Link", &cl),
             kInvalidCommandLine);
 }
 

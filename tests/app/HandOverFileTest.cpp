@@ -33,15 +33,15 @@ TEST(HandOverFileTest, ReadsEveryKeyAndTakesOnlyExactTrueAsTrue) {
   EXPECT_EQ(L"C:\\Temp\\x\\remove.bat", values.uninstallFilePath);
   EXPECT_EQ(L"C:\\App\\Updater.exe", values.realUpdaterPath);
   EXPECT_EQ(L"http://127.0.0.1/alt.ini", values.url);
-  EXPECT_EQ(L"C:\\App\\App.exe", values.restartPath);
-  EXPECT_EQ(L"-reopen \"two words\"", values.restartArguments);
+  EXPECT_EQ(L"C:\\App\\App.exe", values.switches.restartPath);
+  EXPECT_EQ(L"-reopen \"two words\"", values.switches.restartArguments);
   EXPECT_EQ(L"Upd_1234", values.ipcObjectNameBase);
-  EXPECT_TRUE(values.justDownload);
-  EXPECT_FALSE(values.startMinimized) << "\"True\" is not the exact text \"true\"";
-  EXPECT_FALSE(values.startAppFirst);
-  EXPECT_TRUE(values.noGui);
-  EXPECT_FALSE(values.reducedGui);
-  EXPECT_TRUE(values.forceMsiBasicUi);
+  EXPECT_TRUE(values.switches.justDownload);
+  EXPECT_FALSE(values.switches.startMinimized) << "\"True\" is not the exact text \"true\"";
+  EXPECT_FALSE(values.switches.startAppFirst);
+  EXPECT_TRUE(values.switches.noGui);
+  EXPECT_FALSE(values.switches.reducedGui);
+  EXPECT_TRUE(values.switches.forceMsiBasicUi);
 }
 
 TEST(HandOverFileTest, MissingFileReadsAsEmpty) {
@@ -49,7 +49,7 @@ TEST(HandOverFileTest, MissingFileReadsAsEmpty) {
   const HandOverFile values = ReadHandOverFile(folder.File(L"absent.ini"));
   EXPECT_TRUE(values.clientConfigPath.empty());
   EXPECT_TRUE(values.uninstallFilePath.empty());
-  EXPECT_FALSE(values.noGui);
+  EXPECT_FALSE(values.switches.noGui);
 }
 
 }  // namespace

@@ -120,11 +120,16 @@ TEST(RunModesTest, FailedRunRestartsTheApplication) {
 }
 
 TEST(RunModesTest, NotificationLinkToALocalProgramIsRefused) {
-  InstalledUpdater updater;
+  ConfiguredUpdater configured;
+  SetRegistryDword(HKEY_CURRENT_USER, kRuddleKey + configured.id + L"\\Settings", L"LogLevel", 1);
   const RunOutcome outcome =
-      updater.Run(L"merrow-tovan-updater:/Link C:\\windows\\system32\\cmd.exe");
+      configured.updater.Run(L"merrow-tovan-updater:/Link C:\\windows\\system32\\cmd.exe");
   EXPECT_EQ(0xE0000006u, outcome.exitCode);
   EXPECT_EQ(0, outcome.messageBoxes);
+  const std::wstring log = ReadUtf16File(configured.updater.File(L"Downloads\\updater.log"));
+  EXPECT_NE(std::wstring::npos, log.find(L"Refusing to open a link that is not a web address: "
+                                         L"C:\\windows\\system32\\cmd.exe"))
+      << "the link must be parsed and then refused, not rejected as a command line";
 }
 
 }  // namespace
