@@ -71,5 +71,23 @@ TEST(LogFileRunTest, ErrorLevelOmitsTraceLines) {
   EXPECT_EQ(1u, CountOf(log, L"Invalid client configuration file LastError: 0xE0000007"));
 }
 
+TEST(LogFileRunTest, DownloadsFolderThatCannotBeCreatedFallsBackToCommonAppData) {
+  LoggedUpdater logged;
+  // A file where the downloads folder's parent should be makes the folder impossible to create.
+  WriteTextFile(logged.updater.File(L"Data"), L"in the way", TextEncoding::Ansi);
+  logged.SetLogLevel(1);
+  wchar_t programData[MAX_PATH] = {};
+  ASSERT_TRUE(ExpandEnvironmentStringsW(L"%ProgramData%\\TOVAN_LOGS\\Updater.LOG", programData,
+                                        MAX_PATH));
+  const std::wstring fallback = programData;
+  const size_t before = ReadUtf16File(fallback).size();
+
+  EXPECT_EQ(0xE0000007u, logged.updater.Run(L"/justcheck").exitCode);
+  const std::wstring log = ReadUtf16File(fallback);
+  ASSERT_GT(log.size(), before) << "nothing was written to " << Narrow(fallback);
+  EXPECT_NE(std::wstring::npos,
+            log.find(L"Invalid client configuration file LastError: 0xE0000007", before));
+}
+
 }  // namespace
 }  // namespace updater::test
