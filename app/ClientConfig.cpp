@@ -49,13 +49,13 @@ ClientConfig::ClientConfig(std::wstring path)
 
 ResultCode ClientConfig::Load() {
   if (!IsExistingFile(path_)) return kConfigFileNotFound;
-  ReadFile();
+  ReadConfigFile();
   settings_ = SettingsStore(HKEY_CURRENT_USER, id_);
   ReadRegistry();
   return kSuccess;
 }
 
-void ClientConfig::ReadFile() {
+void ClientConfig::ReadConfigFile() {
   const IniFile ini(path_);
   const auto text = [&](const wchar_t* key) { return ini.ReadString(kSection, key); };
 

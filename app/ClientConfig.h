@@ -92,7 +92,7 @@ class ClientConfig {
   const SettingsStore& Settings() const { return settings_; }
 
  private:
-  void ReadFile();
+  void ReadConfigFile();
   void ReadRegistry();
 
   std::wstring path_;

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   mingw-w64-tools
   wine wine32:i386 wine64
-  xvfb x11-utils xdotool
+  xvfb
   nginx-light
   googletest
 )

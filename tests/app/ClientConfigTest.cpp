@@ -288,7 +288,7 @@ TEST(ClientConfigTest, LoadNeedsAnExistingFileByAbsolutePath) {
   SetCurrentDirectoryW(previous);
 }
 
-TEST(ClientConfigTest, RunValuesReplaceLoadedOnes) {
+TEST(ClientConfigTest, UrlOverrideReplacesOnlyTheFirstUrl) {
   const ConfigFixture fixture;
   ClientConfig config(L"");
   ASSERT_EQ(kSuccess, fixture.Load(L"URL=http://a/u.ini\r\nURL1=http://b/u.ini\r\n", &config));
@@ -300,25 +300,6 @@ TEST(ClientConfigTest, RunValuesReplaceLoadedOnes) {
   empty.ReplaceFirstUrl(L"http://only/u.ini");
   EXPECT_EQ(std::vector<std::wstring>{L"http://only/u.ini"}, empty.Urls());
 
-  config.SetComClassId(L"{12345678-1234-1234-1234-123456789ABC}");
-  EXPECT_EQ(L"{12345678-1234-1234-1234-123456789ABC}", config.ComClassId());
-  EXPECT_EQ(fixture.Id(), config.Id());
-
-  config.SetRealUpdaterPath(L"C:\\Acme\\Updater.exe");
-  EXPECT_TRUE(config.IsTemporaryCopy());
-  EXPECT_EQ(L"C:\\Acme\\Updater.exe", config.RealUpdaterPath());
-
-  RunSwitches switches;
-  switches.noGui = true;
-  switches.restartPath = L"C:\\Acme\\Writer.exe";
-  config.SetSwitches(switches);
-  EXPECT_TRUE(config.Switches().noGui);
-  EXPECT_FALSE(config.Switches().reducedGui);
-  EXPECT_EQ(L"C:\\Acme\\Writer.exe", config.Switches().restartPath);
-
-  config.SetCredentials(L"alice", L"secret");
-  EXPECT_EQ(L"alice", config.Credentials().userName);
-  EXPECT_EQ(L"secret", config.Credentials().password);
 }
 
 TEST(ClientConfigTest, CompleteForUpdatesNeedsFolderUrlIdAndAppDir) {

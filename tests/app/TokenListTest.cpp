@@ -26,20 +26,6 @@ void ExpectParses(const TokenName (&table)[N], std::initializer_list<TokenCase> 
   }
 }
 
-TEST(TokenListTest, EveryClientFlagNameHasItsValue) {
-  ExpectParses(kClientFlagNames, {
-                                     {L"NoDisableAutoCheck", true, 1},
-                                     {L"VertSplitter", true, 2},
-                                     {L"PerMachine", true, 4},
-                                     {L"ShowConfigOptionsButton", true, 8},
-                                     {L"UTF8", true, 16},
-                                     {L"VerifyDigitalSignature", true, 32},
-                                     {L"NoUpdaterInstallGUI", true, 64},
-                                     {L"InstallSummaryAlways", true, 128},
-                                     {L"GitHubUpdates", true, 256},
-                                 });
-}
-
 TEST(TokenListTest, OrsNamesAndTrimsWhiteSpaceAroundBars) {
   ExpectParses(kClientFlagNames, {
                                      {L"PerMachine|UTF8", true, 20},
