@@ -4,11 +4,13 @@
 #include <cwchar>
 
 #include "app/TokenList.h"
+#include "transfer/ProxySetting.h"
+#include "transfer/RememberedCredentials.h"
 
 namespace updater {
 
 ResultCode SetSetting(ClientConfig& config, const std::wstring& name, const std::wstring& value,
-                      [[maybe_unused]] const std::wstring& value2) {
+                      const std::wstring& value2) {
   const SettingsStore& settings = config.Settings();
   // Registry writes are silent: a setting that cannot be stored does not change the result.
   if (name == L"retryattempts") {
@@ -36,11 +38,7 @@ ResultCode SetSetting(ClientConfig& config, const std::wstring& name, const std:
     return kSuccess;
   }
   if (name == L"proxy") {
-    if (value.empty()) {
-      settings.DeleteValue(SettingsKey::Settings, L"Proxy");
-    } else {
-      settings.WriteString(SettingsKey::Settings, L"Proxy", value);
-    }
+    SetProxy(settings, value);
     return kSuccess;
   }
   if (name == L"downloadsfolder") {
@@ -49,8 +47,7 @@ ResultCode SetSetting(ClientConfig& config, const std::wstring& name, const std:
     return kSuccess;
   }
   if (name == L"rememberpassword") {
-    // Remembered credentials need the password protection that is not built yet.
-    return kNotImplemented;
+    return RememberCredentials(settings, value, value2) ? kSuccess : kStoringCredentialsFailed;
   }
   return kInvalidCommandLine;
 }

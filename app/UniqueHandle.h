@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <utility>
 
@@ -75,9 +76,33 @@ struct ModuleTraits {
   static void Close(Value v) { FreeLibrary(v); }
 };
 
+struct CryptProviderTraits {
+  using Value = HCRYPTPROV;
+  static Value Invalid() { return 0; }
+  static bool IsValid(Value v) { return v != 0; }
+  static void Close(Value v) { CryptReleaseContext(v, 0); }
+};
+
+struct CryptKeyTraits {
+  using Value = HCRYPTKEY;
+  static Value Invalid() { return 0; }
+  static bool IsValid(Value v) { return v != 0; }
+  static void Close(Value v) { CryptDestroyKey(v); }
+};
+
+struct CryptHashTraits {
+  using Value = HCRYPTHASH;
+  static Value Invalid() { return 0; }
+  static bool IsValid(Value v) { return v != 0; }
+  static void Close(Value v) { CryptDestroyHash(v); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using CryptProvider = UniqueHandle<CryptProviderTraits>;
+using CryptKey = UniqueHandle<CryptKeyTraits>;
+using CryptHash = UniqueHandle<CryptHashTraits>;
 
 }  // namespace updater

@@ -13,6 +13,7 @@
 #include "app/SetSetting.h"
 #include "app/SettingsStore.h"
 #include "app/UniqueHandle.h"
+#include "transfer/ProtectedText.h"
 
 namespace updater {
 namespace {
@@ -89,11 +90,16 @@ ResultCode UpdaterApp::Prepare() {
     RegisterAsClient();
   }
   if (!commandLine_.credentials.empty()) {
-    // Decrypting the password needs the credential protection; until then the argument is only
-    // checked for its form.
     CredentialsArgument credentials;
     const ResultCode decoded = ParseCredentialsArgument(commandLine_.credentials, &credentials);
     if (decoded != kSuccess) return decoded;
+    // An empty password travels as no bytes at all.
+    std::wstring password;
+    if (!credentials.encryptedPassword.empty() &&
+        UnprotectText(credentials.encryptedPassword, &password) != kSuccess) {
+      return kInvalidCommandLine;
+    }
+    if (!credentials.userName.empty()) config_->SetCredentials(credentials.userName, password);
   }
   ApplySwitches();
   StartLogging();

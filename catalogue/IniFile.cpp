@@ -4,9 +4,36 @@
 
 #include <utility>
 
+#include "app/UniqueHandle.h"
+
 namespace updater {
 
+namespace {
+
+ResultCode LastErrorOr(DWORD fallback) {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : fallback;
+}
+
+}  // namespace
+
 IniFile::IniFile(std::wstring path) : path_(std::move(path)) {}
+
+ResultCode IniFile::ReadHead(std::size_t count, std::string* bytes) const {
+  bytes->clear();
+  const FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastErrorOr(ERROR_OPEN_FAILED);
+  bytes->resize(count);
+  DWORD read = 0;
+  if (!ReadFile(file.Get(), bytes->data(), static_cast<DWORD>(count), &read, nullptr)) {
+    bytes->clear();
+    return LastErrorOr(ERROR_READ_FAULT);
+  }
+  bytes->resize(read);
+  return kSuccess;
+}
 
 std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring& key) const {
   std::wstring buffer(256, L'\0');
@@ -36,13 +63,38 @@ std::vector<std::wstring> IniFile::ReadNumberedList(const std::wstring& section,
   }
 }
 
+std::vector<std::wstring> IniFile::ReadSectionNames() const {
+  std::wstring buffer(256, L'\0');
+  DWORD length = 0;
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    length = GetPrivateProfileSectionNamesW(buffer.data(), size, path_.c_str());
+    // The function signals a cut-off list by returning the buffer size minus 2.
+    if (length != size - 2) break;
+    buffer.resize(buffer.size() * 2);
+  }
+  std::vector<std::wstring> names;
+  for (std::size_t begin = 0; begin < length;) {
+    const std::size_t end = buffer.find(L'\0', begin);
+    if (end == begin || end == std::wstring::npos || end > length) break;
+    names.push_back(buffer.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return names;
+}
+
 ResultCode IniFile::WriteString(const std::wstring& section, const std::wstring& key,
                                 const std::wstring& value) const {
   if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str())) {
-    const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+    return LastErrorOr(ERROR_WRITE_FAULT);
   }
   return kSuccess;
+}
+
+ResultCode IniFile::Delete() const {
+  if (DeleteFileW(path_.c_str())) return kSuccess;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? kSuccess : error;
 }
 
 }  // namespace updater

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ class IniFile {
 
   const std::wstring& Path() const { return path_; }
 
+  // Up to `count` bytes from the start of the file, fewer when the file is shorter. Returns 0 or
+  // the Windows error of opening or reading it.
+  ResultCode ReadHead(std::size_t count, std::string* bytes) const;
+
   // The value, or empty when the key or the file is missing. Values of any length are read whole.
   std::wstring ReadString(const std::wstring& section, const std::wstring& key) const;
 
@@ -23,9 +28,15 @@ class IniFile {
   std::vector<std::wstring> ReadNumberedList(const std::wstring& section,
                                              const std::wstring& key) const;
 
+  // Section names in file order; empty when the file is missing.
+  std::vector<std::wstring> ReadSectionNames() const;
+
   // Creates the file (ANSI) or the section when missing. Returns 0 or the Windows error.
   ResultCode WriteString(const std::wstring& section, const std::wstring& key,
                          const std::wstring& value) const;
+
+  // Returns 0 or the Windows error; a file that is already missing counts as deleted.
+  ResultCode Delete() const;
 
  private:
   std::wstring path_;

@@ -10,6 +10,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb
   nginx-light
+  squid python3 python3-pyftpdlib openssl curl
   googletest
 )
 
@@ -27,4 +28,8 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [[ " ${missing[*]} " == *" squid "* ]]; then
+    # The tests run squid instances of their own on 127.0.0.1; the system service is not wanted.
+    { systemctl disable --now squid || { service squid stop; update-rc.d squid disable; }; } >/dev/null 2>&1 || true
+  fi
 fi

@@ -8,6 +8,8 @@ bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" "$build"
 
 bash "$root/scripts/test-env.sh" start "$build"
-trap 'bash "$root/scripts/test-env.sh" stop "$build"' EXIT
+trap 'bash "$root/scripts/test-servers.sh" stop "$build" || true; bash "$root/scripts/test-env.sh" stop "$build"' EXIT
+# Local HTTP(S), proxy, FTP and fault servers for the transfer tests (127.0.0.1 only).
+bash "$root/scripts/test-servers.sh" start "$build"
 # One test at a time: the tests share the prefix's registry settings such as ConfigFilePath.
 ctest --test-dir "$build" --output-on-failure --timeout 300 "$@"

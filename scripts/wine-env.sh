@@ -9,3 +9,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ -f "${UPDATER_BUILD_DIR}/xvfb.display" ]]; then
   export DISPLAY=":$(cat "${UPDATER_BUILD_DIR}/xvfb.display")"
 fi
+# The local test servers' folder (scripts/test-servers.sh): document root www\ and access logs.
+# Windows programs see it as "Z:" + this path with / turned into \.
+if [[ -d "${UPDATER_BUILD_DIR}/servers" ]]; then
+  export UPDATER_SERVERS_DIR="$(cd "${UPDATER_BUILD_DIR}/servers" && pwd)"
+fi

@@ -135,7 +135,6 @@ TEST(SetSettingTest, RejectsUnknownNamesAndWritesNothing) {
   const Case cases[] = {
       {L"RetryAttempts", kInvalidCommandLine},  {L"LogLevel", kInvalidCommandLine},
       {L"checkfrequency", kInvalidCommandLine}, {L"", kInvalidCommandLine},
-      {L"rememberpassword", kNotImplemented},
   };
   for (const Case& c : cases) {
     LoadedConfig loaded;

@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 #include "e2e/UpdaterRun.h"
+#include "transfer/HexText.h"
+#include "transfer/ProtectedText.h"
 
 namespace updater::test {
 namespace {
@@ -41,11 +43,24 @@ TEST(TemporaryCopyRunTest, CopyStartsItsBatchFileAtTheEnd) {
 
 TEST(TemporaryCopyRunTest, MalformedCredentialsAreRejectedBeforeAnythingRuns) {
   TemporaryCopy copy;
-  for (const wchar_t* credentials : {L"user:xyz1", L"user:abc", L"nocolon"}) {
+  // "alice:AB" is well-formed hexadecimal, but a single byte cannot be a protected UTF-16 text.
+  for (const wchar_t* credentials : {L"user:xyz1", L"user:abc", L"nocolon", L"alice:AB"}) {
     const RunOutcome outcome = copy.updater.Run(
         L"/install checknow \"" + copy.updater.File(L"handover.ini") + L"\" " + credentials);
     EXPECT_EQ(0xE0000006u, outcome.exitCode) << Narrow(credentials);
   }
+}
+
+TEST(TemporaryCopyRunTest, ProtectedCredentialsAreAccepted) {
+  TemporaryCopy copy;
+  std::vector<unsigned char> cipher;
+  ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
+  const RunOutcome outcome =
+      copy.updater.Run(L"/install silentall \"" + copy.updater.File(L"handover.ini") +
+                       L"\" alice:" + ToHexText(cipher));
+  EXPECT_TRUE(outcome.finished);
+  EXPECT_NE(0xE0000006u, outcome.exitCode);
+  EXPECT_TRUE(copy.BatchFileRan()) << "the copy did not run to its end";
 }
 
 }  // namespace

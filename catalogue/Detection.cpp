@@ -1,0 +1,266 @@
+#include "catalogue/Detection.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "app/ClientConfig.h"
+#include "app/UniqueHandle.h"
+#include "catalogue/Applicability.h"
+#include "catalogue/FileVersion.h"
+
+namespace updater {
+namespace {
+
+struct RootName {
+  const wchar_t* name;
+  HKEY root;
+};
+
+const RootName kRoots[] = {
+    {L"HKLM", HKEY_LOCAL_MACHINE}, {L"HKCU", HKEY_CURRENT_USER},  {L"HKU", HKEY_USERS},
+    {L"HKCC", HKEY_CURRENT_CONFIG}, {L"HKCR", HKEY_CLASSES_ROOT}, {L"HKUD", nullptr},
+};
+
+// The layout of the system's PACKAGE_ID; the headers of this tool chain do not declare it, and
+// the function that takes it exists only from Windows 8 on.
+#pragma pack(push, 4)
+struct PackageId {
+  UINT32 reserved;
+  UINT32 processorArchitecture;
+  USHORT revision;
+  USHORT build;
+  USHORT minor;
+  USHORT major;
+  PWSTR name;
+  PWSTR publisher;
+  PWSTR resourceId;
+  PWSTR publisherId;
+};
+#pragma pack(pop)
+
+using GetPackagePathFunction = LONG(WINAPI*)(const PackageId*, UINT32, UINT32*, PWSTR);
+
+GetPackagePathFunction FindGetPackagePath() {
+  for (const wchar_t* library : {L"kernel32.dll", L"kernelbase.dll"}) {
+    const HMODULE module = GetModuleHandleW(library);
+    if (module == nullptr) continue;
+    if (const FARPROC function = GetProcAddress(module, "GetPackagePath")) {
+      return reinterpret_cast<GetPackagePathFunction>(reinterpret_cast<void*>(function));
+    }
+  }
+  return nullptr;
+}
+
+bool IsFileInstalled(const UpdateInfo& update) {
+  const std::wstring& path = update.detectionTarget;
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  if (update.detectionBits & kDetectionVersionGiven) {
+    // A file without a readable version resource counts as 0.0.0.0.
+    VersionNumber fileVersion;
+    ReadFileVersion(path, &fileVersion);
+    if (!SatisfiesVersionCondition(update.versionOperator, update.version, fileVersion)) {
+      return false;
+    }
+  }
+  if (update.detectionBits & kDetectionFileSizeGiven) {
+    if (update.fileSize == 0) return false;
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.Get(), &size)) return false;
+    return size.QuadPart == update.fileSize;
+  }
+  return true;
+}
+
+// The value's data as text whatever its registry type; data without a terminating NUL is taken
+// as far as it goes instead of being read beyond.
+bool ReadValueText(HKEY key, const std::wstring& valueName, std::wstring* text) {
+  std::vector<BYTE> data(256);
+  for (;;) {
+    DWORD size = static_cast<DWORD>(data.size());
+    const LONG status =
+        RegQueryValueExW(key, valueName.c_str(), nullptr, nullptr, data.data(), &size);
+    if (status == ERROR_MORE_DATA) {
+      data.resize(size > data.size() ? size : data.size() * 2);
+      continue;
+    }
+    if (status != ERROR_SUCCESS) return false;
+    std::wstring value(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+    const size_t end = value.find(L'\0');
+    if (end != std::wstring::npos) value.resize(end);
+    *text = std::move(value);
+    return true;
+  }
+}
+
+bool ValueSatisfiesVersion(HKEY key, const std::wstring& valueName, const UpdateInfo& update) {
+  std::wstring text;
+  if (!ReadValueText(key, valueName, &text)) return false;
+  VersionNumber found;
+  return found.Parse(text) && SatisfiesVersionCondition(update.versionOperator, update.version, found);
+}
+
+RegistryKey OpenKey(HKEY root, const std::wstring& keyPath, REGSAM view) {
+  RegistryKey key;
+  if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS) {
+    return RegistryKey();
+  }
+  return key;
+}
+
+bool IsRegistryValueInstalled(const UpdateInfo& update) {
+  RegistryLocation location;
+  if (!SplitRegistryKey(update.detectionTarget, &location)) return false;
+  const REGSAM view = update.HasFlag(kUpdateSys64) ? KEY_WOW64_64KEY : 0;
+  if (!location.isPerUserOrMachine) {
+    const RegistryKey key = OpenKey(location.root, location.keyPath, view);
+    return key && ValueSatisfiesVersion(key.Get(), location.valueName, update);
+  }
+  const RegistryKey userKey = OpenKey(HKEY_CURRENT_USER, location.keyPath, view);
+  const RegistryKey machineKey = OpenKey(HKEY_LOCAL_MACHINE, location.keyPath, view);
+  if (!userKey && !machineKey) return false;
+  if (!(update.detectionBits & kDetectionVersionGiven)) return true;
+  return (userKey && ValueSatisfiesVersion(userKey.Get(), location.valueName, update)) ||
+         (machineKey && ValueSatisfiesVersion(machineKey.Get(), location.valueName, update));
+}
+
+bool IsCustomDetectionInstalled(const UpdateInfo& update) {
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = update.detectionTarget.c_str();
+  info.lpParameters =
+      update.customDetectionParams.empty() ? nullptr : update.customDetectionParams.c_str();
+  info.nShow = SW_HIDE;
+  if (!ShellExecuteExW(&info)) return false;
+  // A document opened in a running program gives no process, and so no exit code to read.
+  const KernelHandle process(info.hProcess);
+  if (!process) return false;
+  DWORD exitCode = 0;
+  return WaitForSingleObject(process.Get(), INFINITE) == WAIT_OBJECT_0 &&
+         GetExitCodeProcess(process.Get(), &exitCode) && exitCode != 0;
+}
+
+bool IsAppPackageInstalled(const UpdateInfo& update) {
+  const GetPackagePathFunction getPackagePath = FindGetPackagePath();
+  if (getPackagePath == nullptr) return false;
+  // The identity points into copies, since the function takes writable strings.
+  std::wstring name = update.appIdName;
+  std::wstring resourceId = update.appIdResourceId;
+  std::wstring publisherId = update.appIdPublisherId;
+  PackageId id = {};
+  id.processorArchitecture = PackageArchitecture(update.appIdArch);
+  id.major = static_cast<USHORT>(update.version.Field(0));
+  id.minor = static_cast<USHORT>(update.version.Field(1));
+  id.build = static_cast<USHORT>(update.version.Field(2));
+  id.revision = static_cast<USHORT>(update.version.Field(3));
+  id.name = name.data();
+  id.resourceId = resourceId.empty() ? nullptr : resourceId.data();
+  id.publisherId = publisherId.data();
+  std::wstring path(MAX_PATH, L'\0');
+  UINT32 length = static_cast<UINT32>(path.size());
+  LONG status = getPackagePath(&id, 0, &length, path.data());
+  if (status == ERROR_INSUFFICIENT_BUFFER) {
+    path.assign(length, L'\0');
+    status = getPackagePath(&id, 0, &length, path.data());
+  }
+  if (status != ERROR_SUCCESS || length == 0 || length > path.size()) return false;
+  path.resize(wcsnlen(path.c_str(), length));
+  return PathFileExistsW(path.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool SatisfiesVersionCondition(VersionOperator versionOperator, const VersionNumber& required,
+                               const VersionNumber& detected) {
+  switch (versionOperator) {
+    case VersionOperator::Equal:
+      return Equal(detected, required);
+    case VersionOperator::AtLeast:
+      return AtLeast(detected, required);
+    case VersionOperator::None:
+      return false;
+  }
+  return false;
+}
+
+bool SplitRegistryKey(const std::wstring& text, RegistryLocation* location) {
+  const size_t rootEnd = text.find(L'\\');
+  if (rootEnd == std::wstring::npos) return false;
+  const size_t valueStart = text.rfind(L'\\');
+  if (valueStart == rootEnd) return false;
+  const std::wstring rootName = text.substr(0, rootEnd);
+  RegistryLocation parsed;
+  parsed.keyPath = text.substr(rootEnd + 1, valueStart - rootEnd - 1);
+  parsed.valueName = text.substr(valueStart + 1);
+  if (parsed.keyPath.empty() || parsed.valueName.empty()) return false;
+  for (const RootName& root : kRoots) {
+    if (rootName != root.name) continue;
+    parsed.root = root.root;
+    parsed.isPerUserOrMachine = root.root == nullptr;
+    *location = std::move(parsed);
+    return true;
+  }
+  return false;
+}
+
+UINT32 PackageArchitecture(const std::wstring& appIdArch) {
+  if (_wcsicmp(appIdArch.c_str(), L"x64") == 0) return PROCESSOR_ARCHITECTURE_AMD64;
+  if (_wcsicmp(appIdArch.c_str(), L"neutral") == 0) return PROCESSOR_ARCHITECTURE_NEUTRAL;
+  return PROCESSOR_ARCHITECTURE_INTEL;
+}
+
+bool IsInstalled(const UpdateInfo& update) {
+  switch (update.detectionKind) {
+    case DetectionKind::File:
+      return update.targetUnresolved == 0 && IsFileInstalled(update);
+    case DetectionKind::Registry:
+      return IsRegistryValueInstalled(update);
+    case DetectionKind::Custom:
+      return update.targetUnresolved == 0 && IsCustomDetectionInstalled(update);
+    case DetectionKind::AppPackage:
+      return IsAppPackageInstalled(update);
+    case DetectionKind::None:
+      return false;
+  }
+  return false;
+}
+
+ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os,
+                                  bool (*isInstalled)(const UpdateInfo&)) {
+  if (update.evaluated) return ApplicabilityState::NotApplicable;
+  const std::wstring noText;
+  const std::wstring& applicationName =
+      update.client != nullptr ? update.client->ApplicationName() : noText;
+  const std::wstring& applicationVersion =
+      update.client != nullptr ? update.client->ApplicationVersion() : noText;
+  const bool wrongWidth = os.is64Bit ? update.HasFlag(kUpdateOs32Only) : update.HasFlag(kUpdateOs64);
+  if (wrongWidth || !IsOsVersionInRange(update, os) ||
+      !MatchesApplicationVersion(update, applicationVersion) ||
+      !MatchesApplication(update, applicationName, applicationVersion)) {
+    update.evaluated = false;
+    return ApplicabilityState::NotApplicable;
+  }
+  if (isInstalled(update)) return ApplicabilityState::Installed;
+  // Marked before the dependency is looked at, so that two updates that depend on each other
+  // end instead of evaluating each other without end.
+  update.evaluated = true;
+  if (update.dependsOn != nullptr) EvaluateUpdate(*update.dependsOn, os, isInstalled);
+  return ApplicabilityState::Needed;
+}
+
+ApplicabilityState EvaluateUpdate(UpdateInfo& update) {
+  return EvaluateUpdate(update, CurrentOsFacts(), IsInstalled);
+}
+
+ApplicabilityState SystemUpdateEvaluator::Evaluate(UpdateInfo& update) {
+  return EvaluateUpdate(update);
+}
+
+}  // namespace updater

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "catalogue/ApplicabilityState.h"
+#include "catalogue/OsFacts.h"
+#include "catalogue/UpdateEvaluator.h"
+#include "catalogue/UpdateInfo.h"
+#include "catalogue/VersionNumber.h"
+
+namespace updater {
+
+// Whether a detected version shows the update installed: equal in all four fields, or at least
+// the update's version. Without an operator (no Version key) it never holds.
+bool SatisfiesVersionCondition(VersionOperator versionOperator, const VersionNumber& required,
+                               const VersionNumber& detected);
+
+// A RegistryKey value taken apart: root, key path and value name.
+struct RegistryLocation {
+  HKEY root = nullptr;
+  std::wstring keyPath;
+  std::wstring valueName;
+  // "HKUD": the key under HKEY_CURRENT_USER or under HKEY_LOCAL_MACHINE; `root` stays null.
+  bool isPerUserOrMachine = false;
+};
+
+// Splits at the first "\" into root and rest, and the rest at its last "\" into key path and
+// value name. False when a part is missing or empty, or the root is not one of "HKLM", "HKCU",
+// "HKU", "HKCC", "HKCR", "HKUD" (case-sensitive).
+bool SplitRegistryKey(const std::wstring& text, RegistryLocation* location);
+
+// The windows package architecture of an AppIdArch value: "x86" 0, "x64" 9, "neutral" 11, in any
+// letter case; anything else 0.
+UINT32 PackageArchitecture(const std::wstring& appIdArch);
+
+// Whether the update is installed, by its DetectionKind. Every failure counts as not installed.
+bool IsInstalled(const UpdateInfo& update);
+
+// The evaluation over given facts and detection, so that its rules can be exercised without the
+// machine's state. Marks the update (and what it depends on) Evaluated once found needed.
+ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os,
+                                  bool (*isInstalled)(const UpdateInfo&));
+
+// The evaluation on this machine: CurrentOsFacts() and IsInstalled.
+ApplicabilityState EvaluateUpdate(UpdateInfo& update);
+
+class SystemUpdateEvaluator : public UpdateEvaluator {
+ public:
+  ApplicabilityState Evaluate(UpdateInfo& update) override;
+};
+
+}  // namespace updater

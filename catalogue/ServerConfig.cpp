@@ -1,0 +1,300 @@
+#include "catalogue/ServerConfig.h"
+
+#include <windows.h>
+
+#include <array>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "app/ClientConfig.h"
+#include "app/Logger.h"
+#include "app/PathExpansion.h"
+#include "app/ResultText.h"
+#include "app/TokenList.h"
+#include "catalogue/DownloadLocation.h"
+#include "catalogue/UpdateFlags.h"
+
+namespace updater {
+
+namespace {
+
+constexpr wchar_t kGeneralSection[] = L"General";
+constexpr wchar_t kEmptyFieldMark[] = L"qzemptyfield";
+
+bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+}
+
+std::wstring Trimmed(const std::wstring& text) {
+  const std::size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return std::wstring();
+  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+std::array<DescriptionGroup*, 3> ItemGroups(UpdateInfo& update) {
+  return {&update.features, &update.enhancements, &update.bugFixes};
+}
+
+ResultCode InvalidSection(const std::wstring& section, const wchar_t* reason) {
+  Log(kLogError, L"Invalid update section [" + section + L"]: " + reason);
+  return kInvalidUpdateSection;
+}
+
+}  // namespace
+
+ServerConfig::ServerConfig(std::wstring localPath, const ClientConfig& client, UpdateList& updates)
+    : updates_(updates), client_(client), reader_(std::move(localPath)) {}
+
+ResultCode ServerConfig::Load(bool checkHeader, bool mergeAbsorbed) {
+  updates_.updates.clear();
+  nextDeprecatedLinks_.clear();
+  dependsLinks_.clear();
+  replacesLinks_.clear();
+
+  const std::wstring& path = reader_.File().Path();
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return kUpToDate;
+  }
+  if (const ResultCode result = reader_.Load()) return DiscardLocalCopy(result);
+  updates_.isUtf16 = reader_.IsUtf16();
+  if (checkHeader && !reader_.HasHeaderLine()) return DiscardLocalCopy(kInvalidHeader);
+
+  for (const std::wstring& section : reader_.SectionNames()) {
+    const ResultCode result =
+        section == kGeneralSection ? ReadGeneralSection() : ReadUpdateSection(section);
+    if (result != kSuccess) return result;
+  }
+  ResolveLinks();
+
+  if (IsSingleUpdatePresentation(updates_.updates.size(), client_.HasFlag(kFlagVertSplitter),
+                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
+    updates_.updates.front().flags |= kUpdateSingleUpdate;
+  }
+  if (mergeAbsorbed) MergeAbsorbedItems(updates_);
+  return kSuccess;
+}
+
+UpdateInfo* ServerConfig::FindUpdate(const std::wstring& sectionName) {
+  return updater::FindUpdate(updates_, sectionName);
+}
+
+ResultCode ServerConfig::DiscardLocalCopy(ResultCode result) const {
+  reader_.File().Delete();
+  client_.Settings().DeleteValue(SettingsKey::Settings, L"LastModified");
+  return result;
+}
+
+ResultCode ServerConfig::ReadGeneralSection() {
+  std::wstring versionText = reader_.ReadText(kGeneralSection, L"ConfigFileVersion");
+  if (versionText.empty()) versionText = L"1.0";
+  VersionNumber version;
+  version.Parse(versionText);
+  if (!Equal(version, VersionNumber(1, 0, 0, 0))) {
+    Log(kLogError, L"Undefined configuration file format: " + versionText);
+    return kUndefinedConfigFormat;
+  }
+  const std::wstring disabled = reader_.ReadText(kGeneralSection, L"UpdatesDisabled");
+  if (!disabled.empty()) {
+    RegisterResultText(kUpdatesDisabled, disabled);
+    return kUpdatesDisabled;
+  }
+  return messageReader_ ? messageReader_(reader_) : kSuccess;
+}
+
+ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
+  if (!IsPlainFileName(section)) return InvalidSection(section, L"name is not a file name");
+  UpdateInfo update;
+  update.client = &client_;
+  update.sectionName = section;
+  const auto text = [&](const wchar_t* key) { return reader_.ReadText(section, key); };
+
+  update.name = text(L"Name");
+  if (update.name.empty()) return InvalidSection(section, L"no Name");
+  update.state = static_cast<ResultCode>(reader_.ReadInteger(section, L"State"));
+  update.updatedApplicationVersions = reader_.ReadList(section, L"UpdatedApplicationVersions");
+  update.updatedApplications = reader_.ReadList(section, L"UpdatedApplications");
+  update.descriptions = reader_.ReadNumbered(section, L"Description", L"DescriptionHtml");
+  for (DescriptionGroup* group : ItemGroups(update)) {
+    group->items = reader_.ReadNumbered(section, group->plainKey, group->htmlKey);
+  }
+  update.size = reader_.ReadInteger(section, L"Size");
+  if (update.size == 0) return InvalidSection(section, L"no Size");
+  update.flags =
+      reader_.ReadFlags(section, L"Flags", kUpdateFlagNames, std::size(kUpdateFlagNames));
+  update.sha256 = text(L"SHA256");
+  update.md5 = text(L"MD5");
+  update.serverFileName = text(L"ServerFileName");
+  if (!update.serverFileName.empty() && !IsPlainFileName(update.serverFileName)) {
+    return InvalidSection(section, L"ServerFileName is not a file name");
+  }
+  if (const ResultCode result = ReadLocations(section, &update)) return result;
+  update.category = text(L"Category");
+  const std::wstring releaseDate = text(L"ReleaseDate");
+  if (!releaseDate.empty() && !ParseIniDate(releaseDate, &update.releaseDate)) {
+    return InvalidSection(section, L"ReleaseDate is not day/month/year");
+  }
+  for (const std::wstring& entry : reader_.ReadNumbered(section, L"AutoCloseApplication")) {
+    update.autoCloseApplications.push_back(ParseAutoCloseEntry(entry));
+  }
+  update.commandLine = ExpandPathOrKeep(text(L"CommandLine"), client_.AppDir());
+  update.noGuiSwitch = Trimmed(text(L"NoGUICommandLineSwitch"));
+  if (EqualsIgnoringCase(update.noGuiSwitch, kEmptyFieldMark)) update.noGuiSwitch.clear();
+  update.targetOsMinVersion = reader_.ReadVersion(section, L"TargetOsMinVersion");
+  update.targetOsMaxVersion = reader_.ReadVersion(section, L"TargetOsMaxVersion");
+  ReadDetectionKeys(section, &update);
+  if (update.detectionKind == DetectionKind::None) {
+    return InvalidSection(section, L"no detection source");
+  }
+
+  std::wstring urlPath;
+  if (update.serverFileName.empty()) {
+    if (const ResultCode result = UrlPath(update.urls.front(), &urlPath)) return result;
+  }
+  update.localFilePath =
+      DownloadFilePath(client_.DownloadsFolder(), section,
+                       DownloadFileName(update.serverFileName, urlPath, section));
+
+  const std::wstring depends = text(L"Depends");
+  if (!depends.empty()) dependsLinks_.emplace_back(section, depends);
+  std::vector<std::wstring> replaces = reader_.ReadList(section, L"Replaces");
+  if (!replaces.empty()) {
+    update.replacesAll = replaces.front() == L"All";
+    replacesLinks_.emplace_back(section, std::move(replaces));
+  }
+  const std::wstring nextDeprecated = text(L"NextDeprecated");
+  if (!nextDeprecated.empty()) nextDeprecatedLinks_.emplace_back(section, nextDeprecated);
+
+  updates_.updates.push_back(std::move(update));
+  return kSuccess;
+}
+
+ResultCode ServerConfig::ReadLocations(const std::wstring& section, UpdateInfo* update) const {
+  update->urls = reader_.ReadNumbered(section, L"URL");
+  if (IsLocationPlaceholder(update->urls)) {
+    if (PlaceholderUrls(client_.Urls(), update->serverFileName, &update->urls) != kSuccess) {
+      Log(kLogError, L"Unable to resolve file:// for update section [" + section + L"]");
+      return kUnresolvedFileUrl;
+    }
+  }
+  if (update->urls.empty()) return InvalidSection(section, L"no URL");
+  return kSuccess;
+}
+
+void ServerConfig::ReadDetectionKeys(const std::wstring& section, UpdateInfo* update) const {
+  const auto text = [&](const wchar_t* key) { return reader_.ReadText(section, key); };
+  const std::wstring filePath = text(L"FilePath");
+  if (!filePath.empty()) {
+    update->detectionKind = DetectionKind::File;
+    if (ExpandPath(filePath, client_.AppDir(), SystemPathLookup(), &update->detectionTarget) !=
+        kSuccess) {
+      update->detectionTarget = filePath;
+      update->targetUnresolved = 1;
+    }
+    const std::wstring fileSize = text(L"FileSize");
+    if (!fileSize.empty()) {
+      update->fileSize = ParseIniInteger(fileSize);
+      update->detectionBits |= kDetectionFileSizeGiven;
+    }
+  } else if (const std::wstring registryKey = text(L"RegistryKey"); !registryKey.empty()) {
+    update->detectionKind = DetectionKind::Registry;
+    update->detectionTarget = registryKey;
+  } else if (const std::wstring custom = text(L"CustomDetection"); !custom.empty()) {
+    update->detectionKind = DetectionKind::Custom;
+    if (ExpandPath(custom, client_.AppDir(), SystemPathLookup(), &update->detectionTarget) !=
+        kSuccess) {
+      update->detectionTarget = custom;
+      update->targetUnresolved = 1;
+    }
+  } else {
+    update->appIdName = text(L"AppIdName");
+    if (!update->appIdName.empty()) update->detectionKind = DetectionKind::AppPackage;
+  }
+  update->customDetectionParams = text(L"CustomDetectionParams");
+  update->appIdArch = text(L"AppIdArch");
+  update->appIdResourceId = text(L"AppIdResourceId");
+  update->appIdPublisherId = text(L"AppIdPublisherId");
+  const std::wstring version = text(L"Version");
+  if (!version.empty()) {
+    ParseVersionCondition(version, &update->versionOperator, &update->version);
+    update->detectionBits |= kDetectionVersionGiven;
+  }
+}
+
+void ServerConfig::ResolveLinks() {
+  for (const Link& link : dependsLinks_) {
+    UpdateInfo* update = FindUpdate(link.first);
+    UpdateInfo* target = FindUpdate(link.second);
+    if (update == nullptr || target == nullptr || update == target) continue;
+    update->dependsOn = target;
+    target->requiredBy = update;
+  }
+  for (const auto& [section, items] : replacesLinks_) {
+    UpdateInfo* update = FindUpdate(section);
+    if (update == nullptr) continue;
+    for (const std::wstring& item : items) {
+      UpdateInfo* replaced = FindUpdate(item);
+      if (replaced != nullptr && replaced != update) update->replacedUpdates.push_back(replaced);
+    }
+  }
+  for (const Link& link : nextDeprecatedLinks_) {
+    UpdateInfo* update = FindUpdate(link.first);
+    UpdateInfo* absorbed = FindUpdate(link.second);
+    if (update == nullptr || absorbed == nullptr || update == absorbed) continue;
+    update->nextDeprecated = absorbed;
+    absorbed->isAbsorbed = true;
+  }
+}
+
+UpdateInfo* FindUpdate(UpdateList& list, const std::wstring& sectionName) {
+  for (UpdateInfo& update : list.updates) {
+    if (EqualsIgnoringCase(update.sectionName, sectionName.c_str())) return &update;
+  }
+  return nullptr;
+}
+
+std::wstring SilentCommandLine(const UpdateInfo& update) {
+  for (std::size_t begin = 0; begin < update.noGuiSwitch.size();) {
+    std::size_t end = update.noGuiSwitch.find(L' ', begin);
+    if (end == std::wstring::npos) end = update.noGuiSwitch.size();
+    if (EqualsIgnoringCase(update.noGuiSwitch.substr(begin, end - begin), L"/exenoui")) {
+      std::wstring arguments = L"/exenoui";
+      if (!update.commandLine.empty()) arguments += L" " + update.commandLine;
+      return arguments + L" /qn";
+    }
+    begin = end + 1;
+  }
+  return update.commandLine + L" " + update.noGuiSwitch;
+}
+
+bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int screenWidth,
+                                int screenHeight) {
+  if (updateCount != 1) return false;
+  return !(vertSplitter && screenWidth >= 1024 && screenHeight >= 768);
+}
+
+void MergeAbsorbedItems(UpdateList& list) {
+  using Items = std::array<std::vector<std::wstring>, 3>;
+  std::unordered_map<const UpdateInfo*, Items> loaded;
+  for (UpdateInfo& update : list.updates) {
+    const auto groups = ItemGroups(update);
+    loaded[&update] = {groups[0]->items, groups[1]->items, groups[2]->items};
+  }
+  for (UpdateInfo& update : list.updates) {
+    const auto groups = ItemGroups(update);
+    std::unordered_set<const UpdateInfo*> seen = {&update};
+    for (const UpdateInfo* absorbed = update.nextDeprecated;
+         absorbed != nullptr && seen.insert(absorbed).second;
+         absorbed = absorbed->nextDeprecated) {
+      const auto found = loaded.find(absorbed);
+      if (found == loaded.end()) break;
+      for (std::size_t i = 0; i < groups.size(); ++i) {
+        groups[i]->items.insert(groups[i]->items.end(), found->second[i].begin(),
+                                found->second[i].end());
+      }
+    }
+  }
+}
+
+}  // namespace updater

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ResultCode.h"
+#include "catalogue/IniReader.h"
+#include "catalogue/UpdateInfo.h"
+#include "catalogue/UpdateSource.h"
+
+namespace updater {
+
+class ClientConfig;
+
+// Reads the publisher's message keys of [General] when updates are not disabled; supplied by the
+// message subsystem. Without one the keys are left alone.
+using ServerMessageReader = std::function<ResultCode(const IniReader& reader)>;
+
+// The update configuration file (first line ";qzu;"), or the selected-updates file written from
+// it, turned into UpdateInfo records in file order.
+class ServerConfig : public UpdateSource {
+ public:
+  ServerConfig(std::wstring localPath, const ClientConfig& client, UpdateList& updates);
+
+  // 0, or the result of the first step that failed; records read before a failing section stay in
+  // the list. A file that cannot be read or lacks its first line (with checkHeader) is deleted
+  // together with the LastModified setting, so that the next check fetches it anew.
+  ResultCode Load(bool checkHeader, bool mergeAbsorbed) override;
+  UpdateList& GetUpdates() override { return updates_; }
+
+  // The first record whose section name matches in any letter case; null when none does.
+  UpdateInfo* FindUpdate(const std::wstring& sectionName);
+
+  void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
+
+ private:
+  using Link = std::pair<std::wstring, std::wstring>;
+
+  ResultCode DiscardLocalCopy(ResultCode result) const;
+  ResultCode ReadGeneralSection();
+  ResultCode ReadUpdateSection(const std::wstring& section);
+  ResultCode ReadLocations(const std::wstring& section, UpdateInfo* update) const;
+  void ReadDetectionKeys(const std::wstring& section, UpdateInfo* update) const;
+  void ResolveLinks();
+
+  std::vector<Link> nextDeprecatedLinks_;
+  std::vector<Link> dependsLinks_;
+  std::vector<std::pair<std::wstring, std::vector<std::wstring>>> replacesLinks_;
+  UpdateList& updates_;
+  const ClientConfig& client_;
+  IniReader reader_;
+  ServerMessageReader messageReader_;
+};
+
+// The first record of `list` whose section name matches in any letter case; null when none does.
+UpdateInfo* FindUpdate(UpdateList& list, const std::wstring& sectionName);
+
+// The installer arguments for a run without user interface: "/exenoui", the command line and
+// " /qn" when NoGuiSwitch holds the token "/exenoui" (any letter case); otherwise the command line,
+// a blank and NoGuiSwitch.
+std::wstring SilentCommandLine(const UpdateInfo& update);
+
+// A lone update is shown by itself, unless the wizard has the vertical splitter and the screen
+// room for it (1024 x 768 or more).
+bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int screenWidth,
+                                int screenHeight);
+
+// Appends to each update's Feature, Enhancement and BugFix items those of the updates it absorbs,
+// following NextDeprecated from one to the next. The walk stops at an update seen before, so that
+// a cycle of absorptions ends, and takes the items as loaded, so that none is added twice.
+void MergeAbsorbedItems(UpdateList& list);
+
+}  // namespace updater

@@ -1,0 +1,59 @@
+#include "transfer/CredentialProvider.h"
+
+#include <algorithm>
+
+namespace updater {
+
+void CredentialProvider::BeginRequest() { storedIndex_ = 0; }
+
+bool CredentialProvider::GetStoredCredentials(std::wstring* user, std::wstring* password) {
+  if (!IsListed(storedIndex_)) return false;
+  *user = credentials_[storedIndex_].user;
+  *password = credentials_[storedIndex_].password;
+  return true;
+}
+
+bool CredentialProvider::GetEnteredCredentials(std::wstring* user, std::wstring* password) {
+  if (!IsListed(enteredIndex_)) return false;
+  *user = credentials_[enteredIndex_].user;
+  *password = credentials_[enteredIndex_].password;
+  return true;
+}
+
+void CredentialProvider::CredentialsUsed() {
+  if (IsListed(storedIndex_)) ++storedIndex_;
+}
+
+void CredentialProvider::SetRealm(const std::wstring& realm) { realm_ = realm; }
+
+void CredentialProvider::SetProxyHost(const std::wstring& proxyHost) { proxyHost_ = proxyHost; }
+
+void CredentialProvider::SetServer(const std::wstring& server) { server_ = server; }
+
+bool CredentialProvider::AskUser(HWND parent) {
+  EnteredCredentials entered;
+  if (!dialog_ || !dialog_(parent, realm_, server_, proxyHost_, &entered)) return false;
+
+  const auto found =
+      std::find_if(credentials_.begin(), credentials_.end(),
+                   [&](const Credential& listed) { return listed.user == entered.user; });
+  if (found == credentials_.end()) {
+    credentials_.push_back({entered.user, entered.password});
+    enteredIndex_ = static_cast<int>(credentials_.size() - 1);
+  } else {
+    // The user is asked because the listed password failed; keeping it would fail again.
+    found->password = entered.password;
+    enteredIndex_ = static_cast<int>(found - credentials_.begin());
+  }
+
+  if (entered.remember && !entered.user.empty() && !entered.password.empty() && rememberer_) {
+    rememberer_(entered.user, entered.password);
+  }
+  return true;
+}
+
+void CredentialProvider::AddCredentials(const std::vector<Credential>& credentials) {
+  credentials_.insert(credentials_.end(), credentials.begin(), credentials.end());
+}
+
+}  // namespace updater

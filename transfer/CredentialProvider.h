@@ -1,0 +1,70 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "transfer/Credential.h"
+
+namespace updater {
+
+// What the credentials dialog gives back; filled in by whoever shows it.
+struct EnteredCredentials {
+  std::wstring user;
+  std::wstring password;
+  bool remember = false;
+};
+
+// Answers the downloader's questions for user names and passwords. One per transfer object:
+// remembered credentials first, then those entered in this run, each offered in turn per request.
+class CredentialProvider {
+ public:
+  // Shows the credentials dialog over `parent` with the realm, server and proxy host; returns false
+  // when the user cancels.
+  using Dialog = std::function<bool(HWND parent, const std::wstring& realm,
+                                    const std::wstring& server, const std::wstring& proxyHost,
+                                    EnteredCredentials* entered)>;
+  // Stores a pair for later runs; returns false when nothing was stored.
+  using Rememberer = std::function<bool(const std::wstring& user, const std::wstring& password)>;
+
+  CredentialProvider() = default;
+  virtual ~CredentialProvider() = default;
+
+  virtual void BeginRequest();
+  virtual bool GetStoredCredentials(std::wstring* user, std::wstring* password);
+  virtual bool GetEnteredCredentials(std::wstring* user, std::wstring* password);
+  virtual void CredentialsUsed();
+  virtual void SetRealm(const std::wstring& realm);
+  virtual void SetProxyHost(const std::wstring& proxyHost);
+  virtual void SetServer(const std::wstring& server);
+  virtual bool AskUser(HWND parent);
+
+  // Without a dialog AskUser answers false, as a cancelled dialog would.
+  void SetDialog(Dialog dialog) { dialog_ = std::move(dialog); }
+  void SetRememberer(Rememberer rememberer) { rememberer_ = std::move(rememberer); }
+  // Appends remembered (or otherwise known) credentials behind those already listed.
+  void AddCredentials(const std::vector<Credential>& credentials);
+
+  const std::vector<Credential>& Credentials() const { return credentials_; }
+  const std::wstring& Realm() const { return realm_; }
+  const std::wstring& ProxyHost() const { return proxyHost_; }
+  const std::wstring& Server() const { return server_; }
+
+ private:
+  bool IsListed(int index) const {
+    return index >= 0 && static_cast<size_t>(index) < credentials_.size();
+  }
+
+  std::vector<Credential> credentials_;
+  int storedIndex_ = 0;
+  int enteredIndex_ = -1;
+  std::wstring realm_;
+  std::wstring proxyHost_;
+  std::wstring server_;
+  Dialog dialog_;
+  Rememberer rememberer_;
+};
+
+}  // namespace updater
