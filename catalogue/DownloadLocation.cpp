@@ -1,6 +1,7 @@
 #include "catalogue/DownloadLocation.h"
 
 #include <windows.h>
+
 #include <shlwapi.h>
 #include <wininet.h>
 

@@ -80,8 +80,7 @@ ResultCode WriteUpdateSection(const IniReader& writer, const UpdateInfo& update)
   out.Integer(L"Size", update.size);
   out.Text(L"CommandLine", update.commandLine);
   out.Text(L"NoGUICommandLineSwitch", update.noGuiSwitch);
-  out.Text(L"Flags",
-           FormatIniFlags(update.flags, kUpdateFlagNames, std::size(kUpdateFlagNames)));
+  out.Text(L"Flags", FormatIniFlags(update.flags, kUpdateFlagNames, std::size(kUpdateFlagNames)));
   out.Text(L"SHA256", update.sha256);
   out.Text(L"MD5", update.md5);
   out.Numbered(L"URL", update.urls);
@@ -94,11 +93,20 @@ ResultCode WriteUpdateSection(const IniReader& writer, const UpdateInfo& update)
   out.Version(L"TargetOsMaxVersion", update.targetOsMaxVersion);
 
   switch (update.detectionKind) {
-    case DetectionKind::File: out.Text(L"FilePath", update.detectionTarget); break;
-    case DetectionKind::Registry: out.Text(L"RegistryKey", update.detectionTarget); break;
-    case DetectionKind::Custom: out.Text(L"CustomDetection", update.detectionTarget); break;
-    case DetectionKind::AppPackage: out.Text(L"AppIdName", update.appIdName); break;
-    case DetectionKind::None: break;
+    case DetectionKind::File:
+      out.Text(L"FilePath", update.detectionTarget);
+      break;
+    case DetectionKind::Registry:
+      out.Text(L"RegistryKey", update.detectionTarget);
+      break;
+    case DetectionKind::Custom:
+      out.Text(L"CustomDetection", update.detectionTarget);
+      break;
+    case DetectionKind::AppPackage:
+      out.Text(L"AppIdName", update.appIdName);
+      break;
+    case DetectionKind::None:
+      break;
   }
   out.Text(L"CustomDetectionParams", update.customDetectionParams);
   out.Text(L"AppIdArch", update.appIdArch);
@@ -123,8 +131,8 @@ ResultCode WriteUpdateSection(const IniReader& writer, const UpdateInfo& update)
   return out.Result();
 }
 
-ResultCode WriteSelectedUpdates(const std::wstring& path, const UpdateList& list,
-                                bool criticalOnly, const ServerMessageWriter& writeMessage) {
+ResultCode WriteSelectedUpdates(const std::wstring& path, const UpdateList& list, bool criticalOnly,
+                                const ServerMessageWriter& writeMessage) {
   if (const ResultCode result = CreateEmptyFile(path, list.isUtf16)) return result;
   const IniReader writer(path);
   for (const UpdateInfo& update : list.updates) {

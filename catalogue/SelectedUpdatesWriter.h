@@ -21,8 +21,7 @@ ResultCode WriteUpdateSection(const IniReader& writer, const UpdateInfo& update)
 // only the critical ones) in list order, UTF-16 with a byte-order mark when the list was read
 // from UTF-16, then the server message when a writer for it is given. The file has no ";qzu;"
 // line: it is read back without the header check.
-ResultCode WriteSelectedUpdates(const std::wstring& path, const UpdateList& list,
-                                bool criticalOnly,
+ResultCode WriteSelectedUpdates(const std::wstring& path, const UpdateList& list, bool criticalOnly,
                                 const ServerMessageWriter& writeMessage = nullptr);
 
 }  // namespace updater

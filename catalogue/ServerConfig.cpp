@@ -26,12 +26,6 @@ bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
 }
 
-std::wstring Trimmed(const std::wstring& text) {
-  const std::size_t first = text.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return std::wstring();
-  return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
-}
-
 std::array<DescriptionGroup*, 3> ItemGroups(UpdateInfo& update) {
   return {&update.features, &update.enhancements, &update.bugFixes};
 }
@@ -139,7 +133,7 @@ ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
     update.autoCloseApplications.push_back(ParseAutoCloseEntry(entry));
   }
   update.commandLine = ExpandPathOrKeep(text(L"CommandLine"), client_.AppDir());
-  update.noGuiSwitch = Trimmed(text(L"NoGUICommandLineSwitch"));
+  update.noGuiSwitch = TrimIniText(text(L"NoGUICommandLineSwitch"));
   if (EqualsIgnoringCase(update.noGuiSwitch, kEmptyFieldMark)) update.noGuiSwitch.clear();
   update.targetOsMinVersion = reader_.ReadVersion(section, L"TargetOsMinVersion");
   update.targetOsMaxVersion = reader_.ReadVersion(section, L"TargetOsMaxVersion");
@@ -285,8 +279,7 @@ void MergeAbsorbedItems(UpdateList& list) {
     const auto groups = ItemGroups(update);
     std::unordered_set<const UpdateInfo*> seen = {&update};
     for (const UpdateInfo* absorbed = update.nextDeprecated;
-         absorbed != nullptr && seen.insert(absorbed).second;
-         absorbed = absorbed->nextDeprecated) {
+         absorbed != nullptr && seen.insert(absorbed).second; absorbed = absorbed->nextDeprecated) {
       const auto found = loaded.find(absorbed);
       if (found == loaded.end()) break;
       for (std::size_t i = 0; i < groups.size(); ++i) {

@@ -5,12 +5,18 @@
 namespace updater {
 
 const TokenName kUpdateFlagNames[12] = {
-    {L"Critical", kUpdateCritical},       {L"Major", kUpdateMajor},
-    {L"SilentInstall", kUpdateSilentInstall}, {L"Sys64", kUpdateSys64},
-    {L"NoCache", kUpdateNoCache},         {L"Os32Only", kUpdateOs32Only},
-    {L"Os64", kUpdateOs64},               {L"Advertises", kUpdateAdvertises},
-    {L"NotSelected", kUpdateNotSelected}, {L"IsPatch", kUpdateIsPatch},
-    {L"SingleUpdate", kUpdateSingleUpdate}, {L"NoRedetect", kUpdateNoRedetect},
+    {L"Critical", kUpdateCritical},
+    {L"Major", kUpdateMajor},
+    {L"SilentInstall", kUpdateSilentInstall},
+    {L"Sys64", kUpdateSys64},
+    {L"NoCache", kUpdateNoCache},
+    {L"Os32Only", kUpdateOs32Only},
+    {L"Os64", kUpdateOs64},
+    {L"Advertises", kUpdateAdvertises},
+    {L"NotSelected", kUpdateNotSelected},
+    {L"IsPatch", kUpdateIsPatch},
+    {L"SingleUpdate", kUpdateSingleUpdate},
+    {L"NoRedetect", kUpdateNoRedetect},
 };
 
 const TokenName kAutoCloseFlagNames[3] = {

@@ -19,8 +19,8 @@ using updater::UpdateList;
 constexpr int kRuns = 5;
 
 void WriteAnsiFile(const std::wstring& path, const std::string& text) {
-  const updater::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const updater::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
@@ -59,8 +59,9 @@ int wmain() {
       std::wstring(temp) + L"ServerConfigBenchmark_" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring clientPath = folder + L"\\client.ini";
-  WriteAnsiFile(clientPath, "[General]\r\nID=ServerConfigBenchmark\r\nURL=https://example.com/u.ini"
-                            "\r\nDownloadsFolder=C:\\Downloads\r\n");
+  WriteAnsiFile(clientPath,
+                "[General]\r\nID=ServerConfigBenchmark\r\nURL=https://example.com/u.ini"
+                "\r\nDownloadsFolder=C:\\Downloads\r\n");
   ClientConfig client(clientPath);
   client.Load();
 

@@ -50,8 +50,7 @@ ServerConfigFixture::ServerConfigFixture(const std::vector<std::wstring>& locati
   EXPECT_EQ(kSuccess, client_.Load());
 }
 
-std::wstring ServerConfigFixture::WriteUpdateConfig(const std::wstring& body,
-                                                    TextEncoding encoding,
+std::wstring ServerConfigFixture::WriteUpdateConfig(const std::wstring& body, TextEncoding encoding,
                                                     const std::wstring& name) const {
   const std::wstring path = folder_.File(name);
   WriteTextFile(path, L";qzu;\r\n" + body, encoding);

@@ -20,8 +20,8 @@ std::wstring UpdateSection(const std::wstring& section, const KeyChanges& change
 // locations of the update configuration file. Its registry settings are removed at the end.
 class ServerConfigFixture {
  public:
-  explicit ServerConfigFixture(
-      const std::vector<std::wstring>& locations = {L"https://updates.example.com/app/updates.ini"});
+  explicit ServerConfigFixture(const std::vector<std::wstring>& locations = {
+                                   L"https://updates.example.com/app/updates.ini"});
 
   const ClientConfig& Client() const { return client_; }
   const TempFolder& Folder() const { return folder_; }
