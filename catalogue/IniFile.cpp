@@ -83,9 +83,17 @@ std::vector<std::wstring> IniFile::ReadSectionNames() const {
   return names;
 }
 
+std::wstring SingleLineValue(std::wstring value) {
+  for (wchar_t& c : value) {
+    if (c == L'\r' || c == L'\n') c = L' ';
+  }
+  return value;
+}
+
 ResultCode IniFile::WriteString(const std::wstring& section, const std::wstring& key,
                                 const std::wstring& value) const {
-  if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str())) {
+  const std::wstring line = SingleLineValue(value);
+  if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), line.c_str(), path_.c_str())) {
     return LastErrorOr(ERROR_WRITE_FAULT);
   }
   return kSuccess;

@@ -42,4 +42,8 @@ class IniFile {
   std::wstring path_;
 };
 
+// A value as one line: a line break inside it would start new keys or sections in the file, so
+// text from a server could plant entries that a later run trusts.
+std::wstring SingleLineValue(std::wstring value);
+
 }  // namespace updater

@@ -94,6 +94,16 @@ TEST(IniFileTest, WrittenValuesReadBackAndKeepTheEncoding) {
   }
 }
 
+TEST(IniFileTest, LineBreaksInAValueCannotPlantKeysOrSections) {
+  const TempFolder folder;
+  const IniFile ini(folder.File(L"selected.ini"));
+  ASSERT_EQ(kSuccess, ini.WriteString(L"Update1", L"Name",
+                                      L"Fix\r\nCommandLine=/evil\n[Planted]\r\nSize=1"));
+  EXPECT_EQ(L"Fix  CommandLine=/evil [Planted]  Size=1", ini.ReadString(L"Update1", L"Name"));
+  EXPECT_EQ(L"", ini.ReadString(L"Update1", L"CommandLine"));
+  EXPECT_EQ(std::vector<std::wstring>{L"Update1"}, ini.ReadSectionNames());
+}
+
 TEST(IniFileTest, WritingCreatesMissingFileAndFailsInMissingFolder) {
   const TempFolder folder;
   const IniFile created(folder.File(L"new.ini"));
