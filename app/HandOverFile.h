@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/ResultCode.h"
 #include "app/RunSwitches.h"
 
 namespace updater {
@@ -20,5 +21,11 @@ struct HandOverFile {
 
 // Booleans are true only for the exact text "true"; missing keys read as empty.
 HandOverFile ReadHandOverFile(const std::wstring& path);
+
+// Replaces the file at `path` by a UTF-16LE one with a byte-order mark, so that the private-profile
+// functions keep paths outside the ANSI code page, then writes the texts that are not empty and
+// the booleans that are set, as "true". Returns 0 or the Windows error; a file whose byte-order
+// mark could not be written is deleted.
+ResultCode WriteHandOverFile(const std::wstring& path, const HandOverFile& values);
 
 }  // namespace updater

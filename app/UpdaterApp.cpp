@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "app/ApplicationStart.h"
+#include "app/Cleaner.h"
 #include "app/CredentialsArgument.h"
 #include "app/ExecutablePath.h"
 #include "app/Logger.h"
@@ -13,6 +14,7 @@
 #include "app/SetSetting.h"
 #include "app/SettingsStore.h"
 #include "app/UniqueHandle.h"
+#include "app/UpdateDriver.h"
 #include "transfer/ProtectedText.h"
 
 namespace updater {
@@ -153,8 +155,15 @@ ResultCode UpdaterApp::Dispatch() {
     case RunMode::JustCheck:
     case RunMode::JustCheckCritical: {
       const ResultCode valid = ValidateForUpdates();
-      return valid != kSuccess ? valid : kNotImplemented;
+      return valid != kSuccess ? valid : RunUpdateMode();
     }
+    case RunMode::Install:
+    case RunMode::InstallSilent:
+    case RunMode::InstallSilentAll:
+    case RunMode::InstallSilentCritical:
+      return RunUpdateMode();
+    case RunMode::Clean:
+      return Cleaner(*config_).Run(commandLine_.cleanSilently);
     case RunMode::ConfigService:
       return RunConfigureService();
     case RunMode::SetSetting:
@@ -165,6 +174,14 @@ ResultCode UpdaterApp::Dispatch() {
     default:
       return kNotImplemented;
   }
+}
+
+ResultCode UpdaterApp::RunUpdateMode() {
+  UpdateDriver driver(*config_, commandLine_, handOver_);
+  const ResultCode result = driver.Run();
+  if (driver.ApplicationMustRestart()) applicationMustRestart_ = true;
+  commandLine_.mode = driver.Mode();
+  return result;
 }
 
 ResultCode UpdaterApp::RunConfigureService() {
@@ -207,6 +224,11 @@ void UpdaterApp::Finish(ResultCode result) {
     info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE;
     info.lpVerb = L"open";
     info.lpFile = handOver_.uninstallFilePath.c_str();
+    // The copy runs in its own folder; a batch file started there could not remove that folder,
+    // which would stay its current directory.
+    const std::wstring batchFolder =
+        handOver_.uninstallFilePath.substr(0, handOver_.uninstallFilePath.find_last_of(L'\\') + 1);
+    info.lpDirectory = batchFolder.empty() ? nullptr : batchFolder.c_str();
     info.nShow = SW_HIDE;
     ShellExecuteExW(&info);
   }

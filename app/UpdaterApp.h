@@ -31,6 +31,7 @@ class UpdaterApp {
   void ApplySwitches();
   void StartLogging();
   ResultCode ValidateForUpdates() const;
+  ResultCode RunUpdateMode();
   ResultCode RunConfigureService();
   ResultCode OpenLink() const;
   bool IsTemporaryCopyMode() const;

@@ -4,13 +4,18 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <vector>
 
 namespace updater::test {
 
 std::wstring UniqueName(const std::wstring& prefix) {
   static std::atomic<unsigned> counter{0};
-  return prefix + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+  // Wine reuses process ids from run to run, and server logs outlive a run: the start time of
+  // this process keeps names apart across runs.
+  static const ULONGLONG started = GetTickCount64();
+  return prefix + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(started) +
+         L"_" + std::to_wstring(++counter);
 }
 
 TempFolder::TempFolder() {
@@ -20,9 +25,11 @@ TempFolder::TempFolder() {
   CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() {
+TempFolder::~TempFolder() { DeleteFolderTree(path_); }
+
+void DeleteFolderTree(const std::wstring& path) {
   // SHFileOperation wants a list ending in two NULs.
-  std::wstring from = path_;
+  std::wstring from = path;
   from.push_back(L'\0');
   SHFILEOPSTRUCTW op = {};
   op.wFunc = FO_DELETE;
@@ -128,6 +135,14 @@ std::string Narrow(const std::wstring& text) {
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
                       nullptr, nullptr);
   return result;
+}
+
+std::wstring ServersFolder() {
+  const char* unixPath = std::getenv("UPDATER_SERVERS_DIR");
+  if (unixPath == nullptr || *unixPath == '\0') return std::wstring();
+  std::wstring path = L"Z:";
+  for (const char* c = unixPath; *c != '\0'; ++c) path.push_back(*c == '/' ? L'\\' : *c);
+  return path;
 }
 
 }  // namespace updater::test

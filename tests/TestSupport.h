@@ -22,6 +22,9 @@ class TempFolder {
   std::wstring path_;
 };
 
+// Removes a folder with everything in it.
+void DeleteFolderTree(const std::wstring& path);
+
 // A registry key under HKEY_CURRENT_USER (or another root) removed with its subkeys at the end.
 // Created with a unique last component so that tests never see each other's values.
 class ScopedRegistryTree {
@@ -54,6 +57,9 @@ bool GetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring&
 bool GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
                        std::wstring* value);
 void DeleteRegistryTree(HKEY root, const std::wstring& subKey);
+
+// The local test servers' folder (UPDATER_SERVERS_DIR) as a Windows path; empty when not set.
+std::wstring ServersFolder();
 
 // Narrow text for assertion messages.
 std::string Narrow(const std::wstring& text);

@@ -6,14 +6,6 @@
 namespace updater::test {
 namespace {
 
-size_t CountOf(const std::wstring& text, const std::wstring& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 struct LoggedUpdater {
   LoggedUpdater() : id(UniqueName(L"E2ELog")), registry(L"Software\\Merrow\\Ruddle\\" + id) {
     downloads = updater.File(L"Data\\Downloads");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace updater::test {
@@ -43,6 +44,22 @@ std::wstring WindowText(HWND window) {
   return text.data();
 }
 
+struct WindowSearch {
+  DWORD processId;
+  std::vector<std::wstring>* titles;
+};
+
+BOOL CALLBACK CollectWindowTitle(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  const std::wstring title = WindowText(window);
+  std::vector<std::wstring>& titles = *search->titles;
+  if (std::find(titles.begin(), titles.end(), title) == titles.end()) titles.push_back(title);
+  return TRUE;
+}
+
 }  // namespace
 
 std::wstring BuiltUpdaterPath() {
@@ -59,7 +76,8 @@ void InstalledUpdater::WriteConfig(const std::wstring& generalKeys) const {
   WriteTextFile(ConfigPath(), L"[General]\r\n" + generalKeys, TextEncoding::Utf16);
 }
 
-RunOutcome InstalledUpdater::Run(const std::wstring& arguments, DWORD timeoutMs) const {
+RunOutcome InstalledUpdater::Run(const std::wstring& arguments, DWORD timeoutMs,
+                                 DialogHandling dialogs) const {
   RunOutcome outcome;
   std::wstring commandLine = L"\"" + ExecutablePath() + L"\" " + arguments;
   STARTUPINFOW startup = {};
@@ -74,9 +92,13 @@ RunOutcome InstalledUpdater::Run(const std::wstring& arguments, DWORD timeoutMs)
   KernelHandle thread(info.hThread);
 
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT) {
+  const bool watchOnly = dialogs == DialogHandling::OnlyWatch;
+  // A window shown only for a moment is seen only when looking often.
+  while (WaitForSingleObject(process.Get(), watchOnly ? 1 : 20) == WAIT_TIMEOUT) {
+    WindowSearch windows = {info.dwProcessId, &outcome.windowTitles};
+    EnumWindows(CollectWindowTitle, reinterpret_cast<LPARAM>(&windows));
     DialogSearch search = {info.dwProcessId, nullptr};
-    EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
+    if (!watchOnly) EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
     if (search.dialog != nullptr) {
       ++outcome.messageBoxes;
       outcome.messageBoxCaption = WindowText(search.dialog);
@@ -95,6 +117,14 @@ RunOutcome InstalledUpdater::Run(const std::wstring& arguments, DWORD timeoutMs)
   GetExitCodeProcess(process.Get(), &outcome.exitCode);
   outcome.finished = true;
   return outcome;
+}
+
+size_t CountOf(const std::wstring& text, const std::wstring& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
 }
 
 std::wstring ReadUtf16File(const std::wstring& path) {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/ResultCode.h"
+#include "catalogue/DownloadState.h"
+#include "catalogue/UpdateInfo.h"
+
+namespace updater {
+
+class ClientConfig;
+class UpdaterCallback;
+
+// Downloads the installer of every update selected for installation that is still to be
+// downloaded, each with its Size as the expected size. A transfer that ended short is resumed once
+// at once; a size mismatch removes the update's files. A cancel ends the batch with kCanceled;
+// otherwise the result is 0 or the first update's failure, after all were tried.
+ResultCode DownloadSelectedUpdates(UpdateList& list, const ClientConfig& config,
+                                   UpdaterCallback* callback,
+                                   const DownloadStateQuery& downloadState = GetDownloadState);
+
+}  // namespace updater

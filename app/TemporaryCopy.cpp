@@ -1,0 +1,198 @@
+#include "app/TemporaryCopy.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/AnsiText.h"
+#include "app/ClientConfig.h"
+#include "app/ExecutablePath.h"
+#include "app/HandOverFile.h"
+#include "app/Logger.h"
+#include "app/Md5Digest.h"
+#include "app/RemovalBatchFile.h"
+#include "app/UniqueHandle.h"
+#include "catalogue/SelectedUpdatesWriter.h"
+
+namespace updater {
+namespace {
+
+std::wstring UserTempPath() {
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+  return length > 0 && length <= MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+ResultCode LastErrorOr(ResultCode fallback) {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : fallback;
+}
+
+ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList& updates,
+                              TemporaryCopy* copy) {
+  RemovalBatchFile batch;
+  ResultCode result = ChooseRemovalBatchFile(UserTempPath(), &batch);
+  if (result != kSuccess) return result;
+  copy->batchFile = batch.path;
+  copy->batchPlaceholder = batch.placeholder;
+
+  HandOverFile values;
+  values.realUpdaterPath = handOver.installedUpdaterPath;
+  values.clientConfigPath = handOver.clientConfigPath;
+  values.serverConfigPath = copy->updateListFile;
+  values.url = handOver.urlOverride;
+  values.switches = handOver.switches;
+  values.uninstallFilePath = copy->batchFile;
+  result = WriteHandOverFile(copy->handOverFile, values);
+  if (result != kSuccess) return result;
+
+  result = WriteSelectedUpdates(copy->updateListFile, updates, false);
+  if (result != kSuccess) return result;
+  copy->arguments =
+      TemporaryCopyArguments(handOver.kind, copy->handOverFile, handOver.credentialsArgument);
+
+  const std::vector<std::wstring> handOverFiles = {copy->handOverFile, copy->updateListFile,
+                                                   copy->batchPlaceholder};
+  return WriteRemovalBatchFile(
+      copy->batchFile,
+      RemovalBatchText(handOverFiles, copy->executable, copy->folder, copy->batchFile));
+}
+
+}  // namespace
+
+TemporaryCopy TemporaryCopyLayout(const std::wstring& tempPath, const std::wstring& folderName,
+                                  const std::wstring& installedUpdaterPath) {
+  TemporaryCopy copy;
+  copy.folder = tempPath;
+  if (!copy.folder.empty() && copy.folder.back() != L'\\') copy.folder += L'\\';
+  copy.folder += folderName;
+
+  const std::size_t slash = installedUpdaterPath.find_last_of(L"\\/");
+  std::wstring baseName =
+      slash == std::wstring::npos ? installedUpdaterPath : installedUpdaterPath.substr(slash + 1);
+  const std::size_t dot = baseName.rfind(L'.');
+  if (dot != std::wstring::npos) baseName.resize(dot);
+  const std::wstring base = copy.folder + L"\\" + baseName;
+  copy.executable = base + L".exe";
+  copy.handOverFile = base + L".ini";
+  copy.updateListFile = base + L".dat";
+  return copy;
+}
+
+std::wstring TemporaryCopyKind(RunMode mode) {
+  switch (mode) {
+    case RunMode::CheckNow: return L"checknow";
+    case RunMode::Silent: return L"silent";
+    case RunMode::SilentAll: return L"silentall";
+    case RunMode::SilentCritical: return L"silentcritical";
+    default: return std::wstring();
+  }
+}
+
+std::wstring TemporaryCopyArguments(const std::wstring& kind, const std::wstring& handOverFile,
+                                    const std::wstring& credentialsArgument) {
+  std::wstring arguments = L"/install " + kind + L" \"" + handOverFile + L"\"";
+  if (!credentialsArgument.empty()) arguments += L" " + credentialsArgument;
+  return arguments;
+}
+
+bool HasUpdateSelectedForInstall(const UpdateList& updates) {
+  return std::any_of(updates.updates.begin(), updates.updates.end(),
+                     [](const UpdateInfo& update) { return update.selectedForInstall; });
+}
+
+ResultCode TemporaryFolderName(const std::wstring& installedUpdaterPath, std::wstring* name) {
+  return Md5HexDigest(ToAnsiText(installedUpdaterPath), name);
+}
+
+ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
+                               const std::wstring& installedUpdaterPath, TemporaryCopy* copy) {
+  const std::wstring tempPath = UserTempPath();
+  if (tempPath.empty()) return LastErrorOr(ERROR_PATH_NOT_FOUND);
+  std::wstring folderName;
+  const ResultCode named = TemporaryFolderName(installedUpdaterPath, &folderName);
+  if (named != kSuccess) return named;
+  *copy = TemporaryCopyLayout(tempPath, folderName, installedUpdaterPath);
+
+  if (!CreateDirectoryW(copy->folder.c_str(), nullptr) &&
+      GetLastError() != ERROR_ALREADY_EXISTS) {
+    return GetLastError();
+  }
+  if (!CopyFileW(sourceExecutable.c_str(), copy->executable.c_str(), FALSE)) {
+    return GetLastError();
+  }
+  // A read-only installed executable would otherwise give a copy the batch file cannot delete.
+  SetFileAttributesW(copy->executable.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return kSuccess;
+}
+
+ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const InstallHandOver& handOver,
+                                const UpdateList& updates, TemporaryCopy* copy) {
+  ResultCode result = CreateTemporaryCopy(sourceExecutable, handOver.installedUpdaterPath, copy);
+  if (result == kSuccess) result = WriteHandOverFiles(handOver, updates, copy);
+  if (result != kSuccess) RemoveTemporaryCopy(*copy);
+  return result;
+}
+
+ResultCode StartTemporaryCopy(const TemporaryCopy& copy) {
+  Log(kLogTrace, L"Running temp updater from path: " + copy.executable);
+  // The copy reads its arguments after its own quoted path, as from any other command line.
+  std::wstring commandLine = L"\"" + copy.executable + L"\" " + copy.arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (CreateProcessW(copy.executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                     nullptr, copy.folder.c_str(), &startup, &process)) {
+    const KernelHandle processHandle(process.hProcess);
+    const KernelHandle threadHandle(process.hThread);
+    // The copy has no window yet; this lets its first window come to the foreground.
+    AllowSetForegroundWindow(process.dwProcessId);
+    return kSuccess;
+  }
+  const ResultCode error = LastErrorOr(ERROR_GEN_FAILURE);
+  SHELLEXECUTEINFOW shell = {};
+  shell.cbSize = sizeof(shell);
+  shell.fMask = SEE_MASK_FLAG_NO_UI;
+  shell.lpVerb = L"open";
+  shell.lpFile = copy.executable.c_str();
+  shell.lpParameters = copy.arguments.c_str();
+  shell.lpDirectory = copy.folder.c_str();
+  shell.nShow = SW_SHOWNORMAL;
+  // A copy the shell started runs like any other: ending with an error now would show an error
+  // box and restart the application in the middle of its update.
+  return ShellExecuteExW(&shell) ? kSuccess : error;
+}
+
+void RemoveTemporaryCopy(const TemporaryCopy& copy) {
+  for (const std::wstring* file : {&copy.executable, &copy.handOverFile, &copy.updateListFile,
+                                   &copy.batchFile, &copy.batchPlaceholder}) {
+    if (!file->empty()) DeleteFileW(file->c_str());
+  }
+  if (!copy.folder.empty()) RemoveDirectoryW(copy.folder.c_str());
+}
+
+ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const UpdateList& updates,
+                                       RunMode mode, const std::wstring& urlOverride,
+                                       const std::wstring& credentialsArgument) {
+  if (!HasUpdateSelectedForInstall(updates)) return kSuccess;
+  InstallHandOver handOver;
+  handOver.installedUpdaterPath =
+      config.IsTemporaryCopy() ? config.RealUpdaterPath() : ThisExecutablePath();
+  handOver.clientConfigPath = config.Path();
+  handOver.switches = config.Switches();
+  handOver.urlOverride = urlOverride;
+  handOver.kind = TemporaryCopyKind(mode);
+  handOver.credentialsArgument = credentialsArgument;
+  if (handOver.kind.empty()) return ERROR_INVALID_PARAMETER;
+
+  TemporaryCopy copy;
+  ResultCode result = PrepareTemporaryCopy(ThisExecutablePath(), handOver, updates, &copy);
+  if (result != kSuccess) return result;
+  result = StartTemporaryCopy(copy);
+  if (result != kSuccess) RemoveTemporaryCopy(copy);
+  return result;
+}
+
+}  // namespace updater

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <string>
+
+#include "app/ResultCode.h"
+#include "app/RunMode.h"
+#include "app/RunSwitches.h"
+#include "catalogue/UpdateInfo.h"
+
+namespace updater {
+
+class ClientConfig;
+
+// The files the installed updater leaves for its temporary copy, which runs the download, the
+// wizard and the installation while the installed executable may be replaced.
+struct TemporaryCopy {
+  std::wstring folder;          // the user's temporary folder + MD5 of the installed updater path
+  std::wstring executable;      // folder \ base name ".exe"
+  std::wstring handOverFile;    // folder \ base name ".ini"
+  std::wstring updateListFile;  // folder \ base name ".dat"
+  std::wstring batchFile;
+  std::wstring batchPlaceholder;
+  std::wstring arguments;       // the copy's command line after its executable
+};
+
+// What the installed updater passes on to the copy.
+struct InstallHandOver {
+  std::wstring installedUpdaterPath;
+  std::wstring clientConfigPath;
+  RunSwitches switches;
+  std::wstring urlOverride;
+  std::wstring kind;
+  std::wstring credentialsArgument;
+};
+
+// The paths of the copy; `tempPath` as GetTempPathW gives it, `folderName` from
+// TemporaryFolderName. The base name is the installed updater's file name without extension.
+TemporaryCopy TemporaryCopyLayout(const std::wstring& tempPath, const std::wstring& folderName,
+                                  const std::wstring& installedUpdaterPath);
+
+// "checknow", "silent", "silentall" or "silentcritical" for the check modes 0 to 3; empty for the
+// modes that make no copy.
+std::wstring TemporaryCopyKind(RunMode mode);
+
+// "/install KIND "HANDOVER" [CREDENTIALS]". The hand-over path is quoted, since the user's
+// temporary folder may contain blanks and the copy splits its command line at blanks.
+std::wstring TemporaryCopyArguments(const std::wstring& kind, const std::wstring& handOverFile,
+                                    const std::wstring& credentialsArgument);
+
+bool HasUpdateSelectedForInstall(const UpdateList& updates);
+
+// 32 lower-case hexadecimal digits of the MD5 of the path in the ANSI code page, so that the same
+// installed updater always uses the same folder.
+ResultCode TemporaryFolderName(const std::wstring& installedUpdaterPath, std::wstring* name);
+
+// Copies `sourceExecutable` into the temporary folder of the installed updater (created when
+// missing, reused otherwise), overwriting an older copy.
+ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
+                               const std::wstring& installedUpdaterPath, TemporaryCopy* copy);
+
+// The copy, its hand-over file, the list of the needed updates and the batch file that removes
+// them all. On failure everything made so far is removed again.
+ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const InstallHandOver& handOver,
+                                const UpdateList& updates, TemporaryCopy* copy);
+
+// Starts the copy with its folder as current directory; when CreateProcessW fails the shell is
+// asked once. Returns 0 when the copy runs, else the error of CreateProcessW.
+ResultCode StartTemporaryCopy(const TemporaryCopy& copy);
+
+// Deletes the files of a copy that never ran and its folder when that is then empty.
+void RemoveTemporaryCopy(const TemporaryCopy& copy);
+
+// The end of a check that selected updates: makes the temporary copy of the running updater and
+// starts it with /install and the kind of `mode`. 0 when no update is selected or the copy was
+// started, else the Windows error or result code that kept it from starting.
+ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const UpdateList& updates,
+                                       RunMode mode, const std::wstring& urlOverride,
+                                       const std::wstring& credentialsArgument);
+
+}  // namespace updater

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace updater {
+
+class AsyncDownloadThread;
+class ClientConfig;
+
+// What every download of a run takes from the configuration: the retry attempts when set, shared
+// file access for a per-machine installation, and the proxy when one is configured.
+void ApplyTransferSettings(const ClientConfig& config, AsyncDownloadThread& download);
+
+}  // namespace updater

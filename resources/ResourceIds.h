@@ -1,0 +1,7 @@
+#pragma once
+// Plain macros only: this header is read by both the resource compiler and the C++ code.
+
+// The wait window: checking, cleaning and the reduced progress window share it.
+#define IDD_WAIT                           110
+#define IDC_WAIT_PROGRESS                  1003
+#define IDC_WAIT_STATUS                    1045

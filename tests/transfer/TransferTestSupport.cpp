@@ -1,0 +1,105 @@
+#include "TransferTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+
+#include "TestSupport.h"
+
+namespace updater::test {
+
+namespace {
+
+std::string ReadAll(const std::wstring& path) {
+  return FileExists(path) ? ReadFileBytes(path) : std::string();
+}
+
+}  // namespace
+
+bool TestServers::Available() {
+  if (!ServersFolder().empty()) return true;
+  ADD_FAILURE() << "UPDATER_SERVERS_DIR is not set: start scripts/test-servers.sh start BUILD_DIR "
+                   "and run through the build's wine-run.sh";
+  return false;
+}
+
+std::wstring TestServers::WwwFolder() { return ServersFolder() + L"\\www"; }
+
+std::wstring TestServers::Serve(const std::wstring& relativePath, const std::string& bytes) {
+  std::wstring windowsPath = relativePath;
+  for (wchar_t& c : windowsPath) {
+    if (c == L'/') c = L'\\';
+  }
+  const std::wstring path = WwwFolder() + L"\\" + windowsPath;
+  SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+  WriteBytes(path, bytes);
+  return relativePath;
+}
+
+std::string TestServers::FaultLog() { return ReadAll(ServersFolder() + L"\\fault-access.log"); }
+std::string TestServers::NginxLog() { return ReadAll(ServersFolder() + L"\\nginx-access.log"); }
+
+void ExpectEachText(std::initializer_list<TextCase> cases,
+                    const std::function<std::wstring(const std::wstring&)>& function) {
+  for (const TextCase& c : cases) {
+    EXPECT_EQ(std::wstring(c.expected), function(c.input)) << Narrow(c.input);
+  }
+}
+
+std::string PatternBytes(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (char& b : bytes) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<char>(state >> 24);
+  }
+  return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file) << "cannot create " << Narrow(path) << ": " << GetLastError();
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                        nullptr));
+}
+
+TransferTimeouts ShortTimeouts() {
+  TransferTimeouts timeouts;
+  timeouts.connectMs = 2000;
+  timeouts.receiveMs = 700;
+  return timeouts;
+}
+
+void RecordingCallback::BeginAction(std::int32_t actionId, std::uint32_t total, const wchar_t*) {
+  begun.push_back(actionId);
+  beginTotals.push_back(total);
+}
+
+void RecordingCallback::EndAction(std::int32_t actionId, ResultCode state) {
+  ended.emplace_back(actionId, state);
+}
+
+void RecordingCallback::Progress(std::uint32_t amount) {
+  if (paused_) ++progressWhilePaused;
+  progressBytes += amount;
+}
+
+bool RecordingCallback::IsCanceled() {
+  return cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes;
+}
+
+bool RecordingCallback::IsPaused() {
+  paused_ = progressBytes > 0 && pauseChecks > 0;
+  if (paused_) --pauseChecks;
+  return paused_;
+}
+
+ResultCode RecordingCallback::Error(const wchar_t* text, ResultCode code, void* handle) {
+  errors.push_back(code);
+  return onError ? onError(text, code, handle) : code;
+}
+
+}  // namespace updater::test

@@ -1,0 +1,766 @@
+#include "transfer/AsyncDownloadThread.h"
+
+#include <sddl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "app/Logger.h"
+#include "app/ResultText.h"
+#include "transfer/CredentialProvider.h"
+#include "transfer/FtpReply.h"
+#include "transfer/HttpOutcome.h"
+#include "transfer/RetryPolicy.h"
+#include "transfer/UpdaterCallback.h"
+
+namespace updater {
+
+namespace {
+
+constexpr DWORD kReadBufferSize = 51200;
+constexpr DWORD kWaitSliceMs = 10;
+constexpr wchar_t kAgent[] = L"Tovanix";
+constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                    INTERNET_FLAG_KEEP_CONNECTION |
+                                    INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP |
+                                    INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+constexpr DWORD kFtpOpenFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD;
+// A user interface that keeps accepting a certificate or offering credentials the server refuses
+// would otherwise send the same request for ever.
+constexpr int kMaxSendsPerRequest = 10;
+constexpr DWORD kMaxFileSize = 0xFFFFFFFF;
+constexpr wchar_t kSharedFileSecurity[] = L"D:(A;;GA;;;WD)(A;;GA;;;SY)";
+constexpr wchar_t kFtpRealm[] = L"FTP Server";
+constexpr wchar_t kShareRealm[] = L"Local Network Server";
+
+struct LocalMemoryTraits {
+  using Value = PSECURITY_DESCRIPTOR;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { LocalFree(v); }
+};
+using LocalSecurityDescriptor = UniqueHandle<LocalMemoryTraits>;
+
+const wchar_t* NullIfEmpty(const std::wstring& text) {
+  return text.empty() ? nullptr : text.c_str();
+}
+
+std::wstring ParentFolder(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+ResultCode CreateParentFolders(const std::wstring& path) {
+  const std::wstring folder = ParentFolder(path);
+  if (folder.empty() || GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return kSuccess;
+  }
+  const int result = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS ? kSuccess
+                                                                   : static_cast<ResultCode>(result);
+}
+
+// The partial file, created with the Everyone/LocalSystem DACL when `shared`.
+HANDLE CreateFileForDownload(const std::wstring& path, DWORD disposition, bool shared) {
+  LocalSecurityDescriptor descriptor;
+  SECURITY_ATTRIBUTES security = {};
+  security.nLength = sizeof(security);
+  if (shared && ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                    kSharedFileSecurity, SDDL_REVISION_1, descriptor.Put(), nullptr)) {
+    security.lpSecurityDescriptor = descriptor.Get();
+  }
+  return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security, disposition,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool QueryNumber(HINTERNET request, DWORD query, DWORD* value) {
+  DWORD size = sizeof(*value);
+  return HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, value, &size, nullptr) != FALSE;
+}
+
+std::wstring QueryText(HINTERNET request, DWORD query) {
+  // First buffer of 520 bytes, grown once to what WinINet asks for.
+  std::vector<wchar_t> buffer(260);
+  DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+  if (!HttpQueryInfoW(request, query, buffer.data(), &size, nullptr)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::wstring();
+    buffer.resize(size / sizeof(wchar_t) + 1);
+    if (!HttpQueryInfoW(request, query, buffer.data(), &size, nullptr)) return std::wstring();
+  }
+  return std::wstring(buffer.data(), size / sizeof(wchar_t));
+}
+
+std::wstring LastResponseText() {
+  DWORD error = 0;
+  DWORD length = 0;
+  InternetGetLastResponseInfoW(&error, nullptr, &length);
+  if (length == 0) return std::wstring();
+  std::vector<wchar_t> text(length + 1);
+  if (!InternetGetLastResponseInfoW(&error, text.data(), &length)) return std::wstring();
+  return std::wstring(text.data(), length);
+}
+
+std::wstring ConfiguredProxy(HINTERNET handle) {
+  DWORD size = 0;
+  InternetQueryOptionW(handle, INTERNET_OPTION_PROXY, nullptr, &size);
+  if (size == 0) return std::wstring();
+  std::vector<BYTE> buffer(size);
+  if (!InternetQueryOptionW(handle, INTERNET_OPTION_PROXY, buffer.data(), &size)) {
+    return std::wstring();
+  }
+  const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.data());
+  return info->lpszProxy != nullptr ? reinterpret_cast<const wchar_t*>(info->lpszProxy)
+                                    : std::wstring();
+}
+
+void SetTimeoutOptions(HINTERNET handle, const TransferTimeouts& timeouts) {
+  DWORD connect = timeouts.connectMs;
+  DWORD receive = timeouts.receiveMs;
+  InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+  InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+  InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
+}
+
+void SetTextOption(HINTERNET handle, DWORD option, const std::wstring& text) {
+  InternetSetOptionW(handle, option, const_cast<wchar_t*>(text.c_str()),
+                     static_cast<DWORD>(text.size()));
+}
+
+// "\\server\share" of a UNC path; empty for a drive path.
+std::wstring ShareOf(const std::wstring& path) {
+  if (path.compare(0, 2, L"\\\\") != 0) return std::wstring();
+  const size_t server = path.find(L'\\', 2);
+  if (server == std::wstring::npos) return std::wstring();
+  return path.substr(0, path.find(L'\\', server + 1));
+}
+
+struct CopyProgress {
+  UpdaterCallback* callback;
+  LARGE_INTEGER reported;
+};
+
+DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER,
+                              LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+  auto* progress = static_cast<CopyProgress*>(data);
+  if (progress->callback == nullptr) return PROGRESS_CONTINUE;
+  progress->callback->Progress(
+      static_cast<std::uint32_t>(transferred.QuadPart - progress->reported.QuadPart));
+  progress->reported = transferred;
+  while (progress->callback->IsPaused() && !progress->callback->IsCanceled()) Sleep(kWaitSliceMs);
+  return progress->callback->IsCanceled() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+}
+
+}  // namespace
+
+AsyncDownloadThread::AsyncDownloadThread(UpdaterCallback* callback,
+                                         CredentialProvider* credentials)
+    : requestComplete_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      handleClosed_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      callback_(callback),
+      credentials_(credentials),
+      buffer_(kReadBufferSize),
+      connection_(handleClosed_.Get()),
+      request_(handleClosed_.Get()) {}
+
+AsyncDownloadThread::~AsyncDownloadThread() { CloseTransferHandles(); }
+
+void AsyncDownloadThread::SetProxy(const std::wstring& proxy) { proxy_ = proxy; }
+const std::wstring& AsyncDownloadThread::GetProxy() const { return proxy_; }
+void AsyncDownloadThread::SetRetryAttempts(int attempts) {
+  if (attempts >= 0) retryAttempts_ = attempts;
+}
+void AsyncDownloadThread::SetIfModifiedSince(const SYSTEMTIME& time) { ifModifiedSince_ = time; }
+void AsyncDownloadThread::SetQueryLastModified(bool query) { queryLastModified_ = query; }
+void AsyncDownloadThread::SetSharedFileAccess(bool shared) { sharedFileAccess_ = shared; }
+SYSTEMTIME AsyncDownloadThread::GetLastModified() const { return lastModified_; }
+void AsyncDownloadThread::SetResume(bool resume) { resume_ = resume; }
+void AsyncDownloadThread::SetExpectedSize(DWORD bytes) { expectedSize_ = bytes; }
+void AsyncDownloadThread::SetCallback(UpdaterCallback* callback) { callback_ = callback; }
+
+void CALLBACK AsyncDownloadThread::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status,
+                                                  LPVOID info, DWORD infoLength) {
+  auto* self = reinterpret_cast<AsyncDownloadThread*>(context);
+  if (self == nullptr) return;
+  if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+    SetEvent(self->handleClosed_.Get());
+  } else if (status == INTERNET_STATUS_REQUEST_COMPLETE && info != nullptr &&
+             infoLength >= sizeof(INTERNET_ASYNC_RESULT)) {
+    self->OnRequestComplete(*static_cast<const INTERNET_ASYNC_RESULT*>(info));
+  }
+}
+
+void AsyncDownloadThread::OnRequestComplete(const INTERNET_ASYNC_RESULT& result) {
+  asyncError_ = result.dwError;
+  asyncResult_ = result.dwResult;
+  const Pending operation = pending_;
+  if (operation == Pending::Connect || operation == Pending::FtpOpen ||
+      operation == Pending::OpenRequest) {
+    currentHandle_ = reinterpret_cast<HINTERNET>(result.dwResult);
+  }
+  // The response text is kept per thread, so only this thread can read it.
+  if (operation == Pending::Connect || operation == Pending::FtpOpen ||
+      operation == Pending::OpenRequest || operation == Pending::FtpCommand) {
+    lastResponseText_ = LastResponseText();
+  }
+  completed_ = true;
+  SetEvent(requestComplete_.Get());
+}
+
+void AsyncDownloadThread::BeginAsync(Pending operation) {
+  pending_ = operation;
+  completed_ = false;
+  currentHandle_ = nullptr;
+  asyncError_ = 0;
+  asyncResult_ = 0;
+  ResetEvent(requestComplete_.Get());
+  // Wine's asynchronous FtpOpenFileW returns NULL without setting any error; a stale one would
+  // read as a failure.
+  SetLastError(ERROR_SUCCESS);
+}
+
+ResultCode AsyncDownloadThread::WaitForCompletion() {
+  while (!completed_) {
+    if (IsCanceled()) return kCanceled;
+    WaitForSingleObject(requestComplete_.Get(), kWaitSliceMs);
+  }
+  if (asyncResult_ != 0) return kSuccess;
+  return asyncError_ != 0 ? static_cast<ResultCode>(asyncError_)
+                          : static_cast<ResultCode>(ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+ResultCode AsyncDownloadThread::AwaitAsync(BOOL succeeded) {
+  if (succeeded) {
+    completed_ = true;
+    SetEvent(requestComplete_.Get());
+    return kSuccess;
+  }
+  const DWORD error = GetLastError();
+  if (error != ERROR_IO_PENDING) return error;
+  return WaitForCompletion();
+}
+
+ResultCode AsyncDownloadThread::AwaitHandle(HINTERNET immediate, HINTERNET* handle) {
+  if (immediate != nullptr) {
+    *handle = immediate;
+    completed_ = true;
+    SetEvent(requestComplete_.Get());
+    return kSuccess;
+  }
+  const DWORD error = GetLastError();
+  // Wine's asynchronous FtpOpenFileW delivers its handle later without reporting ERROR_IO_PENDING.
+  if (error != ERROR_IO_PENDING && error != ERROR_SUCCESS) return error;
+  const ResultCode result = WaitForCompletion();
+  if (result == kCanceled) return result;
+  *handle = currentHandle_;
+  if (*handle != nullptr) return kSuccess;
+  return result != kSuccess ? result : static_cast<ResultCode>(ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+bool AsyncDownloadThread::IsCanceled() { return callback_ != nullptr && callback_->IsCanceled(); }
+
+ResultCode AsyncDownloadThread::ReportError(const wchar_t* text, ResultCode code, void* handle) {
+  Log(kLogTrace, L"AsyncDownloadThread::Error(" + std::wstring(text != nullptr ? text : L"") +
+                     L"," + ResultText(code) + L")");
+  return callback_ != nullptr ? callback_->Error(text, code, handle) : code;
+}
+
+ResultCode AsyncDownloadThread::Fail(const wchar_t* text, ResultCode code) {
+  ReportError(text, code, nullptr);
+  return code;
+}
+
+bool AsyncDownloadThread::ObtainCredentials(const std::wstring& realm,
+                                            const std::wstring& proxyHost, std::wstring* user,
+                                            std::wstring* password) {
+  if (credentials_ == nullptr) return false;
+  if (credentials_->GetStoredCredentials(user, password)) return true;
+  credentials_->SetServer(currentUrl_);
+  credentials_->SetRealm(realm);
+  credentials_->SetProxyHost(proxyHost);
+  if (ReportError(currentUrl_.c_str(), kCredentialsNeeded, credentials_) != ERROR_RETRY) {
+    return false;
+  }
+  return credentials_->GetEnteredCredentials(user, password);
+}
+
+ResultCode AsyncDownloadThread::InitInetConnection() {
+  if (!requestComplete_ || !handleClosed_) return ERROR_NOT_ENOUGH_MEMORY;
+  root_.Reset(InternetOpenW(kAgent,
+                            proxy_.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY,
+                            NullIfEmpty(proxy_), nullptr, INTERNET_FLAG_ASYNC));
+  if (!root_) return GetLastError();
+  InternetSetStatusCallbackW(root_.Get(), &AsyncDownloadThread::StatusCallback);
+  SetTimeoutOptions(root_.Get(), timeouts_);
+  return kSuccess;
+}
+
+void AsyncDownloadThread::CloseTransferHandles() {
+  request_.Reset();
+  connection_.Reset();
+  root_.Reset();
+}
+
+ResultCode AsyncDownloadThread::Download(const std::wstring& url,
+                                         const std::wstring& destination) {
+  return Download(std::vector<std::wstring>{url}, destination);
+}
+
+ResultCode AsyncDownloadThread::CheckUrls() {
+  if (urls_.empty()) return kUnsupportedScheme;
+  for (const std::wstring& url : urls_) {
+    SourceUrl parts;
+    const ResultCode result = ParseSourceUrl(url, &parts);
+    if (result != kSuccess) return result;
+    if (parts.kind == SourceKind::File) remoteSource_ = false;
+  }
+  return kSuccess;
+}
+
+ResultCode AsyncDownloadThread::Download(const std::vector<std::wstring>& urls,
+                                         const std::wstring& destination) {
+  urls_ = urls;
+  destination_ = destination;
+  partialPath_ = destination + L".part";
+  CloseTransferHandles();
+  remoteSource_ = true;
+  statusCode_ = 0;
+  lastModified_ = {};
+
+  ResultCode result = CheckUrls();
+  if (result != kSuccess) {
+    Log(kLogTrace, L"CheckURL() failed");
+    return Fail(urls_.empty() ? nullptr : urls_.front().c_str(), result);
+  }
+  result = InitInetConnection();
+  if (result != kSuccess) {
+    Log(kLogTrace, L"InitInetConnection() failed");
+    return result;
+  }
+  if (destination.size() < 2 || !(destination.compare(0, 2, L"\\\\") == 0 || destination[1] == L':')) {
+    ReportError(destination.c_str(), kUnableToSaveFile, nullptr);
+    CloseTransferHandles();
+    return kUnableToSaveFile;
+  }
+
+  resumeOffset_ = 0;
+  if (resume_) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(partialPath_.c_str(), GetFileExInfoStandard, &data) &&
+        data.nFileSizeHigh == 0) {
+      resumeOffset_ = data.nFileSizeLow;
+    }
+  }
+
+  DWORD total = 0;
+  result = OpenUrl(&total);
+  if (result == kCanceled) {
+    Log(kLogTrace, L"Download was canceled");
+  } else if (result != kSuccess && result != kNotModified) {
+    Log(kLogTrace, L"Connect() failed");
+    ReportError(currentUrl_.c_str(), result, nullptr);
+  } else if (result == kSuccess && expectedSize_ != 0 && total != 0 && total != expectedSize_) {
+    ReportError(currentUrl_.c_str(), kSizeMismatch, nullptr);
+    result = kSizeMismatch;
+  } else if (result == kSuccess) {
+    result = remoteSource_ ? ReadRemote(total) : CopyFileSource(total);
+  }
+  CloseTransferHandles();
+  return result;
+}
+
+ResultCode AsyncDownloadThread::OpenUrl(DWORD* total) {
+  int attempts = std::max(static_cast<int>(urls_.size()) - 1, retryAttempts_);
+  if (credentials_ != nullptr) credentials_->BeginRequest();
+  const DWORD requestedOffset = resumeOffset_;
+  size_t index = 0;
+  for (;;) {
+    resumeOffset_ = requestedOffset;
+    *total = 0;
+    const ResultCode result = OpenSource(urls_[index], total);
+    Log(kLogTrace, L"OpenUrl() returned:" + ResultText(result));
+    if (attempts <= 0 || !ShouldTryNextUrl(result, urls_.size()) || IsCanceled()) return result;
+    --attempts;
+    index = (index + 1) % urls_.size();
+  }
+}
+
+ResultCode AsyncDownloadThread::OpenSource(const std::wstring& url, DWORD* total) {
+  currentUrl_ = url;
+  request_.Reset();
+  connection_.Reset();
+  SourceUrl parts;
+  const ResultCode result = ParseSourceUrl(url, &parts);
+  if (result != kSuccess) return result;
+  switch (parts.kind) {
+    case SourceKind::Http:
+    case SourceKind::Https: return OpenHttp(parts, total);
+    case SourceKind::Ftp: return OpenFtp(parts, total);
+    case SourceKind::File: return OpenFileSource(parts, total);
+  }
+  return kUnsupportedScheme;
+}
+
+ResultCode AsyncDownloadThread::OpenHttp(const SourceUrl& url, DWORD* total) {
+  const DWORD_PTR context = reinterpret_cast<DWORD_PTR>(this);
+  HINTERNET handle = nullptr;
+  BeginAsync(Pending::Connect);
+  ResultCode result = AwaitHandle(
+      InternetConnectW(root_.Get(), url.host.c_str(), url.port, NullIfEmpty(url.user),
+                       NullIfEmpty(url.password), INTERNET_SERVICE_HTTP, 0, context),
+      &handle);
+  if (result != kSuccess) return result;
+  connection_.Reset(handle);
+
+  const wchar_t* acceptTypes[] = {L"*/*", nullptr};
+  const DWORD flags = kHttpRequestFlags | (url.kind == SourceKind::Https ? INTERNET_FLAG_SECURE : 0);
+  BeginAsync(Pending::OpenRequest);
+  result = AwaitHandle(HttpOpenRequestW(connection_.Get(), L"GET", url.path.c_str(), L"HTTP/1.0",
+                                        L"", acceptTypes, flags, context),
+                       &handle);
+  if (result != kSuccess) return result;
+  request_.Reset(handle);
+  SetTimeoutOptions(request_.Get(), timeouts_);
+  return SendHttp(url, total);
+}
+
+ResultCode AsyncDownloadThread::SendHttp(const SourceUrl&, DWORD* total) {
+  const std::wstring headers = BuildRequestHeaders(resumeOffset_, ifModifiedSince_);
+  if (credentials_ != nullptr) credentials_->BeginRequest();
+  for (int send = 0;; ++send) {
+    BeginAsync(Pending::SendRequest);
+    const BOOL sent = HttpSendRequestW(request_.Get(), NullIfEmpty(headers),
+                                       static_cast<DWORD>(headers.size()), nullptr, 0);
+    const ResultCode sendError = AwaitAsync(sent);
+    if (sendError == kCanceled) return sendError;
+    if (IsCertificateError(sendError)) {
+      if (send + 1 < kMaxSendsPerRequest && ReportError(nullptr, sendError, request_.Get()) == 0) {
+        continue;
+      }
+      return sendError;
+    }
+    if (sendError != kSuccess) return sendError;
+
+    DWORD status = 0;
+    if (!QueryNumber(request_.Get(), HTTP_QUERY_STATUS_CODE, &status)) return GetLastError();
+    statusCode_ = status;
+    DWORD contentLength = 0;
+    if (!QueryNumber(request_.Get(), HTTP_QUERY_CONTENT_LENGTH, &contentLength)) contentLength = 0;
+    if (queryLastModified_ && status != 304) {
+      DWORD size = sizeof(lastModified_);
+      if (!HttpQueryInfoW(request_.Get(), HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME,
+                          &lastModified_, &size, nullptr)) {
+        lastModified_ = {};
+      }
+    }
+    HttpOutcome outcome = DecideHttpStatus(status, contentLength, resumeOffset_);
+    DWORD fileSize = 0;
+    if (status == 416 &&
+        ParseUnsatisfiedRangeSize(QueryText(request_.Get(), HTTP_QUERY_CONTENT_RANGE), &fileSize) &&
+        fileSize == resumeOffset_) {
+      // The partial file already holds the whole file; finishing it needs no byte more.
+      outcome.result = kSuccess;
+      outcome.total = resumeOffset_;
+    }
+    if (outcome.result == kCredentialsNeeded) {
+      if (send + 1 >= kMaxSendsPerRequest) return kCredentialsNeeded;
+      const ResultCode authResult = Authenticate(status);
+      if (authResult != kSuccess) return authResult;
+      continue;
+    }
+    *total = outcome.total;
+    resumeOffset_ = outcome.resumeOffset;
+    return outcome.result;
+  }
+}
+
+ResultCode AsyncDownloadThread::Authenticate(DWORD status) {
+  const bool proxy = status == 407;
+  const std::wstring realm = ParseRealm(QueryText(
+      request_.Get(), proxy ? HTTP_QUERY_PROXY_AUTHENTICATE : HTTP_QUERY_WWW_AUTHENTICATE));
+  const std::wstring proxyHost =
+      proxy ? ProxyHostOf(proxy_.empty() ? ConfiguredProxy(request_.Get()) : proxy_)
+            : std::wstring();
+  std::wstring user;
+  std::wstring password;
+  if (!ObtainCredentials(realm, proxyHost, &user, &password)) return kCredentialsNeeded;
+  SetTextOption(request_.Get(), proxy ? INTERNET_OPTION_PROXY_USERNAME : INTERNET_OPTION_USERNAME,
+                user);
+  SetTextOption(request_.Get(), proxy ? INTERNET_OPTION_PROXY_PASSWORD : INTERNET_OPTION_PASSWORD,
+                password);
+  credentials_->CredentialsUsed();
+  return kSuccess;
+}
+
+ResultCode AsyncDownloadThread::ConnectFtp(const SourceUrl& url, const std::wstring& user,
+                                           const std::wstring& password) {
+  connection_.Reset();
+  HINTERNET handle = nullptr;
+  BeginAsync(Pending::Connect);
+  const ResultCode result = AwaitHandle(
+      InternetConnectW(root_.Get(), url.host.c_str(), url.port, NullIfEmpty(user),
+                       NullIfEmpty(password), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE,
+                       reinterpret_cast<DWORD_PTR>(this)),
+      &handle);
+  if (result == kSuccess) connection_.Reset(handle);
+  return result;
+}
+
+ResultCode AsyncDownloadThread::SendFtpCommand(const std::wstring& command) {
+  BeginAsync(Pending::FtpCommand);
+  const BOOL done = FtpCommandW(connection_.Get(), FALSE, FTP_TRANSFER_TYPE_ASCII, command.c_str(),
+                                reinterpret_cast<DWORD_PTR>(this), nullptr);
+  const ResultCode result = AwaitAsync(done);
+  // A command that finished at once left its reply with this thread.
+  if (done || result != kSuccess) lastResponseText_ = LastResponseText();
+  return result;
+}
+
+ResultCode AsyncDownloadThread::FtpFileSize(const std::wstring& path, DWORD* size) {
+  // Wine keeps no reply text of a command that succeeded, so SIZE tells nothing there; the
+  // directory entry does.
+  AwaitedInternetHandle find(handleClosed_.Get());
+  HINTERNET handle = nullptr;
+  findData_ = {};
+  BeginAsync(Pending::FtpOpen);
+  const ResultCode result = AwaitHandle(
+      FtpFindFirstFileW(connection_.Get(), path.c_str(), &findData_, INTERNET_FLAG_RELOAD,
+                        reinterpret_cast<DWORD_PTR>(this)),
+      &handle);
+  if (result != kSuccess) return result;
+  find.Reset(handle);
+  *size = findData_.nFileSizeHigh == 0 ? findData_.nFileSizeLow : 0;
+  return kSuccess;
+}
+
+ResultCode AsyncDownloadThread::OpenFtp(const SourceUrl& url, DWORD* total) {
+  if (credentials_ != nullptr) credentials_->BeginRequest();
+  std::wstring user = ftpUser_.empty() ? url.user : ftpUser_;
+  std::wstring password = ftpUser_.empty() ? url.password : ftpPassword_;
+  ResultCode result = ConnectFtp(url, user, password);
+  while (result == ERROR_INTERNET_INCORRECT_USER_NAME ||
+         result == ERROR_INTERNET_INCORRECT_PASSWORD || result == ERROR_INTERNET_LOGIN_FAILURE) {
+    if (!ObtainCredentials(kFtpRealm, std::wstring(), &user, &password)) return result;
+    SetTextOption(root_.Get(), INTERNET_OPTION_USERNAME, user);
+    SetTextOption(root_.Get(), INTERNET_OPTION_PASSWORD, password);
+    credentials_->CredentialsUsed();
+    ftpUser_ = user;
+    ftpPassword_ = password;
+    result = ConnectFtp(url, user, password);
+  }
+  if (result != kSuccess) return result;
+
+  // Servers refuse REST and SIZE in ASCII mode, which is where a session starts.
+  result = SendFtpCommand(L"TYPE I");
+  if (result != kSuccess) return result;
+  DWORD size = 0;
+  if (SendFtpCommand(L"SIZE " + url.path) == kSuccess && ParseFtpSize(lastResponseText_.c_str(), &size)) {
+    *total = size;
+  } else {
+    result = FtpFileSize(url.path, total);
+    if (result == kCanceled) return result;
+    // The listing left the session in ASCII mode.
+    result = SendFtpCommand(L"TYPE I");
+    if (result != kSuccess) return result;
+  }
+  if (resume_ && resumeOffset_ != 0) {
+    const ResultCode rest = SendFtpCommand(FormatText(L"REST %u", resumeOffset_));
+    if (!IsRestAccepted(rest == kSuccess, lastResponseText_.c_str())) resumeOffset_ = 0;
+  }
+  if (*total != 0 && *total <= resumeOffset_) {
+    return *total == resumeOffset_ ? kSuccess : kNothingBeyondLocal;
+  }
+  HINTERNET handle = nullptr;
+  BeginAsync(Pending::FtpOpen);
+  result = AwaitHandle(FtpOpenFileW(connection_.Get(), url.path.c_str(), GENERIC_READ,
+                                    kFtpOpenFlags, reinterpret_cast<DWORD_PTR>(this)),
+                       &handle);
+  if (result != kSuccess) {
+    Log(kLogTrace, L"FtpOpenFileW failed: " + lastResponseText_);
+    return result;
+  }
+  request_.Reset(handle);
+  return kSuccess;
+}
+
+ResultCode AsyncDownloadThread::OpenFileSource(const SourceUrl& url, DWORD* total) {
+  fileSourcePath_ = url.path;
+  if (credentials_ != nullptr) credentials_->BeginRequest();
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  bool found = GetFileAttributesExW(url.path.c_str(), GetFileExInfoStandard, &data) != FALSE;
+  ResultCode result = found ? kSuccess : GetLastError();
+  const std::wstring share = ShareOf(url.path);
+  std::wstring user;
+  std::wstring password;
+  while (!found && !share.empty() &&
+         (result == ERROR_LOGON_FAILURE || result == ERROR_INVALID_PASSWORD ||
+          result == ERROR_BAD_USERNAME || result == ERROR_ACCESS_DENIED)) {
+    if (!ObtainCredentials(kShareRealm, std::wstring(), &user, &password)) return result;
+    credentials_->CredentialsUsed();
+    NETRESOURCEW resource = {};
+    resource.dwType = RESOURCETYPE_DISK;
+    resource.lpRemoteName = const_cast<wchar_t*>(share.c_str());
+    result = WNetAddConnection2W(&resource, password.c_str(), user.c_str(), 0);
+    if (result == kSuccess) {
+      found = GetFileAttributesExW(url.path.c_str(), GetFileExInfoStandard, &data) != FALSE;
+      result = found ? kSuccess : GetLastError();
+    }
+  }
+  if (!found) return result;
+  *total = data.nFileSizeLow;
+  if (queryLastModified_ || ifModifiedSince_.wYear != 0) {
+    FileTimeToSystemTime(&data.ftLastWriteTime, &lastModified_);
+    FILETIME since;
+    if (ifModifiedSince_.wYear != 0 && SystemTimeToFileTime(&ifModifiedSince_, &since) &&
+        CompareFileTime(&data.ftLastWriteTime, &since) <= 0) {
+      return kNotModified;
+    }
+  }
+  return kSuccess;
+}
+
+ResultCode AsyncDownloadThread::CopyFileSource(DWORD total) {
+  if (callback_ != nullptr) callback_->BeginAction(kActionDownloadFile, total, destination_.c_str());
+  ResultCode result = CreateParentFolders(partialPath_);
+  if (result != kSuccess) return Fail(partialPath_.c_str(), result);
+  if (sharedFileAccess_ && GetFileAttributesW(partialPath_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    FileHandle created(CreateFileForDownload(partialPath_, CREATE_NEW, true));
+  }
+  CopyProgress progress{callback_, {}};
+  if (!CopyFileExW(fileSourcePath_.c_str(), partialPath_.c_str(), &OnCopyProgress, &progress,
+                   nullptr, 0)) {
+    result = GetLastError();
+    if (result == ERROR_REQUEST_ABORTED || IsCanceled()) return kCanceled;
+    return Fail(fileSourcePath_.c_str(), result);
+  }
+  // Wine's CopyFileExW never calls the progress routine; the rest is reported at the end.
+  if (callback_ != nullptr && progress.reported.QuadPart < total) {
+    callback_->Progress(static_cast<std::uint32_t>(total - progress.reported.QuadPart));
+  }
+  result = MovePartialToDestination();
+  if (result == kSuccess && callback_ != nullptr) callback_->EndAction(kActionDownloadFile, 0);
+  return result;
+}
+
+ResultCode AsyncDownloadThread::MovePartialToDestination() {
+  DeleteFileW(destination_.c_str());
+  if (MoveFileW(partialPath_.c_str(), destination_.c_str())) return kSuccess;
+  if (CopyFileW(partialPath_.c_str(), destination_.c_str(), FALSE)) {
+    DeleteFileW(partialPath_.c_str());
+    return kSuccess;
+  }
+  const ResultCode result = GetLastError();
+  ReportError(destination_.c_str(), result, nullptr);
+  return result;
+}
+
+ResultCode AsyncDownloadThread::CreatePartialFile(FileHandle* file) {
+  ResultCode result = CreateParentFolders(partialPath_);
+  if (result != kSuccess) {
+    Log(kLogTrace, L"CreateSubFolders() failed");
+    return Fail(partialPath_.c_str(), result);
+  }
+  file->Reset(CreateFileForDownload(partialPath_, resumeOffset_ != 0 ? OPEN_EXISTING : CREATE_ALWAYS,
+                                    sharedFileAccess_ && resumeOffset_ == 0));
+  if (*file && resumeOffset_ != 0) {
+    LARGE_INTEGER end;
+    end.QuadPart = resumeOffset_;
+    // Bytes beyond the offset the server accepted would otherwise stay behind the new ones.
+    if (!SetFilePointerEx(file->Get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file->Get())) {
+      file->Reset();
+    }
+  }
+  if (*file) return kSuccess;
+  result = GetLastError();
+  Log(kLogTrace, L"Creation of file to download on disk failed");
+  if (IsCanceled()) return kCanceled;
+  return Fail(partialPath_.c_str(), result);
+}
+
+ResultCode AsyncDownloadThread::ReadChunk(DWORD* received) {
+  readCount_ = 0;
+  BeginAsync(Pending::Read);
+  // One read of the whole buffer: Wine never announces more than 8 KiB as available, so asking
+  // InternetQueryDataAvailable first would cap every read at that.
+  const BOOL read = InternetReadFile(request_.Get(), buffer_.data(), kReadBufferSize, &readCount_);
+  const ResultCode result = AwaitAsync(read);
+  if (result == kCanceled) return result;
+  // Windows reports the count of an asynchronous read in dwError, Wine through the out parameter.
+  *received = result == kSuccess && !read && asyncError_ > 0 ? static_cast<DWORD>(asyncError_)
+                                                             : readCount_;
+  *received = std::min(*received, kReadBufferSize);
+  return result;
+}
+
+ResultCode AsyncDownloadThread::Reconnect(HANDLE file, DWORD written, DWORD* total) {
+  request_.Reset();
+  connection_.Reset();
+  FlushFileBuffers(file);
+  resumeOffset_ = resume_ ? written : 0;
+  const ResultCode result = OpenUrl(total);
+  if (result != kSuccess) return result;
+  // The server sends the file from its start, which cannot continue what is on disk.
+  if (written != 0 && resumeOffset_ != written) return ERROR_INTERNET_TIMEOUT;
+  return kSuccess;
+}
+
+ResultCode AsyncDownloadThread::ReadRemote(DWORD total) {
+  if (callback_ != nullptr) callback_->BeginAction(kActionDownloadFile, total, destination_.c_str());
+  if (IsCanceled()) return kCanceled;
+  FileHandle file;
+  ResultCode result = CreatePartialFile(&file);
+  if (result != kSuccess) return result;
+  if (callback_ != nullptr) callback_->Progress(resumeOffset_);
+
+  DWORD written = resumeOffset_;
+  FruitlessAttempts attempts;
+  attempts.Start(written);
+  for (;;) {
+    if (total != 0 && written >= total) break;
+    DWORD received = 0;
+    result = ReadChunk(&received);
+    if (result == kCanceled) return result;
+    if (received > 0) {
+      if ((expectedSize_ != 0 && received > expectedSize_ - std::min(written, expectedSize_)) ||
+          received > kMaxFileSize - written) {
+        // More than was announced: a server that never stops would fill the disk.
+        file.Reset();
+        DeleteFileW(partialPath_.c_str());
+        Log(kLogTrace, L"The server sent more bytes than the expected size");
+        return Fail(currentUrl_.c_str(), kSizeMismatch);
+      }
+      DWORD done = 0;
+      if (!WriteFile(file.Get(), buffer_.data(), received, &done, nullptr) || done != received) {
+        result = GetLastError();
+        Log(kLogTrace, L"Failed to saved in file the bytes read " + ResultText(result));
+        return Fail(partialPath_.c_str(), result);
+      }
+      written += received;
+      if (callback_ != nullptr) callback_->Progress(received);
+    }
+    if (result == kSuccess && received > 0) {
+      while (callback_ != nullptr && callback_->IsPaused() && !IsCanceled()) Sleep(kWaitSliceMs);
+      if (IsCanceled()) return kCanceled;
+      continue;
+    }
+    if (result == kSuccess) {
+      Log(kLogTrace, L"AsyncDownloadThread read 0 bytes.");
+      if (total == 0) break;
+      if (!remoteSource_) return Fail(currentUrl_.c_str(), kRequestTimeout);
+    } else if (!(remoteSource_ && IsDroppedStream(result))) {
+      return Fail(currentUrl_.c_str(), result);
+    }
+    if (!attempts.MayTryAgain(written)) {
+      Log(kLogTrace, L"Reconnecting added no byte; giving up");
+      return Fail(currentUrl_.c_str(), kRequestTimeout);
+    }
+    result = Reconnect(file.Get(), written, &total);
+    if (result == kCanceled) return result;
+    if (result != kSuccess) return Fail(currentUrl_.c_str(), result);
+  }
+  file.Reset();
+  result = MovePartialToDestination();
+  if (result == kSuccess && callback_ != nullptr) callback_->EndAction(kActionDownloadFile, 0);
+  return result;
+}
+
+}  // namespace updater

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "app/ResultCode.h"
+#include "app/UniqueHandle.h"
+#include "transfer/InternetHandle.h"
+#include "transfer/SourceUrl.h"
+
+namespace updater {
+
+class CredentialProvider;
+class UpdaterCallback;
+
+// Time limits of one transfer. A server that stops sending counts as a dropped connection after
+// `receiveMs`, so that the transfer reconnects instead of waiting for ever.
+struct TransferTimeouts {
+  DWORD connectMs = 30000;
+  DWORD receiveMs = 60000;
+};
+
+// Fetches one file at a time from HTTP(S), FTP or a file URL into a local path, through a
+// ".part" file that a later call resumes. WinINet runs asynchronously; the calling thread waits in
+// 10 ms slices so that cancel and pause through the callback take effect at once.
+class AsyncDownloadThread {
+ public:
+  // Both may be null.
+  AsyncDownloadThread(UpdaterCallback* callback, CredentialProvider* credentials);
+  virtual ~AsyncDownloadThread();
+  AsyncDownloadThread(const AsyncDownloadThread&) = delete;
+  AsyncDownloadThread& operator=(const AsyncDownloadThread&) = delete;
+
+  // Empty means the system's Internet settings.
+  virtual void SetProxy(const std::wstring& proxy);
+  virtual const std::wstring& GetProxy() const;
+  // Extra attempts to open a URL; a negative value is ignored.
+  virtual void SetRetryAttempts(int attempts);
+  // Requests carry If-Modified-Since when the year is not 0.
+  virtual void SetIfModifiedSince(const SYSTEMTIME& time);
+  virtual void SetQueryLastModified(bool query);
+  // New partial files grant Everyone and LocalSystem full access.
+  virtual void SetSharedFileAccess(bool shared);
+  // All zero when unknown.
+  virtual SYSTEMTIME GetLastModified() const;
+  virtual void SetResume(bool resume);
+  // 0 accepts any size; otherwise a different announced size, or more bytes than this, fail.
+  virtual void SetExpectedSize(DWORD bytes);
+  virtual void SetCallback(UpdaterCallback* callback);
+  virtual ResultCode Download(const std::vector<std::wstring>& urls,
+                              const std::wstring& destination);
+  virtual ResultCode Download(const std::wstring& url, const std::wstring& destination);
+
+  void SetTimeouts(const TransferTimeouts& timeouts) { timeouts_ = timeouts; }
+  // HTTP status of the last response, 0 before any.
+  DWORD StatusCode() const { return statusCode_; }
+
+ private:
+  // What the last asynchronous call was; the status callback stores handles only for some.
+  enum class Pending : DWORD {
+    Connect = 0,
+    FtpOpen = 2,
+    Read = 3,
+    FtpCommand = 4,
+    OpenRequest = 6,
+    SendRequest = 7,
+  };
+
+  static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
+                                      LPVOID info, DWORD infoLength);
+  void OnRequestComplete(const INTERNET_ASYNC_RESULT& result);
+
+  void BeginAsync(Pending operation);
+  ResultCode AwaitAsync(BOOL succeeded);
+  ResultCode AwaitHandle(HINTERNET immediate, HINTERNET* handle);
+  ResultCode WaitForCompletion();
+
+  bool IsCanceled();
+  ResultCode ReportError(const wchar_t* text, ResultCode code, void* handle);
+  // Reports `code` and returns it whatever the callback answers.
+  ResultCode Fail(const wchar_t* text, ResultCode code);
+  bool ObtainCredentials(const std::wstring& realm, const std::wstring& proxyHost,
+                         std::wstring* user, std::wstring* password);
+
+  ResultCode InitInetConnection();
+  ResultCode CheckUrls();
+  ResultCode OpenUrl(DWORD* total);
+  ResultCode OpenSource(const std::wstring& url, DWORD* total);
+  ResultCode OpenHttp(const SourceUrl& url, DWORD* total);
+  ResultCode SendHttp(const SourceUrl& url, DWORD* total);
+  ResultCode Authenticate(DWORD status);
+  ResultCode ConnectFtp(const SourceUrl& url, const std::wstring& user,
+                        const std::wstring& password);
+  ResultCode OpenFtp(const SourceUrl& url, DWORD* total);
+  ResultCode SendFtpCommand(const std::wstring& command);
+  ResultCode FtpFileSize(const std::wstring& path, DWORD* size);
+  ResultCode OpenFileSource(const SourceUrl& url, DWORD* total);
+
+  ResultCode CopyFileSource(DWORD total);
+  ResultCode ReadRemote(DWORD total);
+  ResultCode ReadChunk(DWORD* received);
+  ResultCode Reconnect(HANDLE file, DWORD written, DWORD* total);
+  ResultCode CreatePartialFile(FileHandle* file);
+  ResultCode MovePartialToDestination();
+  void CloseTransferHandles();
+
+  // Set first and closed last: the handle owners below wait on them.
+  KernelHandle requestComplete_;
+  KernelHandle handleClosed_;
+
+  UpdaterCallback* callback_;
+  CredentialProvider* credentials_;
+  std::wstring destination_;
+  std::wstring partialPath_;
+  std::vector<std::wstring> urls_;
+  std::wstring currentUrl_;
+  std::wstring fileSourcePath_;
+
+  // Written by the status callback on a WinINet thread, read after the request-complete event.
+  std::atomic<DWORD> asyncError_{0};
+  std::atomic<DWORD_PTR> asyncResult_{0};
+  std::atomic<Pending> pending_{Pending::Connect};
+  std::atomic<bool> completed_{false};
+  std::atomic<HINTERNET> currentHandle_{nullptr};
+  std::wstring lastResponseText_;
+  // Filled by an asynchronous read on a WinINet thread.
+  DWORD readCount_ = 0;
+  std::vector<char> buffer_;
+  WIN32_FIND_DATAW findData_ = {};
+
+  bool resume_ = true;
+  SYSTEMTIME ifModifiedSince_ = {};
+  SYSTEMTIME lastModified_ = {};
+  bool queryLastModified_ = false;
+  std::wstring proxy_;
+  int retryAttempts_ = 6;
+  bool sharedFileAccess_ = false;
+  DWORD expectedSize_ = 0;
+  bool remoteSource_ = true;
+  DWORD statusCode_ = 0;
+  DWORD resumeOffset_ = 0;
+  bool proxyAsked_ = false;
+  std::wstring ftpUser_;
+  std::wstring ftpPassword_;
+  TransferTimeouts timeouts_;
+
+  // Closed in this order (reverse of declaration): request, connection, root.
+  RootInternetHandle root_;
+  AwaitedInternetHandle connection_;
+  AwaitedInternetHandle request_;
+};
+
+}  // namespace updater

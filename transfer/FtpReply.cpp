@@ -1,0 +1,42 @@
+#include "transfer/FtpReply.h"
+
+#include <cwchar>
+#include <cwctype>
+
+namespace updater {
+
+namespace {
+
+const wchar_t* SkipLineBreaks(const wchar_t* text) {
+  while (*text == L'\r' || *text == L'\n') ++text;
+  return text;
+}
+
+}  // namespace
+
+int ParseFtpReplyCode(const wchar_t* response) {
+  if (response == nullptr) return 0;
+  response = SkipLineBreaks(response);
+  int code = 0;
+  int digits = 0;
+  for (; iswdigit(*response) && digits < 3; ++response, ++digits) code = code * 10 + (*response - L'0');
+  return digits == 3 && !iswdigit(*response) ? code : 0;
+}
+
+bool ParseFtpSize(const wchar_t* response, DWORD* size) {
+  if (ParseFtpReplyCode(response) != 213) return false;
+  const wchar_t* number = SkipLineBreaks(response) + 3;
+  while (*number == L' ') ++number;
+  if (!iswdigit(*number)) return false;
+  const unsigned long long value = wcstoull(number, nullptr, 10);
+  if (value > 0xFFFFFFFFull) return false;
+  *size = static_cast<DWORD>(value);
+  return true;
+}
+
+bool IsRestAccepted(bool commandSucceeded, const wchar_t* response) {
+  const int code = ParseFtpReplyCode(response);
+  return code != 0 ? code == 350 : commandSucceeded;
+}
+
+}  // namespace updater

@@ -1,0 +1,122 @@
+#include "transfer/HttpOutcome.h"
+
+#include <cwctype>
+
+#include "app/ResultText.h"
+
+namespace updater {
+
+HttpOutcome DecideHttpStatus(DWORD status, DWORD contentLength, DWORD resumeOffset) {
+  HttpOutcome outcome;
+  switch (status) {
+    case 200:
+      // A full answer to a Range request: the server ignores ranges, so the file starts over.
+      if (contentLength != 0 && contentLength <= resumeOffset) {
+        outcome.result = kNothingBeyondLocal;
+        outcome.resumeOffset = resumeOffset;
+      }
+      outcome.total = contentLength;
+      return outcome;
+    case 206:
+      if (contentLength != 0) {
+        outcome.resumeOffset = resumeOffset;
+        outcome.total = resumeOffset + contentLength;
+      }
+      return outcome;
+    case 304: outcome.result = kNotModified; return outcome;
+    case 401:
+    case 407: outcome.result = kCredentialsNeeded; return outcome;
+    case 403: outcome.result = kForbidden; return outcome;
+    case 404:
+    case 410: outcome.result = kResourceNotFound; return outcome;
+    // Asked beyond the end of the file: the partial file already holds all the server has.
+    case 416:
+      outcome.result = kNothingBeyondLocal;
+      outcome.resumeOffset = resumeOffset;
+      return outcome;
+    default:
+      // Any other answer carries an error page or a redirect WinINet did not follow, never the
+      // file; saving it would hand a wrong file to the checks and the installer.
+      if (status < 200 || status >= 300) outcome.result = kInvalidServerResponse;
+      outcome.total = contentLength;
+      return outcome;
+  }
+}
+
+bool ParseUnsatisfiedRangeSize(const std::wstring& contentRange, DWORD* size) {
+  const size_t star = contentRange.find(L"*/");
+  if (star == std::wstring::npos || star + 2 >= contentRange.size()) return false;
+  unsigned long long value = 0;
+  for (size_t i = star + 2; i < contentRange.size(); ++i) {
+    if (!iswdigit(contentRange[i])) return false;
+    value = value * 10 + static_cast<unsigned>(contentRange[i] - L'0');
+    if (value > 0xFFFFFFFFull) return false;
+  }
+  *size = static_cast<DWORD>(value);
+  return true;
+}
+
+std::wstring FormatHttpDate(const SYSTEMTIME& time) {
+  static const wchar_t* const kDays[] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
+  static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
+                                           L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
+  SYSTEMTIME normalized = time;
+  FILETIME fileTime;
+  // The stored time may lack its day of the week; a round trip through FILETIME supplies it.
+  if (SystemTimeToFileTime(&time, &fileTime)) FileTimeToSystemTime(&fileTime, &normalized);
+  const unsigned month = normalized.wMonth >= 1 && normalized.wMonth <= 12 ? normalized.wMonth : 1;
+  return FormatText(L"%s, %.2u %s %.4u %.2u:%.2u:%.2u GMT", kDays[normalized.wDayOfWeek % 7],
+                    static_cast<unsigned>(normalized.wDay), kMonths[month - 1],
+                    static_cast<unsigned>(normalized.wYear),
+                    static_cast<unsigned>(normalized.wHour),
+                    static_cast<unsigned>(normalized.wMinute),
+                    static_cast<unsigned>(normalized.wSecond));
+}
+
+std::wstring BuildRequestHeaders(DWORD resumeOffset, const SYSTEMTIME& ifModifiedSince) {
+  std::wstring headers;
+  if (resumeOffset != 0) headers += FormatText(L"Range: bytes=%u-\r\n", resumeOffset);
+  if (ifModifiedSince.wYear != 0) {
+    headers += L"If-Modified-Since: " + FormatHttpDate(ifModifiedSince) + L"\r\n";
+  }
+  return headers;
+}
+
+std::wstring ParseRealm(const std::wstring& challenge) {
+  std::wstring lower = challenge;
+  for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
+  size_t at = 0;
+  while ((at = lower.find(L"realm", at)) != std::wstring::npos) {
+    const bool startsName = at == 0 || lower[at - 1] == L' ' || lower[at - 1] == L',';
+    size_t next = at + 5;
+    while (next < lower.size() && lower[next] == L' ') ++next;
+    if (!startsName || next >= lower.size() || lower[next] != L'=') {
+      at += 5;
+      continue;
+    }
+    ++next;
+    while (next < challenge.size() && challenge[next] == L' ') ++next;
+    if (next < challenge.size() && challenge[next] == L'"') {
+      const size_t end = challenge.find(L'"', next + 1);
+      return challenge.substr(next + 1, end == std::wstring::npos ? std::wstring::npos
+                                                                    : end - next - 1);
+    }
+    const size_t end = challenge.find_first_of(L", ", next);
+    return challenge.substr(next, end == std::wstring::npos ? std::wstring::npos : end - next);
+  }
+  return std::wstring();
+}
+
+std::wstring ProxyHostOf(const std::wstring& proxy) {
+  std::wstring host = proxy;
+  const size_t scheme = host.find(L"://");
+  if (scheme != std::wstring::npos) {
+    host = host.substr(scheme + 3);
+  } else {
+    const size_t equals = host.find(L'=');
+    if (equals != std::wstring::npos) host = host.substr(equals + 1);
+  }
+  return host.substr(0, host.find_first_of(L":/ ;"));
+}
+
+}  // namespace updater

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/ResultCode.h"
+
+namespace updater {
+
+// What an HTTP answer means for the download: the result, the size of the whole file (0 when
+// unknown) and the offset that the body starts at.
+struct HttpOutcome {
+  ResultCode result = kSuccess;
+  DWORD total = 0;
+  DWORD resumeOffset = 0;
+};
+
+constexpr ResultCode kInvalidServerResponse = 12152;  // ERROR_HTTP_INVALID_SERVER_RESPONSE
+
+// Decides from the status and Content-Length (0 when absent) of the answer to a request that asked
+// for the bytes from `resumeOffset` on.
+HttpOutcome DecideHttpStatus(DWORD status, DWORD contentLength, DWORD resumeOffset);
+
+// The file size in the Content-Range of a 416 answer, "bytes */1500"; false when there is none.
+bool ParseUnsatisfiedRangeSize(const std::wstring& contentRange, DWORD* size);
+
+// The request's extra headers: a Range from `resumeOffset` when it is not 0, an If-Modified-Since
+// when the year of `ifModifiedSince` is not 0.
+std::wstring BuildRequestHeaders(DWORD resumeOffset, const SYSTEMTIME& ifModifiedSince);
+
+// RFC 1123 form, "Sun, 06 Nov 1994 08:49:37 GMT"; the day of the week is computed from the date.
+std::wstring FormatHttpDate(const SYSTEMTIME& time);
+
+// The value of the "realm" attribute of a WWW-Authenticate or Proxy-Authenticate value, quoted or
+// not; empty when there is none.
+std::wstring ParseRealm(const std::wstring& challenge);
+
+// The host of a proxy setting: "http://proxy:8080" or "http=proxy:8080" -> "proxy".
+std::wstring ProxyHostOf(const std::wstring& proxy);
+
+}  // namespace updater

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+
+#include "app/ResultCode.h"
+
+namespace updater {
+
+enum class SourceKind { Http, Https, Ftp, File };
+
+// One download URL split into what the WinINet calls take. Empty user name and password mean none.
+struct SourceUrl {
+  SourceKind kind = SourceKind::Http;
+  std::wstring host;
+  INTERNET_PORT port = 0;
+  std::wstring user;
+  std::wstring password;
+  // Path with query for HTTP and FTP; the local or UNC path for file URLs.
+  std::wstring path;
+};
+
+constexpr ResultCode kUnsupportedScheme = 12006;  // ERROR_INTERNET_UNRECOGNIZED_SCHEME
+
+// Splits `url`. kUnsupportedScheme for a scheme other than http, https, ftp and file; the error of
+// InternetCrackUrlW for a URL it cannot split.
+ResultCode ParseSourceUrl(const std::wstring& url, SourceUrl* parts);
+
+// "file:///C:/dir/a%20b.exe" -> "C:\dir\a b.exe"; "file://server/share/f" -> "\\server\share\f".
+// Empty when the URL names neither a drive path nor a share.
+std::wstring FileUrlToPath(const std::wstring& url);
+
+}  // namespace updater
