@@ -22,7 +22,8 @@ std::wstring FormatLogLine(const SYSTEMTIME& localTime, DWORD processId, DWORD t
   const std::size_t blanks = line.size() < kMessageColumn ? kMessageColumn - line.size() : 1;
   line.append(blanks, L' ');
   line += L"|\t\t";
-  line += message;
+  // System texts often end in a line break of their own; one message stays one line.
+  line.append(message, 0, message.find_last_not_of(L"\r\n") + 1);
   line += L"\r\n";
   return line;
 }

@@ -84,6 +84,10 @@ TEST(LogLineTest, PadsContextToTheMessageColumn) {
               Narrow(FormatLogLine(c.time, c.processId, c.threadId, c.context, L"message text")))
         << c.name;
   }
+  EXPECT_EQ(Narrow(L"# 0987-01-02 03-04-05 [PID=7|Thread=9] " + std::wstring(81, L' ') +
+                   L"|\t\tOpenUrl() returned:Success.\r\n"),
+            Narrow(FormatLogLine(early, 7, 9, L"", L"OpenUrl() returned:Success.\r\n")))
+      << "a message's own line break must not leave an empty line";
 }
 
 TEST(LoggerTest, FallbackNamesReplaceTheExtensionWithLog) {
