@@ -21,7 +21,8 @@ std::wstring UniqueName(const std::wstring& prefix) {
 TempFolder::TempFolder() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + UniqueName(L"updater_test");
+  // A blank in every test folder: paths with blanks must survive command lines and hand-overs.
+  path_ = std::wstring(temp) + UniqueName(L"updater test");
   CreateDirectoryW(path_.c_str(), nullptr);
 }
 

@@ -111,9 +111,13 @@ TEST(RunModesTest, FailedRunRestartsTheApplication) {
   ConfiguredUpdater configured;
   configured.updater.WriteConfig(L"ID=" + configured.id + L"\r\n");
   const std::wstring marker = configured.updater.File(L"restarted.txt");
+  // The arguments are expanded like configuration paths; the variable carries the quoted path,
+  // which the command line itself cannot (its tokens have no escape for a quote).
+  SetEnvironmentVariableW(L"UPDATER_TEST_MARKER", (L"\"" + marker + L"\"").c_str());
   const RunOutcome outcome = configured.updater.Run(
       L"/checknow -minuseractions -restartapp \"C:\\windows\\system32\\cmd.exe\" -restartappcmd "
-      L"\"/c echo restarted> " + marker + L"\"");
+      L"\"/c echo restarted> %UPDATER_TEST_MARKER%\"");
+  SetEnvironmentVariableW(L"UPDATER_TEST_MARKER", nullptr);
   EXPECT_EQ(0xE0000007u, outcome.exitCode);
   for (int i = 0; i < 100 && !FileExists(marker); ++i) Sleep(50);
   EXPECT_TRUE(FileExists(marker)) << "the application named by -restartapp was not started";
