@@ -5,23 +5,39 @@
 #include "app/Logger.h"
 #include "app/ResultText.h"
 #include "app/TransferSettings.h"
+#include "catalogue/DownloadedFile.h"
 #include "transfer/AsyncDownloadThread.h"
+#include "transfer/ContentCheck.h"
 #include "transfer/UpdaterCallback.h"
 
 namespace updater {
 namespace {
 
-ResultCode DownloadOne(AsyncDownloadThread& download, const UpdateInfo& update) {
-  download.SetExpectedSize(static_cast<DWORD>(update.size));
+// A caller that answers every corrupt download with "download again" (an automation client in a
+// loop, a server that keeps sending the wrong bytes) must not keep the batch busy for ever.
+constexpr int kMaxDownloadsAfterCorruption = 10;
+
+ResultCode Fetch(AsyncDownloadThread& download, const UpdateInfo& update) {
   ResultCode result = download.Download(update.urls, update.localFilePath);
   if (result == kRequestTimeout) result = download.Download(update.urls, update.localFilePath);
   Log(kLogInfo, L"Update \"" + update.name + L"\" installer downloaded. Return code: " +
                     ResultText(result));
-  if (result == kSizeMismatch) {
-    DeleteFileW(update.localFilePath.c_str());
-    DeleteFileW((update.localFilePath + L".part").c_str());
-  }
   return result;
+}
+
+ResultCode DownloadOne(AsyncDownloadThread& download, const UpdateInfo& update,
+                       UpdaterCallback* callback) {
+  download.SetExpectedSize(static_cast<DWORD>(update.size));
+  const ExpectedContent expected{update.size, update.sha256, update.md5};
+  for (int again = 0;; ++again) {
+    const ResultCode result = Fetch(download, update);
+    if (result == kSizeMismatch) RemoveDownloadedFile(update);
+    if (result != kSuccess) return result;
+    RecordDownloadedFile(update);
+    const ContentCheckOutcome outcome = CheckDownloadedContent(
+        update.localFilePath, expected, callback, [&update] { RemoveDownloadedFile(update); });
+    if (!outcome.downloadAgain || again == kMaxDownloadsAfterCorruption) return outcome.state;
+  }
 }
 
 }  // namespace
@@ -33,14 +49,14 @@ ResultCode DownloadSelectedUpdates(UpdateList& list, const ClientConfig& config,
   ApplyTransferSettings(config, download);
   if (callback != nullptr) callback->BeginAction(kActionDownloadBatch, 0, nullptr);
   ResultCode batch = kSuccess;
-  for (const UpdateInfo& update : list.updates) {
+  for (UpdateInfo& update : list.updates) {
     if (!update.selectedForInstall || downloadState(update) != DownloadState::ToDownload) continue;
-    const ResultCode result = DownloadOne(download, update);
-    if (result == kCanceled) {
+    update.state = DownloadOne(download, update, callback);
+    if (update.state == kCanceled) {
       batch = kCanceled;
       break;
     }
-    if (batch == kSuccess) batch = result;
+    if (batch == kSuccess) batch = update.state;
   }
   if (callback != nullptr) callback->EndAction(kActionDownloadBatch, batch);
   return batch;

@@ -10,9 +10,12 @@ class ClientConfig;
 class UpdaterCallback;
 
 // Downloads the installer of every update selected for installation that is still to be
-// downloaded, each with its Size as the expected size. A transfer that ended short is resumed once
-// at once; a size mismatch removes the update's files. A cancel ends the batch with kCanceled;
-// otherwise the result is 0 or the first update's failure, after all were tried.
+// downloaded, each with its Size as the expected size, records it in the settings and checks its
+// content (SHA256, else MD5, else size). A transfer that ended short is resumed once at once; a
+// size mismatch or a failed check removes the update's files and record, and a failed digest check
+// that the callback answers with ERROR_RETRY is downloaded again. Each update's state becomes its
+// result. A cancel ends the batch with kCanceled; otherwise the result is 0 or the first update's
+// failure, after all were tried.
 ResultCode DownloadSelectedUpdates(UpdateList& list, const ClientConfig& config,
                                    UpdaterCallback* callback,
                                    const DownloadStateQuery& downloadState = GetDownloadState);

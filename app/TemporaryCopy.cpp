@@ -14,16 +14,11 @@
 #include "app/Md5Digest.h"
 #include "app/RemovalBatchFile.h"
 #include "app/UniqueHandle.h"
+#include "app/UserTempPath.h"
 #include "catalogue/SelectedUpdatesWriter.h"
 
 namespace updater {
 namespace {
-
-std::wstring UserTempPath() {
-  wchar_t path[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
-  return length > 0 && length <= MAX_PATH ? std::wstring(path, length) : std::wstring();
-}
 
 ResultCode LastErrorOr(ResultCode fallback) {
   const DWORD error = GetLastError();

@@ -97,6 +97,20 @@ struct CryptHashTraits {
   static void Close(Value v) { CryptDestroyHash(v); }
 };
 
+struct CertContextTraits {
+  using Value = PCCERT_CONTEXT;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { CertFreeCertificateContext(v); }
+};
+
+struct CertStoreTraits {
+  using Value = HCERTSTORE;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { CertCloseStore(v, 0); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
@@ -104,5 +118,7 @@ using ModuleHandle = UniqueHandle<ModuleTraits>;
 using CryptProvider = UniqueHandle<CryptProviderTraits>;
 using CryptKey = UniqueHandle<CryptKeyTraits>;
 using CryptHash = UniqueHandle<CryptHashTraits>;
+using CertContext = UniqueHandle<CertContextTraits>;
+using CertStore = UniqueHandle<CertStoreTraits>;
 
 }  // namespace updater

@@ -12,6 +12,7 @@
 #include "app/UpdateCheck.h"
 #include "catalogue/Selection.h"
 #include "catalogue/ServerConfig.h"
+#include "install/UpdateInstaller.h"
 #include "resources/StringIds.h"
 #include "ui/WaitCallback.h"
 #include "ui/WaitDialog.h"
@@ -173,8 +174,7 @@ ResultCode UpdateDriver::SilentInstall(UpdateList& updates) {
   }
   const ResultCode downloaded = DownloadSelectedUpdates(updates, config_, nullptr);
   if (downloaded != kSuccess || switches.justDownload) return downloaded;
-  Log(kLogError, L"Installing updates is not available in this build");
-  return kNotImplemented;
+  return InstallSelectedUpdates(updates, config_, nullptr);
 }
 
 }  // namespace updater

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "catalogue/DownloadedFile.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater {
@@ -39,10 +40,7 @@ DownloadState GetDownloadState(const UpdateInfo& update) {
   files.fileExists = StatFile(update.localFilePath, &files.fileSize);
   files.partExists = StatFile(partPath, &files.partSize);
   const DownloadDecision decision = DecideDownloadState(files, update.size);
-  if (decision.removeFiles) {
-    if (files.partExists) DeleteFileW(partPath.c_str());
-    if (files.fileExists) DeleteFileW(update.localFilePath.c_str());
-  }
+  if (decision.removeFiles) RemoveDownloadedFile(update);
   return decision.state;
 }
 

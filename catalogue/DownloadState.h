@@ -27,7 +27,8 @@ struct DownloadDecision {
 
 DownloadDecision DecideDownloadState(const DownloadFiles& files, std::int64_t expectedSize);
 
-// Looks at the update's installer and partial file and removes them when they cannot be used.
+// Looks at the update's installer and partial file and removes them (RemoveDownloadedFile) when
+// they cannot be used.
 DownloadState GetDownloadState(const UpdateInfo& update);
 
 // The download-state lookup, replaceable where the files are not the point.

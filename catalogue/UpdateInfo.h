@@ -62,6 +62,8 @@ struct AutoCloseEntry {
   std::wstring arguments;
   std::wstring windowTitle;
   std::uint32_t flags = 0;
+  // Worked out when the application is closed for an installation.
+  bool restart = false;
 };
 
 // One update of the update configuration file. References to other records point into the same

@@ -10,8 +10,9 @@ packages=(
   wine wine32:i386 wine64
   xvfb
   nginx-light
-  squid python3 python3-pyftpdlib openssl curl
+  squid python3 python3-pyftpdlib openssl osslsigncode curl
   googletest
+  wixl
 )
 
 missing=()

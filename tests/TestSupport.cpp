@@ -18,6 +18,15 @@ std::wstring UniqueName(const std::wstring& prefix) {
          L"_" + std::to_wstring(++counter);
 }
 
+ScopedClientConfig::ScopedClientConfig(const std::wstring& idPrefix)
+    : id_(UniqueName(idPrefix)),
+      tree_(L"Software\\Merrow\\Ruddle\\" + id_),
+      config_(folder_.File(L"client.ini")) {
+  WriteTextFile(folder_.File(L"client.ini"), L"[General]\r\nID=" + id_ + L"\r\n",
+                TextEncoding::Ansi);
+  config_.Load();
+}
+
 TempFolder::TempFolder() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/ClientConfig.h"
 #include "app/UniqueHandle.h"
 
 namespace updater::test {
@@ -42,6 +43,22 @@ class ScopedRegistryTree {
 
 // A name unique within this test run, for configuration IDs and registry keys.
 std::wstring UniqueName(const std::wstring& prefix);
+
+// A client configuration loaded from a file that holds nothing but a unique ID, so that the
+// settings it writes under HKEY_CURRENT_USER are its own; they are removed at the end.
+class ScopedClientConfig {
+ public:
+  explicit ScopedClientConfig(const std::wstring& idPrefix);
+  ScopedClientConfig(const ScopedClientConfig&) = delete;
+  ScopedClientConfig& operator=(const ScopedClientConfig&) = delete;
+  const ClientConfig& Config() const { return config_; }
+
+ private:
+  TempFolder folder_;
+  std::wstring id_;
+  ScopedRegistryTree tree_;
+  ClientConfig config_;
+};
 
 enum class TextEncoding { Ansi, Utf16 };
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);

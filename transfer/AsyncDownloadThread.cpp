@@ -17,7 +17,9 @@ namespace updater {
 
 namespace {
 
-constexpr DWORD kReadBufferSize = 51200;
+// Each read costs WinINet a fixed overhead that 51200-byte reads made a third of a loopback
+// transfer; a read that has to wait for the network is still waited for in 10 ms slices.
+constexpr DWORD kReadBufferSize = 256 * 1024;
 constexpr DWORD kWaitSliceMs = 10;
 constexpr wchar_t kAgent[] = L"Tovanix";
 constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
@@ -90,16 +92,6 @@ std::wstring QueryText(HINTERNET request, DWORD query) {
   return std::wstring(buffer.data(), size / sizeof(wchar_t));
 }
 
-std::wstring LastResponseText() {
-  DWORD error = 0;
-  DWORD length = 0;
-  InternetGetLastResponseInfoW(&error, nullptr, &length);
-  if (length == 0) return std::wstring();
-  std::vector<wchar_t> text(length + 1);
-  if (!InternetGetLastResponseInfoW(&error, text.data(), &length)) return std::wstring();
-  return std::wstring(text.data(), length);
-}
-
 std::wstring ConfiguredProxy(HINTERNET handle) {
   DWORD size = 0;
   InternetQueryOptionW(handle, INTERNET_OPTION_PROXY, nullptr, &size);
@@ -154,13 +146,7 @@ DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_IN
 
 AsyncDownloadThread::AsyncDownloadThread(UpdaterCallback* callback,
                                          CredentialProvider* credentials)
-    : requestComplete_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      handleClosed_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      callback_(callback),
-      credentials_(credentials),
-      buffer_(kReadBufferSize),
-      connection_(handleClosed_.Get()),
-      request_(handleClosed_.Get()) {}
+    : callback_(callback), credentials_(credentials) {}
 
 AsyncDownloadThread::~AsyncDownloadThread() { CloseTransferHandles(); }
 
@@ -177,61 +163,32 @@ void AsyncDownloadThread::SetResume(bool resume) { resume_ = resume; }
 void AsyncDownloadThread::SetExpectedSize(DWORD bytes) { expectedSize_ = bytes; }
 void AsyncDownloadThread::SetCallback(UpdaterCallback* callback) { callback_ = callback; }
 
-void CALLBACK AsyncDownloadThread::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status,
-                                                  LPVOID info, DWORD infoLength) {
-  auto* self = reinterpret_cast<AsyncDownloadThread*>(context);
-  if (self == nullptr) return;
-  if (status == INTERNET_STATUS_HANDLE_CLOSING) {
-    SetEvent(self->handleClosed_.Get());
-  } else if (status == INTERNET_STATUS_REQUEST_COMPLETE && info != nullptr &&
-             infoLength >= sizeof(INTERNET_ASYNC_RESULT)) {
-    self->OnRequestComplete(*static_cast<const INTERNET_ASYNC_RESULT*>(info));
-  }
-}
-
-void AsyncDownloadThread::OnRequestComplete(const INTERNET_ASYNC_RESULT& result) {
-  asyncError_ = result.dwError;
-  asyncResult_ = result.dwResult;
-  const Pending operation = pending_;
-  if (operation == Pending::Connect || operation == Pending::FtpOpen ||
-      operation == Pending::OpenRequest) {
-    currentHandle_ = reinterpret_cast<HINTERNET>(result.dwResult);
-  }
-  // The response text is kept per thread, so only this thread can read it.
-  if (operation == Pending::Connect || operation == Pending::FtpOpen ||
-      operation == Pending::OpenRequest || operation == Pending::FtpCommand) {
-    lastResponseText_ = LastResponseText();
-  }
-  completed_ = true;
-  SetEvent(requestComplete_.Get());
-}
-
 void AsyncDownloadThread::BeginAsync(Pending operation) {
-  pending_ = operation;
-  completed_ = false;
-  currentHandle_ = nullptr;
-  asyncError_ = 0;
-  asyncResult_ = 0;
-  ResetEvent(requestComplete_.Get());
+  context_.Get()->Begin(operation);
   // Wine's asynchronous FtpOpenFileW returns NULL without setting any error; a stale one would
   // read as a failure.
   SetLastError(ERROR_SUCCESS);
 }
 
 ResultCode AsyncDownloadThread::WaitForCompletion() {
-  while (!completed_) {
+  while (!context_.Get()->Completed()) {
     if (IsCanceled()) return kCanceled;
-    WaitForSingleObject(requestComplete_.Get(), kWaitSliceMs);
+    context_.Get()->WaitForCompletion(kWaitSliceMs);
   }
-  if (asyncResult_ != 0) return kSuccess;
-  return asyncError_ != 0 ? static_cast<ResultCode>(asyncError_)
-                          : static_cast<ResultCode>(ERROR_INTERNET_INTERNAL_ERROR);
+  const Pending operation = context_.Get()->PendingOperation();
+  if (operation == Pending::Connect || operation == Pending::FtpOpen ||
+      operation == Pending::OpenRequest || operation == Pending::FtpCommand) {
+    lastResponseText_ = context_.Get()->ResponseText();
+  }
+  if (context_.Get()->AsyncResult() != 0) return kSuccess;
+  const DWORD error = context_.Get()->AsyncError();
+  return error != 0 ? static_cast<ResultCode>(error)
+                    : static_cast<ResultCode>(ERROR_INTERNET_INTERNAL_ERROR);
 }
 
 ResultCode AsyncDownloadThread::AwaitAsync(BOOL succeeded) {
   if (succeeded) {
-    completed_ = true;
-    SetEvent(requestComplete_.Get());
+    context_.Get()->MarkCompleted();
     return kSuccess;
   }
   const DWORD error = GetLastError();
@@ -242,8 +199,7 @@ ResultCode AsyncDownloadThread::AwaitAsync(BOOL succeeded) {
 ResultCode AsyncDownloadThread::AwaitHandle(HINTERNET immediate, HINTERNET* handle) {
   if (immediate != nullptr) {
     *handle = immediate;
-    completed_ = true;
-    SetEvent(requestComplete_.Get());
+    context_.Get()->MarkCompleted();
     return kSuccess;
   }
   const DWORD error = GetLastError();
@@ -251,7 +207,7 @@ ResultCode AsyncDownloadThread::AwaitHandle(HINTERNET immediate, HINTERNET* hand
   if (error != ERROR_IO_PENDING && error != ERROR_SUCCESS) return error;
   const ResultCode result = WaitForCompletion();
   if (result == kCanceled) return result;
-  *handle = currentHandle_;
+  *handle = context_.Get()->CurrentHandle();
   if (*handle != nullptr) return kSuccess;
   return result != kSuccess ? result : static_cast<ResultCode>(ERROR_INTERNET_INTERNAL_ERROR);
 }
@@ -284,12 +240,13 @@ bool AsyncDownloadThread::ObtainCredentials(const std::wstring& realm,
 }
 
 ResultCode AsyncDownloadThread::InitInetConnection() {
-  if (!requestComplete_ || !handleClosed_) return ERROR_NOT_ENOUGH_MEMORY;
+  context_.Reset(InternetStatusContext::Create(kReadBufferSize));
+  if (!context_) return ERROR_NOT_ENOUGH_MEMORY;
   root_.Reset(InternetOpenW(kAgent,
                             proxy_.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY,
                             NullIfEmpty(proxy_), nullptr, INTERNET_FLAG_ASYNC));
   if (!root_) return GetLastError();
-  InternetSetStatusCallbackW(root_.Get(), &AsyncDownloadThread::StatusCallback);
+  InternetSetStatusCallbackW(root_.Get(), &InternetStatusContext::StatusCallback);
   SetTimeoutOptions(root_.Get(), timeouts_);
   return kSuccess;
 }
@@ -298,6 +255,7 @@ void AsyncDownloadThread::CloseTransferHandles() {
   request_.Reset();
   connection_.Reset();
   root_.Reset();
+  context_.Reset();
 }
 
 ResultCode AsyncDownloadThread::Download(const std::wstring& url,
@@ -401,7 +359,7 @@ ResultCode AsyncDownloadThread::OpenSource(const std::wstring& url, DWORD* total
 }
 
 ResultCode AsyncDownloadThread::OpenHttp(const SourceUrl& url, DWORD* total) {
-  const DWORD_PTR context = reinterpret_cast<DWORD_PTR>(this);
+  const DWORD_PTR context = context_.Get()->Context();
   HINTERNET handle = nullptr;
   BeginAsync(Pending::Connect);
   ResultCode result = AwaitHandle(
@@ -409,7 +367,7 @@ ResultCode AsyncDownloadThread::OpenHttp(const SourceUrl& url, DWORD* total) {
                        NullIfEmpty(url.password), INTERNET_SERVICE_HTTP, 0, context),
       &handle);
   if (result != kSuccess) return result;
-  connection_.Reset(handle);
+  connection_.Reset(handle, context_.Get());
 
   const wchar_t* acceptTypes[] = {L"*/*", nullptr};
   const DWORD flags = kHttpRequestFlags | (url.kind == SourceKind::Https ? INTERNET_FLAG_SECURE : 0);
@@ -418,7 +376,7 @@ ResultCode AsyncDownloadThread::OpenHttp(const SourceUrl& url, DWORD* total) {
                                         L"", acceptTypes, flags, context),
                        &handle);
   if (result != kSuccess) return result;
-  request_.Reset(handle);
+  request_.Reset(handle, context_.Get());
   SetTimeoutOptions(request_.Get(), timeouts_);
   return SendHttp(url, total);
 }
@@ -499,36 +457,37 @@ ResultCode AsyncDownloadThread::ConnectFtp(const SourceUrl& url, const std::wstr
   const ResultCode result = AwaitHandle(
       InternetConnectW(root_.Get(), url.host.c_str(), url.port, NullIfEmpty(user),
                        NullIfEmpty(password), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE,
-                       reinterpret_cast<DWORD_PTR>(this)),
+                       context_.Get()->Context()),
       &handle);
-  if (result == kSuccess) connection_.Reset(handle);
+  if (result == kSuccess) connection_.Reset(handle, context_.Get());
   return result;
 }
 
 ResultCode AsyncDownloadThread::SendFtpCommand(const std::wstring& command) {
   BeginAsync(Pending::FtpCommand);
   const BOOL done = FtpCommandW(connection_.Get(), FALSE, FTP_TRANSFER_TYPE_ASCII, command.c_str(),
-                                reinterpret_cast<DWORD_PTR>(this), nullptr);
+                                context_.Get()->Context(), nullptr);
   const ResultCode result = AwaitAsync(done);
   // A command that finished at once left its reply with this thread.
-  if (done || result != kSuccess) lastResponseText_ = LastResponseText();
+  if (done || result != kSuccess) lastResponseText_ = InternetStatusContext::ThreadResponseText();
   return result;
 }
 
 ResultCode AsyncDownloadThread::FtpFileSize(const std::wstring& path, DWORD* size) {
   // Wine keeps no reply text of a command that succeeded, so SIZE tells nothing there; the
   // directory entry does.
-  AwaitedInternetHandle find(handleClosed_.Get());
+  AwaitedInternetHandle find;
   HINTERNET handle = nullptr;
-  findData_ = {};
+  WIN32_FIND_DATAW* findData = context_.Get()->FindData();
+  *findData = {};
   BeginAsync(Pending::FtpOpen);
   const ResultCode result = AwaitHandle(
-      FtpFindFirstFileW(connection_.Get(), path.c_str(), &findData_, INTERNET_FLAG_RELOAD,
-                        reinterpret_cast<DWORD_PTR>(this)),
+      FtpFindFirstFileW(connection_.Get(), path.c_str(), findData, INTERNET_FLAG_RELOAD,
+                        context_.Get()->Context()),
       &handle);
   if (result != kSuccess) return result;
-  find.Reset(handle);
-  *size = findData_.nFileSizeHigh == 0 ? findData_.nFileSizeLow : 0;
+  find.Reset(handle, context_.Get());
+  *size = findData->nFileSizeHigh == 0 ? findData->nFileSizeLow : 0;
   return kSuccess;
 }
 
@@ -572,13 +531,13 @@ ResultCode AsyncDownloadThread::OpenFtp(const SourceUrl& url, DWORD* total) {
   HINTERNET handle = nullptr;
   BeginAsync(Pending::FtpOpen);
   result = AwaitHandle(FtpOpenFileW(connection_.Get(), url.path.c_str(), GENERIC_READ,
-                                    kFtpOpenFlags, reinterpret_cast<DWORD_PTR>(this)),
+                                    kFtpOpenFlags, context_.Get()->Context()),
                        &handle);
   if (result != kSuccess) {
     Log(kLogTrace, L"FtpOpenFileW failed: " + lastResponseText_);
     return result;
   }
-  request_.Reset(handle);
+  request_.Reset(handle, context_.Get());
   return kSuccess;
 }
 
@@ -677,16 +636,17 @@ ResultCode AsyncDownloadThread::CreatePartialFile(FileHandle* file) {
 }
 
 ResultCode AsyncDownloadThread::ReadChunk(DWORD* received) {
-  readCount_ = 0;
+  DWORD* count = context_.Get()->ReadCount();
+  *count = 0;
   BeginAsync(Pending::Read);
   // One read of the whole buffer: Wine never announces more than 8 KiB as available, so asking
   // InternetQueryDataAvailable first would cap every read at that.
-  const BOOL read = InternetReadFile(request_.Get(), buffer_.data(), kReadBufferSize, &readCount_);
+  const BOOL read = InternetReadFile(request_.Get(), context_.Get()->Buffer(), kReadBufferSize, count);
   const ResultCode result = AwaitAsync(read);
   if (result == kCanceled) return result;
   // Windows reports the count of an asynchronous read in dwError, Wine through the out parameter.
-  *received = result == kSuccess && !read && asyncError_ > 0 ? static_cast<DWORD>(asyncError_)
-                                                             : readCount_;
+  const DWORD asyncCount = context_.Get()->AsyncError();
+  *received = result == kSuccess && !read && asyncCount > 0 ? asyncCount : *count;
   *received = std::min(*received, kReadBufferSize);
   return result;
 }
@@ -729,7 +689,7 @@ ResultCode AsyncDownloadThread::ReadRemote(DWORD total) {
         return Fail(currentUrl_.c_str(), kSizeMismatch);
       }
       DWORD done = 0;
-      if (!WriteFile(file.Get(), buffer_.data(), received, &done, nullptr) || done != received) {
+      if (!WriteFile(file.Get(), context_.Get()->Buffer(), received, &done, nullptr) || done != received) {
         result = GetLastError();
         Log(kLogTrace, L"Failed to saved in file the bytes read " + ResultText(result));
         return Fail(partialPath_.c_str(), result);

@@ -3,13 +3,13 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "app/ResultCode.h"
 #include "app/UniqueHandle.h"
 #include "transfer/InternetHandle.h"
+#include "transfer/InternetStatusContext.h"
 #include "transfer/SourceUrl.h"
 
 namespace updater {
@@ -60,19 +60,7 @@ class AsyncDownloadThread {
   DWORD StatusCode() const { return statusCode_; }
 
  private:
-  // What the last asynchronous call was; the status callback stores handles only for some.
-  enum class Pending : DWORD {
-    Connect = 0,
-    FtpOpen = 2,
-    Read = 3,
-    FtpCommand = 4,
-    OpenRequest = 6,
-    SendRequest = 7,
-  };
-
-  static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
-                                      LPVOID info, DWORD infoLength);
-  void OnRequestComplete(const INTERNET_ASYNC_RESULT& result);
+  using Pending = InternetStatusContext::Pending;
 
   void BeginAsync(Pending operation);
   ResultCode AwaitAsync(BOOL succeeded);
@@ -108,10 +96,6 @@ class AsyncDownloadThread {
   ResultCode MovePartialToDestination();
   void CloseTransferHandles();
 
-  // Set first and closed last: the handle owners below wait on them.
-  KernelHandle requestComplete_;
-  KernelHandle handleClosed_;
-
   UpdaterCallback* callback_;
   CredentialProvider* credentials_;
   std::wstring destination_;
@@ -120,17 +104,7 @@ class AsyncDownloadThread {
   std::wstring currentUrl_;
   std::wstring fileSourcePath_;
 
-  // Written by the status callback on a WinINet thread, read after the request-complete event.
-  std::atomic<DWORD> asyncError_{0};
-  std::atomic<DWORD_PTR> asyncResult_{0};
-  std::atomic<Pending> pending_{Pending::Connect};
-  std::atomic<bool> completed_{false};
-  std::atomic<HINTERNET> currentHandle_{nullptr};
   std::wstring lastResponseText_;
-  // Filled by an asynchronous read on a WinINet thread.
-  DWORD readCount_ = 0;
-  std::vector<char> buffer_;
-  WIN32_FIND_DATAW findData_ = {};
 
   bool resume_ = true;
   SYSTEMTIME ifModifiedSince_ = {};
@@ -148,7 +122,9 @@ class AsyncDownloadThread {
   std::wstring ftpPassword_;
   TransferTimeouts timeouts_;
 
-  // Closed in this order (reverse of declaration): request, connection, root.
+  // Released in this order (reverse of declaration): request, connection, root, context; each
+  // transfer has a context of its own, so no late callback of an earlier one reaches it.
+  InternetStatusContextRef context_;
   RootInternetHandle root_;
   AwaitedInternetHandle connection_;
   AwaitedInternetHandle request_;

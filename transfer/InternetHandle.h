@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include "app/UniqueHandle.h"
+#include "transfer/InternetStatusContext.h"
 
 namespace updater {
 
@@ -29,31 +30,36 @@ using InternetHandle = UniqueHandle<InternetHandleTraits>;
 using RootInternetHandle = UniqueHandle<RootInternetHandleTraits>;
 
 // A connection or request handle whose status callback may still run on a WinINet thread (an
-// asynchronous read keeps it alive). Closing returns only once WinINet reported the handle closing,
-// the last notification it sends for it, so the callback never touches a destroyed owner.
+// asynchronous read keeps it alive). It holds a reference to its callback context until WinINet
+// reports it closing, so that a callback or read that comes after its owner has gone finds live
+// memory. Closing waits for that report only briefly.
 class AwaitedInternetHandle {
  public:
-  // `closedEvent` is a manual-reset event that the status callback signals on
-  // INTERNET_STATUS_HANDLE_CLOSING; it must outlive this object.
-  explicit AwaitedInternetHandle(HANDLE closedEvent) : closedEvent_(closedEvent) {}
+  AwaitedInternetHandle() = default;
   AwaitedInternetHandle(const AwaitedInternetHandle&) = delete;
   AwaitedInternetHandle& operator=(const AwaitedInternetHandle&) = delete;
   ~AwaitedInternetHandle() { Reset(); }
 
   HINTERNET Get() const { return value_; }
   explicit operator bool() const { return value_ != nullptr; }
-  void Reset(HINTERNET v = nullptr) {
+  // Closes the handle held, then takes `handle`, opened with `context` as its callback context.
+  void Reset(HINTERNET handle = nullptr, InternetStatusContext* context = nullptr) {
     if (value_ != nullptr) {
       const DWORD lastError = GetLastError();
-      ResetEvent(closedEvent_);
-      if (InternetCloseHandle(value_)) WaitForSingleObject(closedEvent_, INFINITE);
+      context_->Close(value_, kCloseWaitMs);
       SetLastError(lastError);
     }
-    value_ = v;
+    value_ = handle;
+    context_ = handle != nullptr ? context : nullptr;
+    if (value_ != nullptr) context_->Adopt(value_);
   }
 
+  // Long enough for any close that nothing holds up; Wine holds a handle with a pending request
+  // until the request's receive time-out, which a cancel must not wait for.
+  static constexpr DWORD kCloseWaitMs = 500;
+
  private:
-  HANDLE closedEvent_;
+  InternetStatusContext* context_ = nullptr;
   HINTERNET value_ = nullptr;
 };
 

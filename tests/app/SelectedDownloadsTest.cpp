@@ -2,37 +2,172 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "TestSupport.h"
 #include "app/ClientConfig.h"
+#include "transfer/UpdaterCallback.h"
 
 namespace updater {
 namespace {
 
-TEST(SelectedDownloadsTest, FetchesSelectedInstallersAndDropsOnesOfTheWrongSize) {
-  test::TempFolder folder;
-  test::WriteTextFile(folder.File(L"source.exe"), std::wstring(100, L's'),
-                      test::TextEncoding::Ansi);
-  const std::wstring url = L"file:///" + folder.File(L"source.exe");
-  UpdateList list;
-  const auto add = [&](const wchar_t* name, std::int32_t size, bool selected) {
-    UpdateInfo update;
-    update.name = name;
-    update.size = size;
-    update.selectedForInstall = selected;
-    update.urls = {url};
-    update.localFilePath = folder.File(name) + std::wstring(L".exe");
-    list.updates.push_back(update);
-  };
-  add(L"Right", 100, true);
-  add(L"Wrong", 1000, true);
-  add(L"Unselected", 100, false);
-  const ClientConfig config(folder.File(L"none.ini"));
+constexpr wchar_t kGoodSha256[] = L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";
 
-  EXPECT_EQ(kSizeMismatch, DownloadSelectedUpdates(list, config, nullptr));
-  EXPECT_EQ(100u, test::ReadFileBytes(folder.File(L"Right.exe")).size());
-  EXPECT_FALSE(test::FileExists(folder.File(L"Wrong.exe")));
-  EXPECT_FALSE(test::FileExists(folder.File(L"Wrong.exe.part")));
-  EXPECT_FALSE(test::FileExists(folder.File(L"Unselected.exe")));
+// Answers Error as the test says and keeps what the batch reported.
+class AnsweringCallback : public UpdaterCallback {
+ public:
+  void RegisterAction(std::int32_t, std::int32_t) override {}
+  void BeginAction(std::int32_t actionId, std::uint32_t, const wchar_t*) override {
+    begun.push_back(actionId);
+  }
+  void EndAction(std::int32_t, ResultCode) override {}
+  void Progress(std::uint32_t) override {}
+  bool IsCanceled() override { return false; }
+  bool IsPaused() override { return false; }
+  ResultCode Error(const wchar_t*, ResultCode code, void*) override {
+    errors.push_back(code);
+    return answer ? answer(code) : code;
+  }
+
+  std::function<ResultCode(ResultCode)> answer;
+  std::vector<std::int32_t> begun;
+  std::vector<ResultCode> errors;
+};
+
+// A configuration with its own ID and downloads folder; an update is fetched from a file URL into
+// downloads\<section>\setup.exe, as the update configuration file places it.
+class DownloadSetup {
+ public:
+  void Serve(const std::wstring& text) {
+    test::WriteTextFile(Source(), text, test::TextEncoding::Ansi);
+  }
+
+  UpdateInfo& Add(const std::wstring& section, std::int32_t size) {
+    UpdateInfo update;
+    update.sectionName = section;
+    update.name = section;
+    update.size = size;
+    update.selectedForInstall = true;
+    update.urls = {L"file:///" + Source()};
+    update.localFilePath = folder_.File(section + L"\\setup.exe");
+    update.client = &client_.Config();
+    list.updates.push_back(update);
+    return list.updates.back();
+  }
+
+  // An update whose SHA256 promises "abc" while the source holds "abd".
+  UpdateInfo& AddCorrupt(const std::wstring& section) {
+    Serve(L"abd");
+    UpdateInfo& update = Add(section, 3);
+    update.sha256 = kGoodSha256;
+    return update;
+  }
+
+  ResultCode Run(UpdaterCallback* callback) {
+    return DownloadSelectedUpdates(list, client_.Config(), callback);
+  }
+
+  bool Recorded(const std::wstring& section, std::wstring* path) const {
+    return client_.Config().Settings().ReadString(SettingsKey::Updates, section, path);
+  }
+  void SetRecord(const std::wstring& section, const std::wstring& path) const {
+    client_.Config().Settings().WriteString(SettingsKey::Updates, section, path);
+  }
+  std::wstring Folder(const std::wstring& section) const { return folder_.File(section); }
+
+  UpdateList list;
+
+ private:
+  std::wstring Source() const { return folder_.File(L"source.exe"); }
+
+  test::ScopedClientConfig client_{L"SelectedDownloads"};
+  test::TempFolder folder_;
+};
+
+bool FolderExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(SelectedDownloadsTest, FetchesSelectedInstallersAndRecordsThem) {
+  DownloadSetup setup;
+  setup.Serve(L"abc");
+  const UpdateInfo& right = setup.Add(L"Right", 3);
+  setup.Add(L"Unselected", 3).selectedForInstall = false;
+
+  EXPECT_EQ(kSuccess, setup.Run(nullptr));
+  EXPECT_EQ("abc", test::ReadFileBytes(right.localFilePath));
+  std::wstring recorded;
+  ASSERT_TRUE(setup.Recorded(L"Right", &recorded));
+  EXPECT_EQ(right.localFilePath, recorded);
+  EXPECT_FALSE(FolderExists(setup.Folder(L"Unselected")));
+  EXPECT_FALSE(setup.Recorded(L"Unselected", &recorded));
+}
+
+TEST(SelectedDownloadsTest, WrongSizeRemovesFilesFolderAndEarlierRecord) {
+  DownloadSetup setup;
+  setup.Serve(L"abcd");
+  UpdateInfo& wrong = setup.Add(L"Wrong", 3);
+  setup.SetRecord(L"Wrong", wrong.localFilePath);
+
+  EXPECT_EQ(kSizeMismatch, setup.Run(nullptr));
+  EXPECT_EQ(kSizeMismatch, wrong.state);
+  EXPECT_FALSE(test::FileExists(wrong.localFilePath));
+  EXPECT_FALSE(test::FileExists(wrong.localFilePath + L".part"));
+  EXPECT_FALSE(FolderExists(setup.Folder(L"Wrong")));
+  std::wstring recorded;
+  EXPECT_FALSE(setup.Recorded(L"Wrong", &recorded));
+}
+
+TEST(SelectedDownloadsTest, CorruptDownloadIsRemovedAndFetchedAgainFromNothingOnRetry) {
+  DownloadSetup setup;
+  UpdateInfo& update = setup.AddCorrupt(L"Corrupt");
+  AnsweringCallback callback;
+  callback.answer = [&](ResultCode code) {
+    // The corrupt copy and its record are gone before the user is asked.
+    std::wstring recorded;
+    EXPECT_FALSE(test::FileExists(update.localFilePath));
+    EXPECT_FALSE(test::FileExists(update.localFilePath + L".part"));
+    EXPECT_FALSE(setup.Recorded(L"Corrupt", &recorded));
+    setup.Serve(L"abc");
+    return code == kSha256Mismatch ? static_cast<ResultCode>(ERROR_RETRY) : code;
+  };
+
+  EXPECT_EQ(kSuccess, setup.Run(&callback));
+  EXPECT_EQ(kSuccess, update.state);
+  EXPECT_EQ(std::vector<ResultCode>{kSha256Mismatch}, callback.errors);
+  EXPECT_EQ((std::vector<std::int32_t>{kActionDownloadBatch, kActionDownloadFile,
+                                       kActionCheckSha256, kActionDownloadFile,
+                                       kActionCheckSha256}),
+            callback.begun);
+  EXPECT_EQ("abc", test::ReadFileBytes(update.localFilePath));
+  std::wstring recorded;
+  EXPECT_TRUE(setup.Recorded(L"Corrupt", &recorded));
+}
+
+TEST(SelectedDownloadsTest, EndlessRetryAnswersStopAndLeaveTheUpdateFailed) {
+  DownloadSetup setup;
+  const UpdateInfo& update = setup.AddCorrupt(L"Corrupt");
+  AnsweringCallback callback;
+  callback.answer = [](ResultCode) { return static_cast<ResultCode>(ERROR_RETRY); };
+
+  EXPECT_EQ(kSha256Mismatch, setup.Run(&callback));
+  EXPECT_EQ(kSha256Mismatch, update.state);
+  EXPECT_GT(callback.errors.size(), 1u);
+  EXPECT_LE(callback.errors.size(), 20u) << "the retries are not bounded";
+  EXPECT_FALSE(test::FileExists(update.localFilePath));
+}
+
+TEST(SelectedDownloadsTest, CancelAnswerToACorruptDownloadEndsTheBatch) {
+  DownloadSetup setup;
+  const UpdateInfo& first = setup.AddCorrupt(L"First");
+  const UpdateInfo& second = setup.Add(L"Second", 3);
+  AnsweringCallback callback;
+  callback.answer = [](ResultCode) { return kCanceled; };
+
+  EXPECT_EQ(kCanceled, setup.Run(&callback));
+  EXPECT_EQ(kCanceled, first.state);
+  EXPECT_FALSE(test::FileExists(second.localFilePath));
 }
 
 }  // namespace

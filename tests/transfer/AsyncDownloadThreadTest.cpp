@@ -323,6 +323,86 @@ TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodes) {
   }
 }
 
+TEST_F(AsyncDownloadThreadTest, CancelWhileTheServerWithholdsItsAnswerEndsPromptly) {
+  // Wine lets go of a request waiting for headers only at its receive time-out, here the
+  // default minute; neither the cancel nor the destruction may wait for that.
+  callback_.cancelAfterMs = 300;
+  const DWORD start = GetTickCount();
+  {
+    AsyncDownloadThread downloader(&callback_, nullptr);
+    downloader.SetRetryAttempts(0);
+    EXPECT_EQ(kCanceled, downloader.Download(TestServers::Fault(L"slowheaders"), destination_));
+  }
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_LT(elapsed, 5000u) << "cancel and destruction took " << elapsed << " ms";
+  EXPECT_TRUE(callback_.errors.empty());
+  EXPECT_FALSE(test::FileExists(destination_));
+}
+
+TEST_F(AsyncDownloadThreadTest, RequestLeftPendingByACancelDisturbsNoLaterTransfer) {
+  TransferTimeouts timeouts;
+  timeouts.receiveMs = 1500;
+  AsyncDownloadThread downloader(&callback_, nullptr);
+  downloader.SetTimeouts(timeouts);
+  downloader.SetRetryAttempts(0);
+  callback_.cancelAfterMs = 100;
+  EXPECT_EQ(kCanceled, downloader.Download(TestServers::Fault(L"slowheaders"), destination_));
+
+  // The next transfer runs while Wine ends the abandoned request and reports it closed, paused
+  // long enough for that to happen in its middle.
+  const std::string bytes = PatternBytes(600000, 17);
+  const std::wstring path = ServeUnique(bytes);
+  callback_ = RecordingCallback();
+  callback_.pauseChecks = 200;
+  EXPECT_EQ(kSuccess, downloader.Download(TestServers::Http(path), destination_));
+  EXPECT_TRUE(Downloaded() == bytes);
+  EXPECT_EQ(0, callback_.pauseChecks);
+}
+
+TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials) {
+  // Wine keeps accepted proxy credentials for the whole process, so the refusal comes first.
+  // It also pools kept-alive connections by the target host, not the proxy: each proxy gets a
+  // spelling of the loopback address of its own, which no direct request of the process uses.
+  struct Case {
+    std::wstring proxy;
+    const wchar_t* host;
+    std::vector<Credential> stored;
+    bool withProvider;
+    ResultCode result;
+  };
+  const Case cases[] = {
+      {TestServers::AuthenticatingProxy(), L"127.1", {}, false, kCredentialsNeeded},
+      {TestServers::AuthenticatingProxy(), L"127.1", {{L"proxyuser", L"proxypass"}}, true,
+       kSuccess},
+      {TestServers::OpenProxy(), L"127.0.1", {}, false, kSuccess},
+  };
+  for (const Case& c : cases) {
+    const std::string bytes = PatternBytes(70000, 18);
+    const std::wstring path = ServeUnique(bytes);
+    CredentialProvider provider;
+    provider.AddCredentials(c.stored);
+    callback_ = RecordingCallback();
+    DeleteFileW(destination_.c_str());
+    auto downloader = MakeDownloader(c.withProvider ? &provider : nullptr);
+    downloader->SetProxy(c.proxy);
+    const std::string label = test::Narrow(c.proxy) + (c.withProvider ? " with" : " without");
+    const std::wstring url = std::wstring(L"http://") + c.host + L":18080/" + path;
+    EXPECT_EQ(c.result, downloader->Download(url, destination_)) << label;
+    EXPECT_EQ(c.result == kSuccess, Downloaded() == bytes) << label;
+    if (c.result != kSuccess) {
+      EXPECT_EQ(407u, downloader->StatusCode()) << label;
+      ASSERT_FALSE(callback_.errors.empty()) << label;
+      EXPECT_EQ(c.result, callback_.errors.back()) << label;
+    }
+    // Squid logs the full URL of what it forwarded or refused.
+    const std::string logged = "/" + test::Narrow(path);
+    const std::string log = TestServers::ProxyLog();
+    EXPECT_NE(std::string::npos, log.find(c.result == kSuccess ? "TCP_MISS/200" : "TCP_DENIED/407"))
+        << label;
+    EXPECT_NE(std::string::npos, log.find(logged)) << label << ": the proxy did not see " << logged;
+  }
+}
+
 TEST_F(AsyncDownloadThreadTest, PauseHoldsProgressUntilResumed) {
   const std::string bytes = PatternBytes(400000, 14);
   const std::wstring path = ServeUnique(bytes);

@@ -39,6 +39,7 @@ std::wstring TestServers::Serve(const std::wstring& relativePath, const std::str
 
 std::string TestServers::FaultLog() { return ReadAll(ServersFolder() + L"\\fault-access.log"); }
 std::string TestServers::NginxLog() { return ReadAll(ServersFolder() + L"\\nginx-access.log"); }
+std::string TestServers::ProxyLog() { return ReadAll(ServersFolder() + L"\\proxy-access.log"); }
 
 void ExpectEachText(std::initializer_list<TextCase> cases,
                     const std::function<std::wstring(const std::wstring&)>& function) {
@@ -88,7 +89,12 @@ void RecordingCallback::Progress(std::uint32_t amount) {
 }
 
 bool RecordingCallback::IsCanceled() {
-  return cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes;
+  if (!asked_) {
+    asked_ = true;
+    firstCancelQuestion_ = GetTickCount();
+  }
+  return (cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes) ||
+         (cancelAfterMs != 0 && GetTickCount() - firstCancelQuestion_ >= cancelAfterMs);
 }
 
 bool RecordingCallback::IsPaused() {

@@ -27,9 +27,13 @@ class TestServers {
   static std::wstring Https(const std::wstring& path) { return L"https://127.0.0.1:18443/" + path; }
   static std::wstring Ftp(const std::wstring& path) { return L"ftp://127.0.0.1:18021/" + path; }
   static std::wstring Fault(const std::wstring& path) { return L"http://127.0.0.1:18090/" + path; }
-  // The access log of the fault server, of nginx, in full.
+  // The proxy that asks for proxyuser / proxypass, and the one that asks nothing.
+  static std::wstring AuthenticatingProxy() { return L"127.0.0.1:18128"; }
+  static std::wstring OpenProxy() { return L"127.0.0.1:18129"; }
+  // The access log of the fault server, of nginx, of the proxies, in full.
   static std::string FaultLog();
   static std::string NginxLog();
+  static std::string ProxyLog();
 };
 
 // One text in, one text expected out: the shape of most parser tables.
@@ -61,6 +65,8 @@ class RecordingCallback : public UpdaterCallback {
 
   // Cancels once this many bytes were reported; 0 never.
   std::uint64_t cancelAfterBytes = 0;
+  // Cancels once this long has passed since the first question whether to cancel; 0 never.
+  DWORD cancelAfterMs = 0;
   // After the first Progress, answers "paused" this many times.
   int pauseChecks = 0;
   // The answer of Error; by default the code itself, as without a user interface.
@@ -75,6 +81,8 @@ class RecordingCallback : public UpdaterCallback {
 
  private:
   bool paused_ = false;
+  DWORD firstCancelQuestion_ = 0;
+  bool asked_ = false;
 };
 
 }  // namespace updater::test

@@ -1,0 +1,40 @@
+#include "catalogue/DownloadedFile.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/ClientConfig.h"
+#include "app/SettingsStore.h"
+#include "catalogue/UpdateInfo.h"
+
+namespace updater {
+
+void RecordDownloadedFile(const UpdateInfo& update) {
+  if (update.client == nullptr) return;
+  const SettingsStore& settings = update.client->Settings();
+  std::wstring recorded;
+  if (settings.ReadString(SettingsKey::Updates, update.sectionName, &recorded) &&
+      recorded == update.localFilePath) {
+    return;
+  }
+  settings.WriteString(SettingsKey::Updates, update.sectionName, update.localFilePath);
+}
+
+void RemoveDownloadedFile(const UpdateInfo& update) {
+  // ".part" alone would name a file in the current folder.
+  if (!update.localFilePath.empty()) {
+    DeleteFileW((update.localFilePath + L".part").c_str());
+    DeleteFileW(update.localFilePath.c_str());
+    const std::size_t slash = update.localFilePath.find_last_of(L"\\/");
+    // Fails while anything else is in the folder, which is what keeps it then.
+    if (slash != std::wstring::npos) {
+      RemoveDirectoryW(update.localFilePath.substr(0, slash).c_str());
+    }
+  }
+  if (update.client != nullptr) {
+    update.client->Settings().DeleteValue(SettingsKey::Updates, update.sectionName);
+  }
+}
+
+}  // namespace updater

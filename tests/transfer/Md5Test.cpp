@@ -1,0 +1,60 @@
+#include "transfer/Md5.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "TransferTestSupport.h"
+#include "app/Md5Digest.h"
+#include "transfer/HexText.h"
+
+namespace updater {
+namespace {
+
+std::wstring LowerHex(const Md5::Digest& digest) {
+  std::wstring text = ToHexText(std::vector<unsigned char>(digest.begin(), digest.end()));
+  for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
+  return text;
+}
+
+TEST(Md5Test, MatchesTheTestSuiteOfRfc1321) {
+  const test::TextCase cases[] = {
+      {L"", L"d41d8cd98f00b204e9800998ecf8427e"},
+      {L"a", L"0cc175b9c0f1b6a831c399e269772661"},
+      {L"abc", L"900150983cd24fb0d6963f7d28e17f72"},
+      {L"message digest", L"f96b697d7cb7938d525a2f31aaf161d0"},
+      {L"abcdefghijklmnopqrstuvwxyz", L"c3fcd3d76192e4007dfb496cca67e13b"},
+      {L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+       L"d174ab98d277d9f5a5611c2c9f419d9f"},
+      {L"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+       L"57edf4a22be3c955ac49da2e2107b67a"},
+  };
+  for (const test::TextCase& c : cases) {
+    const std::string message(c.input, c.input + wcslen(c.input));
+    Md5 md5;
+    md5.Update(message.data(), message.size());
+    EXPECT_EQ(std::wstring(c.expected), LowerHex(md5.Final())) << message;
+  }
+}
+
+// Every length around the 56-byte padding limit and the 64-byte block, fed in uneven pieces,
+// against the system's provider.
+TEST(Md5Test, AgreesWithCryptoApiForEveryLengthAndPieceSize) {
+  const std::string bytes = test::PatternBytes(300, 7);
+  for (std::size_t length = 0; length <= bytes.size(); ++length) {
+    std::wstring expected;
+    ASSERT_EQ(kSuccess, Md5HexDigest(bytes.substr(0, length), &expected));
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{13}, std::size_t{64},
+                                    std::size_t{100}}) {
+      Md5 md5;
+      for (std::size_t at = 0; at < length; at += piece) {
+        md5.Update(bytes.data() + at, std::min(piece, length - at));
+      }
+      EXPECT_EQ(expected, LowerHex(md5.Final())) << "length " << length << ", pieces of " << piece;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace updater

@@ -1,0 +1,56 @@
+#include "transfer/Md5File.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/UniqueHandle.h"
+#include "transfer/Md5.h"
+
+namespace updater {
+namespace {
+
+constexpr DWORD kBlockSize = 65536;
+// Sizes are 32-bit throughout, so files at the very top of that range are not supported.
+constexpr DWORD kFirstUnsupportedSize = 0xFFFFFFFE;
+constexpr std::size_t kDigestDigits = 32;
+
+wchar_t LowerHexLetter(wchar_t c) { return c >= L'A' && c <= L'F' ? c - L'A' + L'a' : c; }
+
+}  // namespace
+
+bool CheckMD5(const std::wstring& path, const std::wstring& expected) {
+  if (expected.size() < kDigestDigits) return false;
+  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0 ||
+      size.QuadPart >= kFirstUnsupportedSize) {
+    return false;
+  }
+  // A file that grows while it is read is hashed as it was when the check began.
+  DWORD remaining = static_cast<DWORD>(size.QuadPart);
+  Md5 md5;
+  std::vector<unsigned char> block(kBlockSize);
+  while (remaining > 0) {
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), block.data(), remaining < kBlockSize ? remaining : kBlockSize, &read,
+                  nullptr)) {
+      return false;
+    }
+    if (read == 0) break;
+    md5.Update(block.data(), read);
+    remaining -= read;
+  }
+  static const wchar_t kDigits[] = L"0123456789abcdef";
+  const Md5::Digest digest = md5.Final();
+  for (std::size_t i = 0; i < kDigestDigits; ++i) {
+    const unsigned char byte = digest[i / 2];
+    const wchar_t digit = kDigits[i % 2 == 0 ? byte >> 4 : byte & 0x0F];
+    if (LowerHexLetter(expected[i]) != digit) return false;
+  }
+  return true;
+}
+
+}  // namespace updater

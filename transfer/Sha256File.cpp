@@ -1,0 +1,51 @@
+#include "transfer/Sha256File.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <utility>
+
+#include "app/UniqueHandle.h"
+
+namespace updater {
+namespace {
+
+constexpr wchar_t kAesProvider[] = L"Microsoft Enhanced RSA and AES Cryptographic Provider";
+// Under Wine 1 KiB blocks hash at about 210 MB/s and 64 KiB blocks at about 240 MB/s: less than a
+// tenth of a second on a 100 MB installer, not worth a larger buffer on the stack.
+constexpr DWORD kBlockSize = 1024;
+constexpr DWORD kSha256Size = 32;
+
+}  // namespace
+
+ResultCode ComputeSHA256(const std::wstring& path, std::vector<unsigned char>* digest) {
+  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  CryptProvider provider;
+  if (!CryptAcquireContextW(provider.Put(), nullptr, kAesProvider, PROV_RSA_AES,
+                            CRYPT_VERIFYCONTEXT)) {
+    return GetLastError();
+  }
+  CryptHash hash;
+  if (!CryptCreateHash(provider.Get(), CALG_SHA_256, 0, 0, hash.Put())) return GetLastError();
+  BYTE block[kBlockSize];
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), block, kBlockSize, &read, nullptr)) return GetLastError();
+    if (read == 0) break;
+    if (!CryptHashData(hash.Get(), block, read, 0)) return GetLastError();
+  }
+  std::vector<unsigned char> value(kSha256Size);
+  DWORD size = static_cast<DWORD>(value.size());
+  if (!CryptGetHashParam(hash.Get(), HP_HASHVAL, value.data(), &size, 0)) {
+    if (GetLastError() != ERROR_MORE_DATA) return GetLastError();
+    value.resize(size);
+    if (!CryptGetHashParam(hash.Get(), HP_HASHVAL, value.data(), &size, 0)) return GetLastError();
+  }
+  value.resize(size);
+  *digest = std::move(value);
+  return kSuccess;
+}
+
+}  // namespace updater

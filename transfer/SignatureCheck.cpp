@@ -1,0 +1,76 @@
+#include "transfer/SignatureCheck.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+#include <msi.h>
+#include <softpub.h>
+#include <wintrust.h>
+
+#include <vector>
+
+#include "app/Logger.h"
+#include "app/ResultText.h"
+#include "app/UniqueHandle.h"
+
+namespace updater {
+namespace {
+
+constexpr ResultCode kNoSignature = static_cast<ResultCode>(TRUST_E_NOSIGNATURE);
+constexpr DWORD kSubjectNameFormat = CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG;
+
+ResultCode ReadSigner(const std::wstring& file, CertContext* certificate) {
+  PCCERT_CONTEXT context = nullptr;
+  const HRESULT result = MsiGetFileSignatureInformationW(file.c_str(), MSI_INVALID_HASH_IS_FATAL,
+                                                         &context, nullptr, nullptr);
+  certificate->Reset(context);
+  return static_cast<ResultCode>(result);
+}
+
+std::wstring SubjectName(const CertContext& certificate) {
+  CERT_NAME_BLOB* subject = &certificate.Get()->pCertInfo->Subject;
+  const DWORD length =
+      CertNameToStrW(X509_ASN_ENCODING, subject, kSubjectNameFormat, nullptr, 0);
+  std::vector<wchar_t> text(length);
+  CertNameToStrW(X509_ASN_ENCODING, subject, kSubjectNameFormat, text.data(), length);
+  // The length counts the terminator.
+  return std::wstring(text.data(), length > 0 ? length - 1 : 0);
+}
+
+}  // namespace
+
+ResultCode VerifyDigitalSignature(const std::wstring& reference, const std::wstring& candidate) {
+  CertContext referenceSigner;
+  const ResultCode referenceResult = ReadSigner(reference, &referenceSigner);
+  // An unsigned updater has no publisher to hold installers to.
+  if (referenceResult == kNoSignature) return kSuccess;
+  if (referenceResult != kSuccess) return referenceResult;
+  CertContext candidateSigner;
+  const ResultCode candidateResult = ReadSigner(candidate, &candidateSigner);
+  if (candidateResult != kSuccess) return candidateResult;
+  const bool sameSigner = SubjectName(referenceSigner) == SubjectName(candidateSigner);
+  const ResultCode trust = VerifySignatureTrust(candidate);
+  Log(kLogDebug, L"VerifySignatureTrust returnned: " + FormatText(L"0x%X", trust));
+  if (trust != kSuccess) return kUntrustedPublisher;
+  return sameSigner ? kSuccess : kSignerMismatch;
+}
+
+ResultCode VerifySignatureTrust(const std::wstring& file) {
+  WINTRUST_FILE_INFO fileInfo = {};
+  fileInfo.cbStruct = sizeof(fileInfo);
+  fileInfo.pcwszFilePath = file.c_str();
+  WINTRUST_DATA data = {};
+  data.cbStruct = sizeof(data);
+  data.dwUIChoice = WTD_UI_NONE;
+  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  data.dwUnionChoice = WTD_CHOICE_FILE;
+  data.pFile = &fileInfo;
+  data.dwStateAction = WTD_STATEACTION_VERIFY;
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  const LONG result = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  // The verification keeps state until it is closed, whatever its result.
+  data.dwStateAction = WTD_STATEACTION_CLOSE;
+  WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  return static_cast<ResultCode>(result);
+}
+
+}  // namespace updater
