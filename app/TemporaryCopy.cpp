@@ -11,7 +11,7 @@
 #include "app/ExecutablePath.h"
 #include "app/HandOverFile.h"
 #include "app/Logger.h"
-#include "app/Md5Digest.h"
+#include "transfer/Md5.h"
 #include "app/RemovalBatchFile.h"
 #include "app/UniqueHandle.h"
 #include "app/UserTempPath.h"
@@ -98,18 +98,16 @@ bool HasUpdateSelectedForInstall(const UpdateList& updates) {
                      [](const UpdateInfo& update) { return update.selectedForInstall; });
 }
 
-ResultCode TemporaryFolderName(const std::wstring& installedUpdaterPath, std::wstring* name) {
-  return Md5HexDigest(ToAnsiText(installedUpdaterPath), name);
+std::wstring TemporaryFolderName(const std::wstring& installedUpdaterPath) {
+  return Md5HexDigest(ToAnsiText(installedUpdaterPath));
 }
 
 ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
                                const std::wstring& installedUpdaterPath, TemporaryCopy* copy) {
   const std::wstring tempPath = UserTempPath();
   if (tempPath.empty()) return LastErrorOr(ERROR_PATH_NOT_FOUND);
-  std::wstring folderName;
-  const ResultCode named = TemporaryFolderName(installedUpdaterPath, &folderName);
-  if (named != kSuccess) return named;
-  *copy = TemporaryCopyLayout(tempPath, folderName, installedUpdaterPath);
+  *copy = TemporaryCopyLayout(tempPath, TemporaryFolderName(installedUpdaterPath),
+                              installedUpdaterPath);
 
   if (!CreateDirectoryW(copy->folder.c_str(), nullptr) &&
       GetLastError() != ERROR_ALREADY_EXISTS) {

@@ -51,7 +51,7 @@ bool HasUpdateSelectedForInstall(const UpdateList& updates);
 
 // 32 lower-case hexadecimal digits of the MD5 of the path in the ANSI code page, so that the same
 // installed updater always uses the same folder.
-ResultCode TemporaryFolderName(const std::wstring& installedUpdaterPath, std::wstring* name);
+std::wstring TemporaryFolderName(const std::wstring& installedUpdaterPath);
 
 // Copies `sourceExecutable` into the temporary folder of the installed updater (created when
 // missing, reused otherwise), overwriting an older copy.

@@ -102,4 +102,21 @@ void Md5::Transform(const unsigned char* block) {
   state_[3] += d;
 }
 
+std::wstring Md5LowerHex(const Md5::Digest& digest) {
+  static const wchar_t kDigits[] = L"0123456789abcdef";
+  std::wstring text;
+  text.reserve(digest.size() * 2);
+  for (const unsigned char byte : digest) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0F];
+  }
+  return text;
+}
+
+std::wstring Md5HexDigest(const std::string& bytes) {
+  Md5 md5;
+  md5.Update(bytes.data(), bytes.size());
+  return Md5LowerHex(md5.Final());
+}
+
 }  // namespace updater

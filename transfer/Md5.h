@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace updater {
 
@@ -24,5 +25,11 @@ class Md5 {
   std::uint64_t byteCount_ = 0;
   unsigned char buffer_[64];
 };
+
+// The digest as 32 lower-case hexadecimal digits, the form MD5 values are written in.
+std::wstring Md5LowerHex(const Md5::Digest& digest);
+
+// The digest of `bytes` in that form.
+std::wstring Md5HexDigest(const std::string& bytes);
 
 }  // namespace updater

@@ -43,12 +43,9 @@ bool CheckMD5(const std::wstring& path, const std::wstring& expected) {
     md5.Update(block.data(), read);
     remaining -= read;
   }
-  static const wchar_t kDigits[] = L"0123456789abcdef";
-  const Md5::Digest digest = md5.Final();
+  const std::wstring digest = Md5LowerHex(md5.Final());
   for (std::size_t i = 0; i < kDigestDigits; ++i) {
-    const unsigned char byte = digest[i / 2];
-    const wchar_t digit = kDigits[i % 2 == 0 ? byte >> 4 : byte & 0x0F];
-    if (LowerHexLetter(expected[i]) != digit) return false;
+    if (LowerHexLetter(expected[i]) != digest[i]) return false;
   }
   return true;
 }

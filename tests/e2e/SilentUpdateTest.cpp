@@ -19,9 +19,7 @@ bool IsGone(const std::wstring& path) {
 std::wstring CopyFolderOf(const std::wstring& installedUpdater) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::wstring name;
-  EXPECT_EQ(kSuccess, TemporaryFolderName(installedUpdater, &name));
-  return temp + name;
+  return temp + TemporaryFolderName(installedUpdater);
 }
 
 TEST(SilentUpdateTest, InstalledUpdaterHandsOverToACopyThatDownloadsAndRemovesItself) {

@@ -6,7 +6,6 @@
 
 #include "TestSupport.h"
 #include "TransferTestSupport.h"
-#include "app/Md5Digest.h"
 
 namespace updater {
 namespace {
@@ -43,7 +42,7 @@ TEST(Md5FileTest, HashesFilesLongerThanOneBlockWhole) {
   const std::string bytes = test::PatternBytes(2 * 65536 + 1000, 3);
   test::WriteBytes(path, bytes);
   std::wstring digest;
-  ASSERT_EQ(kSuccess, Md5HexDigest(bytes, &digest));
+  ASSERT_EQ(kSuccess, test::CryptoApiMd5Hex(bytes, &digest));
   EXPECT_TRUE(CheckMD5(path, digest));
   EXPECT_FALSE(CheckMD5(path, kAbcDigest));
 }

@@ -3,20 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "TransferTestSupport.h"
-#include "app/Md5Digest.h"
-#include "transfer/HexText.h"
 
 namespace updater {
 namespace {
-
-std::wstring LowerHex(const Md5::Digest& digest) {
-  std::wstring text = ToHexText(std::vector<unsigned char>(digest.begin(), digest.end()));
-  for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
-  return text;
-}
 
 TEST(Md5Test, MatchesTheTestSuiteOfRfc1321) {
   const test::TextCase cases[] = {
@@ -34,7 +25,7 @@ TEST(Md5Test, MatchesTheTestSuiteOfRfc1321) {
     const std::string message(c.input, c.input + wcslen(c.input));
     Md5 md5;
     md5.Update(message.data(), message.size());
-    EXPECT_EQ(std::wstring(c.expected), LowerHex(md5.Final())) << message;
+    EXPECT_EQ(std::wstring(c.expected), Md5LowerHex(md5.Final())) << message;
   }
 }
 
@@ -44,14 +35,14 @@ TEST(Md5Test, AgreesWithCryptoApiForEveryLengthAndPieceSize) {
   const std::string bytes = test::PatternBytes(300, 7);
   for (std::size_t length = 0; length <= bytes.size(); ++length) {
     std::wstring expected;
-    ASSERT_EQ(kSuccess, Md5HexDigest(bytes.substr(0, length), &expected));
+    ASSERT_EQ(kSuccess, test::CryptoApiMd5Hex(bytes.substr(0, length), &expected));
     for (const std::size_t piece : {std::size_t{1}, std::size_t{13}, std::size_t{64},
                                     std::size_t{100}}) {
       Md5 md5;
       for (std::size_t at = 0; at < length; at += piece) {
         md5.Update(bytes.data() + at, std::min(piece, length - at));
       }
-      EXPECT_EQ(expected, LowerHex(md5.Final())) << "length " << length << ", pieces of " << piece;
+      EXPECT_EQ(expected, Md5LowerHex(md5.Final())) << "length " << length << ", pieces of " << piece;
     }
   }
 }

@@ -85,4 +85,7 @@ class RecordingCallback : public UpdaterCallback {
   bool asked_ = false;
 };
 
+// MD5 through the system's CryptoAPI provider: an oracle independent of the program's own MD5.
+ResultCode CryptoApiMd5Hex(const std::string& bytes, std::wstring* digest);
+
 }  // namespace updater::test
