@@ -21,14 +21,19 @@ cp "$build/Updater.exe" "$demo/App/"
 appDir="$(winepath -w "$demo/App")"
 printf '[General]\r\nID=DemoApp\r\nApplicationName=Demo Application\r\nURL=http://127.0.0.1:18080/demo/updates.ini\r\nAppDir=%s\r\nDownloadsFolder=%s\\Downloads\r\nDefaultCommandLine=/justcheck\r\n' \
   "$appDir" "$appDir" >"$demo/App/Updater.ini"
+wine reg delete 'HKCU\Software\Merrow\Ruddle\DemoApp' /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Merrow\Ruddle\DemoApp\Settings' /v LogLevel /t REG_DWORD /d 15 /f >/dev/null 2>&1
 
-# The publisher's side: DemoBase is installed (detected by Updater.exe itself), DemoFix is not.
+# The publisher's side: DemoBase is installed (detected by Updater.exe itself); DemoFix is a real
+# Windows Installer package that writes a registry value, by which it is detected afterwards.
 www="$build/servers/www/demo"
 mkdir -p "$www"
-printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n[DemoFix]\r\nName=Demo Fix 1.1\r\nSize=1000\r\nURL=http://127.0.0.1:18080/demo/DemoFix.exe\r\nFilePath=%s\\fix-1.1.txt\r\n[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:18080/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' \
-  "$appDir" "$appDir" >"$www/updates.ini"
-head -c 1000 /dev/zero >"$www/DemoFix.exe"
+msi="$build/tests/fixtures/MsiFixture.msi"
+cp "$msi" "$www/DemoFix.msi"
+printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n[DemoFix]\r\nName=Demo Fix 1.2\r\nSize=%s\r\nSHA256=%s\r\nURL=http://127.0.0.1:18080/demo/DemoFix.msi\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\nVersion=>=1.2.0.0\r\n[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:18080/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' \
+  "$(stat -c %s "$msi")" "$(sha256sum "$msi" | cut -d' ' -f1)" "$appDir" >"$www/updates.ini"
+# Start from a machine where the fix is not installed yet.
+wine msiexec /x '{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}' /qn >/dev/null 2>&1 || true
 
 run() {
   # cmd shows the whole 32-bit exit code; the Linux side of wine sees only its low byte.
@@ -37,21 +42,33 @@ run() {
   printf '%-45s exit code %s (0x%X)\n' "Updater.exe $*" "$code" "$(( code & 0xFFFFFFFF ))"
 }
 
+wait_for_copy() {
+  # The temporary copy installs on its own after the installed Updater has ended.
+  local log="$demo/App/Downloads/updater.log"
+  for _ in $(seq 1 120); do
+    if iconv -f UTF-16 -t UTF-8 "$log" 2>/dev/null | grep -q 'Updater finished. Mode: 8'; then return; fi
+    sleep 0.5
+  done
+  echo "the temporary copy did not finish" >&2
+}
+
+accessLog="$build/servers/nginx-access.log"
+seen="$(wc -l <"$accessLog" 2>/dev/null || echo 0)"
 echo "== Runs of Updater.exe =="
 run /set loglevel "Error^|Info^|Trace"
-run /set retryattempts 3
-run /set autoupdatepolicy AutoAll
 run /set colour blue
 run /checknow -nogui
 run /justcheck
 run /justcheck -critical
-run /justcheck -installready
-run /silentall -nofreqcheck
-run ""
-sleep 2  # the temporary copy started by /silentall finishes on its own
+run /silentall -nofreqcheck -nogui
+wait_for_copy
+run /justcheck
+echo
+echo "== Installed by the update =="
+wine reg query 'HKLM\Software\UpdaterFixturePackage' /v Version /reg:32 2>/dev/null | tr -d '\r' | sed '/^$/d' || true
 echo
 echo "== Requests the server saw =="
-grep '/demo/' "$build/servers/nginx-access.log" | cut -d' ' -f2-4 || true
+tail -n +"$((seen + 1))" "$accessLog" | grep '/demo/' | cut -d' ' -f2-5 || true
 echo
 echo "== Settings in the registry =="
 wine reg query 'HKCU\Software\Merrow\Ruddle\DemoApp\Settings' 2>/dev/null | tr -d '\r' | sed '/^$/d'
