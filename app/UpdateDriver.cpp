@@ -173,8 +173,10 @@ ResultCode UpdateDriver::SilentInstall(UpdateList& updates) {
     return kNotImplemented;
   }
   const ResultCode downloaded = DownloadSelectedUpdates(updates, config_, nullptr);
-  if (downloaded != kSuccess || switches.justDownload) return downloaded;
-  return InstallSelectedUpdates(updates, config_, nullptr);
+  if (downloaded == kCanceled || switches.justDownload) return downloaded;
+  // An update whose download failed keeps its state and is left out; the others still install.
+  const ResultCode installed = InstallSelectedUpdates(updates, config_, nullptr);
+  return installed != kSuccess ? installed : downloaded;
 }
 
 }  // namespace updater

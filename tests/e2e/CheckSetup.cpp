@@ -60,6 +60,12 @@ void CheckSetup::Serve(const std::wstring& name, const std::wstring& text) const
   WriteTextFile(ServedPath(name), text, TextEncoding::Ansi);
 }
 
+std::size_t CheckSetup::ServeFixture(const std::wstring& name, const std::wstring& fixture) const {
+  const std::wstring source = ThisExecutableFolder() + L"\\fixtures\\" + fixture;
+  EXPECT_TRUE(CopyFileW(source.c_str(), ServedPath(name).c_str(), FALSE)) << Narrow(source);
+  return ReadFileBytes(source).size();
+}
+
 std::wstring CheckSetup::InstallerPath(const std::wstring& section) const {
   return DownloadsFolder() + L"\\" + section + L"\\" + section + L".exe";
 }

@@ -33,6 +33,9 @@ class CheckSetup {
   void Publish(const std::wstring& sections) const;
   // Serves `text` as is under `name`.
   void Serve(const std::wstring& name, const std::wstring& text) const;
+  // Serves a copy of the test fixture `fixture` under `name`; returns its size in bytes.
+  std::size_t ServeFixture(const std::wstring& name, const std::wstring& fixture) const;
+  std::wstring ServedUrl(const std::wstring& name) const;
 
   std::wstring DownloadsFolder() const { return machine_.File(L"downloads"); }
   // Where the updater keeps the installer of `section` once downloaded.
@@ -47,7 +50,6 @@ class CheckSetup {
   const InstalledUpdater& Updater() const { return updater_; }
 
  private:
-  std::wstring ServedUrl(const std::wstring& name) const;
   std::wstring ServedPath(const std::wstring& name) const;
 
   std::wstring id_;
