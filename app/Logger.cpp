@@ -26,14 +26,6 @@ constexpr wchar_t kLogFolderName[] = L"TOVAN_LOGS";
 constexpr wchar_t kLogFolderSecurity[] = L"D:(A;OICI;GA;;;WD)";
 constexpr int kFallbackCount = 3;
 
-struct LocalMemoryTraits {
-  using Value = PSECURITY_DESCRIPTOR;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { LocalFree(v); }
-};
-using LocalSecurityDescriptor = UniqueHandle<LocalMemoryTraits>;
-
 // Debug viewers with fixed buffers cut long strings, so lines go out in pieces they show whole.
 void SendToDebugger(const std::wstring& text) {
   constexpr std::size_t kPieceLength = 255;

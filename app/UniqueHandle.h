@@ -111,10 +111,19 @@ struct CertStoreTraits {
   static void Close(Value v) { CertCloseStore(v, 0); }
 };
 
+// Security descriptors that ConvertStringSecurityDescriptorToSecurityDescriptorW allocates.
+struct LocalSecurityDescriptorTraits {
+  using Value = PSECURITY_DESCRIPTOR;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { LocalFree(v); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using LocalSecurityDescriptor = UniqueHandle<LocalSecurityDescriptorTraits>;
 using CryptProvider = UniqueHandle<CryptProviderTraits>;
 using CryptKey = UniqueHandle<CryptKeyTraits>;
 using CryptHash = UniqueHandle<CryptHashTraits>;

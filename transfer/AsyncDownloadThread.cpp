@@ -35,14 +35,6 @@ constexpr wchar_t kSharedFileSecurity[] = L"D:(A;;GA;;;WD)(A;;GA;;;SY)";
 constexpr wchar_t kFtpRealm[] = L"FTP Server";
 constexpr wchar_t kShareRealm[] = L"Local Network Server";
 
-struct LocalMemoryTraits {
-  using Value = PSECURITY_DESCRIPTOR;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { LocalFree(v); }
-};
-using LocalSecurityDescriptor = UniqueHandle<LocalMemoryTraits>;
-
 const wchar_t* NullIfEmpty(const std::wstring& text) {
   return text.empty() ? nullptr : text.c_str();
 }
