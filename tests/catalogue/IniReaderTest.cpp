@@ -14,26 +14,19 @@ namespace {
 using test::Narrow;
 
 TEST(IniReaderTest, IntegerFormReadsLeadingSignsAndDigitsOnly) {
+  // 4294967295 wraps, so that result codes written unsigned read back.
   const std::pair<const wchar_t*, std::int32_t> cases[] = {
-      {L"   42", 42}, {L"\t42", 0}, {L"-+42", -42}, {L"+-42", 0},        {L"12abc", 12},
-      {L"abc", 0},    {L"", 0},     {L"1 000", 1},  {L"4294967295", -1},  // wraps, so that result
-                                                                          // codes written unsigned
-                                                                          // read back
+      {L"   42", 42}, {L"\t42", 0}, {L"-+42", -42}, {L"+-42", 0},       {L"12abc", 12},
+      {L"abc", 0},    {L"", 0},     {L"1 000", 1},  {L"4294967295", -1},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(value, ParseIniInteger(text)) << Narrow(text);
 }
 
 TEST(IniReaderTest, ListFormSplitsAtUnescapedSemicolons) {
   const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
-      {L" a ; b ", {L"a", L"b"}},
-      {L"a\\;b;c", {L"a;b", L"c"}},
-      {L"a\\\\;b", {L"a\\", L"b"}},
-      {L"C:\\dir", {L"C:dir"}},
-      {L"a\\", {L"a"}},
-      {L"a;;b", {L"a", L"", L"b"}},
-      {L"a;", {L"a"}},
-      {L"", {}},
-      {L";", {L""}},
+      {L" a ; b ", {L"a", L"b"}}, {L"a\\;b;c", {L"a;b", L"c"}}, {L"a\\\\;b", {L"a\\", L"b"}},
+      {L"C:\\dir", {L"C:dir"}},   {L"a\\", {L"a"}},           {L"a;;b", {L"a", L"", L"b"}},
+      {L"a;", {L"a"}},            {L"", {}},                  {L";", {L""}},
   };
   for (const auto& [text, items] : cases) EXPECT_EQ(items, ParseIniList(text)) << Narrow(text);
   const std::vector<std::wstring> escaped = {L"C:\\a;b", L"", L"x\\;y"};
@@ -81,11 +74,11 @@ TEST(IniReaderTest, VersionFormsReadBackToTheSameFields) {
     VersionNumber version;
   };
   const Case cases[] = {
-      {L">= 2.0", VersionOperator::AtLeast, VersionNumber(2, 0, 0, 0)},
-      {L" = 2.0.1", VersionOperator::Equal, VersionNumber(2, 0, 1, 0)},
-      {L"> 1", VersionOperator::AtLeast, VersionNumber(1, 0, 0, 0)},
-      {L"garbage", VersionOperator::AtLeast, VersionNumber()},
-      {L"= 99999999999", VersionOperator::Equal, VersionNumber()},
+      {L">= 2.0", VersionOperator::AtLeast, {2, 0, 0, 0}},
+      {L" = 2.0.1", VersionOperator::Equal, {2, 0, 1, 0}},
+      {L"> 1", VersionOperator::AtLeast, {1, 0, 0, 0}},
+      {L"garbage", VersionOperator::AtLeast, {}},
+      {L"= 99999999999", VersionOperator::Equal, {}},
   };
   for (const Case& c : cases) {
     VersionOperator op = VersionOperator::None;

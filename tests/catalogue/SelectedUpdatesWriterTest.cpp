@@ -20,38 +20,27 @@ std::wstring RichUpdateConfig(const std::wstring& name) {
   return L"[General]\r\nConfigFileVersion=1.0\r\n" +
          UpdateSection(
              L"Main",
-             {{L"Name", name},
-              {L"State", L"3758096397"},
+             {{L"Name", name}, {L"State", L"3758096397"},
               {L"UpdatedApplicationVersions", L">= 2.0;< 3.0"},
               {L"UpdatedApplications", L"Viewer[1.0-2.0);Editor\\;Pro[3.1]"},
               {L"Description", L"First paragraph"},
               {L"DescriptionHtml1", L"<b>Second</b> paragraph"},
-              {L"Feature", L"Tabs"},
-              {L"FeatureHtml1", L"<i>Themes</i>"},
-              {L"Enhancement1", L"Faster start"},
-              {L"BugFix", L"Crash on exit"},
-              {L"Size", L"123456"},
+              {L"Feature", L"Tabs"}, {L"FeatureHtml1", L"<i>Themes</i>"}, {L"Size", L"123456"},
+              {L"Enhancement1", L"Faster start"}, {L"BugFix", L"Crash on exit"},
               {L"Flags", L"Critical|SilentInstall|Sys64|NoRedetect"},
               {L"SHA256", L"9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08"},
-              {L"MD5", L"098F6BCD4621D373CADE4E832627B4F6"},
-              {L"ServerFileName", L"main-setup.exe"},
+              {L"MD5", L"098F6BCD4621D373CADE4E832627B4F6"}, {L"ServerFileName", L"main-setup.exe"},
               {L"URL", L"https://downloads.example.com/main-setup.exe"},
               {L"URL1", L"ftp://mirror.example.com/pub/main-setup.exe"},
-              {L"Category", L"Security"},
-              {L"ReleaseDate", L"5/3/2021"},
+              {L"Category", L"Security"}, {L"ReleaseDate", L"5/3/2021"},
               {L"AutoCloseApplication",
                L"viewer.exe|/quit;Viewer - \\;Main;NoRestart|QueryEndSession"},
               {L"AutoCloseApplication1", L"helper.exe"},
               {L"CommandLine", L"/norestart /log \"[APPDIR]\\install.log\""},
-              {L"NoGUICommandLineSwitch", L"/exenoui"},
-              {L"TargetOsMinVersion", L"6.1"},
-              {L"TargetOsMaxVersion", L"10.0.65535.65535"},
-              {L"FilePath", L"[APPDIR]\\viewer.exe"},
-              {L"FileSize", L"4096"},
-              {L"Version", L"= 2.0.1"},
-              {L"Depends", L"Runtime"},
-              {L"Replaces", L"All;Old"},
-              {L"NextDeprecated", L"Old"}}) +
+              {L"NoGUICommandLineSwitch", L"/exenoui"}, {L"TargetOsMinVersion", L"6.1"},
+              {L"TargetOsMaxVersion", L"10.0.65535.65535"}, {L"FilePath", L"[APPDIR]\\viewer.exe"},
+              {L"FileSize", L"4096"}, {L"Version", L"= 2.0.1"}, {L"Depends", L"Runtime"},
+              {L"Replaces", L"All;Old"}, {L"NextDeprecated", L"Old"}}) +
          UpdateSection(L"Runtime", {{L"FilePath", L""},
                                     {L"RegistryKey", L"HKUD\\Software\\Runtime\\Version"},
                                     {L"Version", L">= 1.5"},
@@ -60,12 +49,9 @@ std::wstring RichUpdateConfig(const std::wstring& name) {
                                 {L"CustomDetection", L"[APPDIR]\\detect.exe"},
                                 {L"CustomDetectionParams", L"--old"},
                                 {L"Feature", L"Old feature"}}) +
-         UpdateSection(L"Package", {{L"FilePath", L""},
-                                    {L"AppIdName", L"Vendor.Viewer"},
-                                    {L"AppIdArch", L"x64"},
-                                    {L"AppIdResourceId", L"res"},
-                                    {L"AppIdPublisherId", L"8wekyb3d8bbwe"},
-                                    {L"Version", L"3.0"},
+         UpdateSection(L"Package", {{L"FilePath", L""}, {L"AppIdName", L"Vendor.Viewer"},
+                                    {L"AppIdArch", L"x64"}, {L"AppIdResourceId", L"res"},
+                                    {L"AppIdPublisherId", L"8wekyb3d8bbwe"}, {L"Version", L"3.0"},
                                     {L"Flags", L"Os64|NotSelected"}});
 }
 
@@ -76,59 +62,32 @@ std::wstring SectionOf(const UpdateInfo* update) {
 // Every field that the writer emits or that loading derives from it, in comparable form.
 auto Fields(const UpdateInfo& u) {
   std::vector<std::wstring> autoClose;
-  for (const AutoCloseEntry& entry : u.autoCloseApplications) {
-    autoClose.push_back(FormatAutoCloseEntry(entry));
-  }
+  for (const auto& a : u.autoCloseApplications) autoClose.push_back(FormatAutoCloseEntry(a));
   std::vector<std::wstring> replaced;
   for (const UpdateInfo* r : u.replacedUpdates) replaced.push_back(SectionOf(r));
-  const std::vector<std::wstring> texts = {u.sectionName,
-                                           u.name,
-                                           u.category,
-                                           u.serverFileName,
-                                           u.sha256,
-                                           u.md5,
-                                           u.commandLine,
-                                           u.noGuiSwitch,
-                                           u.detectionTarget,
-                                           u.customDetectionParams,
-                                           u.appIdName,
-                                           u.appIdArch,
-                                           u.appIdResourceId,
-                                           u.appIdPublisherId,
-                                           u.localFilePath,
-                                           FormatIniDate(u.releaseDate),
-                                           FormatIniVersion(u.targetOsMinVersion),
-                                           FormatIniVersion(u.targetOsMaxVersion),
-                                           FormatVersionCondition(u.versionOperator, u.version),
-                                           SectionOf(u.dependsOn),
-                                           SectionOf(u.requiredBy),
-                                           SectionOf(u.nextDeprecated)};
-  const std::vector<std::int64_t> numbers = {u.size,
-                                             u.flags,
-                                             static_cast<int>(u.detectionKind),
-                                             u.detectionBits,
-                                             u.targetUnresolved,
-                                             static_cast<int>(u.versionOperator),
-                                             u.fileSize,
-                                             u.state,
-                                             u.replacesAll,
-                                             u.isAbsorbed};
+  const std::vector<std::wstring> texts = {
+      u.sectionName, u.name, u.category, u.serverFileName, u.sha256, u.md5, u.commandLine,
+      u.noGuiSwitch, u.detectionTarget, u.customDetectionParams, u.appIdName, u.appIdArch,
+      u.appIdResourceId, u.appIdPublisherId, u.localFilePath, FormatIniDate(u.releaseDate),
+      FormatIniVersion(u.targetOsMinVersion), FormatIniVersion(u.targetOsMaxVersion),
+      FormatVersionCondition(u.versionOperator, u.version), SectionOf(u.dependsOn),
+      SectionOf(u.requiredBy), SectionOf(u.nextDeprecated)};
+  const std::vector<std::int64_t> numbers = {
+      u.size, u.flags, static_cast<int>(u.detectionKind), u.detectionBits, u.targetUnresolved,
+      static_cast<int>(u.versionOperator), u.fileSize, u.state, u.replacesAll, u.isAbsorbed};
   return std::make_tuple(texts, numbers, autoClose, replaced, u.updatedApplicationVersions,
                          u.updatedApplications, u.descriptions, u.features.items,
                          u.enhancements.items, u.bugFixes.items, u.urls);
 }
 
 TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithEveryField) {
-  struct Case {
-    TextEncoding encoding;
-    const wchar_t* name;
-  };
-  const Case cases[] = {{TextEncoding::Ansi, L"Viewer 2.0.1"},
-                        {TextEncoding::Utf16, L"Viewer \u00DCberarbeitung \u65E5\u672C"}};
-  for (const Case& c : cases) {
+  const std::pair<TextEncoding, const wchar_t*> cases[] = {
+      {TextEncoding::Ansi, L"Viewer 2.0.1"},
+      {TextEncoding::Utf16, L"Viewer \u00DCberarbeitung \u65E5\u672C"}};
+  for (const auto& [encoding, name] : cases) {
     const ServerConfigFixture fixture;
     UpdateList loaded;
-    ServerConfig source(fixture.WriteUpdateConfig(RichUpdateConfig(c.name), c.encoding),
+    ServerConfig source(fixture.WriteUpdateConfig(RichUpdateConfig(name), encoding),
                         fixture.Client(), loaded);
     ASSERT_EQ(kSuccess, source.Load(true, true));
     ASSERT_EQ(4u, loaded.updates.size());
@@ -143,7 +102,7 @@ TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithEveryField) {
     const std::wstring written = fixture.Folder().File(L"selected.dat");
     ASSERT_EQ(kSuccess, WriteSelectedUpdates(written, loaded, false));
     const std::string bytes = test::ReadFileBytes(written);
-    EXPECT_EQ(c.encoding == TextEncoding::Utf16, bytes.rfind("\xFF\xFE", 0) == 0);
+    EXPECT_EQ(encoding == TextEncoding::Utf16, bytes.rfind("\xFF\xFE", 0) == 0);
     EXPECT_EQ(std::string::npos, bytes.find(";qzu;"));
 
     UpdateList reloaded;
@@ -165,21 +124,15 @@ TEST(SelectedUpdatesWriterTest, WritesOnlyNeededUpdatesAndWithCriticalOnlyTheCri
                             UpdateSection(L"D", {{L"Flags", L"Critical"}});
   ServerConfig source(fixture.WriteUpdateConfig(body), fixture.Client(), list);
   ASSERT_EQ(kSuccess, source.Load(true, true));
-  list.updates[0].evaluated = true;
-  list.updates[1].evaluated = true;
-  list.updates[2].evaluated = true;
-
-  struct Case {
-    bool criticalOnly;
-    std::vector<std::wstring> sections;
-  };
-  const Case cases[] = {{false, {L"A", L"B", L"C"}}, {true, {L"A", L"C"}}};
+  for (int i = 0; i < 3; ++i) list.updates[i].evaluated = true;  // D is not needed
+  const std::pair<bool, std::vector<std::wstring>> cases[] = {{false, {L"A", L"B", L"C"}},
+                                                               {true, {L"A", L"C"}}};
   const std::wstring path = fixture.Folder().File(L"selected.dat");
   // A stale file from an earlier run must not leave its sections behind.
   test::WriteTextFile(path, UpdateSection(L"Stale"), TextEncoding::Ansi);
-  for (const Case& c : cases) {
-    ASSERT_EQ(kSuccess, WriteSelectedUpdates(path, list, c.criticalOnly));
-    EXPECT_EQ(c.sections, IniFile(path).ReadSectionNames()) << "critical only " << c.criticalOnly;
+  for (const auto& [criticalOnly, sections] : cases) {
+    ASSERT_EQ(kSuccess, WriteSelectedUpdates(path, list, criticalOnly));
+    EXPECT_EQ(sections, IniFile(path).ReadSectionNames()) << "critical only " << criticalOnly;
   }
 }
 

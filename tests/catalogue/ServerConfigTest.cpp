@@ -112,10 +112,8 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
       {L"B", {{L"ReleaseDate", L"2021-03-05"}}, kInvalidUpdateSection},
       {L"B", {{L"URL", L"not a url"}}, ERROR_INTERNET_UNRECOGNIZED_SCHEME},
       // Names that would put the download outside its folder.
-      {L"..", {}, kInvalidUpdateSection},
-      {L". .", {}, kInvalidUpdateSection},
-      {L"..\\..\\Startup", {}, kInvalidUpdateSection},
-      {L"a/b", {}, kInvalidUpdateSection},
+      {L"..", {}, kInvalidUpdateSection}, {L". .", {}, kInvalidUpdateSection},
+      {L"..\\..\\Startup", {}, kInvalidUpdateSection}, {L"a/b", {}, kInvalidUpdateSection},
       {L"C:x", {}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"..\\..\\evil.exe"}}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"C:\\Windows\\evil.exe"}}, kInvalidUpdateSection},
@@ -137,18 +135,12 @@ TEST(ServerConfigTest, GarbageValuesGiveDefaultsAndHugeValuesReadWhole) {
   const ServerConfigFixture fixture;
   UpdateList list;
   const std::wstring huge(1 << 20, L'n');
-  const std::wstring body = UpdateSection(L"A", {{L"Name", huge},
-                                                 {L"State", L"x1"},
-                                                 {L"Flags", L"|||"},
-                                                 {L"TargetOsMinVersion", L"none"},
-                                                 {L"TargetOsMaxVersion", L"99999999999"},
-                                                 {L"Version", L"latest"},
-                                                 {L"FileSize", L"big"},
-                                                 {L"AutoCloseApplication", L"|;;;x|"},
-                                                 {L"NoGUICommandLineSwitch", L" QZEmptyField "},
-                                                 {L"Replaces", L";;"},
-                                                 {L"Depends", L"A"},
-                                                 {L"NextDeprecated", L"Nowhere"}});
+  const std::wstring body = UpdateSection(
+      L"A", {{L"Name", huge}, {L"State", L"x1"}, {L"Flags", L"|||"},
+             {L"TargetOsMinVersion", L"none"}, {L"TargetOsMaxVersion", L"99999999999"},
+             {L"Version", L"latest"}, {L"FileSize", L"big"}, {L"AutoCloseApplication", L"|;;;x|"},
+             {L"NoGUICommandLineSwitch", L" QZEmptyField "}, {L"Replaces", L";;"},
+             {L"Depends", L"A"}, {L"NextDeprecated", L"Nowhere"}});
   ASSERT_EQ(kSuccess, LoadBody(fixture, body, &list));
   const UpdateInfo& a = list.updates.at(0);
   EXPECT_TRUE(a.name == huge);

@@ -69,11 +69,7 @@ TEST(InstallerLaunchTest, OnlyACancelByTheUserFailsAnInstallerThatRan) {
       {kSuccess, 1602, 1602},
       {kSuccess, 1223, 1223},
       {kSuccess, 1603, kSuccess},
-      {kSuccess, 3010, kSuccess},
-      {kSuccess, 0xC0000005, kSuccess},
-      {ERROR_FILE_NOT_FOUND, 0, ERROR_FILE_NOT_FOUND},
       {ERROR_BAD_EXE_FORMAT, 1602, ERROR_BAD_EXE_FORMAT},
-      {kAppPackageFailed, 0, kAppPackageFailed},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.result, InstallerExitResult(c.launch, c.exitCode))

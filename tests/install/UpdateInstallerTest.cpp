@@ -180,7 +180,6 @@ TEST(UpdateInstallerTest, ClosesApplicationsBeforeAndRestartsThemAfterASuccessfu
   };
   const Case cases[] = {
       {0, true, 0, true},
-      {kAutoCloseNoRestart, true, 0, false},
       {0, false, 0, false},
       {kAutoCloseAlwaysRestart, false, 0, true},
       {0, true, 1602, false},

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <utility>
 #include <vector>
 
@@ -15,15 +14,19 @@ namespace {
 using test::RecordingCallback;
 
 constexpr wchar_t kAbcSha256[] = L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";
+constexpr wchar_t kAbcSha256Lower[] =
+    L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
 constexpr wchar_t kAbcMd5[] = L"900150983cd24fb0d6963f7d28e17f72";
 constexpr wchar_t kOtherSha256[] =
     L"E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855";
 constexpr wchar_t kOtherMd5[] = L"d41d8cd98f00b204e9800998ecf8427e";
 
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
-  return text;
-}
+// A folder holding setup.exe with the three bytes "abc".
+struct AbcDownload {
+  AbcDownload() { test::WriteBytes(path, "abc"); }
+  const test::TempFolder folder;
+  const std::wstring path = folder.File(L"setup.exe");
+};
 
 TEST(ContentCheckTest, ChecksOneDigestOrTheSizeAndRemovesWhatFails) {
   struct Case {
@@ -41,7 +44,7 @@ TEST(ContentCheckTest, ChecksOneDigestOrTheSizeAndRemovesWhatFails) {
       {"SHA256 wins over a wrong MD5", "abc", {3, sha, kOtherMd5}, kSuccess, sha256Action},
       {"a wrong SHA256 fails despite a right MD5", "abc", {3, kOtherSha256, md5}, kSha256Mismatch,
        sha256Action},
-      {"lower-case SHA256", "abc", {3, Lower(sha), L""}, kSuccess, sha256Action},
+      {"lower-case SHA256", "abc", {3, kAbcSha256Lower, L""}, kSuccess, sha256Action},
       {"SHA256 with a further character", "abc", {3, sha + L"0", L""}, kSha256Mismatch,
        sha256Action},
       {"SHA256 of a missing file", nullptr, {0, sha, L""}, kSha256Mismatch, sha256Action},
@@ -93,33 +96,28 @@ TEST(ContentCheckTest, AnswerToAMismatchDecidesBetweenRetryCancelAndFailure) {
       {kSizeMismatch, kCanceled, kSizeMismatch, false},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.mismatch << " answered " << c.answer);
     const ContentCheckOutcome outcome = AnswerContentMismatch(c.mismatch, c.answer);
-    EXPECT_EQ(c.state, outcome.state) << std::hex << c.mismatch << " answered " << c.answer;
-    EXPECT_EQ(c.downloadAgain, outcome.downloadAgain)
-        << std::hex << c.mismatch << " answered " << c.answer;
+    EXPECT_EQ(c.state, outcome.state);
+    EXPECT_EQ(c.downloadAgain, outcome.downloadAgain);
   }
 }
 
 TEST(ContentCheckTest, CancelAnswerEndsTheActionAsCanceled) {
-  const test::TempFolder folder;
-  const std::wstring path = folder.File(L"setup.exe");
-  test::WriteBytes(path, "abc");
+  const AbcDownload download;
   RecordingCallback callback;
   callback.onError = [](const wchar_t*, ResultCode, void*) { return kCanceled; };
-  const ContentCheckOutcome outcome =
-      CheckDownloadedContent(path, {3, kOtherSha256, L""}, &callback, [] {});
-  EXPECT_EQ(kCanceled, outcome.state);
+  EXPECT_EQ(kCanceled,
+            CheckDownloadedContent(download.path, {3, kOtherSha256, L""}, &callback, [] {}).state);
   EXPECT_EQ((std::vector<std::pair<std::int32_t, ResultCode>>{{kActionCheckSha256, kCanceled}}),
             callback.ended);
 }
 
 TEST(ContentCheckTest, WorksWithoutCallback) {
-  const test::TempFolder folder;
-  const std::wstring path = folder.File(L"setup.exe");
-  test::WriteBytes(path, "abc");
+  const AbcDownload download;
   int removals = 0;
   const ContentCheckOutcome outcome =
-      CheckDownloadedContent(path, {3, L"", kOtherMd5}, nullptr, [&] { ++removals; });
+      CheckDownloadedContent(download.path, {3, L"", kOtherMd5}, nullptr, [&] { ++removals; });
   EXPECT_EQ(kMd5Mismatch, outcome.state);
   EXPECT_FALSE(outcome.downloadAgain);
   EXPECT_EQ(1, removals);

@@ -19,36 +19,27 @@ TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
       {200, 1500, 1000, kSuccess, 1500, 0},  // Range ignored: the file starts over
       {200, 800, 1000, kNothingBeyondLocal, 800, 1000},
       {200, 1000, 1000, kNothingBeyondLocal, 1000, 1000},
-      {200, 0, 1000, kSuccess, 0, 0},
-      {206, 500, 1000, kSuccess, 1500, 1000},
-      {206, 0, 1000, kSuccess, 0, 0},
-      {304, 0, 0, kNotModified, 0, 0},
-      {401, 0, 0, kCredentialsNeeded, 0, 0},
-      {407, 0, 0, kCredentialsNeeded, 0, 0},
-      {403, 0, 0, kForbidden, 0, 0},
-      {404, 0, 0, kResourceNotFound, 0, 0},
-      {410, 0, 0, kResourceNotFound, 0, 0},
-      {416, 0, 1000, kNothingBeyondLocal, 0, 1000},
-      {203, 700, 1000, kSuccess, 700, 0},
-      {500, 300, 0, kInvalidServerResponse, 300, 0},
+      {200, 0, 1000, kSuccess, 0, 0},        {206, 500, 1000, kSuccess, 1500, 1000},
+      {206, 0, 1000, kSuccess, 0, 0},        {304, 0, 0, kNotModified, 0, 0},
+      {401, 0, 0, kCredentialsNeeded, 0, 0}, {407, 0, 0, kCredentialsNeeded, 0, 0},
+      {403, 0, 0, kForbidden, 0, 0},         {404, 0, 0, kResourceNotFound, 0, 0},
+      {410, 0, 0, kResourceNotFound, 0, 0},  {416, 0, 1000, kNothingBeyondLocal, 0, 1000},
+      {203, 700, 1000, kSuccess, 700, 0},    {500, 300, 0, kInvalidServerResponse, 300, 0},
       {302, 0, 0, kInvalidServerResponse, 0, 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "status " << c.status << " offset " << c.resumeOffset);
     const HttpOutcome outcome = DecideHttpStatus(c.status, c.contentLength, c.resumeOffset);
-    EXPECT_EQ(c.result, outcome.result) << "status " << c.status << " offset " << c.resumeOffset;
-    EXPECT_EQ(c.total, outcome.total) << "status " << c.status << " offset " << c.resumeOffset;
-    EXPECT_EQ(c.offset, outcome.resumeOffset) << "status " << c.status;
+    EXPECT_EQ(c.result, outcome.result);
+    EXPECT_EQ(c.total, outcome.total);
+    EXPECT_EQ(c.offset, outcome.resumeOffset);
   }
 }
 
 TEST(HttpOutcomeTest, HeadersCarryRangeAndIfModifiedSince) {
-  SYSTEMTIME none = {};
-  SYSTEMTIME june = {};
-  june.wYear = 2021;
-  june.wMonth = 6;
-  june.wDay = 15;
-  june.wHour = 12;
-  june.wDayOfWeek = 0;  // wrong on purpose: the 15th was a Tuesday
+  const SYSTEMTIME none = {};
+  // Day of week 0 is wrong on purpose: the 15th was a Tuesday.
+  const SYSTEMTIME june = {2021, 6, 0, 15, 12, 0, 0, 0};
   struct Case {
     DWORD offset;
     const SYSTEMTIME* since;
@@ -88,15 +79,11 @@ TEST(HttpOutcomeTest, UnsatisfiedRangeGivesTheFileSize) {
     DWORD size;
   };
   const Case cases[] = {
-      {L"bytes */1500", true, 1500},
-      {L"bytes */0", true, 0},
-      {L"bytes 0-9/1500", false, 0},
-      {L"bytes */", false, 0},
-      {L"bytes */99999999999", false, 0},
-      {L"", false, 0},
+      {L"bytes */1500", true, 1500}, {L"bytes */0", true, 0},         {L"bytes 0-9/1500", false, 0},
+      {L"bytes */", false, 0},       {L"bytes */99999999999", false, 0}, {L"", false, 0},
   };
   for (const Case& c : cases) {
-    DWORD size = 0;
+    DWORD size = 7;
     EXPECT_EQ(c.parsed, ParseUnsatisfiedRangeSize(c.text, &size)) << test::Narrow(c.text);
     if (c.parsed) {
       EXPECT_EQ(c.size, size) << test::Narrow(c.text);

@@ -12,7 +12,7 @@ namespace {
 
 constexpr wchar_t kAbcDigest[] = L"900150983cd24fb0d6963f7d28e17f72";
 
-TEST(Md5FileTest, ComparesTheFirst32DigitsOfTheExpectedText) {
+TEST(Md5FileTest, ComparesTheFirst32DigitsAndNeverMatchesEmptyOrMissingFiles) {
   struct Case {
     const char* what;
     std::wstring expected;
@@ -33,27 +33,22 @@ TEST(Md5FileTest, ComparesTheFirst32DigitsOfTheExpectedText) {
   const std::wstring path = folder.File(L"abc.bin");
   test::WriteBytes(path, "abc");
   for (const Case& c : cases) EXPECT_EQ(c.matches, CheckMD5(path, c.expected)) << c.what;
+
+  // An empty file is refused before it is hashed, even against the digest of no bytes.
+  test::WriteBytes(folder.File(L"empty.bin"), "");
+  EXPECT_FALSE(CheckMD5(folder.File(L"empty.bin"), L"d41d8cd98f00b204e9800998ecf8427e"));
+  EXPECT_FALSE(CheckMD5(folder.File(L"missing.bin"), kAbcDigest));
 }
 
 TEST(Md5FileTest, HashesFilesLongerThanOneBlockWhole) {
   const test::TempFolder folder;
   const std::wstring path = folder.File(L"long.bin");
-  // Two full 64 KiB blocks and a short one.
-  const std::string bytes = test::PatternBytes(2 * 65536 + 1000, 3);
+  const std::string bytes = test::PatternBytes(2 * 65536 + 1000, 3);  // two 64 KiB blocks and more
   test::WriteBytes(path, bytes);
   std::wstring digest;
   ASSERT_EQ(kSuccess, test::CryptoApiMd5Hex(bytes, &digest));
   EXPECT_TRUE(CheckMD5(path, digest));
   EXPECT_FALSE(CheckMD5(path, kAbcDigest));
-}
-
-TEST(Md5FileTest, EmptyOrMissingFilesNeverMatch) {
-  const test::TempFolder folder;
-  const std::wstring empty = folder.File(L"empty.bin");
-  test::WriteBytes(empty, "");
-  // The digest of no bytes at all: the file is refused before it is hashed.
-  EXPECT_FALSE(CheckMD5(empty, L"d41d8cd98f00b204e9800998ecf8427e"));
-  EXPECT_FALSE(CheckMD5(folder.File(L"missing.bin"), kAbcDigest));
 }
 
 }  // namespace

@@ -9,13 +9,12 @@
 namespace updater {
 namespace {
 
+// Known digests, independent of the system provider used as the oracle below; lengths of
+// 0, 3, 62 (padding spills into a second block) and 80 (two blocks).
 TEST(Md5Test, MatchesTheTestSuiteOfRfc1321) {
   const test::TextCase cases[] = {
       {L"", L"d41d8cd98f00b204e9800998ecf8427e"},
-      {L"a", L"0cc175b9c0f1b6a831c399e269772661"},
       {L"abc", L"900150983cd24fb0d6963f7d28e17f72"},
-      {L"message digest", L"f96b697d7cb7938d525a2f31aaf161d0"},
-      {L"abcdefghijklmnopqrstuvwxyz", L"c3fcd3d76192e4007dfb496cca67e13b"},
       {L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
        L"d174ab98d277d9f5a5611c2c9f419d9f"},
       {L"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
@@ -36,13 +35,12 @@ TEST(Md5Test, AgreesWithCryptoApiForEveryLengthAndPieceSize) {
   for (std::size_t length = 0; length <= bytes.size(); ++length) {
     std::wstring expected;
     ASSERT_EQ(kSuccess, test::CryptoApiMd5Hex(bytes.substr(0, length), &expected));
-    for (const std::size_t piece : {std::size_t{1}, std::size_t{13}, std::size_t{64},
-                                    std::size_t{100}}) {
+    for (const std::size_t piece : {1u, 13u, 64u, 100u}) {
       Md5 md5;
       for (std::size_t at = 0; at < length; at += piece) {
         md5.Update(bytes.data() + at, std::min(piece, length - at));
       }
-      EXPECT_EQ(expected, Md5LowerHex(md5.Final())) << "length " << length << ", pieces of " << piece;
+      EXPECT_EQ(expected, Md5LowerHex(md5.Final())) << "length " << length << ", pieces " << piece;
     }
   }
 }

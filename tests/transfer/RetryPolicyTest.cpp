@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <wininet.h>
 
+#include <cwchar>
+#include <iterator>
+
 #include "transfer/FtpReply.h"
 
 namespace updater {
@@ -14,18 +17,12 @@ TEST(RetryPolicyTest, NextUrlOnlyForConnectionFailuresOrMissingFilesWithSeveralU
     bool oneUrl, twoUrls;
   };
   const Case cases[] = {
-      {ERROR_INTERNET_CANNOT_CONNECT, true, true},
-      {ERROR_INTERNET_NAME_NOT_RESOLVED, true, true},
-      {kResourceNotFound, false, true},
-      {ERROR_PATH_NOT_FOUND, false, true},
-      {ERROR_INTERNET_EXTENDED_ERROR, false, true},
-      {ERROR_INTERNET_ITEM_NOT_FOUND, false, true},
-      {ERROR_FTP_DROPPED, false, true},
-      {kSuccess, false, false},
-      {kForbidden, false, false},
-      {kCredentialsNeeded, false, false},
-      {ERROR_INTERNET_TIMEOUT, false, false},
-      {kCanceled, false, false},
+      {ERROR_INTERNET_CANNOT_CONNECT, true, true}, {ERROR_INTERNET_NAME_NOT_RESOLVED, true, true},
+      {kResourceNotFound, false, true},            {ERROR_PATH_NOT_FOUND, false, true},
+      {ERROR_INTERNET_EXTENDED_ERROR, false, true}, {ERROR_INTERNET_ITEM_NOT_FOUND, false, true},
+      {ERROR_FTP_DROPPED, false, true},            {kSuccess, false, false},
+      {kForbidden, false, false},                  {kCredentialsNeeded, false, false},
+      {ERROR_INTERNET_TIMEOUT, false, false},      {kCanceled, false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.oneUrl, ShouldTryNextUrl(c.result, 1)) << std::hex << c.result;
@@ -63,7 +60,7 @@ TEST(RetryPolicyTest, GivesUpAfterTheLimitOfAttemptsThatAddedNothing) {
   };
   FruitlessAttempts attempts(3, 10);
   attempts.Start(50);
-  for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+  for (size_t i = 0; i < std::size(steps); ++i) {
     EXPECT_EQ(steps[i].again, attempts.MayTryAgain(steps[i].size)) << "step " << i;
   }
 }
@@ -76,23 +73,20 @@ TEST(RetryPolicyTest, FtpRepliesYieldCodesAndSizes) {
     DWORD size;
   };
   const Case cases[] = {
-      {L"350 Restarting at 1000.", 350, false, 0},
-      {L"\r\n350 Restarting", 350, false, 0},
-      {L"501 Can't REST in ASCII mode.", 501, false, 0},
-      {L"213 3145728", 213, true, 3145728},
-      {L"213  42\r\n", 213, true, 42},
-      {L"213 ", 213, false, 0},
+      {L"350 Restarting at 1000.", 350, false, 0}, {L"\r\n350 Restarting", 350, false, 0},
+      {L"501 Can't REST in ASCII mode.", 501, false, 0}, {L"213 3145728", 213, true, 3145728},
+      {L"213  42\r\n", 213, true, 42}, {L"213 ", 213, false, 0},
       {L"213 99999999999", 213, false, 0},
-      {L"550 SIZE not allowed in ASCII mode.", 550, false, 0},
-      {L"2130 x", 0, false, 0},
+      {L"550 SIZE not allowed in ASCII mode.", 550, false, 0}, {L"2130 x", 0, false, 0},
       {L"", 0, false, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.code, ParseFtpReplyCode(c.text)) << c.text[0];
+    const std::string text(c.text, c.text + wcslen(c.text));
+    EXPECT_EQ(c.code, ParseFtpReplyCode(c.text)) << text;
     DWORD size = 0;
-    EXPECT_EQ(c.hasSize, ParseFtpSize(c.text, &size)) << c.code;
+    EXPECT_EQ(c.hasSize, ParseFtpSize(c.text, &size)) << text;
     if (c.hasSize) {
-      EXPECT_EQ(c.size, size);
+      EXPECT_EQ(c.size, size) << text;
     }
   }
   EXPECT_EQ(0, ParseFtpReplyCode(nullptr));
@@ -105,12 +99,9 @@ TEST(RetryPolicyTest, RestIsAcceptedByItsReplyOrElseByTheCommandsSuccess) {
     bool accepted;
   };
   const Case cases[] = {
-      {true, L"350 Restarting at 1000.", true},
-      {true, L"200 OK", false},
-      {false, L"501 Can't REST in ASCII mode.", false},
-      {true, L"", true},
-      {false, L"", false},
-      {true, nullptr, true},
+      {true, L"350 Restarting at 1000.", true}, {true, L"200 OK", false},
+      {false, L"501 Can't REST in ASCII mode.", false}, {true, L"", true},
+      {false, L"", false}, {true, nullptr, true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.accepted, IsRestAccepted(c.succeeded, c.text))
