@@ -155,4 +155,17 @@ std::wstring ServersFolder() {
   return path;
 }
 
+void TrustRootCertificate(const std::wstring& certificatePath) {
+  const std::string root = ReadFileBytes(certificatePath);
+  ASSERT_FALSE(root.empty()) << "missing " << Narrow(certificatePath)
+                             << ": build the TestFixtures target";
+  const CertStore store(
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
+  ASSERT_TRUE(store) << "cannot open the machine's Root store: " << GetLastError();
+  ASSERT_TRUE(CertAddEncodedCertificateToStore(
+      store.Get(), X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(root.data()),
+      static_cast<DWORD>(root.size()), CERT_STORE_ADD_USE_EXISTING, nullptr))
+      << "cannot import the test root: " << GetLastError();
+}
+
 }  // namespace updater::test

@@ -81,4 +81,8 @@ std::wstring ServersFolder();
 // Narrow text for assertion messages.
 std::string Narrow(const std::wstring& text);
 
+// Adds the DER certificate in `certificatePath` to the machine's Root store, so that signatures
+// chaining to it are trusted in this prefix.
+void TrustRootCertificate(const std::wstring& certificatePath);
+
 }  // namespace updater::test

@@ -54,16 +54,7 @@ class InstallSafeguardsTest : public ::testing::Test {
  protected:
   // Publishers A and B chain to this root; C's root stays unknown, as a stranger's would.
   static void SetUpTestSuite() {
-    const std::string root =
-        ReadFileBytes(FixturePath(kSignedFolder + std::wstring(L"trusted-root.cer")));
-    ASSERT_FALSE(root.empty()) << "missing trusted-root.cer: build the TestFixtures target";
-    const CertStore store(
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
-    ASSERT_TRUE(store) << "cannot open the machine's Root store: " << GetLastError();
-    ASSERT_TRUE(CertAddEncodedCertificateToStore(
-        store.Get(), X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(root.data()),
-        static_cast<DWORD>(root.size()), CERT_STORE_ADD_USE_EXISTING, nullptr))
-        << "cannot import the test root: " << GetLastError();
+    TrustRootCertificate(FixturePath(kSignedFolder + std::wstring(L"trusted-root.cer")));
   }
 };
 

@@ -23,19 +23,7 @@ std::wstring Signed(const wchar_t* name) {
 class SignatureCheckTest : public ::testing::Test {
  protected:
   // Publishers A and B chain to this root; C to one that stays unknown, as a stranger's would.
-  static void SetUpTestSuite() {
-    const std::wstring rootPath = Signed(L"trusted-root.cer");
-    ASSERT_TRUE(test::FileExists(rootPath)) << "missing " << test::Narrow(rootPath)
-                                            << ": build the SignedFixtures target";
-    const std::string root = test::ReadFileBytes(rootPath);
-    const CertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                        CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
-    ASSERT_TRUE(store) << "cannot open the machine's Root store: " << GetLastError();
-    ASSERT_TRUE(CertAddEncodedCertificateToStore(
-        store.Get(), X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(root.data()),
-        static_cast<DWORD>(root.size()), CERT_STORE_ADD_USE_EXISTING, nullptr))
-        << "cannot import the test root: " << GetLastError();
-  }
+  static void SetUpTestSuite() { test::TrustRootCertificate(Signed(L"trusted-root.cer")); }
 };
 
 TEST_F(SignatureCheckTest, InstallerMustShareTheUpdatersTrustedSigner) {
