@@ -1,6 +1,7 @@
 #include "app/Logger.h"
 
 #include "app/ExecutablePath.h"
+#include "app/UserTempPath.h"
 
 #include <sddl.h>
 #include <shlobj.h>
@@ -56,11 +57,8 @@ std::wstring CommonAppDataFolder() {
 }
 
 std::wstring TempFolder() {
-  wchar_t folder[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-  if (length == 0 || length > MAX_PATH) return {};
-  std::wstring path(folder, length);
-  if (path.back() == L'\\') path.pop_back();
+  std::wstring path = UserTempPath();
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
   return path;
 }
 

@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "app/UserTempPath.h"
+
 
 namespace updater {
 namespace {
@@ -82,10 +84,10 @@ bool MustCopyBeforeVersionRead(const std::wstring& path, const std::wstring& win
 }
 
 bool ReadFileVersionThroughCopy(const std::wstring& path, VersionNumber* out) {
-  wchar_t tempFolder[MAX_PATH + 1] = {};
+  const std::wstring tempFolder = UserTempPath();
   wchar_t copyPath[MAX_PATH] = {};
-  if (GetTempPathW(MAX_PATH + 1, tempFolder) == 0 ||
-      GetTempFileNameW(tempFolder, L"shim_clone", 0, copyPath) == 0) {
+  if (tempFolder.empty() ||
+      GetTempFileNameW(tempFolder.c_str(), L"shim_clone", 0, copyPath) == 0) {
     return ReadFileVersionInPlace(path, out);
   }
   // GetTempFileNameW created the file, so it is removed on either road.

@@ -129,14 +129,6 @@ TEST(ClientConfigTest, MissingKeysAndSettingsKeepDefaults) {
   EXPECT_FALSE(config.IsCompleteForUpdates());
 }
 
-TEST(ClientConfigTest, FlagsKeepValuesBeforeAnUnknownName) {
-  const ConfigFixture fixture;
-  const ClientConfig config = fixture.Loaded(L"Flags=PerMachine|Bogus|UTF8\r\n");
-  EXPECT_EQ(4u, config.Flags());
-  EXPECT_TRUE(config.HasFlag(4));
-  EXPECT_FALSE(config.HasFlag(16));
-}
-
 TEST(ClientConfigTest, UrlListSkipsEmptyUrlAndEndsAtFirstGap) {
   struct Case {
     const wchar_t* body;
