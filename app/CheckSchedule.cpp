@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
 
 namespace updater {
 namespace {

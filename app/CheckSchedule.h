@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "app/ResultCode.h"
-#include "app/SettingsStore.h"
+#include "base/ResultCode.h"
+#include "config/SettingsStore.h"
 
 namespace updater {
 

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "app/ClientConfig.h"
-#include "app/Logger.h"
-#include "app/ResultText.h"
-#include "app/SettingsStore.h"
-#include "app/UniqueHandle.h"
+#include "config/ClientConfig.h"
+#include "base/Logger.h"
+#include "base/ResultText.h"
+#include "config/SettingsStore.h"
+#include "base/UniqueHandle.h"
 #include "catalogue/DownloadLocation.h"
 #include "ui/WaitDialog.h"
 

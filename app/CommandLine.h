@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "app/RunMode.h"
-#include "app/RunSwitches.h"
+#include "config/RunSwitches.h"
 
 namespace updater {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 

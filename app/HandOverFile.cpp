@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "app/UniqueHandle.h"
-#include "catalogue/IniFile.h"
+#include "base/UniqueHandle.h"
+#include "base/IniFile.h"
 
 namespace updater {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/ResultCode.h"
-#include "app/RunSwitches.h"
+#include "base/ResultCode.h"
+#include "config/RunSwitches.h"
 
 namespace updater {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Logger.h"
+#include "base/Logger.h"
 
 namespace updater {
 namespace {

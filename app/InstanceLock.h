@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ResultCode.h"
-#include "app/UniqueHandle.h"
+#include "base/ResultCode.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 

@@ -2,7 +2,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "app/UpdaterApp.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/AnsiText.h"
-#include "app/UniqueHandle.h"
+#include "base/AnsiText.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 

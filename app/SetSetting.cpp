@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "app/TokenList.h"
+#include "config/ClientFlags.h"
 #include "transfer/ProxySetting.h"
 #include "transfer/RememberedCredentials.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/ClientConfig.h"
-#include "app/ResultCode.h"
+#include "config/ClientConfig.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 

@@ -6,15 +6,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/AnsiText.h"
-#include "app/ClientConfig.h"
-#include "app/ExecutablePath.h"
+#include "base/AnsiText.h"
+#include "config/ClientConfig.h"
+#include "config/RunContext.h"
+#include "base/ExecutablePath.h"
 #include "app/HandOverFile.h"
-#include "app/Logger.h"
+#include "base/Logger.h"
 #include "transfer/Md5.h"
 #include "app/RemovalBatchFile.h"
-#include "app/UniqueHandle.h"
-#include "app/UserTempPath.h"
+#include "base/UniqueHandle.h"
+#include "base/UserTempPath.h"
 #include "catalogue/SelectedUpdatesWriter.h"
 
 namespace updater {
@@ -166,15 +167,15 @@ void RemoveTemporaryCopy(const TemporaryCopy& copy) {
   if (!copy.folder.empty()) RemoveDirectoryW(copy.folder.c_str());
 }
 
-ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const UpdateList& updates,
-                                       RunMode mode, const std::wstring& urlOverride,
+ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
+                                       const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
                                        const std::wstring& credentialsArgument) {
   if (!HasUpdateSelectedForInstall(updates)) return kSuccess;
   InstallHandOver handOver;
   handOver.installedUpdaterPath =
-      config.IsTemporaryCopy() ? config.RealUpdaterPath() : ThisExecutablePath();
+      run.IsTemporaryCopy() ? run.realUpdaterPath : ThisExecutablePath();
   handOver.clientConfigPath = config.Path();
-  handOver.switches = config.Switches();
+  handOver.switches = run.switches;
   handOver.urlOverride = urlOverride;
   handOver.kind = TemporaryCopyKind(mode);
   handOver.credentialsArgument = credentialsArgument;

@@ -2,14 +2,15 @@
 
 #include <string>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "app/RunMode.h"
-#include "app/RunSwitches.h"
+#include "config/RunSwitches.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater {
 
 class ClientConfig;
+struct RunContext;
 
 // The files the installed updater leaves for its temporary copy, which runs the download, the
 // wizard and the installation while the installed executable may be replaced.
@@ -73,8 +74,8 @@ void RemoveTemporaryCopy(const TemporaryCopy& copy);
 // The end of a check that selected updates: makes the temporary copy of the running updater and
 // starts it with /install and the kind of `mode`. 0 when no update is selected or the copy was
 // started, else the Windows error or result code that kept it from starting.
-ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const UpdateList& updates,
-                                       RunMode mode, const std::wstring& urlOverride,
+ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
+                                       const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
                                        const std::wstring& credentialsArgument);
 
 }  // namespace updater

@@ -1,20 +1,18 @@
 #include "app/UpdateDriver.h"
 
 #include "app/CheckSchedule.h"
-#include "app/ClientConfig.h"
-#include "app/ExecutablePath.h"
+#include "catalogue/SelectedUpdatesWriter.h"
+#include "config/ClientConfig.h"
+#include "config/RunContext.h"
+#include "engine/UpdateSession.h"
+#include "base/ExecutablePath.h"
 #include "app/InstanceLock.h"
-#include "app/Logger.h"
-#include "app/ResultText.h"
-#include "app/SelectedDownloads.h"
+#include "base/Logger.h"
+#include "base/ResultText.h"
 #include "app/TemporaryCopy.h"
-#include "app/TokenList.h"
-#include "app/UpdateCheck.h"
-#include "catalogue/Selection.h"
-#include "catalogue/ServerConfig.h"
-#include "install/UpdateInstaller.h"
+#include "config/ClientFlags.h"
 #include "resources/StringIds.h"
-#include "ui/WaitCallback.h"
+#include "ui/WaitEvents.h"
 #include "ui/WaitDialog.h"
 
 namespace updater {
@@ -43,11 +41,28 @@ RunMode ModeByPolicy(RunMode mode, bool hasPolicy, DWORD policy) {
   return mode;
 }
 
+// -dumpdetected: the detected updates go to a file that does not exist yet.
+void DumpDetected(const std::wstring& file, const UpdateList& updates, bool criticalOnly) {
+  if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    Log(kLogInfo, L"Leaving the existing file " + file + L" alone");
+    return;
+  }
+  const ResultCode written = WriteSelectedUpdates(file, updates, criticalOnly);
+  if (written != kSuccess) {
+    Log(kLogError, L"Unable to write the detected updates to " + file + L" LastError: " +
+                       ResultText(written));
+  }
+}
+
 }  // namespace
 
-UpdateDriver::UpdateDriver(ClientConfig& config, const CommandLine& commandLine,
-                           const HandOverFile& handOver)
-    : config_(config), commandLine_(commandLine), handOver_(handOver), mode_(commandLine.mode) {}
+UpdateDriver::UpdateDriver(const ClientConfig& config, const RunContext& run,
+                           const CommandLine& commandLine, const HandOverFile& handOver)
+    : config_(config),
+      run_(run),
+      commandLine_(commandLine),
+      handOver_(handOver),
+      mode_(commandLine.mode) {}
 
 ResultCode UpdateDriver::Run() {
   switch (mode_) {
@@ -70,23 +85,25 @@ ResultCode UpdateDriver::Run() {
   }
 }
 
-void UpdateDriver::WireHandOver(UpdateCheck& check) const {
-  check.SetCopyHandOver([this](const UpdateList& updates, RunMode mode) {
-    return InstallThroughTemporaryCopy(config_, updates, mode, commandLine_.urlOverride,
-                                       std::wstring());
-  });
+ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events) {
+  UpdateSession session(config_, run_, events);
+  AvailabilityCount counts;
+  if (const ResultCode checked = session.Check(&counts); checked != kSuccess) return checked;
+  session.SelectNeeded();
+  return InstallThroughTemporaryCopy(config_, run_, session.Updates(), mode_,
+                                     commandLine_.urlOverride, std::wstring());
 }
 
-ResultCode UpdateDriver::CheckInWindow(UpdateCheck& check, InstanceLock& lock,
-                                       DWORD waitAfterCancelMs) {
+ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
+                                     DWORD waitAfterCancelMs) {
   WaitDialog dialog(LoadResourceString(IDS_CHECKING_FOR_UPDATES));
   if (mode_ == RunMode::CheckNow) dialog.KeepOpenOnResult(kUpToDate, ResultText(kUpToDate));
   WaitWindowListener listener(dialog);
   lock.AddListener(&listener);
   const WaitOutcome outcome = dialog.Run(
-      [&check](WaitProgress& progress) {
-        WaitCallback callback(progress);
-        return check.Run(&callback);
+      [&work](WaitProgress& progress) {
+        WaitEvents events(progress);
+        return work(&events);
       },
       waitAfterCancelMs);
   lock.RemoveListener(&listener);
@@ -97,14 +114,13 @@ ResultCode UpdateDriver::CheckInWindow(UpdateCheck& check, InstanceLock& lock,
 ResultCode UpdateDriver::CheckNow() {
   InstanceLock lock;
   if (!lock.Acquire(InstanceLockName(ThisExecutablePath()))) {
-    return lock.SignalFirst(config_.Switches().startMinimized);
+    return lock.SignalFirst(run_.switches.startMinimized);
   }
-  UpdateCheck check(config_, UpdateCheckOptions{mode_, false, std::wstring()});
-  WireHandOver(check);
-  if (commandLine_.minimalUserActions || config_.Switches().startMinimized) {
-    return check.Run(nullptr);
+  if (commandLine_.minimalUserActions || run_.switches.startMinimized) {
+    return CheckAndHandOver(nullptr);
   }
-  return CheckInWindow(check, lock, INFINITE);
+  return RunInWindow([this](UpdateEvents* events) { return CheckAndHandOver(events); }, lock,
+                     INFINITE);
 }
 
 ResultCode UpdateDriver::SilentCheck() {
@@ -113,13 +129,13 @@ ResultCode UpdateDriver::SilentCheck() {
   }
   InstanceLock lock;
   if (!lock.Acquire(InstanceLockName(ThisExecutablePath()))) {
-    return lock.SignalFirst(config_.Switches().startMinimized);
+    return lock.SignalFirst(run_.switches.startMinimized);
   }
-  UpdateCheck check(config_, UpdateCheckOptions{mode_, false, std::wstring()});
-  WireHandOver(check);
-  const ResultCode result = commandLine_.showWaitDialog
-                                ? CheckInWindow(check, lock, kSilentWorkerWaitMs)
-                                : check.Run(nullptr);
+  const ResultCode result =
+      commandLine_.showWaitDialog
+          ? RunInWindow([this](UpdateEvents* events) { return CheckAndHandOver(events); }, lock,
+                        kSilentWorkerWaitMs)
+          : CheckAndHandOver(nullptr);
   if (IsQuietResult(result) && !commandLine_.noFrequencyCheck) {
     ScheduleNextCheck(config_, config_.CheckFrequency());
   }
@@ -127,9 +143,15 @@ ResultCode UpdateDriver::SilentCheck() {
 }
 
 ResultCode UpdateDriver::JustCheck() {
-  UpdateCheck check(config_,
-                    UpdateCheckOptions{mode_, commandLine_.installReady, commandLine_.dumpFile});
-  return check.Run(nullptr);
+  UpdateSession session(config_, run_, nullptr);
+  AvailabilityCount counts;
+  if (const ResultCode checked = session.Check(&counts); checked != kSuccess) return checked;
+  const bool criticalOnly = mode_ == RunMode::JustCheckCritical;
+  const int ready = commandLine_.installReady ? session.CountInstallReady(criticalOnly) : 0;
+  if (!commandLine_.dumpFile.empty()) {
+    DumpDetected(commandLine_.dumpFile, session.Updates(), criticalOnly);
+  }
+  return CheckReport(criticalOnly, counts, commandLine_.installReady, ready);
 }
 
 ResultCode UpdateDriver::Install() {
@@ -140,29 +162,29 @@ ResultCode UpdateDriver::Install() {
   InstanceLock lock;
   if (!lock.Acquire(InstanceLockName(WithExtension(realPath, L".tmp")),
                     InstanceLockName(WithExtension(realPath, L".mtx")))) {
-    return lock.SignalFirst(config_.Switches().startMinimized);
+    return lock.SignalFirst(run_.switches.startMinimized);
   }
-  UpdateList updates;
-  ServerConfig source(handOver_.serverConfigPath, config_, updates);
-  if (const ResultCode loaded = source.Load(false, false); loaded != kSuccess) return loaded;
-  // The installed updater wrote only the updates it found needed.
-  for (UpdateInfo& update : updates.updates) update.evaluated = true;
+  UpdateSession session(config_, run_, nullptr);
+  if (const ResultCode loaded = session.LoadHandedOver(handOver_.serverConfigPath);
+      loaded != kSuccess) {
+    return loaded;
+  }
 
   DWORD policy = 0;
   const bool hasPolicy =
       config_.Settings().ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &policy);
   mode_ = ModeByPolicy(mode_, hasPolicy, policy);
   if (mode_ == RunMode::InstallSilentAll || mode_ == RunMode::InstallSilentCritical) {
-    return SilentInstall(updates);
+    return SilentInstall(session);
   }
   Log(kLogError, L"The update wizard is not available in this build");
   return kNotImplemented;
 }
 
-ResultCode UpdateDriver::SilentInstall(UpdateList& updates) {
-  const RunSwitches& switches = config_.Switches();
+ResultCode UpdateDriver::SilentInstall(UpdateSession& session) {
+  const RunSwitches& switches = run_.switches;
   const SilentSelection selection =
-      SelectForSilentInstall(updates, mode_ == RunMode::InstallSilentCritical);
+      session.SelectForSilentInstall(mode_ == RunMode::InstallSilentCritical);
   Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
                            selection.toDownload));
   if (selection.selected == 0 || (switches.justDownload && selection.toDownload == 0)) {
@@ -172,10 +194,10 @@ ResultCode UpdateDriver::SilentInstall(UpdateList& updates) {
     Log(kLogError, L"The update wizard is not available in this build");
     return kNotImplemented;
   }
-  const ResultCode downloaded = DownloadSelectedUpdates(updates, config_, nullptr);
+  const ResultCode downloaded = session.Download();
   if (downloaded == kCanceled || switches.justDownload) return downloaded;
   // An update whose download failed keeps its state and is left out; the others still install.
-  const ResultCode installed = InstallSelectedUpdates(updates, config_, nullptr);
+  const ResultCode installed = session.Install();
   return installed != kSuccess ? installed : downloaded;
 }
 

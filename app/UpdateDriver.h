@@ -2,24 +2,29 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/CommandLine.h"
 #include "app/HandOverFile.h"
-#include "app/ResultCode.h"
 #include "app/RunMode.h"
-#include "catalogue/UpdateInfo.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 
 class ClientConfig;
 class InstanceLock;
-class UpdateCheck;
+class UpdateEvents;
+class UpdateSession;
+struct RunContext;
 
 // The handlers of the update modes: the checks of the installed updater (/checknow, the silent
-// modes, /justcheck) and the /install modes of its temporary copy. The configuration was validated
-// and prepared by the caller; the caller also performs the common ending.
+// modes, /justcheck) and the /install modes of its temporary copy, each over an update session.
+// The configuration was validated and prepared by the caller; the caller also performs the common
+// ending.
 class UpdateDriver {
  public:
-  UpdateDriver(ClientConfig& config, const CommandLine& commandLine, const HandOverFile& handOver);
+  UpdateDriver(const ClientConfig& config, const RunContext& run, const CommandLine& commandLine,
+               const HandOverFile& handOver);
   UpdateDriver(const UpdateDriver&) = delete;
   UpdateDriver& operator=(const UpdateDriver&) = delete;
 
@@ -32,18 +37,22 @@ class UpdateDriver {
   RunMode Mode() const { return mode_; }
 
  private:
+  using Work = std::function<ResultCode(UpdateEvents* events)>;
+
   ResultCode CheckNow();
   ResultCode SilentCheck();
   ResultCode JustCheck();
   ResultCode Install();
-  ResultCode SilentInstall(UpdateList& updates);
+  ResultCode SilentInstall(UpdateSession& session);
 
-  // The check on a worker thread under the wait window; `waitAfterCancelMs` bounds the wait for
-  // the worker once the user cancelled.
-  ResultCode CheckInWindow(UpdateCheck& check, InstanceLock& lock, DWORD waitAfterCancelMs);
-  void WireHandOver(UpdateCheck& check) const;
+  // Checks and, when updates are needed, hands them to a temporary copy.
+  ResultCode CheckAndHandOver(UpdateEvents* events);
+  // `work` on a worker thread under the wait window; `waitAfterCancelMs` bounds the wait for the
+  // worker once the user cancelled.
+  ResultCode RunInWindow(const Work& work, InstanceLock& lock, DWORD waitAfterCancelMs);
 
-  ClientConfig& config_;
+  const ClientConfig& config_;
+  const RunContext& run_;
   const CommandLine& commandLine_;
   const HandOverFile& handOver_;
   RunMode mode_;

@@ -7,13 +7,13 @@
 #include "app/ApplicationStart.h"
 #include "app/Cleaner.h"
 #include "app/CredentialsArgument.h"
-#include "app/ExecutablePath.h"
-#include "app/Logger.h"
-#include "app/ResultText.h"
+#include "base/ExecutablePath.h"
+#include "base/Logger.h"
+#include "base/ResultText.h"
 #include "app/RunMessages.h"
 #include "app/SetSetting.h"
-#include "app/SettingsStore.h"
-#include "app/UniqueHandle.h"
+#include "config/SettingsStore.h"
+#include "base/UniqueHandle.h"
 #include "app/UpdateDriver.h"
 #include "transfer/ProtectedText.h"
 
@@ -40,9 +40,9 @@ UpdaterApp::UpdaterApp(std::wstring commandLine) : commandLineText_(std::move(co
 ResultCode UpdaterApp::Run() {
   ResultCode result = Prepare();
   if (result == kSuccess) {
-    if (switches_.startAppFirst && !switches_.restartPath.empty() &&
+    if (run_.switches.startAppFirst && !run_.switches.restartPath.empty() &&
         IsModeIn(commandLine_.mode, RunMode::CheckNow, RunMode::SilentCritical)) {
-      StartApplication(switches_.restartPath, switches_.restartArguments, *config_);
+      StartApplication(run_.switches.restartPath, run_.switches.restartArguments, *config_);
     }
     result = Dispatch();
   }
@@ -82,7 +82,6 @@ ResultCode UpdaterApp::Prepare() {
 
   if (!config_) {
     config_ = std::make_unique<ClientConfig>(clientConfigPath);
-    if (!handOver_.realUpdaterPath.empty()) config_->SetRealUpdaterPath(handOver_.realUpdaterPath);
     // A missing file leaves the configuration empty; the modes that need it say so themselves.
     config_->Load();
   }
@@ -101,7 +100,7 @@ ResultCode UpdaterApp::Prepare() {
         UnprotectText(credentials.encryptedPassword, &password) != kSuccess) {
       return kInvalidCommandLine;
     }
-    if (!credentials.userName.empty()) config_->SetCredentials(credentials.userName, password);
+    if (!credentials.userName.empty()) run_.credentials = {credentials.userName, password};
   }
   ApplySwitches();
   StartLogging();
@@ -123,9 +122,9 @@ void UpdaterApp::ApplySwitches() {
   const bool inherited = IsTemporaryCopyMode();
   const std::wstring& url = inherited ? handOver_.url : commandLine_.urlOverride;
   if (!url.empty()) config_->ReplaceFirstUrl(url);
-  switches_ = inherited ? handOver_.switches : SwitchesOf(commandLine_);
-  config_->SetSwitches(switches_);
-  if (!commandLine_.clsid.empty()) config_->SetComClassId(commandLine_.clsid);
+  run_.switches = inherited ? handOver_.switches : SwitchesOf(commandLine_);
+  run_.comClassId = commandLine_.clsid;
+  if (inherited) run_.realUpdaterPath = handOver_.realUpdaterPath;
 }
 
 void UpdaterApp::StartLogging() {
@@ -177,7 +176,7 @@ ResultCode UpdaterApp::Dispatch() {
 }
 
 ResultCode UpdaterApp::RunUpdateMode() {
-  UpdateDriver driver(*config_, commandLine_, handOver_);
+  UpdateDriver driver(*config_, run_, commandLine_, handOver_);
   const ResultCode result = driver.Run();
   if (driver.ApplicationMustRestart()) applicationMustRestart_ = true;
   commandLine_.mode = driver.Mode();
@@ -206,9 +205,9 @@ ResultCode UpdaterApp::OpenLink() const {
 
 void UpdaterApp::Finish(ResultCode result) {
   const bool configLoaded = config_ != nullptr;
-  if (configLoaded && !switches_.restartPath.empty() && !switches_.startAppFirst &&
+  if (configLoaded && !run_.switches.restartPath.empty() && !run_.switches.startAppFirst &&
       (applicationMustRestart_ || result != kSuccess)) {
-    StartApplication(switches_.restartPath, switches_.restartArguments, *config_);
+    StartApplication(run_.switches.restartPath, run_.switches.restartArguments, *config_);
   }
 
   if (configLoaded && commandLineParsed_ && commandLine_.mode == RunMode::CheckNow &&

@@ -3,10 +3,11 @@
 #include <memory>
 #include <string>
 
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
+#include "config/RunContext.h"
 #include "app/CommandLine.h"
 #include "app/HandOverFile.h"
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 
@@ -39,7 +40,7 @@ class UpdaterApp {
   std::wstring commandLineText_;
   CommandLine commandLine_;
   HandOverFile handOver_;
-  RunSwitches switches_;
+  RunContext run_;
   std::unique_ptr<ClientConfig> config_;
   bool commandLineParsed_ = false;
   bool applicationMustRestart_ = false;

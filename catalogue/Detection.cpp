@@ -6,8 +6,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/ClientConfig.h"
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "catalogue/Applicability.h"
 #include "catalogue/FileVersion.h"
 
@@ -232,14 +231,11 @@ bool IsInstalled(const UpdateInfo& update) {
   return false;
 }
 
-ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os,
+ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os, const ClientFacts& client,
                                   bool (*isInstalled)(const UpdateInfo&)) {
   if (update.evaluated) return ApplicabilityState::NotApplicable;
-  const std::wstring noText;
-  const std::wstring& applicationName =
-      update.client != nullptr ? update.client->ApplicationName() : noText;
-  const std::wstring& applicationVersion =
-      update.client != nullptr ? update.client->ApplicationVersion() : noText;
+  const std::wstring& applicationName = client.applicationName;
+  const std::wstring& applicationVersion = client.applicationVersion;
   const bool wrongWidth = os.is64Bit ? update.HasFlag(kUpdateOs32Only) : update.HasFlag(kUpdateOs64);
   if (wrongWidth || !IsOsVersionInRange(update, os) ||
       !MatchesApplicationVersion(update, applicationVersion) ||
@@ -251,16 +247,12 @@ ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os,
   // Marked before the dependency is looked at, so that two updates that depend on each other
   // end instead of evaluating each other without end.
   update.evaluated = true;
-  if (update.dependsOn != nullptr) EvaluateUpdate(*update.dependsOn, os, isInstalled);
+  if (update.dependsOn != nullptr) EvaluateUpdate(*update.dependsOn, os, client, isInstalled);
   return ApplicabilityState::Needed;
 }
 
-ApplicabilityState EvaluateUpdate(UpdateInfo& update) {
-  return EvaluateUpdate(update, CurrentOsFacts(), IsInstalled);
-}
-
 ApplicabilityState SystemUpdateEvaluator::Evaluate(UpdateInfo& update) {
-  return EvaluateUpdate(update);
+  return EvaluateUpdate(update, CurrentOsFacts(), client_, IsInstalled);
 }
 
 }  // namespace updater

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "catalogue/ApplicabilityState.h"
 #include "catalogue/OsFacts.h"
@@ -11,6 +12,13 @@
 #include "catalogue/VersionNumber.h"
 
 namespace updater {
+
+// What the client configuration says about the installed application, against which updates
+// that name applications or application versions are matched.
+struct ClientFacts {
+  std::wstring applicationName;
+  std::wstring applicationVersion;
+};
 
 // Whether a detected version shows the update installed: equal in all four fields, or at least
 // the update's version. Without an operator (no Version key) it never holds.
@@ -40,15 +48,17 @@ bool IsInstalled(const UpdateInfo& update);
 
 // The evaluation over given facts and detection, so that its rules can be exercised without the
 // machine's state. Marks the update (and what it depends on) Evaluated once found needed.
-ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os,
+ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os, const ClientFacts& client,
                                   bool (*isInstalled)(const UpdateInfo&));
 
 // The evaluation on this machine: CurrentOsFacts() and IsInstalled.
-ApplicabilityState EvaluateUpdate(UpdateInfo& update);
-
 class SystemUpdateEvaluator : public UpdateEvaluator {
  public:
+  explicit SystemUpdateEvaluator(ClientFacts client) : client_(std::move(client)) {}
   ApplicabilityState Evaluate(UpdateInfo& update) override;
+
+ private:
+  ClientFacts client_;
 };
 
 }  // namespace updater

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
 
 namespace updater {
 

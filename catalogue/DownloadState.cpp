@@ -31,7 +31,7 @@ DownloadDecision DecideDownloadState(const DownloadFiles& files, std::int64_t ex
   return {DownloadState::ToDownload, true};
 }
 
-DownloadState GetDownloadState(const UpdateInfo& update) {
+DownloadState GetDownloadState(const SettingsStore& settings, const UpdateInfo& update) {
   // Without a path there is nothing to look at, and ".part" alone would name a file in the
   // current folder.
   if (update.localFilePath.empty()) return DownloadState::ToDownload;
@@ -40,7 +40,7 @@ DownloadState GetDownloadState(const UpdateInfo& update) {
   files.fileExists = StatFile(update.localFilePath, &files.fileSize);
   files.partExists = StatFile(partPath, &files.partSize);
   const DownloadDecision decision = DecideDownloadState(files, update.size);
-  if (decision.removeFiles) RemoveDownloadedFile(update);
+  if (decision.removeFiles) RemoveDownloadedFile(settings, update);
   return decision.state;
 }
 

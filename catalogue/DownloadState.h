@@ -5,6 +5,7 @@
 
 namespace updater {
 
+class SettingsStore;
 struct UpdateInfo;
 
 // Whether an update's installer still has to be fetched, with the values the rest of the
@@ -27,9 +28,9 @@ struct DownloadDecision {
 
 DownloadDecision DecideDownloadState(const DownloadFiles& files, std::int64_t expectedSize);
 
-// Looks at the update's installer and partial file and removes them (RemoveDownloadedFile) when
-// they cannot be used.
-DownloadState GetDownloadState(const UpdateInfo& update);
+// Looks at the update's installer and partial file and removes them, with their record in
+// `settings` (RemoveDownloadedFile), when they cannot be used.
+DownloadState GetDownloadState(const SettingsStore& settings, const UpdateInfo& update);
 
 // The download-state lookup, replaceable where the files are not the point.
 using DownloadStateQuery = std::function<DownloadState(const UpdateInfo&)>;

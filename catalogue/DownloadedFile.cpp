@@ -4,15 +4,12 @@
 
 #include <string>
 
-#include "app/ClientConfig.h"
-#include "app/SettingsStore.h"
+#include "config/SettingsStore.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater {
 
-void RecordDownloadedFile(const UpdateInfo& update) {
-  if (update.client == nullptr) return;
-  const SettingsStore& settings = update.client->Settings();
+void RecordDownloadedFile(const SettingsStore& settings, const UpdateInfo& update) {
   std::wstring recorded;
   if (settings.ReadString(SettingsKey::Updates, update.sectionName, &recorded) &&
       recorded == update.localFilePath) {
@@ -21,7 +18,7 @@ void RecordDownloadedFile(const UpdateInfo& update) {
   settings.WriteString(SettingsKey::Updates, update.sectionName, update.localFilePath);
 }
 
-void RemoveDownloadedFile(const UpdateInfo& update) {
+void RemoveDownloadedFile(const SettingsStore& settings, const UpdateInfo& update) {
   // ".part" alone would name a file in the current folder.
   if (!update.localFilePath.empty()) {
     DeleteFileW((update.localFilePath + L".part").c_str());
@@ -32,9 +29,7 @@ void RemoveDownloadedFile(const UpdateInfo& update) {
       RemoveDirectoryW(update.localFilePath.substr(0, slash).c_str());
     }
   }
-  if (update.client != nullptr) {
-    update.client->Settings().DeleteValue(SettingsKey::Updates, update.sectionName);
-  }
+  settings.DeleteValue(SettingsKey::Updates, update.sectionName);
 }
 
 }  // namespace updater

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/UserTempPath.h"
+#include "base/UserTempPath.h"
 
 
 namespace updater {

@@ -3,7 +3,7 @@
 #include <iterator>
 #include <utility>
 
-#include "app/ResultText.h"
+#include "base/ResultText.h"
 #include "catalogue/UpdateFlags.h"
 
 namespace updater {

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 namespace {

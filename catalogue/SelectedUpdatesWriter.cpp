@@ -5,7 +5,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "catalogue/UpdateFlags.h"
 
 namespace updater {

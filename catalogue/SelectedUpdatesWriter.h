@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "catalogue/IniReader.h"
 #include "catalogue/UpdateInfo.h"
 

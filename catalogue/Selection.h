@@ -27,11 +27,10 @@ AvailabilityCount CountAvailable(UpdateList& list, UpdateEvaluator& evaluator);
 // skipped or absorbed (only critical ones when criticalOnly), with the dependencies of a
 // critical one, and skips what a selected update replaces.
 SilentSelection SelectForSilentInstall(UpdateList& list, bool criticalOnly,
-                                       const DownloadStateQuery& downloadState = GetDownloadState);
+                                       const DownloadStateQuery& downloadState);
 
 // The selected, completely downloaded updates in installation order: from the end of the list
 // to its start, so that dependencies, listed after their dependents, come first.
-std::vector<UpdateInfo*> InstallOrder(UpdateList& list,
-                                      const DownloadStateQuery& downloadState = GetDownloadState);
+std::vector<UpdateInfo*> InstallOrder(UpdateList& list, const DownloadStateQuery& downloadState);
 
 }  // namespace updater

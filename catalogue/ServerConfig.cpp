@@ -7,11 +7,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/ClientConfig.h"
-#include "app/Logger.h"
-#include "app/PathExpansion.h"
-#include "app/ResultText.h"
-#include "app/TokenList.h"
+#include "config/ClientConfig.h"
+#include "base/Logger.h"
+#include "config/PathExpansion.h"
+#include "base/ResultText.h"
+#include "config/ClientFlags.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/UpdateFlags.h"
 
@@ -100,7 +100,6 @@ ResultCode ServerConfig::ReadGeneralSection() {
 ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
   if (!IsPlainFileName(section)) return InvalidSection(section, L"name is not a file name");
   UpdateInfo update;
-  update.client = &client_;
   update.sectionName = section;
   const auto text = [&](const wchar_t* key) { return reader_.ReadText(section, key); };
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "catalogue/IniReader.h"
 #include "catalogue/UpdateInfo.h"
 #include "catalogue/UpdateSource.h"

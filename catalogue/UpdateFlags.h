@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TokenList.h"
+#include "base/TokenList.h"
 
 namespace updater {
 

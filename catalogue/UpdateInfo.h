@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "catalogue/VersionNumber.h"
 
 namespace updater {
-
-class ClientConfig;
 
 // Bits of an update's Flags key, as stored.
 enum UpdateFlag : std::uint32_t {
@@ -86,7 +84,6 @@ struct UpdateInfo {
   std::wstring md5;
   std::vector<std::wstring> urls;
   std::vector<AutoCloseEntry> autoCloseApplications;
-  const ClientConfig* client = nullptr;
   std::wstring commandLine;
   std::wstring noGuiSwitch;
   VersionNumber targetOsMinVersion;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater {

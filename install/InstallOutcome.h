@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 

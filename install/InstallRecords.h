@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/SettingsStore.h"
+#include "config/SettingsStore.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater {

@@ -3,8 +3,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "app/ResultText.h"
-#include "app/UniqueHandle.h"
+#include "base/ResultText.h"
+#include "base/UniqueHandle.h"
 #include "install/AppPackageScript.h"
 #include "install/PowerShellRunner.h"
 

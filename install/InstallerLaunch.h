@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater {

@@ -7,8 +7,8 @@
 
 #include <iterator>
 
-#include "app/UniqueHandle.h"
-#include "app/UserTempPath.h"
+#include "base/UniqueHandle.h"
+#include "base/UserTempPath.h"
 
 namespace updater {
 namespace {

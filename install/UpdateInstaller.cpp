@@ -2,20 +2,17 @@
 
 #include <windows.h>
 
-#include "app/ClientConfig.h"
-#include "app/Logger.h"
-#include "app/ResultText.h"
-#include "app/TokenList.h"
+#include "base/Logger.h"
+#include "base/ResultText.h"
 #include "catalogue/Detection.h"
 #include "catalogue/DownloadState.h"
 #include "catalogue/DownloadedFile.h"
 #include "catalogue/Selection.h"
 #include "install/AutoCloseApplication.h"
-#include "install/InstallOutcome.h"
 #include "install/InstallRecords.h"
-#include "install/InstallerLaunch.h"
+#include "install/InstallerRunner.h"
 #include "transfer/SignatureCheck.h"
-#include "transfer/UpdaterCallback.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater {
 namespace {
@@ -44,26 +41,11 @@ void CloseApplications(UpdateInfo& update) {
   }
 }
 
-ResultCode RunHere(const UpdateInfo& update, const ClientConfig& config) {
-  if (update.HasFlag(kUpdateAdvertises)) {
-    // No support service is configured to hand it to, so it is installed by this process.
-    Log(kLogError, ResultText(kUnknownException));
-  }
-  DWORD exitCode = 0;
-  const ResultCode launch =
-      RunInstaller(update, config.Switches().forceMsiBasicUi, true, &exitCode);
-  if (Logger::Instance().ShouldLog(kLogTrace)) {
-    Log(kLogTrace, L"Update \"" + update.name + L"\" installer runned. Exit code: " +
-                       std::to_wstring(exitCode) + L". Return code: " + ResultText(launch));
-  }
-  return InstallerExitResult(launch, exitCode);
-}
-
 }  // namespace
 
-ResultCode InstallUpdate(UpdateInfo& update, const ClientConfig& config) {
-  if (GetDownloadState(update) != DownloadState::Downloaded) return update.state;
-  if (config.HasFlag(kFlagVerifyDigitalSignature)) {
+ResultCode InstallUpdate(UpdateInfo& update, const InstallContext& context) {
+  if (GetDownloadState(context.settings, update) != DownloadState::Downloaded) return update.state;
+  if (context.verifySignature) {
     if (const ResultCode verified = VerifyInstaller(update); verified != kSuccess) {
       update.state = verified;
     }
@@ -74,34 +56,35 @@ ResultCode InstallUpdate(UpdateInfo& update, const ClientConfig& config) {
     return update.state;
   }
   CloseApplications(update);
-  update.state = RunHere(update, config);
+  update.state = context.runner.Run(update);
   if (update.state == kSuccess && !update.HasFlag(kUpdateNoRedetect) && !IsInstalled(update)) {
     update.state = kInstallationFailed;
     return update.state;
   }
   if (update.HasFlag(kUpdateNoCache)) {
     Log(kLogDebug, L"Removed cached update installer.");
-    RemoveDownloadedFile(update);
+    RemoveDownloadedFile(context.settings, update);
   }
   return update.state;
 }
 
-ResultCode InstallSelectedUpdates(UpdateList& list, const ClientConfig& config,
-                                  UpdaterCallback* callback) {
-  const std::vector<UpdateInfo*> batch = InstallOrder(list);
-  RecordInstallBatch(config.Settings(), batch);
-  if (callback != nullptr && config.HasFlag(kFlagNoUpdaterInstallGui)) {
-    callback->BeginAction(kActionInstallBatch, 0, nullptr);
-  }
+ResultCode InstallSelectedUpdates(UpdateList& list, const InstallContext& context,
+                                  UpdateEvents& events) {
+  const std::vector<UpdateInfo*> batch =
+      InstallOrder(list, [&context](const UpdateInfo& update) {
+        return GetDownloadState(context.settings, update);
+      });
+  RecordInstallBatch(context.settings, batch);
+  if (context.announceBatch) events.ActionBegun(UpdateAction::InstallBatch, 0, std::wstring());
   ResultCode result = kSuccess;
   for (UpdateInfo* update : batch) {
-    if (callback != nullptr) callback->BeginAction(kActionInstallOne, 0, update->name.c_str());
-    const ResultCode installed = InstallUpdate(*update, config);
+    events.ActionBegun(UpdateAction::InstallOne, 0, update->name);
+    const ResultCode installed = InstallUpdate(*update, context);
     if (installed != kSuccess) {
       result = installed;
-      if (callback != nullptr) callback->Error(nullptr, installed, nullptr);
+      events.Failed(installed, update->name);
     }
-    if (callback != nullptr) callback->EndAction(kActionInstallOne, installed);
+    events.ActionEnded(UpdateAction::InstallOne, installed);
   }
   if (result == kSuccess) {
     for (UpdateInfo& update : list.updates) {
@@ -111,7 +94,8 @@ ResultCode InstallSelectedUpdates(UpdateList& list, const ClientConfig& config,
       }
     }
   }
-  RemoveInstallRecords(config.Settings(), batch);
+  RemoveInstallRecords(context.settings, batch);
+  if (context.announceBatch) events.ActionEnded(UpdateAction::InstallBatch, result);
   return result;
 }
 

@@ -1,24 +1,35 @@
 #pragma once
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 #include "catalogue/UpdateInfo.h"
+#include "config/SettingsStore.h"
 
 namespace updater {
 
-class ClientConfig;
-class UpdaterCallback;
+class InstallerRunner;
+class UpdateEvents;
+
+// What the installation of a batch works with.
+struct InstallContext {
+  // Where the downloads and the batch are recorded.
+  const SettingsStore& settings;
+  InstallerRunner& runner;
+  // Each installer must carry a valid signature of this updater's publisher.
+  bool verifySignature = false;
+  // The batch is announced as an action of its own (NoUpdaterInstallGUI).
+  bool announceBatch = false;
+};
 
 // Installs every update selected for installation whose installer is downloaded, oldest first
-// (InstallOrder), each with InstallUpdate; a failure does not stop the others. Reports action 3
-// for the batch (with NoUpdaterInstallGUI) and action 2 per update when a callback is attached.
-// When all succeeded, restarts the applications closed for them. The result is 0 or the code of
-// the last installation that failed.
-ResultCode InstallSelectedUpdates(UpdateList& list, const ClientConfig& config,
-                                  UpdaterCallback* callback);
+// (InstallOrder), each with InstallUpdate; a failure does not stop the others. Reports the batch
+// (when announced) and each installation as actions. When all succeeded, restarts the applications
+// closed for them. The result is 0 or the code of the last installation that failed.
+ResultCode InstallSelectedUpdates(UpdateList& list, const InstallContext& context,
+                                  UpdateEvents& events);
 
-// Installs one downloaded update: signature check (with VerifyDigitalSignature), dependency,
-// closing its applications, the installer, redetection and, with NoCache, removal of the
-// installer. The result is also stored as the update's state.
-ResultCode InstallUpdate(UpdateInfo& update, const ClientConfig& config);
+// Installs one downloaded update: signature check, dependency, closing its applications, the
+// installer, redetection and, with NoCache, removal of the installer. The result is also stored
+// as the update's state.
+ResultCode InstallUpdate(UpdateInfo& update, const InstallContext& context);
 
 }  // namespace updater

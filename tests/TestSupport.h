@@ -2,10 +2,15 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "app/ClientConfig.h"
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
+#include "config/ClientConfig.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater::test {
 
@@ -84,5 +89,45 @@ std::string Narrow(const std::wstring& text);
 // Adds the DER certificate in `certificatePath` to the machine's Root store, so that signatures
 // chaining to it are trusted in this prefix.
 void TrustRootCertificate(const std::wstring& certificatePath);
+
+// Records what a download, check or installation reports and answers its questions as the test
+// sets up; by default as nobody watching would.
+class RecordingEvents : public UpdateEvents {
+ public:
+  void ActionBegun(UpdateAction action, std::uint32_t total, const std::wstring& text) override;
+  void Advanced(std::uint32_t amount) override;
+  void ActionEnded(UpdateAction action, ResultCode result) override;
+  bool IsCanceled() override;
+  bool IsPaused() override;
+  bool AcceptCertificate(ResultCode error) override;
+  bool ProvideCredentials(CredentialProvider& provider) override;
+  MismatchAnswer AnswerMismatch(ResultCode mismatch) override;
+  void Failed(ResultCode code, const std::wstring& text) override;
+
+  // Cancels once this many bytes were reported; 0 never.
+  std::uint64_t cancelAfterBytes = 0;
+  // Cancels once this long has passed since the first question whether to cancel; 0 never.
+  DWORD cancelAfterMs = 0;
+  // After the first progress, answers "paused" this many times.
+  int pauseChecks = 0;
+  bool acceptCertificates = false;
+  std::function<bool(CredentialProvider&)> onCredentials;
+  std::function<MismatchAnswer(ResultCode)> onMismatch;
+
+  std::uint64_t progressBytes = 0;
+  int progressWhilePaused = 0;
+  std::vector<UpdateAction> begun;
+  std::vector<std::uint32_t> beginTotals;
+  std::vector<std::wstring> beginTexts;
+  std::vector<std::pair<UpdateAction, ResultCode>> ended;
+  std::vector<ResultCode> failures;
+  // The certificate errors and digest mismatches asked about, in order.
+  std::vector<ResultCode> questions;
+
+ private:
+  bool paused_ = false;
+  DWORD firstCancelQuestion_ = 0;
+  bool asked_ = false;
+};
 
 }  // namespace updater::test

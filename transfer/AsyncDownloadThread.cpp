@@ -5,13 +5,13 @@
 
 #include <algorithm>
 
-#include "app/Logger.h"
-#include "app/ResultText.h"
+#include "base/Logger.h"
+#include "base/ResultText.h"
 #include "transfer/CredentialProvider.h"
 #include "transfer/FtpReply.h"
 #include "transfer/HttpOutcome.h"
 #include "transfer/RetryPolicy.h"
-#include "transfer/UpdaterCallback.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater {
 
@@ -119,26 +119,25 @@ std::wstring ShareOf(const std::wstring& path) {
 }
 
 struct CopyProgress {
-  UpdaterCallback* callback;
+  UpdateEvents* events;
   LARGE_INTEGER reported;
 };
 
 DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER,
                               LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
   auto* progress = static_cast<CopyProgress*>(data);
-  if (progress->callback == nullptr) return PROGRESS_CONTINUE;
-  progress->callback->Progress(
+  progress->events->Advanced(
       static_cast<std::uint32_t>(transferred.QuadPart - progress->reported.QuadPart));
   progress->reported = transferred;
-  while (progress->callback->IsPaused() && !progress->callback->IsCanceled()) Sleep(kWaitSliceMs);
-  return progress->callback->IsCanceled() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+  while (progress->events->IsPaused() && !progress->events->IsCanceled()) Sleep(kWaitSliceMs);
+  return progress->events->IsCanceled() ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
 }
 
 }  // namespace
 
-AsyncDownloadThread::AsyncDownloadThread(UpdaterCallback* callback,
+AsyncDownloadThread::AsyncDownloadThread(UpdateEvents* events,
                                          CredentialProvider* credentials)
-    : callback_(callback), credentials_(credentials) {}
+    : events_(events != nullptr ? events : &Unobserved()), credentials_(credentials) {}
 
 AsyncDownloadThread::~AsyncDownloadThread() { CloseTransferHandles(); }
 
@@ -153,7 +152,9 @@ void AsyncDownloadThread::SetSharedFileAccess(bool shared) { sharedFileAccess_ =
 SYSTEMTIME AsyncDownloadThread::GetLastModified() const { return lastModified_; }
 void AsyncDownloadThread::SetResume(bool resume) { resume_ = resume; }
 void AsyncDownloadThread::SetExpectedSize(DWORD bytes) { expectedSize_ = bytes; }
-void AsyncDownloadThread::SetCallback(UpdaterCallback* callback) { callback_ = callback; }
+void AsyncDownloadThread::SetEvents(UpdateEvents* events) {
+  events_ = events != nullptr ? events : &Unobserved();
+}
 
 void AsyncDownloadThread::BeginAsync(Pending operation) {
   context_.Get()->Begin(operation);
@@ -204,17 +205,32 @@ ResultCode AsyncDownloadThread::AwaitHandle(HINTERNET immediate, HINTERNET* hand
   return result != kSuccess ? result : static_cast<ResultCode>(ERROR_INTERNET_INTERNAL_ERROR);
 }
 
-bool AsyncDownloadThread::IsCanceled() { return callback_ != nullptr && callback_->IsCanceled(); }
+bool AsyncDownloadThread::IsCanceled() { return events_->IsCanceled(); }
 
-ResultCode AsyncDownloadThread::ReportError(const wchar_t* text, ResultCode code, void* handle) {
-  Log(kLogTrace, L"AsyncDownloadThread::Error(" + std::wstring(text != nullptr ? text : L"") +
-                     L"," + ResultText(code) + L")");
-  return callback_ != nullptr ? callback_->Error(text, code, handle) : code;
+void AsyncDownloadThread::Report(const std::wstring& text, ResultCode code) {
+  Log(kLogTrace, L"AsyncDownloadThread::Error(" + text + L"," + ResultText(code) + L")");
+  events_->Failed(code, text);
 }
 
-ResultCode AsyncDownloadThread::Fail(const wchar_t* text, ResultCode code) {
-  ReportError(text, code, nullptr);
+ResultCode AsyncDownloadThread::Fail(const std::wstring& text, ResultCode code) {
+  Report(text, code);
   return code;
+}
+
+bool AsyncDownloadThread::AcceptCertificate(ResultCode error) {
+  Log(kLogTrace, L"AsyncDownloadThread::Error(," + ResultText(error) + L")");
+  if (!events_->AcceptCertificate(error)) return false;
+  if (error == ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED) {
+    // Go on without a client certificate.
+    return InternetSetOptionW(request_.Get(), INTERNET_OPTION_SECURITY_SELECT_CLIENT_CERT, nullptr,
+                              0) != FALSE;
+  }
+  DWORD flags = 0;
+  DWORD size = sizeof(flags);
+  InternetQueryOptionW(request_.Get(), INTERNET_OPTION_SECURITY_FLAGS, &flags, &size);
+  flags |= CertificateIgnoreFlag(error);
+  return InternetSetOptionW(request_.Get(), INTERNET_OPTION_SECURITY_FLAGS, &flags,
+                            sizeof(flags)) != FALSE;
 }
 
 bool AsyncDownloadThread::ObtainCredentials(const std::wstring& realm,
@@ -225,9 +241,7 @@ bool AsyncDownloadThread::ObtainCredentials(const std::wstring& realm,
   credentials_->SetServer(currentUrl_);
   credentials_->SetRealm(realm);
   credentials_->SetProxyHost(proxyHost);
-  if (ReportError(currentUrl_.c_str(), kCredentialsNeeded, credentials_) != ERROR_RETRY) {
-    return false;
-  }
+  if (!events_->ProvideCredentials(*credentials_)) return false;
   return credentials_->GetEnteredCredentials(user, password);
 }
 
@@ -279,7 +293,7 @@ ResultCode AsyncDownloadThread::Download(const std::vector<std::wstring>& urls,
   ResultCode result = CheckUrls();
   if (result != kSuccess) {
     Log(kLogTrace, L"CheckURL() failed");
-    return Fail(urls_.empty() ? nullptr : urls_.front().c_str(), result);
+    return Fail(urls_.empty() ? std::wstring() : urls_.front(), result);
   }
   result = InitInetConnection();
   if (result != kSuccess) {
@@ -287,7 +301,7 @@ ResultCode AsyncDownloadThread::Download(const std::vector<std::wstring>& urls,
     return result;
   }
   if (destination.size() < 2 || !(destination.compare(0, 2, L"\\\\") == 0 || destination[1] == L':')) {
-    ReportError(destination.c_str(), kUnableToSaveFile, nullptr);
+    Report(destination, kUnableToSaveFile);
     CloseTransferHandles();
     return kUnableToSaveFile;
   }
@@ -307,9 +321,9 @@ ResultCode AsyncDownloadThread::Download(const std::vector<std::wstring>& urls,
     Log(kLogTrace, L"Download was canceled");
   } else if (result != kSuccess && result != kNotModified) {
     Log(kLogTrace, L"Connect() failed");
-    ReportError(currentUrl_.c_str(), result, nullptr);
+    Report(currentUrl_, result);
   } else if (result == kSuccess && expectedSize_ != 0 && total != 0 && total != expectedSize_) {
-    ReportError(currentUrl_.c_str(), kSizeMismatch, nullptr);
+    Report(currentUrl_, kSizeMismatch);
     result = kSizeMismatch;
   } else if (result == kSuccess) {
     result = remoteSource_ ? ReadRemote(total) : CopyFileSource(total);
@@ -383,7 +397,7 @@ ResultCode AsyncDownloadThread::SendHttp(const SourceUrl&, DWORD* total) {
     const ResultCode sendError = AwaitAsync(sent);
     if (sendError == kCanceled) return sendError;
     if (IsCertificateError(sendError)) {
-      if (send + 1 < kMaxSendsPerRequest && ReportError(nullptr, sendError, request_.Get()) == 0) {
+      if (send + 1 < kMaxSendsPerRequest && AcceptCertificate(sendError)) {
         continue;
       }
       return sendError;
@@ -570,25 +584,25 @@ ResultCode AsyncDownloadThread::OpenFileSource(const SourceUrl& url, DWORD* tota
 }
 
 ResultCode AsyncDownloadThread::CopyFileSource(DWORD total) {
-  if (callback_ != nullptr) callback_->BeginAction(kActionDownloadFile, total, destination_.c_str());
+  events_->ActionBegun(UpdateAction::DownloadFile, total, destination_);
   ResultCode result = CreateParentFolders(partialPath_);
-  if (result != kSuccess) return Fail(partialPath_.c_str(), result);
+  if (result != kSuccess) return Fail(partialPath_, result);
   if (sharedFileAccess_ && GetFileAttributesW(partialPath_.c_str()) == INVALID_FILE_ATTRIBUTES) {
     FileHandle created(CreateFileForDownload(partialPath_, CREATE_NEW, true));
   }
-  CopyProgress progress{callback_, {}};
+  CopyProgress progress{events_, {}};
   if (!CopyFileExW(fileSourcePath_.c_str(), partialPath_.c_str(), &OnCopyProgress, &progress,
                    nullptr, 0)) {
     result = GetLastError();
     if (result == ERROR_REQUEST_ABORTED || IsCanceled()) return kCanceled;
-    return Fail(fileSourcePath_.c_str(), result);
+    return Fail(fileSourcePath_, result);
   }
   // Wine's CopyFileExW never calls the progress routine; the rest is reported at the end.
-  if (callback_ != nullptr && progress.reported.QuadPart < total) {
-    callback_->Progress(static_cast<std::uint32_t>(total - progress.reported.QuadPart));
+  if (progress.reported.QuadPart < total) {
+    events_->Advanced(static_cast<std::uint32_t>(total - progress.reported.QuadPart));
   }
   result = MovePartialToDestination();
-  if (result == kSuccess && callback_ != nullptr) callback_->EndAction(kActionDownloadFile, 0);
+  if (result == kSuccess) events_->ActionEnded(UpdateAction::DownloadFile, kSuccess);
   return result;
 }
 
@@ -600,7 +614,7 @@ ResultCode AsyncDownloadThread::MovePartialToDestination() {
     return kSuccess;
   }
   const ResultCode result = GetLastError();
-  ReportError(destination_.c_str(), result, nullptr);
+  Report(destination_, result);
   return result;
 }
 
@@ -608,7 +622,7 @@ ResultCode AsyncDownloadThread::CreatePartialFile(FileHandle* file) {
   ResultCode result = CreateParentFolders(partialPath_);
   if (result != kSuccess) {
     Log(kLogTrace, L"CreateSubFolders() failed");
-    return Fail(partialPath_.c_str(), result);
+    return Fail(partialPath_, result);
   }
   file->Reset(CreateFileForDownload(partialPath_, resumeOffset_ != 0 ? OPEN_EXISTING : CREATE_ALWAYS,
                                     sharedFileAccess_ && resumeOffset_ == 0));
@@ -624,7 +638,7 @@ ResultCode AsyncDownloadThread::CreatePartialFile(FileHandle* file) {
   result = GetLastError();
   Log(kLogTrace, L"Creation of file to download on disk failed");
   if (IsCanceled()) return kCanceled;
-  return Fail(partialPath_.c_str(), result);
+  return Fail(partialPath_, result);
 }
 
 ResultCode AsyncDownloadThread::ReadChunk(DWORD* received) {
@@ -656,12 +670,12 @@ ResultCode AsyncDownloadThread::Reconnect(HANDLE file, DWORD written, DWORD* tot
 }
 
 ResultCode AsyncDownloadThread::ReadRemote(DWORD total) {
-  if (callback_ != nullptr) callback_->BeginAction(kActionDownloadFile, total, destination_.c_str());
+  events_->ActionBegun(UpdateAction::DownloadFile, total, destination_);
   if (IsCanceled()) return kCanceled;
   FileHandle file;
   ResultCode result = CreatePartialFile(&file);
   if (result != kSuccess) return result;
-  if (callback_ != nullptr) callback_->Progress(resumeOffset_);
+  events_->Advanced(resumeOffset_);
 
   DWORD written = resumeOffset_;
   FruitlessAttempts attempts;
@@ -678,40 +692,40 @@ ResultCode AsyncDownloadThread::ReadRemote(DWORD total) {
         file.Reset();
         DeleteFileW(partialPath_.c_str());
         Log(kLogTrace, L"The server sent more bytes than the expected size");
-        return Fail(currentUrl_.c_str(), kSizeMismatch);
+        return Fail(currentUrl_, kSizeMismatch);
       }
       DWORD done = 0;
       if (!WriteFile(file.Get(), context_.Get()->Buffer(), received, &done, nullptr) || done != received) {
         result = GetLastError();
         Log(kLogTrace, L"Failed to saved in file the bytes read " + ResultText(result));
-        return Fail(partialPath_.c_str(), result);
+        return Fail(partialPath_, result);
       }
       written += received;
-      if (callback_ != nullptr) callback_->Progress(received);
+      events_->Advanced(received);
     }
     if (result == kSuccess && received > 0) {
-      while (callback_ != nullptr && callback_->IsPaused() && !IsCanceled()) Sleep(kWaitSliceMs);
+      while (events_->IsPaused() && !IsCanceled()) Sleep(kWaitSliceMs);
       if (IsCanceled()) return kCanceled;
       continue;
     }
     if (result == kSuccess) {
       Log(kLogTrace, L"AsyncDownloadThread read 0 bytes.");
       if (total == 0) break;
-      if (!remoteSource_) return Fail(currentUrl_.c_str(), kRequestTimeout);
+      if (!remoteSource_) return Fail(currentUrl_, kRequestTimeout);
     } else if (!(remoteSource_ && IsDroppedStream(result))) {
-      return Fail(currentUrl_.c_str(), result);
+      return Fail(currentUrl_, result);
     }
     if (!attempts.MayTryAgain(written)) {
       Log(kLogTrace, L"Reconnecting added no byte; giving up");
-      return Fail(currentUrl_.c_str(), kRequestTimeout);
+      return Fail(currentUrl_, kRequestTimeout);
     }
     result = Reconnect(file.Get(), written, &total);
     if (result == kCanceled) return result;
-    if (result != kSuccess) return Fail(currentUrl_.c_str(), result);
+    if (result != kSuccess) return Fail(currentUrl_, result);
   }
   file.Reset();
   result = MovePartialToDestination();
-  if (result == kSuccess && callback_ != nullptr) callback_->EndAction(kActionDownloadFile, 0);
+  if (result == kSuccess) events_->ActionEnded(UpdateAction::DownloadFile, kSuccess);
   return result;
 }
 

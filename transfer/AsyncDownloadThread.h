@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ResultCode.h"
-#include "app/UniqueHandle.h"
+#include "base/ResultCode.h"
+#include "base/UniqueHandle.h"
 #include "transfer/InternetHandle.h"
 #include "transfer/InternetStatusContext.h"
 #include "transfer/SourceUrl.h"
@@ -15,7 +15,7 @@
 namespace updater {
 
 class CredentialProvider;
-class UpdaterCallback;
+class UpdateEvents;
 
 // Time limits of one transfer. A server that stops sending counts as a dropped connection after
 // `receiveMs`, so that the transfer reconnects instead of waiting for ever.
@@ -26,11 +26,11 @@ struct TransferTimeouts {
 
 // Fetches one file at a time from HTTP(S), FTP or a file URL into a local path, through a
 // ".part" file that a later call resumes. WinINet runs asynchronously; the calling thread waits in
-// 10 ms slices so that cancel and pause through the callback take effect at once.
+// 10 ms slices so that cancel and pause through the observer take effect at once.
 class AsyncDownloadThread {
  public:
   // Both may be null.
-  AsyncDownloadThread(UpdaterCallback* callback, CredentialProvider* credentials);
+  AsyncDownloadThread(UpdateEvents* events, CredentialProvider* credentials);
   virtual ~AsyncDownloadThread();
   AsyncDownloadThread(const AsyncDownloadThread&) = delete;
   AsyncDownloadThread& operator=(const AsyncDownloadThread&) = delete;
@@ -50,7 +50,7 @@ class AsyncDownloadThread {
   virtual void SetResume(bool resume);
   // 0 accepts any size; otherwise a different announced size, or more bytes than this, fail.
   virtual void SetExpectedSize(DWORD bytes);
-  virtual void SetCallback(UpdaterCallback* callback);
+  virtual void SetEvents(UpdateEvents* events);
   virtual ResultCode Download(const std::vector<std::wstring>& urls,
                               const std::wstring& destination);
   virtual ResultCode Download(const std::wstring& url, const std::wstring& destination);
@@ -68,9 +68,10 @@ class AsyncDownloadThread {
   ResultCode WaitForCompletion();
 
   bool IsCanceled();
-  ResultCode ReportError(const wchar_t* text, ResultCode code, void* handle);
-  // Reports `code` and returns it whatever the callback answers.
-  ResultCode Fail(const wchar_t* text, ResultCode code);
+  void Report(const std::wstring& text, ResultCode code);
+  // Reports `code` and returns it.
+  ResultCode Fail(const std::wstring& text, ResultCode code);
+  bool AcceptCertificate(ResultCode error);
   bool ObtainCredentials(const std::wstring& realm, const std::wstring& proxyHost,
                          std::wstring* user, std::wstring* password);
 
@@ -96,7 +97,7 @@ class AsyncDownloadThread {
   ResultCode MovePartialToDestination();
   void CloseTransferHandles();
 
-  UpdaterCallback* callback_;
+  UpdateEvents* events_;
   CredentialProvider* credentials_;
   std::wstring destination_;
   std::wstring partialPath_;

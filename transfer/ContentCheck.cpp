@@ -5,16 +5,14 @@
 #include <cwctype>
 #include <vector>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "transfer/HexText.h"
 #include "transfer/Md5File.h"
 #include "transfer/Sha256File.h"
-#include "transfer/UpdaterCallback.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater {
 namespace {
-
-constexpr ResultCode kRetryAnswer = ERROR_RETRY;
 
 // 0 when the file cannot be opened, which no promised size matches but an empty file's.
 std::int64_t FileSize(const std::wstring& path) {
@@ -58,29 +56,33 @@ ResultCode CheckContent(const std::wstring& path, const ExpectedContent& expecte
   return FileSize(path) == expected.size ? kSuccess : kSizeMismatch;
 }
 
-ContentCheckOutcome AnswerContentMismatch(ResultCode mismatch, ResultCode answer) {
+ContentCheckOutcome AnswerContentMismatch(ResultCode mismatch, MismatchAnswer answer) {
   if (mismatch == kSizeMismatch) return {mismatch, false};
-  if (answer == kRetryAnswer) return {mismatch, true};
-  if (answer == kCanceled) return {kCanceled, false};
+  if (answer == MismatchAnswer::DownloadAgain) return {mismatch, true};
+  if (answer == MismatchAnswer::Cancel) return {kCanceled, false};
   return {mismatch, false};
 }
 
 ContentCheckOutcome CheckDownloadedContent(const std::wstring& path,
-                                           const ExpectedContent& expected,
-                                           UpdaterCallback* callback,
+                                           const ExpectedContent& expected, UpdateEvents& events,
                                            const std::function<void()>& removeFile) {
   const ContentCheck check = ChooseContentCheck(expected);
-  const bool announced = callback != nullptr && check != ContentCheck::Size;
-  const std::int32_t action = check == ContentCheck::Sha256 ? kActionCheckSha256 : kActionCheckMd5;
-  if (announced) callback->BeginAction(action, 0, nullptr);
+  const bool announced = check != ContentCheck::Size;
+  const UpdateAction action =
+      check == ContentCheck::Sha256 ? UpdateAction::CheckSha256 : UpdateAction::CheckMd5;
+  if (announced) events.ActionBegun(action, 0, std::wstring());
   ContentCheckOutcome outcome;
   const ResultCode result = CheckContent(path, expected);
   if (result != kSuccess) {
     removeFile();
-    const ResultCode answer = callback != nullptr ? callback->Error(nullptr, result, nullptr) : result;
-    outcome = AnswerContentMismatch(result, answer);
+    if (result == kSizeMismatch) {
+      events.Failed(result, path);
+      outcome = AnswerContentMismatch(result, MismatchAnswer::Keep);
+    } else {
+      outcome = AnswerContentMismatch(result, events.AnswerMismatch(result));
+    }
   }
-  if (announced) callback->EndAction(action, outcome.state);
+  if (announced) events.ActionEnded(action, outcome.state);
   return outcome;
 }
 

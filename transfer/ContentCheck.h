@@ -4,11 +4,11 @@
 #include <functional>
 #include <string>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater {
 
-class UpdaterCallback;
 
 // What the update configuration file promises about a downloaded installer.
 struct ExpectedContent {
@@ -34,17 +34,16 @@ struct ContentCheckOutcome {
   bool downloadAgain = false;
 };
 
-// The outcome of a failed check, given the answer of the callback's Error: a digest mismatch is
-// downloaded again on ERROR_RETRY (1237) and becomes kCanceled on kCanceled; a size mismatch is
-// never downloaded again, as the same server would send the same bytes.
-ContentCheckOutcome AnswerContentMismatch(ResultCode mismatch, ResultCode answer);
+// The outcome of a failed check, given the observer's answer: a digest mismatch is downloaded
+// again or becomes kCanceled as answered; a size mismatch is never downloaded again, as the same
+// server would send the same bytes.
+ContentCheckOutcome AnswerContentMismatch(ResultCode mismatch, MismatchAnswer answer);
 
-// Checks a file right after its download. A digest check is announced with BeginAction and closed
-// with EndAction (action 105 or 102) when there is a callback; a failure calls `removeFile` before
-// Error(null, code, 0) is reported, so that a download started from the answer begins from nothing.
+// Checks a file right after its download. A digest check is announced as its action (CheckSha256
+// or CheckMd5); a failure calls `removeFile` before the observer hears of it, so that a download
+// started from its answer begins from nothing.
 ContentCheckOutcome CheckDownloadedContent(const std::wstring& path,
-                                           const ExpectedContent& expected,
-                                           UpdaterCallback* callback,
+                                           const ExpectedContent& expected, UpdateEvents& events,
                                            const std::function<void()>& removeFile);
 
 }  // namespace updater

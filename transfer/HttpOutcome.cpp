@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "app/ResultText.h"
+#include "base/ResultText.h"
 
 namespace updater {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "transfer/InternetStatusContext.h"
 
 namespace updater {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "transfer/Md5.h"
 
 namespace updater {

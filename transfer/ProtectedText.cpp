@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "transfer/Utf16Bytes.h"
 
 namespace updater {

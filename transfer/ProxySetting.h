@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/ResultCode.h"
-#include "app/SettingsStore.h"
+#include "base/ResultCode.h"
+#include "config/SettingsStore.h"
 
 namespace updater {
 

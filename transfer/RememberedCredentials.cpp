@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/Logger.h"
-#include "app/ResultText.h"
+#include "base/Logger.h"
+#include "base/ResultText.h"
 #include "transfer/HexText.h"
 #include "transfer/ProtectedText.h"
 #include "transfer/UserDetailsValue.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ResultCode.h"
-#include "app/SettingsStore.h"
+#include "base/ResultCode.h"
+#include "config/SettingsStore.h"
 #include "transfer/Credential.h"
 #include "transfer/CredentialProvider.h"
 

@@ -34,4 +34,13 @@ bool IsCertificateError(ResultCode result) {
          result == ERROR_INTERNET_SEC_CERT_DATE_INVALID;
 }
 
+DWORD CertificateIgnoreFlag(ResultCode result) {
+  switch (result) {
+    case ERROR_INTERNET_INVALID_CA: return SECURITY_FLAG_IGNORE_UNKNOWN_CA;
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID: return SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID: return SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+    default: return 0;
+  }
+}
+
 }  // namespace updater

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 
@@ -18,6 +18,9 @@ bool IsDroppedStream(ResultCode result);
 
 // Certificate problems that the user interface may accept for the request.
 bool IsCertificateError(ResultCode result);
+
+// The security flag that lets a request past the certificate error `result`; 0 for none.
+DWORD CertificateIgnoreFlag(ResultCode result);
 
 // How many attempts in a row may add no byte to a partial file before a transfer gives up: a
 // server that keeps dropping the stream at the same place, or keeps ending it short, would

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 namespace {

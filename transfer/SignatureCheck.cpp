@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "app/Logger.h"
-#include "app/ResultText.h"
-#include "app/UniqueHandle.h"
+#include "base/Logger.h"
+#include "base/ResultText.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 namespace {

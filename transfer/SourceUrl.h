@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/ResultText.h"
-#include "app/UniqueHandle.h"
+#include "base/ResultText.h"
+#include "base/UniqueHandle.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringIds.h"
 

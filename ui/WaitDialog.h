@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "app/ResultCode.h"
+#include "base/ResultCode.h"
 
 namespace updater {
 

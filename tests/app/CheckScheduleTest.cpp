@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "app/CheckSchedule.h"
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
 
 namespace updater {
 namespace {

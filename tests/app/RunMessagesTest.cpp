@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "app/CredentialsArgument.h"
-#include "app/ResultText.h"
+#include "base/ResultText.h"
 #include "app/RunMessages.h"
 
 namespace updater {

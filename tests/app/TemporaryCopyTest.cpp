@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
+#include "config/RunContext.h"
 #include "app/HandOverFile.h"
 #include "app/RemovalBatchFile.h"
 #include "app/TemporaryCopy.h"
-#include "catalogue/IniFile.h"
+#include "base/IniFile.h"
 
 namespace updater {
 namespace {
@@ -134,7 +135,7 @@ TEST(TemporaryCopyTest, WithoutSelectedUpdatesNoCopyIsMade) {
   ClientConfig config(folder.File(L"client.ini"));
   UpdateList updates;
   updates.updates.emplace_back().evaluated = true;
-  EXPECT_EQ(kSuccess, InstallThroughTemporaryCopy(config, updates, RunMode::SilentAll, L"", L""));
+  EXPECT_EQ(kSuccess, InstallThroughTemporaryCopy(config, RunContext(), updates, RunMode::SilentAll, L"", L""));
   const std::wstring name = TemporaryFolderName(test::ThisExecutableFolder() + L"\\AppTests.exe");
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temp);

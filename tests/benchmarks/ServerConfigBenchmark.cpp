@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ClientConfig.h"
-#include "app/UniqueHandle.h"
+#include "config/ClientConfig.h"
+#include "base/UniqueHandle.h"
 #include "catalogue/ServerConfig.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "TestSupport.h"
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
 
 namespace updater {
 namespace {
@@ -308,12 +308,7 @@ OsFacts Facts(bool is64Bit) {
 }
 
 TEST(DetectionTest, EvaluatesWidthBoundsAndApplicationBeforeDetection) {
-  const TempFolder folder;
-  const std::wstring iniPath = folder.File(L"client.ini");
-  WriteTextFile(iniPath, L"[General]\r\nApplicationName=Viewer\r\nApplicationVersion=2.0\r\n",
-                TextEncoding::Ansi);
-  ClientConfig client(iniPath);
-  ASSERT_EQ(kSuccess, client.Load());
+  const ClientFacts client{L"Viewer", L"2.0"};
   using S = ApplicabilityState;
   struct Case {
     const char* what;
@@ -340,13 +335,12 @@ TEST(DetectionTest, EvaluatesWidthBoundsAndApplicationBeforeDetection) {
   };
   for (const Case& c : cases) {
     UpdateInfo update;
-    update.client = &client;
     update.name = c.name;
     update.flags = c.flags;
     update.targetOsMinVersion.Parse(c.minOs);
     update.updatedApplicationVersions = c.versions;
     update.updatedApplications = c.applications;
-    EXPECT_EQ(c.state, EvaluateUpdate(update, Facts(c.is64Bit), NamedInstalled)) << c.what;
+    EXPECT_EQ(c.state, EvaluateUpdate(update, Facts(c.is64Bit), client, NamedInstalled)) << c.what;
     EXPECT_EQ(c.state == S::Needed, update.evaluated) << c.what;
   }
 }
@@ -356,25 +350,25 @@ TEST(DetectionTest, NeededUpdateAndItsDependencyCountOnce) {
   UpdateInfo& first = list.updates.emplace_back();
   UpdateInfo& later = list.updates.emplace_back();
   first.dependsOn = &later;
-  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(first, Facts(true), NamedInstalled));
+  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(first, Facts(true), {}, NamedInstalled));
   EXPECT_TRUE(later.evaluated) << "the dependency is counted with the update that needs it";
-  EXPECT_EQ(ApplicabilityState::NotApplicable, EvaluateUpdate(later, Facts(true), NamedInstalled));
-  EXPECT_EQ(ApplicabilityState::NotApplicable, EvaluateUpdate(first, Facts(true), NamedInstalled));
+  EXPECT_EQ(ApplicabilityState::NotApplicable, EvaluateUpdate(later, Facts(true), {}, NamedInstalled));
+  EXPECT_EQ(ApplicabilityState::NotApplicable, EvaluateUpdate(first, Facts(true), {}, NamedInstalled));
 
   UpdateInfo installed;
   installed.name = L"installed";
   UpdateInfo needing;
   needing.dependsOn = &installed;
-  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(needing, Facts(true), NamedInstalled));
+  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(needing, Facts(true), {}, NamedInstalled));
   EXPECT_FALSE(installed.evaluated);
-  EXPECT_EQ(ApplicabilityState::Installed, EvaluateUpdate(installed, Facts(true), NamedInstalled));
+  EXPECT_EQ(ApplicabilityState::Installed, EvaluateUpdate(installed, Facts(true), {}, NamedInstalled));
 
   // Two updates that depend on each other must not evaluate each other without end.
   UpdateInfo a;
   UpdateInfo b;
   a.dependsOn = &b;
   b.dependsOn = &a;
-  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(a, Facts(true), NamedInstalled));
+  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(a, Facts(true), {}, NamedInstalled));
   EXPECT_TRUE(a.evaluated);
   EXPECT_TRUE(b.evaluated);
 }
@@ -382,7 +376,7 @@ TEST(DetectionTest, NeededUpdateAndItsDependencyCountOnce) {
 TEST(DetectionTest, SystemEvaluatorDetectsOnThisMachine) {
   UpdateInfo update =
       Detected(DetectionKind::File, Fixture(L"VersionedFixture-2.5.3.0.exe"), kAtLeast, L"2.5");
-  SystemUpdateEvaluator evaluator;
+  SystemUpdateEvaluator evaluator({});
   EXPECT_EQ(ApplicabilityState::Installed, evaluator.Evaluate(update));
   SetVersion(&update, kAtLeast, L"2.6");
   EXPECT_EQ(ApplicabilityState::Needed, evaluator.Evaluate(update));

@@ -32,6 +32,7 @@ TEST(DownloadStateTest, KeepsWhatCanBeUsedAndRemovesTheRest) {
       {"complete file beside a resumable part", 10, 4, DownloadState::ToDownload, false},
       {"complete file beside a full part", 10, 10, DownloadState::ToDownload, true},
   };
+  const test::ScopedClientConfig client(L"DownloadState");
   for (const Case& c : cases) {
     const TempFolder folder;
     UpdateInfo update;
@@ -42,7 +43,7 @@ TEST(DownloadStateTest, KeepsWhatCanBeUsedAndRemovesTheRest) {
                                      std::make_pair(partPath, c.partSize)}) {
       if (size != kNone) test::WriteTextFile(path, std::wstring(size, L'x'), test::TextEncoding::Ansi);
     }
-    EXPECT_EQ(c.state, GetDownloadState(update)) << c.what;
+    EXPECT_EQ(c.state, GetDownloadState(client.Config().Settings(), update)) << c.what;
     EXPECT_EQ(c.fileSize != kNone && !c.removed, FileExists(update.localFilePath)) << c.what;
     EXPECT_EQ(c.partSize != kNone && !c.removed, FileExists(partPath)) << c.what;
   }
@@ -55,9 +56,10 @@ TEST(DownloadStateTest, UpdateWithoutPathTouchesNothing) {
   wchar_t previous[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
+  const test::ScopedClientConfig client(L"DownloadState");
   UpdateInfo update;
   update.size = 10;
-  const DownloadState state = GetDownloadState(update);
+  const DownloadState state = GetDownloadState(client.Config().Settings(), update);
   SetCurrentDirectoryW(previous);
   EXPECT_EQ(DownloadState::ToDownload, state);
   EXPECT_TRUE(FileExists(strayPart));

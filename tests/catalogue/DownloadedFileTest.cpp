@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater {
@@ -18,11 +18,10 @@ bool Recorded(const test::ScopedClientConfig& client, const std::wstring& sectio
   return client.Config().Settings().ReadString(SettingsKey::Updates, section, path);
 }
 
-UpdateInfo UpdateIn(const std::wstring& folder, const ClientConfig* client) {
+UpdateInfo UpdateIn(const std::wstring& folder) {
   UpdateInfo update;
   update.sectionName = L"Update 1";
   update.localFilePath = folder + L"\\Update 1\\setup.exe";
-  update.client = client;
   return update;
 }
 
@@ -31,14 +30,14 @@ void Touch(const std::wstring& path) { test::WriteTextFile(path, L"x", test::Tex
 TEST(DownloadedFileTest, RecordKeepsTheLatestPathOfEachUpdate) {
   const test::ScopedClientConfig client(L"DownloadedFile");
   const TempFolder downloads;
-  UpdateInfo update = UpdateIn(downloads.Path(), &client.Config());
-  RecordDownloadedFile(update);
+  UpdateInfo update = UpdateIn(downloads.Path());
+  RecordDownloadedFile(client.Config().Settings(), update);
   std::wstring recorded;
   ASSERT_TRUE(Recorded(client, L"Update 1", &recorded));
   EXPECT_EQ(update.localFilePath, recorded);
 
   update.localFilePath = downloads.File(L"Update 1\\setup-2.exe");
-  RecordDownloadedFile(update);
+  RecordDownloadedFile(client.Config().Settings(), update);
   ASSERT_TRUE(Recorded(client, L"Update 1", &recorded));
   EXPECT_EQ(update.localFilePath, recorded);
 }
@@ -58,15 +57,15 @@ TEST(DownloadedFileTest, RemovalTakesFilesRecordAndTheFolderWhenNothingElseIsInI
   for (const Case& c : cases) {
     const test::ScopedClientConfig client(L"DownloadedFile");
     const TempFolder downloads;
-    const UpdateInfo update = UpdateIn(downloads.Path(), &client.Config());
+    const UpdateInfo update = UpdateIn(downloads.Path());
     const std::wstring folder = downloads.File(L"Update 1");
     CreateDirectoryW(folder.c_str(), nullptr);
     if (c.file) Touch(update.localFilePath);
     if (c.part) Touch(update.localFilePath + L".part");
     if (c.neighbour) Touch(folder + L"\\readme.txt");
-    RecordDownloadedFile(update);
+    RecordDownloadedFile(client.Config().Settings(), update);
 
-    RemoveDownloadedFile(update);
+    RemoveDownloadedFile(client.Config().Settings(), update);
 
     EXPECT_FALSE(FileExists(update.localFilePath)) << c.what;
     EXPECT_FALSE(FileExists(update.localFilePath + L".part")) << c.what;
@@ -77,21 +76,15 @@ TEST(DownloadedFileTest, RemovalTakesFilesRecordAndTheFolderWhenNothingElseIsInI
   }
 }
 
-TEST(DownloadedFileTest, UpdateWithoutClientOrPathLeavesTheRestAlone) {
-  const TempFolder downloads;
-  const UpdateInfo unconfigured = UpdateIn(downloads.Path(), nullptr);
-  CreateDirectoryW(downloads.File(L"Update 1").c_str(), nullptr);
-  Touch(unconfigured.localFilePath);
-  RemoveDownloadedFile(unconfigured);
-  EXPECT_FALSE(FileExists(unconfigured.localFilePath));
-
+TEST(DownloadedFileTest, UpdateWithoutPathLeavesTheCurrentFolderAlone) {
   // Without a path, ".part" would be a file of the current folder.
+  const test::ScopedClientConfig client(L"DownloadedFile");
   const TempFolder current;
   Touch(current.File(L".part"));
   wchar_t previous[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
-  RemoveDownloadedFile(UpdateInfo());
+  RemoveDownloadedFile(client.Config().Settings(), UpdateInfo());
   SetCurrentDirectoryW(previous);
   EXPECT_TRUE(FileExists(current.File(L".part")));
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater::test {

@@ -5,7 +5,7 @@
 #include <wininet.h>
 
 #include "ServerConfigFixture.h"
-#include "app/ResultText.h"
+#include "base/ResultText.h"
 
 namespace updater {
 namespace {

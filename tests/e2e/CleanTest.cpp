@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "e2e/UpdaterRun.h"
 
 namespace updater::test {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "e2e/CheckSetup.h"
 #include "install/InstallTestSupport.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "e2e/UpdaterRun.h"
 
 namespace updater::test {

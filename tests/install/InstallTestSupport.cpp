@@ -5,7 +5,11 @@
 #include <cwchar>
 
 #include "install/AutoCloseApplication.h"
+#include "install/InstallerRunner.h"
 #include "install/PowerShellRunner.h"
+#include "install/UpdateInstaller.h"
+#include "config/ClientFlags.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater::test {
 namespace {
@@ -178,7 +182,6 @@ UpdateInfo& InstallSetup::Add(const std::wstring& section, const std::wstring& f
   UpdateInfo update;
   update.sectionName = section;
   update.name = section + L" update";
-  update.client = &config_;
   update.localFilePath = folder + L"\\" + fileName;
   EXPECT_TRUE(CopyFileW(FixturePath(fixture).c_str(), update.localFilePath.c_str(), FALSE))
       << "cannot copy " << Narrow(fixture);
@@ -194,6 +197,14 @@ UpdateInfo& InstallSetup::AddInstaller(const std::wstring& section, int exitCode
   UpdateInfo& update = Add(section, L"InstallerFixture.exe", section + L".exe");
   update.commandLine = L"\"" + update.detectionTarget + L"\" " + std::to_wstring(exitCode);
   return update;
+}
+
+ResultCode InstallSetup::Install(UpdateEvents* events) {
+  DirectInstallerRunner runner(false);
+  const InstallContext context{config_.Settings(), runner,
+                               config_.HasFlag(kFlagVerifyDigitalSignature),
+                               config_.HasFlag(kFlagNoUpdaterInstallGui)};
+  return InstallSelectedUpdates(list_, context, events != nullptr ? *events : Unobserved());
 }
 
 }  // namespace updater::test

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/ClientConfig.h"
+#include "config/ClientConfig.h"
 #include "catalogue/UpdateInfo.h"
 
 namespace updater::test {
@@ -129,6 +129,9 @@ class InstallSetup {
   // detection looks for and `exitCode`.
   UpdateInfo& AddInstaller(const std::wstring& section, int exitCode = 0);
   std::wstring MarkerOf(const UpdateInfo& update) const { return update.detectionTarget; }
+
+  // Installs the selected updates as a session of this configuration would, from this process.
+  ResultCode Install(UpdateEvents* events = nullptr);
 
  private:
   TempFolder folder_;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/ResultText.h"
+#include "base/ResultText.h"
 #include "install/AppPackageScript.h"
 #include "install/InstallOutcome.h"
 #include "install/InstallTestSupport.h"

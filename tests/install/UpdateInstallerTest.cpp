@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "TestSupport.h"
-#include "app/SettingsStore.h"
+#include "config/SettingsStore.h"
 #include "install/InstallTestSupport.h"
-#include "transfer/UpdaterCallback.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater {
 namespace {
@@ -16,27 +16,19 @@ using test::Narrow;
 
 // Writes down what the installation reports, and which install records the settings held when
 // each update's installation began.
-class RecordingCallback : public UpdaterCallback {
+class RecordingCallback : public UpdateEvents {
  public:
   explicit RecordingCallback(std::wstring locksKey) : locksKey_(std::move(locksKey)) {}
 
-  void RegisterAction(std::int32_t id, std::int32_t count) override {
-    events_ << "register " << id << " " << count << "\n";
+  void ActionBegun(UpdateAction id, std::uint32_t, const std::wstring& text) override {
+    events_ << "begin " << static_cast<int>(id) << " " << Narrow(text) << "\n";
+    if (id == UpdateAction::InstallOne) events_ << "records " << RecordCount() << "\n";
   }
-  void BeginAction(std::int32_t id, std::uint32_t, const wchar_t* text) override {
-    events_ << "begin " << id << " " << (text != nullptr ? Narrow(text) : "(null)") << "\n";
-    if (id == kActionInstallOne) events_ << "records " << RecordCount() << "\n";
+  void ActionEnded(UpdateAction id, ResultCode state) override {
+    events_ << "end " << static_cast<int>(id) << " " << std::hex << state << std::dec << "\n";
   }
-  void EndAction(std::int32_t id, ResultCode state) override {
-    events_ << "end " << id << " " << std::hex << state << std::dec << "\n";
-  }
-  void Progress(std::uint32_t) override {}
-  bool IsCanceled() override { return false; }
-  bool IsPaused() override { return false; }
-  ResultCode Error(const wchar_t* text, ResultCode code, void* handle) override {
-    events_ << "error " << (text == nullptr ? "(null)" : Narrow(text)) << " " << std::hex << code
-            << std::dec << (handle == nullptr ? "" : " with handle") << "\n";
-    return kSuccess;
+  void Failed(ResultCode code, const std::wstring& text) override {
+    events_ << "failed " << Narrow(text) << " " << std::hex << code << std::dec << "\n";
   }
   std::string Events() const { return events_.str(); }
 
@@ -68,7 +60,7 @@ TEST(UpdateInstallerTest, InstallsOlderUpdatesFirstSoThatDependenciesAreThere) {
   UpdateInfo& older = setup.AddInstaller(L"Older");
   newer.dependsOn = &older;
 
-  EXPECT_EQ(kSuccess, InstallSelectedUpdates(setup.List(), setup.Config(), nullptr));
+  EXPECT_EQ(kSuccess, setup.Install());
   EXPECT_EQ(kSuccess, newer.state) << "the update at position 0 was installed first";
   EXPECT_EQ(kSuccess, older.state);
   EXPECT_TRUE(test::FileExists(setup.MarkerOf(newer)));
@@ -83,7 +75,7 @@ TEST(UpdateInstallerTest, AMissingDependencyFailsOnlyItsUpdate) {
   dependent.dependsOn = &base;
 
   EXPECT_EQ(kDependencyNotInstalled,
-            InstallSelectedUpdates(setup.List(), setup.Config(), nullptr));
+            setup.Install());
   EXPECT_EQ(kDependencyNotInstalled, dependent.state);
   EXPECT_FALSE(test::ReadInstallerRecord(setup.MarkerOf(dependent)).ran);
   EXPECT_EQ(kSuccess, other.state);
@@ -115,7 +107,7 @@ TEST(UpdateInstallerTest, ExitCodeAndRedetectionDecideEachUpdatesState) {
     }
   }
   // The batch result is the last failure in installation order, which runs from the list's end.
-  EXPECT_EQ(1602u, InstallSelectedUpdates(setup.List(), setup.Config(), nullptr));
+  EXPECT_EQ(1602u, setup.Install());
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(cases[i].state, setup.List().updates[i].state) << Narrow(cases[i].section);
   }
@@ -133,7 +125,7 @@ TEST(UpdateInstallerTest, NoCacheRemovesTheInstallerUnlessRedetectionFailed) {
     settings.WriteString(SettingsKey::Updates, update->sectionName, update->localFilePath);
   }
 
-  InstallSelectedUpdates(setup.List(), setup.Config(), nullptr);
+  setup.Install();
   EXPECT_EQ(kSuccess, installed.state);
   EXPECT_NE(kSuccess, unstartable.state);
   EXPECT_EQ(kInstallationFailed, undetected.state);
@@ -156,18 +148,19 @@ TEST(UpdateInstallerTest, ReportsEachInstallationWithTheBatchRecordedWhileItRuns
   const std::wstring locks = setup.SettingsKey(L"Updates\\Locks");
   RecordingCallback callback(locks);
 
-  EXPECT_EQ(1602u, InstallSelectedUpdates(setup.List(), setup.Config(), &callback));
+  EXPECT_EQ(1602u, setup.Install(&callback));
   EXPECT_EQ(
-      "begin 3 (null)\n"
+      "begin 3 \n"
       "begin 2 Working update\nrecords 2\nend 2 0\n"
-      "begin 2 Failing update\nrecords 2\nerror (null) 642\nend 2 642\n",
+      "begin 2 Failing update\nrecords 2\nfailed Failing update 642\nend 2 642\n"
+      "end 3 642\n",
       callback.Events());
   EXPECT_FALSE(KeyExists(locks)) << "the install records outlived the batch";
 
   test::InstallSetup withoutFlag;
   withoutFlag.AddInstaller(L"Working");
   RecordingCallback quieter(withoutFlag.SettingsKey(L"Updates\\Locks"));
-  EXPECT_EQ(kSuccess, InstallSelectedUpdates(withoutFlag.List(), withoutFlag.Config(), &quieter));
+  EXPECT_EQ(kSuccess, withoutFlag.Install(&quieter));
   EXPECT_EQ("begin 2 Working update\nrecords 1\nend 2 0\n", quieter.Events());
 }
 
@@ -201,7 +194,7 @@ TEST(UpdateInstallerTest, ClosesApplicationsBeforeAndRestartsThemAfterASuccessfu
     entry.flags = c.flags;
     update.autoCloseApplications.push_back(entry);
 
-    InstallSelectedUpdates(setup.List(), setup.Config(), nullptr);
+    setup.Install();
     EXPECT_TRUE(test::WaitForWindow(L"Editor - notes", false, 0)) << what;
     const DWORD waitMs = c.restarted ? 10000 : 1500;
     EXPECT_EQ(c.restarted, test::WaitForWindow(L"Editor restarted", true, waitMs)) << what;
@@ -258,7 +251,7 @@ TEST(UpdateInstallerTest, InstallsAWindowsInstallerPackageThatDetectionThenFinds
   package.versionOperator = VersionOperator::AtLeast;
   ASSERT_TRUE(package.version.Parse(L"1.2"));
 
-  EXPECT_EQ(kSuccess, InstallSelectedUpdates(setup.List(), setup.Config(), nullptr));
+  EXPECT_EQ(kSuccess, setup.Install());
   EXPECT_EQ(kSuccess, package.state);
   EXPECT_TRUE(test::FileExists(log)) << "msiexec did not get the command line";
 }
@@ -267,7 +260,7 @@ TEST(UpdateInstallerTest, SignatureCheckOfAnUnsignedUpdaterAndAdvertisingLetTheI
   test::InstallSetup setup(L"VerifyDigitalSignature");
   UpdateInfo& update = setup.AddInstaller(L"Advertised");
   update.flags = kUpdateAdvertises;
-  EXPECT_EQ(kSuccess, InstallSelectedUpdates(setup.List(), setup.Config(), nullptr));
+  EXPECT_EQ(kSuccess, setup.Install());
   EXPECT_TRUE(test::ReadInstallerRecord(setup.MarkerOf(update)).ran);
 }
 

@@ -10,7 +10,7 @@ namespace updater {
 namespace {
 
 using test::PatternBytes;
-using test::RecordingCallback;
+using test::RecordingEvents;
 using test::TestServers;
 
 class AsyncDownloadThreadTest : public ::testing::Test {
@@ -35,7 +35,7 @@ class AsyncDownloadThreadTest : public ::testing::Test {
 
   test::TempFolder folder_;
   std::wstring destination_ = folder_.File(L"sub\\target.bin");
-  RecordingCallback callback_;
+  RecordingEvents callback_;
 };
 
 TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKind) {
@@ -47,7 +47,7 @@ TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKind) {
   const std::wstring urls[] = {TestServers::Http(path), TestServers::Ftp(path),
                                TestServers::Fault(path), fileUrl};
   for (const std::wstring& url : urls) {
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     DeleteFileW(destination_.c_str());
     const ResultCode result = MakeDownloader()->Download(url, destination_);
     EXPECT_EQ(kSuccess, result) << test::Narrow(url);
@@ -55,7 +55,7 @@ TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKind) {
     EXPECT_FALSE(PartialExists()) << test::Narrow(url);
     EXPECT_EQ(bytes.size(), callback_.progressBytes) << test::Narrow(url);
     ASSERT_FALSE(callback_.ended.empty()) << test::Narrow(url);
-    EXPECT_EQ(kActionDownloadFile, callback_.ended.back().first) << test::Narrow(url);
+    EXPECT_EQ(UpdateAction::DownloadFile, callback_.ended.back().first) << test::Narrow(url);
   }
 }
 
@@ -68,7 +68,7 @@ TEST_F(AsyncDownloadThreadTest, ResumesFromThePartialFile) {
   for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
     CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
     test::WriteBytes(destination_ + L".part", prefix);
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
     EXPECT_TRUE(Downloaded() == expected) << test::Narrow(url);
     ASSERT_EQ(1u, callback_.beginTotals.size());
@@ -92,7 +92,7 @@ TEST_F(AsyncDownloadThreadTest, PartialFileAsLargeAsTheServersIsFinishedWithoutR
   for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
     CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
     test::WriteBytes(destination_ + L".part", bytes);
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
     EXPECT_TRUE(Downloaded() == bytes) << test::Narrow(url);
     EXPECT_EQ(bytes.size(), callback_.progressBytes) << test::Narrow(url);
@@ -131,13 +131,13 @@ TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
       {{L"http://127.0.0.1:1/x"}, ERROR_INTERNET_CANNOT_CONNECT},
   };
   for (const Case& c : cases) {
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     const std::string label = c.urls.empty() ? std::string("no URL") : test::Narrow(c.urls[0]);
     EXPECT_EQ(c.result, MakeDownloader()->Download(c.urls, destination_)) << label;
     EXPECT_FALSE(test::FileExists(destination_)) << label;
     EXPECT_FALSE(PartialExists()) << label;
-    ASSERT_FALSE(callback_.errors.empty()) << label;
-    EXPECT_EQ(c.result, callback_.errors.back()) << label;
+    ASSERT_FALSE(callback_.failures.empty()) << label;
+    EXPECT_EQ(c.result, callback_.failures.back()) << label;
   }
 }
 
@@ -205,10 +205,10 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
   for (const Case& c : cases) {
     CredentialProvider provider;
     provider.AddCredentials(c.stored);
-    callback_ = RecordingCallback();
-    callback_.onError = [&](const wchar_t*, ResultCode code, void* handle) -> ResultCode {
-      if (code != kCredentialsNeeded || !c.userEnters) return code;
-      EXPECT_EQ(&provider, handle);
+    callback_ = RecordingEvents();
+    callback_.onCredentials = [&](CredentialProvider& asked) {
+      if (!c.userEnters) return false;
+      EXPECT_EQ(&provider, &asked);
       EXPECT_EQ(std::wstring(L"Updater Test"), provider.Realm());
       // What the credentials dialog does when the user types the right pair.
       provider.SetDialog([](HWND, const std::wstring&, const std::wstring&, const std::wstring&,
@@ -217,7 +217,7 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
         entered->password = L"wonderland";
         return true;
       });
-      return provider.AskUser(nullptr) ? ERROR_RETRY : code;
+      return provider.AskUser(nullptr);
     };
     DeleteFileW(destination_.c_str());
     const std::wstring url = std::wstring(L"http://") + c.host + L":18080/" + path;
@@ -227,23 +227,24 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, CertificateErrorGoesThroughErrorAndMayBeAccepted) {
+TEST_F(AsyncDownloadThreadTest, CertificateErrorIsAskedAboutOnceAndMayBeAccepted) {
   const std::string bytes = PatternBytes(9000, 11);
   const std::wstring path = ServeUnique(bytes);
-  callback_.onError = [](const wchar_t*, ResultCode code, void* handle) -> ResultCode {
-    // What the user interface does when the user accepts the certificate for this request.
-    DWORD flags = 0;
-    DWORD size = sizeof(flags);
-    InternetQueryOptionW(handle, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size);
-    flags |= SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
-    InternetSetOptionW(handle, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
-    return code == ERROR_INTERNET_INVALID_CA || code == ERROR_INTERNET_SEC_CERT_CN_INVALID ? 0
-                                                                                        : code;
-  };
-  EXPECT_EQ(kSuccess, MakeDownloader()->Download(TestServers::Https(path), destination_));
-  EXPECT_TRUE(Downloaded() == bytes);
-  ASSERT_FALSE(callback_.errors.empty());
-  EXPECT_EQ(static_cast<ResultCode>(ERROR_INTERNET_INVALID_CA), callback_.errors.front());
+  for (const bool accept : {true, false}) {
+    callback_ = RecordingEvents();
+    callback_.acceptCertificates = accept;
+    DeleteFileW(destination_.c_str());
+    const ResultCode result = MakeDownloader()->Download(TestServers::Https(path), destination_);
+    ASSERT_FALSE(callback_.questions.empty());
+    EXPECT_EQ(static_cast<ResultCode>(ERROR_INTERNET_INVALID_CA), callback_.questions.front());
+    if (accept) {
+      EXPECT_EQ(kSuccess, result);
+      EXPECT_TRUE(Downloaded() == bytes);
+    } else {
+      EXPECT_EQ(static_cast<ResultCode>(ERROR_INTERNET_INVALID_CA), result);
+      EXPECT_EQ(1u, callback_.questions.size()) << "a refused certificate was sent again";
+    }
+  }
 }
 
 TEST_F(AsyncDownloadThreadTest, AnnouncedSizeOtherThanExpectedFailsBeforeReading) {
@@ -261,16 +262,16 @@ TEST_F(AsyncDownloadThreadTest, CancelKeepsThePartialFileForALaterResume) {
   const std::wstring path = ServeUnique(bytes);
   for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
     DeleteFileW(destination_.c_str());
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     callback_.cancelAfterBytes = 100000;
     EXPECT_EQ(kCanceled, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
-    EXPECT_TRUE(callback_.errors.empty()) << test::Narrow(url);
+    EXPECT_TRUE(callback_.failures.empty()) << test::Narrow(url);
     const std::string partial = test::ReadFileBytes(destination_ + L".part");
     EXPECT_GE(partial.size(), 100000u) << test::Narrow(url);
     EXPECT_LT(partial.size(), bytes.size()) << test::Narrow(url);
     EXPECT_TRUE(partial == bytes.substr(0, partial.size())) << test::Narrow(url);
 
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
     EXPECT_TRUE(Downloaded() == bytes) << test::Narrow(url);
   }
@@ -309,7 +310,7 @@ TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodes) {
   for (const Case& c : cases) {
     DeleteFileW((destination_ + L".part").c_str());
     DeleteFileW(destination_.c_str());
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     auto downloader = MakeDownloader();
     downloader->SetExpectedSize(c.expectedSize);
     EXPECT_EQ(c.result, downloader->Download(TestServers::Fault(c.path), destination_))
@@ -335,7 +336,7 @@ TEST_F(AsyncDownloadThreadTest, CancelWhileTheServerWithholdsItsAnswerEndsPrompt
   }
   const DWORD elapsed = GetTickCount() - start;
   EXPECT_LT(elapsed, 5000u) << "cancel and destruction took " << elapsed << " ms";
-  EXPECT_TRUE(callback_.errors.empty());
+  EXPECT_TRUE(callback_.failures.empty());
   EXPECT_FALSE(test::FileExists(destination_));
 }
 
@@ -352,7 +353,7 @@ TEST_F(AsyncDownloadThreadTest, RequestLeftPendingByACancelDisturbsNoLaterTransf
   // long enough for that to happen in its middle.
   const std::string bytes = PatternBytes(600000, 17);
   const std::wstring path = ServeUnique(bytes);
-  callback_ = RecordingCallback();
+  callback_ = RecordingEvents();
   callback_.pauseChecks = 200;
   EXPECT_EQ(kSuccess, downloader.Download(TestServers::Http(path), destination_));
   EXPECT_TRUE(Downloaded() == bytes);
@@ -381,7 +382,7 @@ TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials)
     const std::wstring path = ServeUnique(bytes);
     CredentialProvider provider;
     provider.AddCredentials(c.stored);
-    callback_ = RecordingCallback();
+    callback_ = RecordingEvents();
     DeleteFileW(destination_.c_str());
     auto downloader = MakeDownloader(c.withProvider ? &provider : nullptr);
     downloader->SetProxy(c.proxy);
@@ -391,8 +392,8 @@ TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials)
     EXPECT_EQ(c.result == kSuccess, Downloaded() == bytes) << label;
     if (c.result != kSuccess) {
       EXPECT_EQ(407u, downloader->StatusCode()) << label;
-      ASSERT_FALSE(callback_.errors.empty()) << label;
-      EXPECT_EQ(c.result, callback_.errors.back()) << label;
+      ASSERT_FALSE(callback_.failures.empty()) << label;
+      EXPECT_EQ(c.result, callback_.failures.back()) << label;
     }
     // Squid logs the full URL of what it forwarded or refused.
     const std::string logged = "/" + test::Narrow(path);

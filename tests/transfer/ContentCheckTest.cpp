@@ -11,7 +11,6 @@
 namespace updater {
 namespace {
 
-using test::RecordingCallback;
 
 constexpr wchar_t kAbcSha256[] = L"BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";
 constexpr wchar_t kAbcSha256Lower[] =
@@ -34,12 +33,12 @@ TEST(ContentCheckTest, ChecksOneDigestOrTheSizeAndRemovesWhatFails) {
     const char* bytes;  // null: no file at all
     ExpectedContent expected;
     ResultCode state;
-    std::vector<std::int32_t> actions;
+    std::vector<UpdateAction> actions;
   };
   const std::wstring sha = kAbcSha256;
   const std::wstring md5 = kAbcMd5;
-  const std::vector<std::int32_t> sha256Action = {kActionCheckSha256};
-  const std::vector<std::int32_t> md5Action = {kActionCheckMd5};
+  const std::vector<UpdateAction> sha256Action = {UpdateAction::CheckSha256};
+  const std::vector<UpdateAction> md5Action = {UpdateAction::CheckMd5};
   const Case cases[] = {
       {"SHA256 wins over a wrong MD5", "abc", {3, sha, kOtherMd5}, kSuccess, sha256Action},
       {"a wrong SHA256 fails despite a right MD5", "abc", {3, kOtherSha256, md5}, kSha256Mismatch,
@@ -59,21 +58,22 @@ TEST(ContentCheckTest, ChecksOneDigestOrTheSizeAndRemovesWhatFails) {
     const test::TempFolder folder;
     const std::wstring path = folder.File(L"setup.exe");
     if (c.bytes != nullptr) test::WriteBytes(path, c.bytes);
-    RecordingCallback callback;
+    test::RecordingEvents callback;
     int removals = 0;
     const ContentCheckOutcome outcome =
-        CheckDownloadedContent(path, c.expected, &callback, [&] { ++removals; });
+        CheckDownloadedContent(path, c.expected, callback, [&] { ++removals; });
 
     EXPECT_EQ(c.state, outcome.state) << c.what;
     EXPECT_FALSE(outcome.downloadAgain) << c.what;
     EXPECT_EQ(c.actions, callback.begun) << c.what;
-    std::vector<std::pair<std::int32_t, ResultCode>> ended;
-    for (const std::int32_t action : c.actions) ended.emplace_back(action, c.state);
+    std::vector<std::pair<UpdateAction, ResultCode>> ended;
+    for (const UpdateAction action : c.actions) ended.emplace_back(action, c.state);
     EXPECT_EQ(ended, callback.ended) << c.what;
     const bool failed = c.state != kSuccess;
     EXPECT_EQ(failed ? 1 : 0, removals) << c.what;
+    // A digest mismatch is a question (download again?); a wrong size only a failure.
     EXPECT_EQ(failed ? std::vector<ResultCode>{c.state} : std::vector<ResultCode>{},
-              callback.errors)
+              c.actions.empty() ? callback.failures : callback.questions)
         << c.what;
   }
 }
@@ -81,22 +81,22 @@ TEST(ContentCheckTest, ChecksOneDigestOrTheSizeAndRemovesWhatFails) {
 TEST(ContentCheckTest, AnswerToAMismatchDecidesBetweenRetryCancelAndFailure) {
   struct Case {
     ResultCode mismatch;
-    ResultCode answer;
+    MismatchAnswer answer;
     ResultCode state;
     bool downloadAgain;
   };
   const Case cases[] = {
-      {kSha256Mismatch, ERROR_RETRY, kSha256Mismatch, true},
-      {kMd5Mismatch, ERROR_RETRY, kMd5Mismatch, true},
-      {kSha256Mismatch, kCanceled, kCanceled, false},
-      {kMd5Mismatch, 0, kMd5Mismatch, false},
-      {kMd5Mismatch, kMd5Mismatch, kMd5Mismatch, false},
+      {kSha256Mismatch, MismatchAnswer::DownloadAgain, kSha256Mismatch, true},
+      {kMd5Mismatch, MismatchAnswer::DownloadAgain, kMd5Mismatch, true},
+      {kSha256Mismatch, MismatchAnswer::Cancel, kCanceled, false},
+      {kMd5Mismatch, MismatchAnswer::Keep, kMd5Mismatch, false},
       // The size comes from the same server; asking again would not change it.
-      {kSizeMismatch, ERROR_RETRY, kSizeMismatch, false},
-      {kSizeMismatch, kCanceled, kSizeMismatch, false},
+      {kSizeMismatch, MismatchAnswer::DownloadAgain, kSizeMismatch, false},
+      {kSizeMismatch, MismatchAnswer::Cancel, kSizeMismatch, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.mismatch << " answered " << c.answer);
+    SCOPED_TRACE(testing::Message() << std::hex << c.mismatch << " answered "
+                                    << static_cast<int>(c.answer));
     const ContentCheckOutcome outcome = AnswerContentMismatch(c.mismatch, c.answer);
     EXPECT_EQ(c.state, outcome.state);
     EXPECT_EQ(c.downloadAgain, outcome.downloadAgain);
@@ -105,22 +105,13 @@ TEST(ContentCheckTest, AnswerToAMismatchDecidesBetweenRetryCancelAndFailure) {
 
 TEST(ContentCheckTest, CancelAnswerEndsTheActionAsCanceled) {
   const AbcDownload download;
-  RecordingCallback callback;
-  callback.onError = [](const wchar_t*, ResultCode, void*) { return kCanceled; };
+  test::RecordingEvents callback;
+  callback.onMismatch = [](ResultCode) { return MismatchAnswer::Cancel; };
   EXPECT_EQ(kCanceled,
-            CheckDownloadedContent(download.path, {3, kOtherSha256, L""}, &callback, [] {}).state);
-  EXPECT_EQ((std::vector<std::pair<std::int32_t, ResultCode>>{{kActionCheckSha256, kCanceled}}),
+            CheckDownloadedContent(download.path, {3, kOtherSha256, L""}, callback, [] {}).state);
+  EXPECT_EQ((std::vector<std::pair<UpdateAction, ResultCode>>{
+                {UpdateAction::CheckSha256, kCanceled}}),
             callback.ended);
-}
-
-TEST(ContentCheckTest, WorksWithoutCallback) {
-  const AbcDownload download;
-  int removals = 0;
-  const ContentCheckOutcome outcome =
-      CheckDownloadedContent(download.path, {3, L"", kOtherMd5}, nullptr, [&] { ++removals; });
-  EXPECT_EQ(kMd5Mismatch, outcome.state);
-  EXPECT_FALSE(outcome.downloadAgain);
-  EXPECT_EQ(1, removals);
 }
 
 }  // namespace

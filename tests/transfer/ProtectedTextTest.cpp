@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "transfer/ProtectedText.h"
 
 namespace updater {

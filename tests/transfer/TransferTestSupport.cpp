@@ -9,7 +9,7 @@
 #include <cwctype>
 
 #include "TestSupport.h"
-#include "app/UniqueHandle.h"
+#include "base/UniqueHandle.h"
 #include "transfer/HexText.h"
 
 namespace updater::test {
@@ -77,40 +77,6 @@ TransferTimeouts ShortTimeouts() {
   timeouts.connectMs = 2000;
   timeouts.receiveMs = 700;
   return timeouts;
-}
-
-void RecordingCallback::BeginAction(std::int32_t actionId, std::uint32_t total, const wchar_t*) {
-  begun.push_back(actionId);
-  beginTotals.push_back(total);
-}
-
-void RecordingCallback::EndAction(std::int32_t actionId, ResultCode state) {
-  ended.emplace_back(actionId, state);
-}
-
-void RecordingCallback::Progress(std::uint32_t amount) {
-  if (paused_) ++progressWhilePaused;
-  progressBytes += amount;
-}
-
-bool RecordingCallback::IsCanceled() {
-  if (!asked_) {
-    asked_ = true;
-    firstCancelQuestion_ = GetTickCount();
-  }
-  return (cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes) ||
-         (cancelAfterMs != 0 && GetTickCount() - firstCancelQuestion_ >= cancelAfterMs);
-}
-
-bool RecordingCallback::IsPaused() {
-  paused_ = progressBytes > 0 && pauseChecks > 0;
-  if (paused_) --pauseChecks;
-  return paused_;
-}
-
-ResultCode RecordingCallback::Error(const wchar_t* text, ResultCode code, void* handle) {
-  errors.push_back(code);
-  return onError ? onError(text, code, handle) : code;
 }
 
 ResultCode CryptoApiMd5Hex(const std::string& bytes, std::wstring* digest) {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "transfer/AsyncDownloadThread.h"
-#include "transfer/UpdaterCallback.h"
 
 namespace updater::test {
 
@@ -51,39 +50,6 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 
 // Short limits, so that stalled servers cost the tests a second, not a minute.
 TransferTimeouts ShortTimeouts();
-
-// Records what the downloader reports and answers its questions as the test sets up.
-class RecordingCallback : public UpdaterCallback {
- public:
-  void RegisterAction(std::int32_t, std::int32_t) override {}
-  void BeginAction(std::int32_t actionId, std::uint32_t total, const wchar_t*) override;
-  void EndAction(std::int32_t actionId, ResultCode state) override;
-  void Progress(std::uint32_t amount) override;
-  bool IsCanceled() override;
-  bool IsPaused() override;
-  ResultCode Error(const wchar_t* text, ResultCode code, void* handle) override;
-
-  // Cancels once this many bytes were reported; 0 never.
-  std::uint64_t cancelAfterBytes = 0;
-  // Cancels once this long has passed since the first question whether to cancel; 0 never.
-  DWORD cancelAfterMs = 0;
-  // After the first Progress, answers "paused" this many times.
-  int pauseChecks = 0;
-  // The answer of Error; by default the code itself, as without a user interface.
-  std::function<ResultCode(const wchar_t*, ResultCode, void*)> onError;
-
-  std::uint64_t progressBytes = 0;
-  int progressWhilePaused = 0;
-  std::vector<std::int32_t> begun;
-  std::vector<std::uint32_t> beginTotals;
-  std::vector<std::pair<std::int32_t, ResultCode>> ended;
-  std::vector<ResultCode> errors;
-
- private:
-  bool paused_ = false;
-  DWORD firstCancelQuestion_ = 0;
-  bool asked_ = false;
-};
 
 // MD5 through the system's CryptoAPI provider: an oracle independent of the program's own MD5.
 ResultCode CryptoApiMd5Hex(const std::string& bytes, std::wstring* digest);

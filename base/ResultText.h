@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "base/ResultCode.h"
+
+namespace updater {
+
+// The text that the wizard, message boxes, the COM interface and the log show for a result code:
+// the string table for the program's own codes, then texts registered at run time, then "0x%X";
+// the system's message text for Windows and WinINet errors.
+std::wstring ResultText(ResultCode code);
+
+// Adds a text for an own code that has none in the string table. A code registered twice keeps
+// its first text.
+void RegisterResultText(ResultCode code, const std::wstring& text);
+
+// Loads a string from this executable's string table; empty when the id is unknown.
+std::wstring LoadResourceString(unsigned id);
+
+// printf-style formatting into a std::wstring.
+std::wstring FormatText(const wchar_t* format, ...);
+
+}  // namespace updater

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace updater {
+
+struct TokenName {
+  const wchar_t* name;
+  std::uint32_t value;
+};
+
+// Parses "|"-separated names, each trimmed of white space and looked up case-sensitively in
+// `table`, into the OR of their values. An empty text or a name not in the table fails; the names
+// after it are not looked at and `value` keeps what was ORed before it.
+bool ParseTokenList(const std::wstring& text, const TokenName* table, std::size_t count,
+                    std::uint32_t* value);
+
+template <std::size_t N>
+bool ParseTokenList(const std::wstring& text, const TokenName (&table)[N], std::uint32_t* value) {
+  return ParseTokenList(text, table, N, value);
+}
+
+// The log levels of the Logger, by name.
+extern const TokenName kLogLevelNames[5];
+
+}  // namespace updater

@@ -1,0 +1,125 @@
+#include "config/ClientConfig.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <utility>
+
+#include "base/ExecutablePath.h"
+#include "config/PathExpansion.h"
+#include "config/ClientFlags.h"
+#include "base/IniFile.h"
+
+namespace updater {
+
+namespace {
+
+constexpr wchar_t kSection[] = L"General";
+constexpr wchar_t kGlobalSettingsKey[] = L"Software\\Merrow\\Ruddle\\Settings";
+
+}  // namespace
+
+bool IsAbsoluteWindowsPath(const std::wstring& path) {
+  return path.size() >= 2 && ((path[0] == L'\\' && path[1] == L'\\') || path[1] == L':');
+}
+
+bool IsExistingFile(const std::wstring& path) {
+  if (!IsAbsoluteWindowsPath(path)) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring IniPathBesideExecutable(const std::wstring& executablePath) {
+  const std::size_t dot = executablePath.rfind(L'.');
+  if (dot == std::wstring::npos) return executablePath + L".ini";
+  return executablePath.substr(0, dot + 1) + L"ini";
+}
+
+std::wstring DefaultClientConfigPath() {
+  std::wstring configured;
+  if (ReadRegistryString(HKEY_CURRENT_USER, kGlobalSettingsKey, L"ConfigFilePath", &configured) &&
+      IsExistingFile(configured)) {
+    return configured;
+  }
+  return IniPathBesideExecutable(ThisExecutablePath());
+}
+
+ClientConfig::ClientConfig(std::wstring path, HKEY settingsRoot)
+    : path_(std::move(path)), settingsRoot_(settingsRoot), settings_(settingsRoot, std::wstring()) {}
+
+ResultCode ClientConfig::Load() {
+  if (!IsExistingFile(path_)) return kConfigFileNotFound;
+  ReadConfigFile();
+  settings_ = SettingsStore(settingsRoot_, id_);
+  ReadRegistry();
+  return kSuccess;
+}
+
+void ClientConfig::ReadConfigFile() {
+  const IniFile ini(path_);
+  const auto text = [&](const wchar_t* key) { return ini.ReadString(kSection, key); };
+
+  // A flag list with an unknown name keeps the flags before it.
+  ParseTokenList(text(L"Flags"), kClientFlagNames, &flags_);
+  id_ = text(L"ID");
+  urls_ = ini.ReadNumberedList(kSection, L"URL");
+  applicationMainBinary_ = text(L"ApplicationMainBinary");
+  appDir_ = ExpandPathOrKeep(text(L"AppDir"), std::wstring());
+  downloadsFolder_ = ExpandPathOrKeep(text(L"DownloadsFolder"), appDir_);
+  // wcstol semantics: leading blanks and a sign are accepted, reading stops at the first
+  // character that is not a digit, and text without digits gives 0. Only a missing or empty key
+  // keeps the default.
+  const std::wstring frequency = text(L"CheckFrequency");
+  if (!frequency.empty()) checkFrequency_ = std::wcstol(frequency.c_str(), nullptr, 10);
+  applicationName_ = text(L"ApplicationName");
+  applicationVersion_ = text(L"ApplicationVersion");
+  companyName_ = text(L"CompanyName");
+  defaultCommandLine_ = text(L"DefaultCommandLine");
+  supportServiceName_ = text(L"SupportServiceName");
+  appId_ = text(L"AppId");
+}
+
+void ClientConfig::ReadRegistry() {
+  const SettingsStore machine(HKEY_LOCAL_MACHINE, id_);
+
+  std::wstring folder;
+  if (settings_.ReadString(SettingsKey::Settings, L"DownloadsFolder", &folder) &&
+      !folder.empty()) {
+    downloadsFolder_ = std::move(folder);
+  }
+  DWORD number = 0;
+  if (settings_.ReadDword(SettingsKey::Settings, L"CheckFrequency", &number)) {
+    checkFrequency_ = static_cast<std::int32_t>(number);
+  }
+  if (settings_.ReadDword(SettingsKey::Settings, L"RetryAttempts", &number)) {
+    retryAttempts_ = static_cast<std::int32_t>(number);
+  }
+  if (settings_.ReadDword(SettingsKey::Settings, L"LogLevel", &number) ||
+      machine.ReadDword(SettingsKey::Settings, L"LogLevel", &number)) {
+    logLevel_ = number;
+  } else {
+    logLevel_ = 0;
+  }
+  if (!settings_.ReadString(SettingsKey::Settings, L"Proxy", &proxy_)) {
+    machine.ReadString(SettingsKey::Settings, L"Proxy", &proxy_);
+  }
+}
+
+std::wstring ClientConfig::NotificationAppId() const {
+  if (!appId_.empty()) return appId_;
+  return companyName_ + L"." + applicationName_ + L" " + applicationVersion_;
+}
+
+void ClientConfig::ReplaceFirstUrl(std::wstring url) {
+  if (urls_.empty()) {
+    urls_.push_back(std::move(url));
+  } else {
+    urls_.front() = std::move(url);
+  }
+}
+
+bool ClientConfig::IsCompleteForUpdates() const {
+  return !downloadsFolder_.empty() && !urls_.empty() && !id_.empty() && !appDir_.empty();
+}
+
+}  // namespace updater

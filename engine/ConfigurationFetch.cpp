@@ -1,0 +1,66 @@
+#include "engine/ConfigurationFetch.h"
+
+#include "base/Logger.h"
+#include "catalogue/DownloadLocation.h"
+#include "config/ClientConfig.h"
+#include "engine/TransferSettings.h"
+#include "transfer/AsyncDownloadThread.h"
+
+namespace updater {
+namespace {
+
+constexpr wchar_t kLastModifiedValue[] = L"LastModified";
+
+}  // namespace
+
+ResultCode LocalConfigurationPath(const std::wstring& downloadsFolder, const std::wstring& firstUrl,
+                                  std::wstring* path) {
+  std::wstring urlPath;
+  if (UrlPath(firstUrl, &urlPath) != kSuccess) return kInvalidClientConfig;
+  const size_t slash = urlPath.find_last_of(L"/\\");
+  const std::wstring name = slash == std::wstring::npos ? urlPath : urlPath.substr(slash + 1);
+  // An empty or odd name would make the folder itself, or a place outside it, the local copy.
+  if (!IsPlainFileName(name) || downloadsFolder.empty()) return kInvalidClientConfig;
+  const bool hasSeparator = downloadsFolder.back() == L'\\';
+  *path = downloadsFolder + (hasSeparator ? L"" : L"\\") + name;
+  return kSuccess;
+}
+
+SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIME& storedTime) {
+  SYSTEMTIME time = {};
+  const bool later = storedTime.dwHighDateTime != 0 || storedTime.dwLowDateTime != 0;
+  if (localCopyExists && hasStoredTime && later && !FileTimeToSystemTime(&storedTime, &time)) {
+    time = SYSTEMTIME{};
+  }
+  return time;
+}
+
+ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
+                              UpdateEvents* events) {
+  AsyncDownloadThread download(events, nullptr);
+  ApplyTransferSettings(config, download);
+  download.SetQueryLastModified(true);
+  const SettingsStore& settings = config.Settings();
+  FILETIME stored = {};
+  const bool hasStored = settings.ReadTime(SettingsKey::Settings, kLastModifiedValue, &stored);
+  const bool localExists = GetFileAttributesW(localPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+  download.SetIfModifiedSince(ConditionTime(localExists, hasStored, stored));
+
+  const ResultCode result = download.Download(config.Urls(), localPath);
+  if (result == kNotModified) {
+    Log(kLogInfo, L"The update configuration file is not modified; using " + localPath);
+    return kSuccess;
+  }
+  if (result != kSuccess) return result;
+  const SYSTEMTIME lastModified = download.GetLastModified();
+  FILETIME time = {};
+  if (lastModified.wYear != 0 && SystemTimeToFileTime(&lastModified, &time)) {
+    settings.WriteTime(SettingsKey::Settings, kLastModifiedValue, time);
+  } else {
+    // A time from an earlier copy must not make the server skip this one.
+    settings.DeleteValue(SettingsKey::Settings, kLastModifiedValue);
+  }
+  return kSuccess;
+}
+
+}  // namespace updater

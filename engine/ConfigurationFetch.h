@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/ResultCode.h"
+
+namespace updater {
+
+class ClientConfig;
+class UpdateEvents;
+
+// The local copy of the update configuration file: the downloads folder joined with the file
+// name of the first URL. kInvalidClientConfig when the URL names no file that can be kept there.
+ResultCode LocalConfigurationPath(const std::wstring& downloadsFolder, const std::wstring& firstUrl,
+                                  std::wstring* path);
+
+// The If-Modified-Since time of the fetch: the stored LastModified time when the local copy
+// exists and the time is later than zero; all zero (no condition) otherwise.
+SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIME& storedTime);
+
+// Fetches the update configuration file from the configuration's URLs into `localPath`, asking
+// only for a copy newer than the one there, and keeps the server's Last-Modified time in the
+// settings for the next fetch. An answer of "not modified" leaves the local copy in use.
+ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
+                              UpdateEvents* events);
+
+}  // namespace updater

@@ -1,0 +1,15 @@
+#include "engine/TransferSettings.h"
+
+#include "config/ClientConfig.h"
+#include "config/ClientFlags.h"
+#include "transfer/AsyncDownloadThread.h"
+
+namespace updater {
+
+void ApplyTransferSettings(const ClientConfig& config, AsyncDownloadThread& download) {
+  if (config.RetryAttempts() >= 0) download.SetRetryAttempts(config.RetryAttempts());
+  download.SetSharedFileAccess(config.HasFlag(kFlagPerMachine));
+  if (!config.Proxy().empty()) download.SetProxy(config.Proxy());
+}
+
+}  // namespace updater

@@ -1,0 +1,112 @@
+#include "engine/UpdateSession.h"
+
+#include "base/Logger.h"
+#include "base/ResultText.h"
+#include "catalogue/Detection.h"
+#include "catalogue/ServerConfig.h"
+#include "config/ClientConfig.h"
+#include "config/ClientFlags.h"
+#include "config/RunContext.h"
+#include "engine/ConfigurationFetch.h"
+#include "engine/SelectedDownloads.h"
+#include "install/InstallerRunner.h"
+#include "install/UpdateInstaller.h"
+#include "transfer/UpdateEvents.h"
+
+namespace updater {
+
+ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool installReady,
+                       int readyCount) {
+  if (counts.needed == 0) return kUpToDate;
+  if (criticalOnly && counts.critical == 0) return kUpToDate;
+  if (installReady && readyCount == 0) return kUpToDate;
+  return kSuccess;
+}
+
+UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
+                             UpdateEvents* events)
+    : config_(config),
+      run_(run),
+      events_(events != nullptr ? events : &Unobserved()),
+      downloadState_([&config](const UpdateInfo& update) {
+        return GetDownloadState(config.Settings(), update);
+      }) {}
+
+UpdateSession::~UpdateSession() = default;
+
+ResultCode UpdateSession::Check(AvailabilityCount* counts) {
+  *counts = AvailabilityCount{};
+  std::wstring localPath;
+  if (config_.Urls().empty() ||
+      LocalConfigurationPath(config_.DownloadsFolder(), config_.Urls().front(), &localPath) !=
+          kSuccess) {
+    Log(kLogError, L"The first URL names no update configuration file to keep locally");
+    events_->Failed(kInvalidClientConfig, std::wstring());
+    return kInvalidClientConfig;
+  }
+  if (const ResultCode fetched = FetchConfiguration(config_, localPath, events_);
+      fetched != kSuccess) {
+    return fetched;
+  }
+  if (config_.HasFlag(kFlagGitHubUpdates)) {
+    Log(kLogError, L"GitHub releases as update source are not available in this build");
+    return kNotImplemented;
+  }
+  ServerConfig source(localPath, config_, updates_);
+  if (const ResultCode loaded = source.Load(true, true); loaded != kSuccess) {
+    events_->Failed(loaded, localPath);
+    return loaded;
+  }
+
+  SystemUpdateEvaluator systemEvaluator(
+      ClientFacts{config_.ApplicationName(), config_.ApplicationVersion()});
+  *counts = CountAvailable(updates_, evaluator_ != nullptr ? *evaluator_ : systemEvaluator);
+  Log(kLogInfo, FormatText(L"Updates needed: %d, critical: %d", counts->needed, counts->critical));
+  return counts->needed == 0 ? kUpToDate : kSuccess;
+}
+
+ResultCode UpdateSession::LoadHandedOver(const std::wstring& path) {
+  ServerConfig source(path, config_, updates_);
+  if (const ResultCode loaded = source.Load(false, false); loaded != kSuccess) return loaded;
+  for (UpdateInfo& update : updates_.updates) update.evaluated = true;
+  return kSuccess;
+}
+
+int UpdateSession::SelectNeeded() {
+  int selected = 0;
+  for (UpdateInfo& update : updates_.updates) {
+    update.selectedForInstall = update.evaluated;
+    if (update.evaluated) ++selected;
+  }
+  return selected;
+}
+
+SilentSelection UpdateSession::SelectForSilentInstall(bool criticalOnly) {
+  return updater::SelectForSilentInstall(updates_, criticalOnly, downloadState_);
+}
+
+int UpdateSession::CountInstallReady(bool criticalOnly) const {
+  int ready = 0;
+  for (const UpdateInfo& update : updates_.updates) {
+    if (!update.evaluated || (criticalOnly && !update.HasFlag(kUpdateCritical))) continue;
+    if (downloadState_(update) == DownloadState::Downloaded) ++ready;
+  }
+  return ready;
+}
+
+ResultCode UpdateSession::Download() {
+  return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_);
+}
+
+ResultCode UpdateSession::Install() {
+  if (runner_ == nullptr) {
+    directRunner_ = std::make_unique<DirectInstallerRunner>(run_.switches.forceMsiBasicUi);
+    runner_ = directRunner_.get();
+  }
+  const InstallContext context{config_.Settings(), *runner_,
+                               config_.HasFlag(kFlagVerifyDigitalSignature),
+                               config_.HasFlag(kFlagNoUpdaterInstallGui)};
+  return InstallSelectedUpdates(updates_, context, *events_);
+}
+
+}  // namespace updater

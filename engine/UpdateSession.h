@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/ResultCode.h"
+#include "catalogue/DownloadState.h"
+#include "catalogue/Selection.h"
+#include "catalogue/UpdateEvaluator.h"
+#include "catalogue/UpdateInfo.h"
+
+namespace updater {
+
+class ClientConfig;
+class InstallerRunner;
+class UpdateEvents;
+struct RunContext;
+
+// What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
+// no critical one; with installReady: none downloaded in full), else 0.
+ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool installReady,
+                       int readyCount);
+
+// One update session for one client configuration, the same whichever front end drives it: the
+// check (fetch, load, evaluate, count), the choice of updates, their downloads with content
+// checks, and their installation through an installer runner. Progress and questions go to the
+// observer given; without one the session runs unwatched.
+class UpdateSession {
+ public:
+  UpdateSession(const ClientConfig& config, const RunContext& run, UpdateEvents* events);
+  ~UpdateSession();
+  UpdateSession(const UpdateSession&) = delete;
+  UpdateSession& operator=(const UpdateSession&) = delete;
+
+  // Replaceable where the machine's state is not the point; the defaults look at this machine.
+  void SetEvaluator(UpdateEvaluator* evaluator) { evaluator_ = evaluator; }
+  void SetDownloadStateQuery(DownloadStateQuery query) { downloadState_ = std::move(query); }
+  // The default installs from this process.
+  void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
+
+  // Fetches the update configuration file into the downloads folder, loads it and counts the
+  // needed updates into `counts`: 0 when some are needed, kUpToDate when none is, else the
+  // failure of the fetch or the load.
+  ResultCode Check(AvailabilityCount* counts);
+  // Loads the list a check handed over (a file in the update configuration format holding only
+  // needed updates); every update in it counts as needed.
+  ResultCode LoadHandedOver(const std::wstring& path);
+
+  // Selects exactly the needed updates; returns how many.
+  int SelectNeeded();
+  SilentSelection SelectForSilentInstall(bool criticalOnly);
+  // Needed updates (only critical ones when criticalOnly) whose installers are downloaded in full.
+  int CountInstallReady(bool criticalOnly) const;
+
+  ResultCode Download();
+  ResultCode Install();
+
+  UpdateList& Updates() { return updates_; }
+  DownloadState StateOf(const UpdateInfo& update) const { return downloadState_(update); }
+
+ private:
+  const ClientConfig& config_;
+  const RunContext& run_;
+  UpdateEvents* events_;
+  UpdateList updates_;
+  UpdateEvaluator* evaluator_ = nullptr;
+  DownloadStateQuery downloadState_;
+  InstallerRunner* runner_ = nullptr;
+  std::unique_ptr<InstallerRunner> directRunner_;
+};
+
+}  // namespace updater

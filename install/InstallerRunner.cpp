@@ -1,0 +1,28 @@
+#include "install/InstallerRunner.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/Logger.h"
+#include "base/ResultText.h"
+#include "install/InstallOutcome.h"
+#include "install/InstallerLaunch.h"
+
+namespace updater {
+
+ResultCode DirectInstallerRunner::Run(const UpdateInfo& update) {
+  if (update.HasFlag(kUpdateAdvertises)) {
+    // No support service is configured to hand it to, so it is installed by this process.
+    Log(kLogError, ResultText(kUnknownException));
+  }
+  DWORD exitCode = 0;
+  const ResultCode launch = RunInstaller(update, forceMsiBasicUi_, true, &exitCode);
+  if (Logger::Instance().ShouldLog(kLogTrace)) {
+    Log(kLogTrace, L"Update \"" + update.name + L"\" installer runned. Exit code: " +
+                       std::to_wstring(exitCode) + L". Return code: " + ResultText(launch));
+  }
+  return InstallerExitResult(launch, exitCode);
+}
+
+}  // namespace updater

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/ResultCode.h"
+
+namespace updater {
+
+class CredentialProvider;
+
+// The steps an update session reports; the numbers are those its callers see.
+enum class UpdateAction : std::int32_t {
+  DownloadFile = 1,
+  InstallOne = 2,
+  InstallBatch = 3,
+  DownloadBatch = 101,
+  CheckMd5 = 102,
+  InstallStep = 103,
+  CheckSha256 = 105,
+};
+
+// What a downloaded file that failed its digest check becomes.
+enum class MismatchAnswer { Keep, DownloadAgain, Cancel };
+
+// What a running check, download or installation reports and asks. Each question has its own
+// method and answer type; the defaults are those of a run that nobody watches: nothing is shown,
+// nothing is cancelled, no certificate error is ignored, no credentials are entered and a corrupt
+// download stays failed.
+class UpdateEvents {
+ public:
+  virtual ~UpdateEvents() = default;
+
+  virtual void ActionBegun(UpdateAction, std::uint32_t /*total*/, const std::wstring& /*text*/) {}
+  // `amount` is added to the progress of the current action.
+  virtual void Advanced(std::uint32_t /*amount*/) {}
+  virtual void ActionEnded(UpdateAction, ResultCode) {}
+  virtual bool IsCanceled() { return false; }
+  virtual bool IsPaused() { return false; }
+
+  // A request failed on the server's certificate with `error`; true sends it again with that
+  // error ignored.
+  virtual bool AcceptCertificate(ResultCode /*error*/) { return false; }
+  // A server or proxy wants credentials that `provider` (its realm, server and proxy host set)
+  // has no more of; true when the user entered some into it.
+  virtual bool ProvideCredentials(CredentialProvider& /*provider*/) { return false; }
+  // A downloaded file failed its digest check with `mismatch`; the file is already removed.
+  virtual MismatchAnswer AnswerMismatch(ResultCode /*mismatch*/) { return MismatchAnswer::Keep; }
+  // A failure worth showing; `text` names what failed (a URL, a file) and may be empty.
+  virtual void Failed(ResultCode /*code*/, const std::wstring& /*text*/) {}
+};
+
+// The observer of a run that nobody watches.
+inline UpdateEvents& Unobserved() {
+  static UpdateEvents none;
+  return none;
+}
+
+}  // namespace updater
