@@ -232,7 +232,8 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
 TEST_F(AsyncDownloadThreadTest, CertificateErrorIsAskedAboutOnceAndMayBeAccepted) {
   const std::string bytes = PatternBytes(9000, 11);
   const std::wstring path = ServeUnique(bytes);
-  for (const bool accept : {true, false}) {
+  // Refused first: once accepted, WinINet keeps the connection and asks no more.
+  for (const bool accept : {false, true}) {
     callback_ = RecordingEvents();
     callback_.acceptCertificates = accept;
     DeleteFileW(destination_.c_str());
