@@ -20,6 +20,7 @@ namespace {
 using test::Narrow;
 using Credentials = std::vector<Credential>;
 const Credential kNone{L"-", L"-"};
+constexpr ResultCode kInvalidData = ERROR_INVALID_DATA;
 
 Credential Stored(CredentialProvider& provider) {
   Credential c;
@@ -84,7 +85,7 @@ TEST(CredentialProviderTest, AskUserAddsOrCorrectsTheEnteredEntryAndTheArgumentC
   for (const EnteredCredentials& entered : answers) {
     answer = &entered;
     ASSERT_TRUE(provider.AskUser(nullptr));
-    EXPECT_EQ((Credential{entered.user, entered.password}), Entered(provider)) << Narrow(entered.user);
+    EXPECT_EQ((Credential{entered.user, entered.password}), Entered(provider));
   }
   EXPECT_EQ((Credentials{{L"alice", L"new"}, {L"bob", L""}, {L"carol", L"c"}, {L"", L"x"}}),
             provider.Credentials())
@@ -135,7 +136,7 @@ TEST(RememberedCredentialsTest, EachUserIsRememberedOnceAndUnreadableValuesAreKe
   for (const wchar_t* text : {L"not hex", L"FFFFFFFF00000000"}) {
     RememberedSettings unreadable;
     test::SetRegistryString(HKEY_CURRENT_USER, unreadable.path, L"UserDetailsU", text);
-    EXPECT_TRUE(unreadable.Loaded(ERROR_INVALID_DATA).empty()) << Narrow(text);
+    EXPECT_TRUE(unreadable.Loaded(kInvalidData).empty()) << Narrow(text);
     EXPECT_FALSE(RememberCredentials(unreadable.settings, L"alice", L"secret")) << Narrow(text);
     EXPECT_EQ(text, unreadable.Value());
   }
@@ -152,7 +153,7 @@ TEST(RememberedCredentialsTest, EachUserIsRememberedOnceAndUnreadableValuesAreKe
   ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
   test::SetRegistryString(HKEY_CURRENT_USER, broken.path, L"UserDetailsU",
                           FormatUserDetailsValue({{L"x", L"XYZ"}, {L"alice", ToHexText(cipher)}}));
-  EXPECT_EQ((Credentials{{L"alice", L"secret"}}), broken.Loaded(ERROR_INVALID_DATA));
+  EXPECT_EQ((Credentials{{L"alice", L"secret"}}), broken.Loaded(kInvalidData));
 }
 
 TEST(UserDetailsValueTest, EncodesTheStoredLayoutAndRefusesMalformedValues) {
@@ -163,7 +164,8 @@ TEST(UserDetailsValueTest, EncodesTheStoredLayoutAndRefusesMalformedValues) {
   std::vector<ProtectedCredential> decoded;
   ASSERT_EQ(kSuccess, ParseUserDetailsValue(FormatUserDetailsValue(list), &decoded));
   ASSERT_EQ(2u, decoded.size());
-  EXPECT_EQ(list[0].user + list[0].protectedPassword, decoded[0].user + decoded[0].protectedPassword);
+  EXPECT_EQ(list[0].user + L"|" + list[0].protectedPassword,
+            decoded[0].user + L"|" + decoded[0].protectedPassword);
   ASSERT_EQ(kSuccess, ParseUserDetailsValue(L"00000000", &decoded)) << "no tail is needed";
   EXPECT_TRUE(decoded.empty());
   const wchar_t* const malformed[] = {
@@ -180,8 +182,7 @@ TEST(UserDetailsValueTest, EncodesTheStoredLayoutAndRefusesMalformedValues) {
   };
   for (const wchar_t* text : malformed) {
     std::vector<ProtectedCredential> kept = {{L"kept", L"ABCD"}};
-    EXPECT_EQ(static_cast<ResultCode>(ERROR_INVALID_DATA), ParseUserDetailsValue(text, &kept))
-        << Narrow(text);
+    EXPECT_EQ(kInvalidData, ParseUserDetailsValue(text, &kept)) << Narrow(text);
     EXPECT_EQ(1u, kept.size()) << Narrow(text);
   }
 }
@@ -202,14 +203,14 @@ TEST(ProtectedTextTest, RoundTripsAnyTextUpToTheLimitAndRefusesTheRest) {
     EXPECT_EQ(plain, back) << "length " << plain.size();
   }
   std::vector<unsigned char> cipher = {1, 2};
-  EXPECT_EQ(static_cast<ResultCode>(ERROR_INVALID_DATA), ProtectText(L"", &cipher));
-  EXPECT_EQ(static_cast<ResultCode>(ERROR_INVALID_DATA), ProtectText(std::wstring(25601, L'x'), &cipher));
+  EXPECT_EQ(kInvalidData, ProtectText(L"", &cipher));
+  EXPECT_EQ(kInvalidData, ProtectText(std::wstring(25601, L'x'), &cipher));
   EXPECT_EQ((std::vector<unsigned char>{1, 2}), cipher) << "a refused text leaves the output";
   const std::vector<unsigned char> refused[] = {
       {}, {0x41, 0x00, 0x42}, std::vector<unsigned char>(kMaxProtectedBytes + 2, 0x41)};
   for (const std::vector<unsigned char>& bytes : refused) {
     std::wstring plain = L"kept";
-    EXPECT_EQ(static_cast<ResultCode>(ERROR_INVALID_DATA), UnprotectText(bytes, &plain)) << bytes.size();
+    EXPECT_EQ(kInvalidData, UnprotectText(bytes, &plain)) << bytes.size();
     EXPECT_EQ(L"kept", plain) << bytes.size();
   }
 }

@@ -76,7 +76,7 @@ TEST(SourceUrlTest, SplitsUrlsIntoTheirPartsAndFileUrlsIntoPaths) {
       {L"ftp://127.0.0.1:18021/d/f.bin", kSuccess, SourceKind::Ftp, 18021,
        {L"127.0.0.1", L"", L"", L"/d/f.bin"}},
       {L"http://host", kSuccess, SourceKind::Http, 80, {L"host", L"", L"", L"/"}},
-      {L"file:///C:/dir/a%20b.exe", kSuccess, SourceKind::File, 0, {L"", L"", L"", L"C:\\dir\\a b.exe"}},
+      {L"file:///C:/d/a%20b", kSuccess, SourceKind::File, 0, {L"", L"", L"", L"C:\\d\\a b"}},
       {L"gopher://host/x", kUnsupportedScheme, SourceKind::Http, 0, {}},
       {L"mailto:someone@example.com", kUnsupportedScheme, SourceKind::Http, 0, {}},
   };

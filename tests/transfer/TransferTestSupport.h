@@ -2,27 +2,63 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <wincrypt.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <cwctype>
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "transfer/AsyncDownloadThread.h"
+#include "TestSupport.h"
+#include "app/UniqueHandle.h"
+#include "transfer/HexText.h"
 #include "transfer/UpdaterCallback.h"
 
 namespace updater::test {
 
-// The local test servers (scripts/test-servers.sh). Every accessor fails the current test when
-// UPDATER_SERVERS_DIR is missing, so that a run without servers never passes silently.
-class TestServers {
- public:
-  // False, with a test failure, when the servers' folder is not known.
-  static bool Available();
-  // The document root, as a Windows path.
-  static std::wstring WwwFolder();
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file) << "cannot create " << Narrow(path) << ": " << GetLastError();
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                        nullptr));
+}
+
+// Distinct, reproducible bytes, so that a wrong offset or a lost block shows.
+inline std::string PatternBytes(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (char& b : bytes) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<char>(state >> 24);
+  }
+  return bytes;
+}
+
+// The local test servers (scripts/test-servers.sh), in the folder UPDATER_SERVERS_DIR names.
+struct TestServers {
+  // False, with a test failure, when the folder is not known: a run without servers never passes.
+  static bool Available() {
+    if (!ServersFolder().empty()) return true;
+    ADD_FAILURE() << "UPDATER_SERVERS_DIR is not set: start scripts/test-servers.sh start "
+                     "BUILD_DIR and run through the build's wine-run.sh";
+    return false;
+  }
   // Writes `bytes` under the document root (folders created) and returns the relative URL path.
-  static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes);
+  static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes) {
+    std::wstring path = ServersFolder() + L"\\www\\" + relativePath;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    WriteBytes(path, bytes);
+    return relativePath;
+  }
   static std::wstring Http(const std::wstring& path) { return L"http://127.0.0.1:18080/" + path; }
   static std::wstring Https(const std::wstring& path) { return L"https://127.0.0.1:18443/" + path; }
   static std::wstring Ftp(const std::wstring& path) { return L"ftp://127.0.0.1:18021/" + path; }
@@ -30,46 +66,55 @@ class TestServers {
   // The proxy that asks for proxyuser / proxypass, and the one that asks nothing.
   static std::wstring AuthenticatingProxy() { return L"127.0.0.1:18128"; }
   static std::wstring OpenProxy() { return L"127.0.0.1:18129"; }
-  // The access log of the fault server, of nginx, of the proxies, in full.
-  static std::string FaultLog();
-  static std::string NginxLog();
-  static std::string ProxyLog();
+  // The access logs of the fault server and of the proxies, in full.
+  static std::string FaultLog() { return ReadFileBytes(ServersFolder() + L"\\fault-access.log"); }
+  static std::string ProxyLog() { return ReadFileBytes(ServersFolder() + L"\\proxy-access.log"); }
 };
 
-// One text in, one text expected out: the shape of most parser tables.
-struct TextCase {
-  const wchar_t* input;
-  const wchar_t* expected;
-};
-void ExpectEachText(std::initializer_list<TextCase> cases,
-                    const std::function<std::wstring(const std::wstring&)>& function);
-
-// Distinct, reproducible bytes, so that a wrong offset or a lost block shows.
-std::string PatternBytes(std::size_t size, unsigned seed);
-
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-
-// Short limits, so that stalled servers cost the tests a second, not a minute.
-TransferTimeouts ShortTimeouts();
+// Each input through `function` gives its expected text: the shape of most parser tables.
+template <typename Function>
+void ExpectEachText(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> cases,
+                    Function function) {
+  for (const auto& [input, expected] : cases) {
+    EXPECT_EQ(std::wstring(expected), function(input)) << Narrow(input);
+  }
+}
 
 // Records what the downloader reports and answers its questions as the test sets up.
 class RecordingCallback : public UpdaterCallback {
  public:
   void RegisterAction(std::int32_t, std::int32_t) override {}
-  void BeginAction(std::int32_t actionId, std::uint32_t total, const wchar_t*) override;
-  void EndAction(std::int32_t actionId, ResultCode state) override;
-  void Progress(std::uint32_t amount) override;
-  bool IsCanceled() override;
-  bool IsPaused() override;
-  ResultCode Error(const wchar_t* text, ResultCode code, void* handle) override;
+  void BeginAction(std::int32_t actionId, std::uint32_t total, const wchar_t*) override {
+    begun.push_back(actionId);
+    beginTotals.push_back(total);
+  }
+  void EndAction(std::int32_t actionId, ResultCode state) override {
+    ended.emplace_back(actionId, state);
+  }
+  void Progress(std::uint32_t amount) override {
+    if (paused_) ++progressWhilePaused;
+    progressBytes += amount;
+  }
+  bool IsCanceled() override {
+    if (!asked_) firstCancelQuestion_ = GetTickCount();
+    asked_ = true;
+    return (cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes) ||
+           (cancelAfterMs != 0 && GetTickCount() - firstCancelQuestion_ >= cancelAfterMs);
+  }
+  bool IsPaused() override {
+    paused_ = progressBytes > 0 && pauseChecks > 0;
+    if (paused_) --pauseChecks;
+    return paused_;
+  }
+  // Answers with onError, or by default with the code itself, as without a user interface.
+  ResultCode Error(const wchar_t* text, ResultCode code, void* handle) override {
+    errors.push_back(code);
+    return onError ? onError(text, code, handle) : code;
+  }
 
-  // Cancels once this many bytes were reported; 0 never.
-  std::uint64_t cancelAfterBytes = 0;
-  // Cancels once this long has passed since the first question whether to cancel; 0 never.
-  DWORD cancelAfterMs = 0;
-  // After the first Progress, answers "paused" this many times.
-  int pauseChecks = 0;
-  // The answer of Error; by default the code itself, as without a user interface.
+  std::uint64_t cancelAfterBytes = 0;  // cancels once this many bytes were reported; 0 never
+  DWORD cancelAfterMs = 0;  // cancels this long after the first question whether to; 0 never
+  int pauseChecks = 0;      // after the first Progress, answers "paused" this many times
   std::function<ResultCode(const wchar_t*, ResultCode, void*)> onError;
 
   std::uint64_t progressBytes = 0;
@@ -81,11 +126,26 @@ class RecordingCallback : public UpdaterCallback {
 
  private:
   bool paused_ = false;
-  DWORD firstCancelQuestion_ = 0;
   bool asked_ = false;
+  DWORD firstCancelQuestion_ = 0;
 };
 
 // MD5 through the system's CryptoAPI provider: an oracle independent of the program's own MD5.
-ResultCode CryptoApiMd5Hex(const std::string& bytes, std::wstring* digest);
+inline std::wstring CryptoApiMd5Hex(const std::string& bytes) {
+  CryptProvider provider;
+  CryptHash hash;
+  std::vector<unsigned char> value(16);
+  DWORD size = static_cast<DWORD>(value.size());
+  if (!CryptAcquireContextW(provider.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
+      !CryptCreateHash(provider.Get(), CALG_MD5, 0, 0, hash.Put()) ||
+      !CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()), 0) ||
+      !CryptGetHashParam(hash.Get(), HP_HASHVAL, value.data(), &size, 0)) {
+    ADD_FAILURE() << "CryptoAPI MD5: error " << GetLastError();
+  }
+  std::wstring hex = ToHexText(value);
+  std::transform(hex.begin(), hex.end(), hex.begin(), towlower);
+  return hex;
+}
 
 }  // namespace updater::test
