@@ -175,7 +175,7 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
       });
       return provider.AskUser(nullptr) ? ERROR_RETRY : code;
     };
-    const std::wstring url = std::wstring(L"http://") + host + L":18080/" + path;
+    const std::wstring url = TestServers::HttpOn(host, path);
     EXPECT_EQ(result, downloader->Download(url, destination_)) << stored.size() << " stored";
     EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << stored.size() << " stored";
   }
@@ -308,7 +308,7 @@ TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials)
     auto downloader = MakeDownloader(withProvider ? &provider : nullptr);
     downloader->SetProxy(proxy);
     const std::string label = Narrow(proxy) + (withProvider ? " with" : " without");
-    const std::wstring url = std::wstring(L"http://") + host + L":18080/" + path;
+    const std::wstring url = TestServers::HttpOn(host, path);
     EXPECT_EQ(result, downloader->Download(url, destination_)) << label;
     EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << label;
     EXPECT_EQ(result == kSuccess ? 200u : 407u, downloader->StatusCode()) << label;

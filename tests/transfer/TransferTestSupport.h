@@ -59,13 +59,26 @@ struct TestServers {
     WriteBytes(path, bytes);
     return relativePath;
   }
-  static std::wstring Http(const std::wstring& path) { return L"http://127.0.0.1:18080/" + path; }
-  static std::wstring Https(const std::wstring& path) { return L"https://127.0.0.1:18443/" + path; }
-  static std::wstring Ftp(const std::wstring& path) { return L"ftp://127.0.0.1:18021/" + path; }
-  static std::wstring Fault(const std::wstring& path) { return L"http://127.0.0.1:18090/" + path; }
+  static std::wstring Http(const std::wstring& path) {
+    return L"http://" + ServerAddress(L"http") + L"/" + path;
+  }
+  static std::wstring Https(const std::wstring& path) {
+    return L"https://" + ServerAddress(L"https") + L"/" + path;
+  }
+  static std::wstring Ftp(const std::wstring& path) {
+    return L"ftp://" + ServerAddress(L"ftp") + L"/" + path;
+  }
+  static std::wstring Fault(const std::wstring& path) {
+    return L"http://" + ServerAddress(L"fault") + L"/" + path;
+  }
+  // The web server under another spelling of the loopback address, such as "localhost".
+  static std::wstring HttpOn(const std::wstring& host, const std::wstring& path) {
+    const std::wstring http = ServerAddress(L"http");
+    return L"http://" + host + http.substr(http.find(L':')) + L"/" + path;
+  }
   // The proxy that asks for proxyuser / proxypass, and the one that asks nothing.
-  static std::wstring AuthenticatingProxy() { return L"127.0.0.1:18128"; }
-  static std::wstring OpenProxy() { return L"127.0.0.1:18129"; }
+  static std::wstring AuthenticatingProxy() { return ServerAddress(L"proxy"); }
+  static std::wstring OpenProxy() { return ServerAddress(L"openproxy"); }
   // The access logs of the fault server and of the proxies, in full.
   static std::string FaultLog() { return ReadFileBytes(ServersFolder() + L"\\fault-access.log"); }
   static std::string ProxyLog() { return ReadFileBytes(ServersFolder() + L"\\proxy-access.log"); }
