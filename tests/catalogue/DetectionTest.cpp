@@ -128,7 +128,8 @@ TEST(DetectionTest, RegistryDetectionUnderEachRoot) {
     for (const auto& [hive, value] : {std::make_pair(HKEY_CURRENT_USER, user),
                                       std::make_pair(HKEY_LOCAL_MACHINE, machine)}) {
       const std::wstring text = value;
-      if (text != L"-") SetVersionValue(hive, subKey, text.empty() ? REG_NONE : REG_SZ, text + L'\0');
+      if (text == L"-") continue;
+      SetVersionValue(hive, subKey, text.empty() ? REG_NONE : REG_SZ, text + L'\0');
     }
     const std::wstring key = std::wstring(root) + L"\\" + subKey + L"\\Version";
     EXPECT_EQ(installed, IsInstalled(Detected(DetectionKind::Registry, key, version)))

@@ -31,7 +31,9 @@ std::wstring UpdateSection(const std::wstring& section, KeyChanges changes = {})
     if (std::none_of(changes.begin(), changes.end(), same)) changes.push_back(entry);
   }
   std::wstring text = L"[" + section + L"]\r\n";
-  for (const auto& [key, value] : changes) text += value.empty() ? L"" : key + L"=" + value + L"\r\n";
+  for (const auto& [key, value] : changes) {
+    if (!value.empty()) text += key + L"=" + value + L"\r\n";
+  }
   return text;
 }
 
@@ -350,9 +352,10 @@ TEST(SelectedUpdatesWriterTest, WritesOnlyNeededOrCriticalUpdatesThenTheMessage)
   // A stale file from an earlier run must not leave its sections behind.
   test::WriteTextFile(path, UpdateSection(L"Stale"), TextEncoding::Ansi);
   for (const bool criticalOnly : {false, true}) {
-    ASSERT_EQ(kSuccess, WriteSelectedUpdates(path, list, criticalOnly, [&](const IniReader& writer) {
-                return criticalOnly ? writer.WriteText(L"General", L"MessageTitle", L"Hi") : kSuccess;
-              }));
+    const auto message = [&](const IniReader& writer) {
+      return criticalOnly ? writer.WriteText(L"General", L"MessageTitle", L"Hi") : kSuccess;
+    };
+    ASSERT_EQ(kSuccess, WriteSelectedUpdates(path, list, criticalOnly, message));
     const Items sections = criticalOnly ? Items{L"A", L"C", L"General"} : Items{L"A", L"B", L"C"};
     EXPECT_EQ(sections, IniFile(path).ReadSectionNames());
   }
