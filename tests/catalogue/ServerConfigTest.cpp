@@ -207,6 +207,7 @@ TEST(ServerConfigTest, DownloadLocationsFromPlaceholderServerFileNameOrUrl) {
       {{L"C:\\Updates\\updates.ini"}, kSuccess, {L"file:///C:/Updates/setup.exe"}},
       {{L"\\\\server\\share\\app\\updates.ini"}, kSuccess, {L"file://server/share/app/setup.exe"}},
       {{L"https://updates.example.com/u.ini", L"not a location"}, kUnresolvedFileUrl, {}},
+      {{L"not/a location"}, kUnresolvedFileUrl, {}},
   };
   for (const auto& [locations, result, urls] : placeholders) {
     const Fixture fixture(locations);
