@@ -5,99 +5,60 @@
 #include <tuple>
 
 #include "TestSupport.h"
-#include "config/ClientConfig.h"
+#include "catalogue/Applicability.h"
+#include "catalogue/FileVersion.h"
+#include "catalogue/IniReader.h"
 
 namespace updater {
 namespace {
 
 using test::Narrow;
 using test::ScopedRegistryTree;
-using test::SetRegistryString;
-using test::TempFolder;
-using test::TextEncoding;
-using test::ThisExecutableFolder;
 using test::UniqueName;
-using test::WriteTextFile;
+using S = ApplicabilityState;
+using Items = std::vector<std::wstring>;
 
-VersionNumber Version(const wchar_t* text) {
-  VersionNumber version;
-  version.Parse(text);
-  return version;
-}
+struct FindTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Value v) { return v != INVALID_HANDLE_VALUE; }
+  static void Close(Value v) { FindClose(v); }
+};
 
 std::wstring Fixture(const std::wstring& name) {
-  return ThisExecutableFolder() + L"\\fixtures\\" + name;
+  return test::ThisExecutableFolder() + L"\\fixtures\\" + name;
 }
 
-constexpr VersionOperator kAtLeast = VersionOperator::AtLeast;
-constexpr VersionOperator kEqual = VersionOperator::Equal;
-constexpr VersionOperator kNoVersion = VersionOperator::None;
-
-// Sets the Version key the way the loader stores it; an empty text is no Version key.
-void SetVersion(UpdateInfo* update, VersionOperator versionOperator, const wchar_t* text) {
-  update->versionOperator = versionOperator;
-  update->version = Version(text);
-  if (versionOperator != kNoVersion) update->detectionBits |= kDetectionVersionGiven;
-}
-
-// An update detected by `kind` at `target`, with the Version key as the loader stores it.
-UpdateInfo Detected(DetectionKind kind, const std::wstring& target,
-                    VersionOperator op = kNoVersion, const wchar_t* version = L"") {
+// An update detected by `kind` at `target`, with the Version key (">= 2.0", "= 2.0" or none) as
+// the loader stores it.
+UpdateInfo Detected(DetectionKind kind, const std::wstring& target, const wchar_t* version = L"") {
   UpdateInfo update;
   update.detectionKind = kind;
   update.detectionTarget = target;
-  SetVersion(&update, op, version);
+  if (*version != L'\0') {
+    ParseVersionCondition(version, &update.versionOperator, &update.version);
+    update.detectionBits |= kDetectionVersionGiven;
+  }
   return update;
 }
 
-TEST(DetectionTest, VersionConditionNeedsAnOperator) {
-  struct Case {
-    VersionOperator op;
-    const wchar_t* required;
-    const wchar_t* detected;
-    bool holds;
-  };
-  const Case cases[] = {
-      {kAtLeast, L"2.0", L"2.0.0.1", true}, {kAtLeast, L"2.0", L"2.0", true},
-      {kAtLeast, L"2.0", L"1.9.9.9", false}, {kEqual, L"2.0", L"2.0.0.1", false},
-      {kEqual, L"2.0", L"2.0.0.0", true},    {kNoVersion, L"0.0", L"2.0", false},
-      {kNoVersion, L"2.0", L"2.0", false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.holds, SatisfiesVersionCondition(c.op, Version(c.required), Version(c.detected)))
-        << static_cast<int>(c.op) << " " << Narrow(c.required) << " vs " << Narrow(c.detected);
-  }
-}
-
 TEST(DetectionTest, SplitsRegistryKeyIntoRootKeyAndValue) {
-  struct Case {
-    const wchar_t* text;
-    HKEY root;
-    const wchar_t* keyPath;
-    const wchar_t* valueName;
-    bool perUserOrMachine;
-  };
-  const Case valid[] = {
-      {L"HKLM\\Software\\Acme\\Viewer\\Version", HKEY_LOCAL_MACHINE, L"Software\\Acme\\Viewer",
-       L"Version", false},
-      {L"HKCU\\Software\\Version", HKEY_CURRENT_USER, L"Software", L"Version", false},
-      {L"HKU\\.DEFAULT\\Acme\\V", HKEY_USERS, L".DEFAULT\\Acme", L"V", false},
+  const std::tuple<const wchar_t*, HKEY, const wchar_t*, const wchar_t*, bool> valid[] = {
+      {L"HKLM\\Software\\Acme\\V", HKEY_LOCAL_MACHINE, L"Software\\Acme", L"V", false},
+      {L"HKCU\\Software\\V", HKEY_CURRENT_USER, L"Software", L"V", false},
+      {L"HKU\\.DEFAULT\\V", HKEY_USERS, L".DEFAULT", L"V", false},
       {L"HKCC\\System\\V", HKEY_CURRENT_CONFIG, L"System", L"V", false},
       {L"HKCR\\.txt\\Content Type", HKEY_CLASSES_ROOT, L".txt", L"Content Type", false},
-      {L"HKUD\\Software\\Acme\\Version", nullptr, L"Software\\Acme", L"Version", true},
-  };
-  for (const Case& c : valid) {
-    RegistryLocation location;
-    ASSERT_TRUE(SplitRegistryKey(c.text, &location)) << Narrow(c.text);
-    EXPECT_EQ(c.root, location.root) << Narrow(c.text);
-    EXPECT_EQ(c.keyPath, location.keyPath) << Narrow(c.text);
-    EXPECT_EQ(c.valueName, location.valueName) << Narrow(c.text);
-    EXPECT_EQ(c.perUserOrMachine, location.isPerUserOrMachine) << Narrow(c.text);
+      {L"HKUD\\Software\\Acme\\V", nullptr, L"Software\\Acme", L"V", true}};
+  for (const auto& [text, root, keyPath, valueName, perUser] : valid) {
+    RegistryLocation l;
+    ASSERT_TRUE(SplitRegistryKey(text, &l)) << Narrow(text);
+    EXPECT_EQ(std::make_tuple(root, std::wstring(keyPath), std::wstring(valueName), perUser),
+              std::tie(l.root, l.keyPath, l.valueName, l.isPerUserOrMachine))
+        << Narrow(text);
   }
-  for (const wchar_t* text :
-       {L"hklm\\Software\\Acme\\Version", L"Hkud\\Software\\Acme\\Version",
-        L"HKEY_LOCAL_MACHINE\\Software\\Acme\\Version", L"HKLM\\Version", L"HKLM",
-        L"HKLM\\Software\\Acme\\", L"\\Software\\Acme\\Version", L""}) {
+  for (const wchar_t* text : {L"hklm\\Software\\V", L"HKEY_LOCAL_MACHINE\\Software\\V",
+                              L"HKLM\\V", L"HKLM", L"HKLM\\Software\\", L"\\Software\\V", L""}) {
     RegistryLocation location;
     location.keyPath = L"untouched";
     EXPECT_FALSE(SplitRegistryKey(text, &location)) << Narrow(text);
@@ -106,281 +67,296 @@ TEST(DetectionTest, SplitsRegistryKeyIntoRootKeyAndValue) {
 }
 
 TEST(DetectionTest, FileDetectionByExistenceVersionAndSize) {
-  const TempFolder folder;
+  const test::TempFolder folder;
   const std::wstring five = folder.File(L"five.txt");
-  const std::wstring empty = folder.File(L"empty.txt");
-  WriteTextFile(five, L"12345", TextEncoding::Ansi);
-  WriteTextFile(empty, L"", TextEncoding::Ansi);
+  test::WriteTextFile(five, L"12345", test::TextEncoding::Ansi);
+  test::WriteTextFile(folder.File(L"empty.txt"), L"", test::TextEncoding::Ansi);
   const std::wstring v2001 = Fixture(L"VersionedFixture-2.0.0.1.exe");
+  // No version resource counts as 0.0.0.0; FileSize 0 never holds; version and size both must.
   constexpr int kNoSize = -1;
-  struct Case {
-    const char* what;
-    std::wstring path;
-    VersionOperator op;
-    const wchar_t* version;
-    int size;
-    bool installed;
+  const std::tuple<std::wstring, const wchar_t*, int, bool> cases[] = {
+      {v2001, L">= 2.0", kNoSize, true},       {v2001, L"= 2.0", kNoSize, false},
+      {v2001, L"= 2.0.0.1", kNoSize, true},    {v2001, L"", kNoSize, true},
+      {Fixture(L"VersionedFixture-1.0.0.0.exe"), L">= 2.0", kNoSize, false},
+      {folder.File(L"missing.exe"), L"", kNoSize, false},
+      {five, L">= 0.0", kNoSize, true},        {five, L">= 0.0.0.1", kNoSize, false},
+      {five, L"", 5, true},                    {five, L"", 6, false},
+      {folder.File(L"empty.txt"), L"", 0, false}, {folder.Path(), L"", 5, false},
+      {v2001, L">= 2.0", 1, false},
   };
-  const Case cases[] = {
-      {">= 2.0 against 2.0.0.1", v2001, kAtLeast, L"2.0", kNoSize, true},
-      {"= 2.0 against 2.0.0.1", v2001, kEqual, L"2.0", kNoSize, false},
-      {"= 2.0.0.1 against 2.0.0.1", v2001, kEqual, L"2.0.0.1", kNoSize, true},
-      {">= 2.0 against 1.0.0.0", Fixture(L"VersionedFixture-1.0.0.0.exe"), kAtLeast, L"2.0",
-       kNoSize, false},
-      {">= 2.5.3 against 2.5.3.0", Fixture(L"VersionedFixture-2.5.3.0.exe"), kAtLeast, L"2.5.3",
-       kNoSize, true},
-      {"existence alone", v2001, kNoVersion, L"", kNoSize, true},
-      {"missing file", folder.File(L"missing.exe"), kNoVersion, L"", kNoSize, false},
-      {"no version resource counts as 0.0.0.0", five, kAtLeast, L"0.0", kNoSize, true},
-      {"no version resource below 0.0.0.1", five, kAtLeast, L"0.0.0.1", kNoSize, false},
-      {"exact size", five, kNoVersion, L"", 5, true},
-      {"other size", five, kNoVersion, L"", 6, false},
-      {"FileSize 0 on an empty file", empty, kNoVersion, L"", 0, false},
-      {"size of a folder", folder.Path(), kNoVersion, L"", 5, false},
-      {"version and size both hold", v2001, kAtLeast, L"2.0", 1, false},
-  };
-  for (const Case& c : cases) {
-    UpdateInfo update = Detected(DetectionKind::File, c.path, c.op, c.version);
-    if (c.size != kNoSize) {
+  for (const auto& [path, version, size, installed] : cases) {
+    UpdateInfo update = Detected(DetectionKind::File, path, version);
+    if (size != kNoSize) {
       update.detectionBits |= kDetectionFileSizeGiven;
-      update.fileSize = c.size;
+      update.fileSize = size;
     }
-    EXPECT_EQ(c.installed, IsInstalled(update)) << c.what;
+    EXPECT_EQ(installed, IsInstalled(update)) << Narrow(path) << " " << Narrow(version) << size;
   }
   UpdateInfo unresolved = Detected(DetectionKind::File, v2001);
   unresolved.targetUnresolved = 1;
   EXPECT_FALSE(IsInstalled(unresolved)) << "a path whose expansion failed";
 }
 
-// A value in the 64-bit registry view, where ScopedRegistryTree (32-bit view) cannot reach.
-class Scoped64BitValue {
- public:
-  Scoped64BitValue(std::wstring subKey, const std::wstring& name, const std::wstring& value)
-      : subKey_(std::move(subKey)) {
-    RegistryKey key;
-    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey_.c_str(), 0, nullptr, 0,
-                                             KEY_WRITE | KEY_WOW64_64KEY, nullptr, key.Put(),
-                                             nullptr));
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(value.c_str()),
-                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
-  }
-  ~Scoped64BitValue() { RegDeleteKeyExW(HKEY_LOCAL_MACHINE, subKey_.c_str(), KEY_WOW64_64KEY, 0); }
-  Scoped64BitValue(const Scoped64BitValue&) = delete;
-  Scoped64BitValue& operator=(const Scoped64BitValue&) = delete;
-
- private:
-  std::wstring subKey_;
-};
-
 std::wstring NewSubKey() { return L"Software\\" + UniqueName(L"DetectionTest"); }
 
-// Detection by the Version value of `subKey` under `root`.
-UpdateInfo RegistryUpdate(const std::wstring& root, const std::wstring& subKey,
-                          VersionOperator op = kNoVersion, const wchar_t* version = L"") {
-  return Detected(DetectionKind::Registry, root + L"\\" + subKey + L"\\Version", op, version);
+void SetVersionValue(HKEY root, const std::wstring& subKey, DWORD type, const std::wstring& data,
+                     REGSAM view = 0) {
+  RegistryKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE | view,
+                                           nullptr, key.Put(), nullptr));
+  if (type == REG_NONE) return;
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"Version", 0, type,
+                                          reinterpret_cast<const BYTE*>(data.data()),
+                                          static_cast<DWORD>(data.size() * sizeof(wchar_t))));
 }
 
 TEST(DetectionTest, RegistryDetectionUnderEachRoot) {
-  // A user or machine entry of nullptr leaves the key out, L"" creates it without the value.
-  struct Case {
-    const char* what;
-    const wchar_t *user, *machine, *root;
-    VersionOperator op;
-    const wchar_t* version;
-    bool installed;
+  // A user or machine entry of "-" leaves the key out, "" creates it without the value.
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, bool> cases[] = {
+      {L"-", L"2.0.0.1", L"HKLM", L">= 2.0", true},  {L"-", L"2.0.0.1", L"HKLM", L"", false},
+      {L"-", L"", L"HKLM", L">= 1.0", false},        {L"-", L"none", L"HKLM", L">= 0.0", false},
+      {L"2.0", L"-", L"HKLM", L">= 1.0", false},     {L"3.1", L"-", L"HKCU", L">= 3.0", true},
+      {L"", L"-", L"HKUD", L"", true},               {L"-", L"", L"HKUD", L"", true},
+      {L"-", L"-", L"HKUD", L"", false},             {L"1.0", L"2.0", L"HKUD", L">= 2.0", true},
+      {L"2.0", L"1.0", L"HKUD", L"= 2.0", true},     {L"1.0", L"1.5", L"HKUD", L">= 2.0", false},
   };
-  const Case cases[] = {
-      {"HKLM at least", nullptr, L"2.0.0.1", L"HKLM", kAtLeast, L"2.0", true},
-      {"HKLM equal", nullptr, L"2.0.0.1", L"HKLM", kEqual, L"2.0", false},
-      {"HKLM without Version", nullptr, L"2.0.0.1", L"HKLM", kNoVersion, L"", false},
-      {"HKLM value missing", nullptr, L"", L"HKLM", kAtLeast, L"1.0", false},
-      {"HKLM key missing", L"2.0", nullptr, L"HKLM", kAtLeast, L"1.0", false},
-      {"HKLM value not a version", nullptr, L"none", L"HKLM", kAtLeast, L"0.0", false},
-      {"HKCU at least", L"3.1", nullptr, L"HKCU", kAtLeast, L"3.0", true},
-      {"root in lower case", nullptr, L"2.0", L"hklm", kAtLeast, L"1.0", false},
-      {"HKUD key under HKCU only", L"", nullptr, L"HKUD", kNoVersion, L"", true},
-      {"HKUD key under HKLM only", nullptr, L"", L"HKUD", kNoVersion, L"", true},
-      {"HKUD key nowhere", nullptr, nullptr, L"HKUD", kNoVersion, L"", false},
-      {"HKUD machine value holds", L"1.0", L"2.0", L"HKUD", kAtLeast, L"2.0", true},
-      {"HKUD user value holds", L"2.0", L"1.0", L"HKUD", kEqual, L"2.0", true},
-      {"HKUD neither holds", L"1.0", L"1.5", L"HKUD", kAtLeast, L"2.0", false},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [user, machine, root, version, installed] : cases) {
     const std::wstring subKey = NewSubKey();
     const ScopedRegistryTree userTree(subKey, HKEY_CURRENT_USER);
     const ScopedRegistryTree machineTree(subKey, HKEY_LOCAL_MACHINE);
-    for (const auto& [root, value] : {std::make_pair(HKEY_CURRENT_USER, c.user),
-                                      std::make_pair(HKEY_LOCAL_MACHINE, c.machine)}) {
-      if (value == nullptr) continue;
-      RegistryKey key;
-      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE,
-                                               nullptr, key.Put(), nullptr));
-      if (*value != L'\0') SetRegistryString(root, subKey, L"Version", value);
+    for (const auto& [hive, value] : {std::make_pair(HKEY_CURRENT_USER, user),
+                                      std::make_pair(HKEY_LOCAL_MACHINE, machine)}) {
+      const std::wstring text = value;
+      if (text == L"-") continue;
+      SetVersionValue(hive, subKey, text.empty() ? REG_NONE : REG_SZ, text + L'\0');
     }
-    EXPECT_EQ(c.installed, IsInstalled(RegistryUpdate(c.root, subKey, c.op, c.version))) << c.what;
+    const std::wstring key = std::wstring(root) + L"\\" + subKey + L"\\Version";
+    EXPECT_EQ(installed, IsInstalled(Detected(DetectionKind::Registry, key, version)))
+        << Narrow(root) << " user " << Narrow(user) << " machine " << Narrow(machine);
   }
 }
 
 TEST(DetectionTest, RegistryValueOfAnyTypeIsReadAsTextWithinItsData) {
-  struct Case {
-    const char* what;
-    DWORD type;
-    std::wstring data;
-    bool installed;
-  };
-  const Case cases[] = {
-      // No terminating NUL: read as far as the data goes, never beyond.
-      {"binary text without NUL", REG_BINARY, std::wstring(L"2.5"), true},
-      {"expandable string", REG_EXPAND_SZ, std::wstring(L"2.5", 4), true},
-      {"number", REG_DWORD, std::wstring(L"\x0002\x0000", 2), false},
-      {"empty", REG_SZ, std::wstring(), false},
-  };
-  for (const Case& c : cases) {
+  const std::tuple<DWORD, std::wstring, bool> cases[] = {
+      {REG_BINARY, std::wstring(L"2.5"), true},  // no terminator: read up to the data's end only
+      {REG_EXPAND_SZ, std::wstring(L"2.5", 4), true},
+      {REG_DWORD, std::wstring(L"\x0002\x0000", 2), false},
+      {REG_SZ, std::wstring(), false}};
+  for (const auto& [type, data, installed] : cases) {
     const std::wstring subKey = NewSubKey();
     const ScopedRegistryTree tree(subKey, HKEY_CURRENT_USER);
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetKeyValueW(HKEY_CURRENT_USER, subKey.c_str(), L"Version", c.type,
-                              c.data.data(), static_cast<DWORD>(c.data.size() * sizeof(wchar_t))));
-    EXPECT_EQ(c.installed, IsInstalled(RegistryUpdate(L"HKCU", subKey, kAtLeast, L"2.5")))
-        << c.what;
+    SetVersionValue(HKEY_CURRENT_USER, subKey, type, data);
+    const std::wstring key = L"HKCU\\" + subKey + L"\\Version";
+    EXPECT_EQ(installed, IsInstalled(Detected(DetectionKind::Registry, key, L">= 2.5"))) << type;
   }
 }
 
 TEST(DetectionTest, Sys64ReadsThe64BitRegistryView) {
+  // ScopedRegistryTree works in the 32-bit view; the 64-bit key is removed at the end.
   const std::wstring subKey = NewSubKey();
-  const Scoped64BitValue native(subKey, L"Version", L"3.0");
-  const ScopedRegistryTree redirected(subKey, HKEY_LOCAL_MACHINE);
-  SetRegistryString(HKEY_LOCAL_MACHINE, subKey, L"Version", L"1.0");
-  UpdateInfo update = RegistryUpdate(L"HKLM", subKey, kAtLeast, L"3.0");
-  EXPECT_FALSE(IsInstalled(update)) << "the 32-bit view holds 1.0";
-  update.flags |= kUpdateSys64;
-  EXPECT_TRUE(IsInstalled(update)) << "the 64-bit view holds 3.0";
-
-  const std::wstring onlyNative = NewSubKey();
-  const Scoped64BitValue nativeOnly(onlyNative, L"Version", L"3.0");
-  UpdateInfo perUser = RegistryUpdate(L"HKUD", onlyNative);
-  EXPECT_FALSE(IsInstalled(perUser)) << "a key of the 64-bit view seen from the 32-bit view";
-  perUser.flags |= kUpdateSys64;
-  EXPECT_TRUE(IsInstalled(perUser));
+  SetVersionValue(HKEY_LOCAL_MACHINE, subKey, REG_SZ, std::wstring(L"3.0", 4), KEY_WOW64_64KEY);
+  // HKLM finds 1.0 in the 32-bit view; HKUD finds the key in neither 32-bit hive.
+  for (const std::wstring root : {L"HKLM", L"HKUD"}) {
+    const ScopedRegistryTree tree(subKey, HKEY_LOCAL_MACHINE);
+    if (root == L"HKLM") test::SetRegistryString(HKEY_LOCAL_MACHINE, subKey, L"Version", L"1.0");
+    UpdateInfo update =
+        Detected(DetectionKind::Registry, root + L"\\" + subKey + L"\\Version", L">= 3.0");
+    EXPECT_FALSE(IsInstalled(update)) << Narrow(root) << ": the 32-bit view";
+    update.flags |= kUpdateSys64;
+    EXPECT_TRUE(IsInstalled(update)) << Narrow(root) << ": the 64-bit view";
+  }
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), KEY_WOW64_64KEY, 0);
 }
 
-TEST(DetectionTest, CustomDetectionIsInstalledOnNonZeroExitCode) {
+TEST(DetectionTest, CustomDetectionIsInstalledOnNonZeroExitAndAppPackageWhenKnown) {
   const std::wstring exitCode = Fixture(L"ExitCodeFixture.exe");
   const std::tuple<std::wstring, const wchar_t*, int, bool> cases[] = {
-      {exitCode, L"0", 0, false}, {exitCode, L"1", 0, true}, {exitCode, L"0xE0000001", 0, true},
-      {exitCode, L"", 0, false},  {exitCode, L"1", 1, false},
-      {Fixture(L"NoSuchProgram.exe"), L"1", 0, false},
-  };
+      {exitCode, L"0", 0, false}, {exitCode, L"1", 0, true},  {exitCode, L"0xE0000001", 0, true},
+      {exitCode, L"1", 1, false}, {Fixture(L"NoSuchProgram.exe"), L"1", 0, false}};
   for (const auto& [program, arguments, unresolved, installed] : cases) {
     UpdateInfo update = Detected(DetectionKind::Custom, program);
     update.customDetectionParams = arguments;
     update.targetUnresolved = unresolved;
-    EXPECT_EQ(installed, IsInstalled(update))
-        << Narrow(program) << " " << Narrow(arguments) << " unresolved " << unresolved;
+    EXPECT_EQ(installed, IsInstalled(update)) << Narrow(arguments) << " unresolved " << unresolved;
   }
-}
-
-TEST(DetectionTest, AppPackageOfUnknownPackageIsNotInstalled) {
   const std::pair<const wchar_t*, UINT32> arches[] = {
       {L"x86", 0}, {L"X64", 9}, {L"Neutral", 11}, {L"arm64", 0}, {L"", 0}};
   for (const auto& [text, id] : arches) EXPECT_EQ(id, PackageArchitecture(text)) << Narrow(text);
-
-  for (const wchar_t* resourceId : {L"", L"split.scale-100"}) {
-    UpdateInfo update = Detected(DetectionKind::AppPackage, L"", kAtLeast, L"1.2.3.4");
-    update.appIdName = UniqueName(L"Merrow.Viewer");
-    update.appIdArch = L"x64";
-    update.appIdResourceId = resourceId;
-    update.appIdPublisherId = L"8wekyb3d8bbwe";
-    EXPECT_FALSE(IsInstalled(update)) << Narrow(resourceId);
-  }
+  UpdateInfo package = Detected(DetectionKind::AppPackage, L"", L">= 1.2.3.4");
+  package.appIdName = UniqueName(L"Merrow.Viewer");
+  package.appIdArch = L"x64";
+  package.appIdPublisherId = L"8wekyb3d8bbwe";
+  EXPECT_FALSE(IsInstalled(package));
 }
 
-bool NamedInstalled(const UpdateInfo& update) { return update.name == L"installed"; }
-
-OsFacts Facts(bool is64Bit) {
-  OsFacts facts;
-  facts.major = 10;
-  facts.build = 19045;
-  facts.is64Bit = is64Bit;
-  return facts;
-}
+// Stands in for detection in the evaluation.
+bool IsCritical(const UpdateInfo& update) { return update.HasFlag(kUpdateCritical); }
 
 TEST(DetectionTest, EvaluatesWidthBoundsAndApplicationBeforeDetection) {
+  OsFacts os;
+  os.major = 10;
+  os.build = 19045;
   const ClientFacts client{L"Viewer", L"2.0"};
-  using S = ApplicabilityState;
-  struct Case {
-    const char* what;
-    std::uint32_t flags;
-    bool is64Bit;
-    const wchar_t* minOs;
-    std::vector<std::wstring> versions, applications;
-    const wchar_t* name;
-    S state;
+  // The system is 10.0.19045; a bound of zero is no bound.
+  const std::tuple<std::uint32_t, bool, const wchar_t*, const wchar_t*, Items, Items, S> cases[] = {
+      {kUpdateOs32Only, true, L"", L"", {}, {}, S::NotApplicable},
+      {kUpdateOs32Only, false, L"", L"", {}, {}, S::Needed},
+      {kUpdateOs64, false, L"", L"", {}, {}, S::NotApplicable},
+      {kUpdateOs64, true, L"", L"", {}, {}, S::Needed},
+      {0, true, L"11.0", L"", {}, {}, S::NotApplicable},
+      {0, true, L"10.0.19045", L"10.0.19045", {}, {}, S::Needed},
+      {0, true, L"", L"10.0.19044", {}, {}, S::NotApplicable},
+      {0, true, L"", L"", {L"< 2.0"}, {}, S::NotApplicable},
+      {0, true, L"", L"", {}, {L"Viewer[1.0-2.0)"}, S::NotApplicable},
+      {kUpdateCritical, true, L"", L"", {L">= 2.0"}, {L"Viewer[1.0-2.0]"}, S::Installed},
   };
-  const Case cases[] = {
-      {"Os32Only on 64-bit", kUpdateOs32Only, true, L"", {}, {}, L"", S::NotApplicable},
-      {"Os32Only on 32-bit", kUpdateOs32Only, false, L"", {}, {}, L"", S::Needed},
-      {"Os64 on 32-bit", kUpdateOs64, false, L"", {}, {}, L"", S::NotApplicable},
-      {"Os64 on 64-bit", kUpdateOs64, true, L"", {}, {}, L"", S::Needed},
-      {"OS below the minimum", 0, true, L"11.0", {}, {}, L"", S::NotApplicable},
-      {"OS at the minimum", 0, true, L"10.0.19045", {}, {}, L"", S::Needed},
-      {"application 2.0 < 2.0", 0, true, L"", {L"< 2.0"}, {}, L"", S::NotApplicable},
-      {"application 2.0 >= 2.0", 0, true, L"", {L">= 2.0"}, {}, L"", S::Needed},
-      {"Viewer outside [1.0-2.0)", 0, true, L"", {}, {L"Viewer[1.0-2.0)"}, L"", S::NotApplicable},
-      {"Viewer in [1.0-2.0]", 0, true, L"", {}, {L"Viewer[1.0-2.0]"}, L"", S::Needed},
-      {"applicable and installed", 0, true, L"", {}, {L"Viewer[1.0-2.0]"}, L"installed",
-       S::Installed},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [flags, is64Bit, minOs, maxOs, versions, applications, state] : cases) {
     UpdateInfo update;
-    update.name = c.name;
-    update.flags = c.flags;
-    update.targetOsMinVersion.Parse(c.minOs);
-    update.updatedApplicationVersions = c.versions;
-    update.updatedApplications = c.applications;
-    EXPECT_EQ(c.state, EvaluateUpdate(update, Facts(c.is64Bit), client, NamedInstalled)) << c.what;
-    EXPECT_EQ(c.state == S::Needed, update.evaluated) << c.what;
+    update.flags = flags;
+    update.targetOsMinVersion.Parse(minOs);
+    update.targetOsMaxVersion.Parse(maxOs);
+    update.updatedApplicationVersions = versions;
+    update.updatedApplications = applications;
+    const auto what = testing::Message() << flags << " " << Narrow(minOs) << "-" << Narrow(maxOs);
+    os.is64Bit = is64Bit;
+    EXPECT_EQ(state, EvaluateUpdate(update, os, client, IsCritical)) << what;
+    EXPECT_EQ(state == S::Needed, update.evaluated) << what;
   }
 }
 
-TEST(DetectionTest, NeededUpdateAndItsDependencyCountOnce) {
-  UpdateList list;
-  UpdateInfo& first = list.updates.emplace_back();
-  UpdateInfo& later = list.updates.emplace_back();
-  first.dependsOn = &later;
-  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(first, Facts(true), {}, NamedInstalled));
-  EXPECT_TRUE(later.evaluated) << "the dependency is counted with the update that needs it";
-  EXPECT_EQ(ApplicabilityState::NotApplicable, EvaluateUpdate(later, Facts(true), {}, NamedInstalled));
-  EXPECT_EQ(ApplicabilityState::NotApplicable, EvaluateUpdate(first, Facts(true), {}, NamedInstalled));
-
-  UpdateInfo installed;
-  installed.name = L"installed";
-  UpdateInfo needing;
-  needing.dependsOn = &installed;
-  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(needing, Facts(true), {}, NamedInstalled));
-  EXPECT_FALSE(installed.evaluated);
-  EXPECT_EQ(ApplicabilityState::Installed, EvaluateUpdate(installed, Facts(true), {}, NamedInstalled));
-
-  // Two updates that depend on each other must not evaluate each other without end.
-  UpdateInfo a;
-  UpdateInfo b;
-  a.dependsOn = &b;
-  b.dependsOn = &a;
-  EXPECT_EQ(ApplicabilityState::Needed, EvaluateUpdate(a, Facts(true), {}, NamedInstalled));
-  EXPECT_TRUE(a.evaluated);
-  EXPECT_TRUE(b.evaluated);
+TEST(ApplicabilityTest, ParsesApplicationVersionItems) {
+  using C = VersionComparison;
+  const std::tuple<const wchar_t*, C, const wchar_t*> valid[] = {
+      {L">= 2.0", C::AtLeast, L"2.0"}, {L"<=1.5", C::AtMost, L"1.5"}, {L"<1.5", C::Less, L"1.5"},
+      {L">1.5.2", C::Greater, L"1.5.2"}, {L" = 3 ", C::Equal, L"3.0"}};
+  for (const auto& [text, comparison, version] : valid) {
+    ApplicationVersionItem item;
+    ASSERT_TRUE(ParseApplicationVersionItem(text, &item)) << Narrow(text);
+    EXPECT_EQ(comparison, item.comparison) << Narrow(text);
+    EXPECT_EQ(version, item.version.ToString()) << Narrow(text);
+  }
+  for (const wchar_t* text :
+       {L"2.0", L"=>2.0", L"~2.0", L">=", L">= 2.0 beta", L">= 1.2.3.4.5", L">= 70000.1"}) {
+    ApplicationVersionItem item;
+    item.comparison = VersionComparison::Less;
+    EXPECT_FALSE(ParseApplicationVersionItem(text, &item)) << Narrow(text);
+    EXPECT_EQ(VersionComparison::Less, item.comparison) << Narrow(text) << " changed the item";
+  }
 }
 
-TEST(DetectionTest, SystemEvaluatorDetectsOnThisMachine) {
-  UpdateInfo update =
-      Detected(DetectionKind::File, Fixture(L"VersionedFixture-2.5.3.0.exe"), kAtLeast, L"2.5");
-  SystemUpdateEvaluator evaluator({});
-  EXPECT_EQ(ApplicabilityState::Installed, evaluator.Evaluate(update));
-  SetVersion(&update, kAtLeast, L"2.6");
-  EXPECT_EQ(ApplicabilityState::Needed, evaluator.Evaluate(update));
-  EXPECT_EQ(ApplicabilityState::NotApplicable, evaluator.Evaluate(update)) << "counted once";
+TEST(ApplicabilityTest, MatchesApplicationVersionAndApplicationByNameAndInterval) {
+  // Version items without operator are ignored; an unreadable application version is 0.0.0.0.
+  // Application items that cannot be read make the update apply.
+  const std::tuple<Items, Items, const wchar_t*, const wchar_t*, bool> cases[] = {
+      {{}, {}, L"Viewer", L"1.0", true},       {{L"> 2.0"}, {}, L"", L"2.0", false},
+      {{L"> 2.0"}, {}, L"", L"2.0.0.1", true}, {{L"< 2.0"}, {}, L"", L"2.0", false},
+      {{L"<= 2.0"}, {}, L"", L"2.0", true},    {{L"<= 2.0"}, {}, L"", L"2.0.1", false},
+      {{L"= 2.0"}, {}, L"", L"2.0.0.0", true}, {{L"= 2.0"}, {}, L"", L"2.0.1", false},
+      {{L"2.0"}, {}, L"", L"2.0", false},      {{L"2.0", L"< 3"}, {}, L"", L"2.0", true},
+      {{L">= 2.0"}, {}, L"", L"", false},      {{L"<= 1.0"}, {}, L"", L"", true},
+      {{}, {L"Viewer[1.0-2.0)"}, L"Viewer", L"2.0", false},
+      {{}, {L"Viewer[1.0-2.0)"}, L"Viewer", L"1.9.9", true},
+      {{}, {L"Viewer(1.0-2.0]"}, L"Viewer", L"1.0", false},
+      {{}, {L"Viewer(1.0-2.0]"}, L"Viewer", L"2.0", true},
+      {{}, {L"Viewer[3.1]"}, L"Viewer", L"3.1.0.1", false},
+      {{}, {L" Viewer (x64) [ 1.0 - 2.0 ] "}, L"Viewer (x64)", L"1.0", true},
+      {{}, {L"viewer[1.0-2.0]"}, L"Viewer", L"1.5", false},
+      {{}, {L"Editor[1.0-2.0]"}, L"", L"1.5", true},
+      {{}, {L"Editor[1.0-2.0]", L"Viewer[1.0-2.0]"}, L"Viewer", L"1.5", true},
+      {{}, {L"Editor[1.0-2.0]", L"Viewer 1.0"}, L"Viewer", L"9.5", true},
+      {{}, {L"Viewer[1.0-x]"}, L"Viewer", L"9.0", true},
+      {{}, {L"Viewer[-2.0]"}, L"Viewer", L"9.0", true},
+      {{}, {L"Viewer[1.0-2.0] beta"}, L"Viewer", L"9.0", true},
+  };
+  for (const auto& [versions, applications, name, version, matches] : cases) {
+    UpdateInfo update;
+    update.updatedApplicationVersions = versions;
+    update.updatedApplications = applications;
+    EXPECT_EQ(matches, MatchesApplicationVersion(update, version) &&
+                           MatchesApplication(update, name, version))
+        << Narrow(versions.empty() ? L"" : versions.back())
+        << Narrow(applications.empty() ? L"" : applications.back()) << " with " << Narrow(name)
+        << " " << Narrow(version);
+  }
+}
+
+TEST(OsFactsTest, VersionFromRegistryValues) {
+  const std::tuple<OsVersionValues, int, int, int> cases[] = {
+      {{10, 0, L"6.3", L"19045", L"vb_release"}, 10, 0, 19045},
+      {{10, 0, L"6.3", L"22000", L"co_release"}, 11, 0, 22000},
+      {{10, 0, L"6.3", L"25000", L"RS_PreRelease"}, 11, 0, 25000},
+      {{10, 0, L"6.3", L"21999", L"co_release"}, 10, 0, 21999},
+      {{6, 3, L"6.3", L"22000", L"co_release"}, 6, 3, 22000},  // the branch counts only on 10
+      {{0, 5, L"6.1", L"7601", L""}, 6, 1, 7601},              // older systems: from the text
+      {{0, 2, L"10.0", L"7601 ", L""}, 0, 2, 7601},
+  };
+  for (const auto& [values, major, minor, build] : cases) {
+    const OsFacts facts = ComputeOsFacts(values, true);
+    EXPECT_EQ(std::make_tuple(major, minor, build, true),
+              std::tie(facts.major, facts.minor, facts.build, facts.is64Bit))
+        << Narrow(values.currentVersion) << " " << Narrow(values.buildBranch);
+  }
+  EXPECT_EQ(L"11.0.22000", ComputeOsFacts(std::get<0>(cases[1]), false).Version().ToString());
+}
+
+TEST(OsFactsTest, MatchesWhatTheSystemReportsAndIsReadOnce) {
+  // RtlGetVersion is not subject to the compatibility shims that GetVersionEx applies.
+  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  ASSERT_EQ(0, rtlGetVersion(&info));
+  const OsFacts& facts = CurrentOsFacts();
+  EXPECT_EQ(&facts, &CurrentOsFacts());
+  EXPECT_EQ(static_cast<int>(info.dwBuildNumber), facts.build);
+  EXPECT_EQ(static_cast<int>(info.dwMinorVersion), facts.minor);
+  if (facts.major != 11) {
+    EXPECT_EQ(static_cast<int>(info.dwMajorVersion), facts.major);
+  }
+  wchar_t wow64Folder[MAX_PATH];
+  EXPECT_EQ(GetSystemWow64DirectoryW(wow64Folder, MAX_PATH) != 0, facts.is64Bit);
+}
+
+// Copies the reader left behind: GetTempFileNameW keeps three letters of "shim_clone".
+int LeftoverCopies() {
+  wchar_t tempFolder[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, tempFolder);
+  WIN32_FIND_DATAW data;
+  const UniqueHandle<FindTraits> find(
+      FindFirstFileW((std::wstring(tempFolder) + L"shi*.tmp").c_str(), &data));
+  int count = find ? 1 : 0;
+  while (find && FindNextFileW(find.Get(), &data)) ++count;
+  return count;
+}
+
+TEST(FileVersionTest, ReadsInPlaceOrFromACopyOfWindowsFolderFilesOnWindows10AndLater) {
+  const std::tuple<const wchar_t*, const wchar_t*, bool, bool> cases[] = {
+      {L"c:\\WINDOWS\\system32\\kernel32.dll", L"C:\\Windows", true, true},
+      {L"C:\\WindowsApps\\app.exe", L"C:\\Windows", true, true},
+      {L"C:\\Windows\\System32\\kernel32.dll", L"C:\\Windows", false, false},
+      {L"C:\\Win", L"C:\\Windows", true, false},
+      {L"D:\\Windows\\notepad.exe", L"C:\\Windows", true, false},
+      {L"C:\\Windows\\notepad.exe", L"", true, false}};
+  for (const auto& [path, windowsFolder, windows10, copy] : cases) {
+    EXPECT_EQ(copy, MustCopyBeforeVersionRead(path, windowsFolder, windows10))
+        << Narrow(path) << " under " << Narrow(windowsFolder) << " windows10 " << windows10;
+  }
+  const test::TempFolder folder;
+  test::WriteTextFile(folder.File(L"plain.dll"), L"no resources", test::TextEncoding::Ansi);
+  const int leftoversBefore = LeftoverCopies();
+  for (const auto read : {ReadFileVersion, ReadFileVersionThroughCopy}) {
+    const std::tuple<std::wstring, bool, VersionNumber> files[] = {
+        {Fixture(L"VersionedFixture-2.5.3.0.exe"), true, {2, 5, 3, 0}},
+        {folder.File(L"plain.dll"), false, {}},
+        {folder.File(L"missing.dll"), false, {}}};
+    for (const auto& [path, found, expected] : files) {
+      VersionNumber version(1, 2, 3, 4);
+      EXPECT_EQ(found, read(path, &version)) << Narrow(path);
+      EXPECT_TRUE(Equal(expected, version)) << Narrow(path) << " " << Narrow(version.ToString());
+    }
+  }
+  EXPECT_EQ(leftoversBefore, LeftoverCopies());
 }
 
 }  // namespace

@@ -2,85 +2,63 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <sstream>
 #include <string>
-#include <vector>
+#include <tuple>
+
+#include "TestSupport.h"
+#include "catalogue/Detection.h"
+#include "catalogue/DownloadedFile.h"
 
 namespace updater {
 namespace {
 
-using State = ApplicabilityState;
-
-// One update of a scenario; links name other updates of the same list.
-struct UpdateSpec {
-  const wchar_t* name;
-  State state = State::Needed;
-  bool critical = false;
-  const wchar_t* depends = L"";
-  std::vector<const wchar_t*> replaces = {};  // L"All" replaces every later update
-  const wchar_t* nextDeprecated = L"";
-  bool skipped = false;
-};
-
-UpdateInfo* Find(UpdateList& list, const std::wstring& name) {
-  for (UpdateInfo& update : list.updates) {
-    if (update.sectionName == name) return &update;
-  }
-  return nullptr;
-}
-
-UpdateList BuildList(const std::vector<UpdateSpec>& specs) {
+// One update per word: a one-letter name, then "i" installed, "n" not applicable (else needed),
+// "!" critical, "s" skipped, ">X" depends on X, "~X" replaces X ("~*" all), "^X" absorbs X.
+UpdateList BuildList(const std::wstring& scenario) {
   UpdateList list;
-  for (const UpdateSpec& spec : specs) {
-    UpdateInfo& update = list.updates.emplace_back();
-    update.sectionName = spec.name;
-    update.flags = spec.critical ? static_cast<std::uint32_t>(kUpdateCritical) : 0u;
-    update.skipped = spec.skipped;
+  std::vector<std::wstring> words;
+  std::wistringstream stream(scenario);
+  for (std::wstring word; stream >> word;) {
+    words.push_back(word);
+    list.updates.emplace_back().sectionName = word.substr(0, 1);
   }
-  for (const UpdateSpec& spec : specs) {
-    UpdateInfo& update = *Find(list, spec.name);
-    update.dependsOn = Find(list, spec.depends);
-    for (const std::wstring replaced : spec.replaces) {
-      if (replaced == L"All") update.replacesAll = true;
-      else update.replacedUpdates.push_back(Find(list, replaced));
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    UpdateInfo& update = list.updates[i];
+    for (std::size_t at = 1; at < words[i].size(); ++at) {
+      const wchar_t mark = words[i][at];
+      UpdateInfo* link = nullptr;
+      if (mark == L'>' || mark == L'~' || mark == L'^') {
+        const std::wstring target = words[i].substr(++at, 1);
+        for (UpdateInfo& u : list.updates) link = u.sectionName == target ? &u : link;
+        update.replacesAll = update.replacesAll || target == L"*";
+      }
+      if (mark == L'i') update.name = L"installed";
+      if (mark == L'n') update.flags |= kUpdateOs64;
+      if (mark == L'!') update.flags |= kUpdateCritical;
+      if (mark == L's') update.skipped = true;
+      if (mark == L'>') update.dependsOn = link;
+      if (mark == L'~' && link != nullptr) update.replacedUpdates.push_back(link);
+      if (mark == L'^') update.nextDeprecated = link;
+      if (mark == L'^') link->isAbsorbed = true;
     }
-    update.nextDeprecated = Find(list, spec.nextDeprecated);
-    if (update.nextDeprecated != nullptr) update.nextDeprecated->isAbsorbed = true;
   }
   return list;
 }
 
-// Answers from the scenario and keeps the counted-once rule of the real evaluation: a needed
-// update evaluates its dependency first and is marked Evaluated.
-class ScriptedEvaluator : public UpdateEvaluator {
+// The real evaluation, on a 32-bit system where only updates named "installed" are installed.
+class RecordingEvaluator : public UpdateEvaluator {
  public:
-  explicit ScriptedEvaluator(const std::vector<UpdateSpec>& specs) {
-    for (const UpdateSpec& spec : specs) states_[spec.name] = spec.state;
-  }
   ApplicabilityState Evaluate(UpdateInfo& update) override {
-    asked_ += (asked_.empty() ? L"" : L",") + update.sectionName;
-    return Decide(update);
+    asked += update.sectionName;
+    return EvaluateUpdate(update, OsFacts(), {}, [](const UpdateInfo& u) { return u.name != L""; });
   }
-  const std::wstring& Asked() const { return asked_; }
-
- private:
-  ApplicabilityState Decide(UpdateInfo& update) {
-    if (update.evaluated) return State::NotApplicable;
-    const State state = states_.at(update.sectionName);
-    if (state == State::NotApplicable) update.evaluated = false;
-    if (state != State::Needed) return state;
-    if (update.dependsOn != nullptr) Decide(*update.dependsOn);
-    update.evaluated = true;
-    return State::Needed;
-  }
-
-  std::map<std::wstring, State> states_;
-  std::wstring asked_;
+  std::wstring asked;
 };
 
 std::wstring Names(const std::vector<UpdateInfo*>& updates) {
   std::wstring names;
-  for (const UpdateInfo* update : updates) names += (names.empty() ? L"" : L",") + update->sectionName;
+  for (const UpdateInfo* update : updates) names += update->sectionName;
   return names;
 }
 
@@ -93,119 +71,112 @@ std::wstring NamesWhere(UpdateList& list, Predicate predicate) {
   return Names(matching);
 }
 
-bool HasSkippedMark(const UpdateInfo& update) { return update.skipped; }
-bool HasSelectedMark(const UpdateInfo& update) { return update.selectedForInstall; }
+constexpr test::TextEncoding kAnsi = test::TextEncoding::Ansi;
+const auto kSkipped = [](const UpdateInfo& u) { return u.skipped; };
+const auto kSelected = [](const UpdateInfo& u) { return u.selectedForInstall; };
 
-// The updates named in the text ("A,C") are downloaded.
+// The updates named in the text ("AC") are downloaded.
 DownloadStateQuery DownloadedAre(const std::wstring& downloaded) {
   return [downloaded](const UpdateInfo& update) {
-    return (L"," + downloaded + L",").find(L"," + update.sectionName + L",") != std::wstring::npos
-               ? DownloadState::Downloaded
-               : DownloadState::ToDownload;
+    return downloaded.find(update.sectionName) != std::wstring::npos ? DownloadState::Downloaded
+                                                                     : DownloadState::ToDownload;
   };
 }
 
 TEST(SelectionTest, AvailabilityPassCountsWhatAUserWouldBeOffered) {
-  struct Case {
-    const char* what;
-    std::vector<UpdateSpec> updates;
-    int needed, critical;
-    const wchar_t* asked;
-    const wchar_t* skipped;
+  // scenario, needed, critical, evaluated, skipped
+  const std::tuple<const wchar_t*, int, int, const wchar_t*, const wchar_t*> cases[] = {
+      {L"Ai~* B", 0, 0, L"A", L""},             // an installed update replacing all ends the walk
+      {L"Ai~B B C", 1, 0, L"AC", L"B"},         // an installed update skips what it replaces
+      {L"A~B B", 2, 0, L"AB", L""},             // a needed one leaves it to be counted
+      {L"A>B B", 1, 0, L"AB", L""},             // a dependency counts once, with its dependent
+      {L"Ai>B B>C C D", 1, 0, L"AD", L"BC"},    // installed: its whole dependency chain skipped
+      {L"A! B C!n D!", 3, 2, L"ABCD", L""},     // critical updates are counted apart
+      {L"As Bs", 2, 0, L"AB", L""},             // marks of an earlier pass are cleared
+      {L"Ai>B B>A C", 1, 0, L"AC", L"B"},       // a cycle of Depends links ends
+      {L"A>B B>A", 1, 0, L"AB", L""},           // and counts each once
   };
-  const Case cases[] = {
-      {"installed update replacing all ends the walk",
-       {{L"A", State::Installed, false, L"", {L"All"}}, {L"B"}, {L"C"}}, 0, 0, L"A", L""},
-      {"installed update skips what it replaces",
-       {{L"A", State::Installed, false, L"", {L"B"}}, {L"B"}, {L"C"}}, 1, 0, L"A,C", L"B"},
-      {"needed update leaves what it replaces to be counted",
-       {{L"A", State::Needed, false, L"", {L"B"}}, {L"B"}}, 2, 0, L"A,B", L""},
-      {"dependency is counted with its dependent",
-       {{L"A", State::Needed, false, L"B"}, {L"B"}}, 1, 0, L"A,B", L""},
-      {"installed update skips its whole dependency chain",
-       {{L"A", State::Installed, false, L"B"}, {L"B", State::Needed, false, L"C"}, {L"C"}, {L"D"}},
-       1, 0, L"A,D", L"B,C"},
-      {"critical updates are counted apart",
-       {{L"A", State::Needed, true}, {L"B"}, {L"C", State::NotApplicable, true}, {L"D", State::Needed, true}},
-       3, 2, L"A,B,C,D", L""},
-      {"marks of an earlier pass are cleared",
-       {{L"A", State::Needed, false, L"", {}, L"", true}, {L"B", State::Needed, false, L"", {}, L"", true}},
-       2, 0, L"A,B", L""},
-      {"a cycle of Depends links ends",
-       {{L"A", State::Installed, false, L"B"}, {L"B", State::Needed, false, L"A"}, {L"C"}},
-       1, 0, L"A,C", L"B"},
-  };
-  for (const Case& c : cases) {
-    UpdateList list = BuildList(c.updates);
-    ScriptedEvaluator evaluator(c.updates);
+  for (const auto& [scenario, needed, critical, asked, skipped] : cases) {
+    UpdateList list = BuildList(scenario);
+    RecordingEvaluator evaluator;
     const AvailabilityCount count = CountAvailable(list, evaluator);
-    EXPECT_EQ(c.needed, count.needed) << c.what;
-    EXPECT_EQ(c.critical, count.critical) << c.what;
-    EXPECT_EQ(c.asked, evaluator.Asked()) << c.what;
-    EXPECT_EQ(c.skipped, NamesWhere(list, HasSkippedMark)) << c.what;
+    EXPECT_EQ(std::make_tuple(needed, critical), std::tie(count.needed, count.critical))
+        << test::Narrow(scenario);
+    EXPECT_EQ(asked, evaluator.asked) << test::Narrow(scenario);
+    EXPECT_EQ(skipped, NamesWhere(list, kSkipped)) << test::Narrow(scenario);
   }
 }
 
-TEST(SelectionTest, SilentPreSelectionChoosesWhatToInstall) {
-  struct Case {
-    const char* what;
-    std::vector<UpdateSpec> updates;
-    bool criticalOnly;
-    const wchar_t* downloaded;
-    int selectedCount, toDownload;
-    const wchar_t* selected;
-    const wchar_t* skipped;
+TEST(SelectionTest, SilentPreSelectionChoosesWhatToInstallAndInstallsOldestFirst) {
+  // scenario, critical only, downloaded, selected, to download, selected, skipped, install order
+  const std::tuple<const wchar_t*, bool, const wchar_t*, int, int, const wchar_t*, const wchar_t*,
+                   const wchar_t*> cases[] = {
+      {L"A~B B C", false, L"A", 2, 1, L"AC", L"B", L"A"},
+      {L"A B~* C D", false, L"ABCD", 2, 0, L"AB", L"CD", L"BA"},
+      // A critical update brings its non-critical dependency chain, even skipped and absorbed.
+      {L"A!>B B>C C D", true, L"BCD", 3, 1, L"ABC", L"", L"CB"},
+      {L"A!>B^B Bs", true, L"", 2, 2, L"AB", L"B", L""},
+      {L"A>B B", true, L"AB", 0, 0, L"", L"", L""},
+      {L"A>B B", false, L"AB", 2, 0, L"AB", L"", L"BA"},
+      {L"A^B B Cs", false, L"", 1, 1, L"A", L"C", L""},  // absorbed or skipped: never selected
+      {L"A!>C B!>C C", true, L"AC", 3, 1, L"ABC", L"", L"CA"},  // a shared dependency counts once
   };
-  const Case cases[] = {
-      {"replaced update is skipped", {{L"A", State::Needed, false, L"", {L"B"}}, {L"B"}, {L"C"}},
-       false, L"", 2, 2, L"A,C", L"B"},
-      {"replacing all skips every later update",
-       {{L"A"}, {L"B", State::Needed, false, L"", {L"All"}}, {L"C"}, {L"D"}},
-       false, L"B", 2, 1, L"A,B", L"C,D"},
-      {"critical update brings its non-critical dependency chain",
-       {{L"A", State::Needed, true, L"B"}, {L"B", State::Needed, false, L"C"}, {L"C"}, {L"D"}},
-       true, L"C", 3, 2, L"A,B,C", L""},
-      {"dependency is selected even when skipped and absorbed",
-       {{L"A", State::Needed, true, L"B", {}, L"B"}, {L"B", State::Needed, false, L"", {}, L"", true}},
-       true, L"", 2, 2, L"A,B", L"B"},
-      {"non-critical update does not bring its dependency",
-       {{L"A", State::Needed, false, L"B"}, {L"B"}}, true, L"", 0, 0, L"", L""},
-      {"in all mode the dependency is selected in its own turn",
-       {{L"A", State::Needed, false, L"B"}, {L"B"}}, false, L"A,B", 2, 0, L"A,B", L""},
-      {"absorbed update is never pre-selected",
-       {{L"A", State::Needed, false, L"", {}, L"B"}, {L"B"}}, false, L"", 1, 1, L"A", L""},
-      {"skipped update is not pre-selected",
-       {{L"A"}, {L"B", State::Needed, false, L"", {}, L"", true}}, false, L"", 1, 1, L"A", L"B"},
-      {"shared dependency counts once",
-       {{L"A", State::Needed, true, L"C"}, {L"B", State::Needed, true, L"C"}, {L"C"}},
-       true, L"", 3, 3, L"A,B,C", L""},
-  };
-  for (const Case& c : cases) {
-    UpdateList list = BuildList(c.updates);
+  for (const auto& [scenario, criticalOnly, downloaded, selected, toDownload, selectedNames,
+                    skipped, order] : cases) {
+    UpdateList list = BuildList(scenario);
     const SilentSelection selection =
-        SelectForSilentInstall(list, c.criticalOnly, DownloadedAre(c.downloaded));
-    EXPECT_EQ(c.selectedCount, selection.selected) << c.what;
-    EXPECT_EQ(c.toDownload, selection.toDownload) << c.what;
-    EXPECT_EQ(c.selected, NamesWhere(list, HasSelectedMark)) << c.what;
-    EXPECT_EQ(c.skipped, NamesWhere(list, HasSkippedMark)) << c.what;
+        SelectForSilentInstall(list, criticalOnly, DownloadedAre(downloaded));
+    EXPECT_EQ(std::make_tuple(selected, toDownload),
+              std::tie(selection.selected, selection.toDownload))
+        << test::Narrow(scenario);
+    EXPECT_EQ(selectedNames, NamesWhere(list, kSelected)) << test::Narrow(scenario);
+    EXPECT_EQ(skipped, NamesWhere(list, kSkipped)) << test::Narrow(scenario);
+    EXPECT_EQ(order, Names(InstallOrder(list, DownloadedAre(downloaded))))
+        << test::Narrow(scenario);
   }
 }
 
-TEST(SelectionTest, InstallsDownloadedSelectionOldestFirst) {
-  UpdateList list = BuildList({{L"A", State::Needed, false, L"B"}, {L"B"}, {L"C"}, {L"D"}});
-  for (const wchar_t* name : {L"A", L"B", L"C"}) Find(list, name)->selectedForInstall = true;
-  EXPECT_EQ(L"C,B,A", Names(InstallOrder(list, DownloadedAre(L"A,B,C,D"))));
-  EXPECT_EQ(L"B,A", Names(InstallOrder(list, DownloadedAre(L"A,B"))));
+TEST(DownloadStateTest, KeepsWhatCanBeUsedAndRemovesTheRest) {
+  constexpr int kNone = -1;  // no such file
+  // The update's size is 10; a part can only be shorter, and wins over a complete file.
+  constexpr DownloadState kToDo = DownloadState::ToDownload;
+  const std::tuple<int, int, DownloadState, bool> cases[] = {
+      {kNone, kNone, kToDo, false}, {10, kNone, DownloadState::Downloaded, false},
+      {9, kNone, kToDo, true},      {11, kNone, kToDo, true},  {kNone, 9, kToDo, false},
+      {kNone, 0, kToDo, false},     {kNone, 10, kToDo, true},  {10, 4, kToDo, false},
+      {10, 10, kToDo, true}};
+  const test::ScopedClientConfig client(L"DownloadState");
+  for (const auto& [fileSize, partSize, state, removed] : cases) {
+    const test::TempFolder folder;
+    UpdateInfo update;
+    update.size = 10;
+    update.localFilePath = folder.File(L"setup.exe");
+    for (const auto& [path, size] : {std::make_pair(update.localFilePath, fileSize),
+                                     std::make_pair(update.localFilePath + L".part", partSize)}) {
+      if (size != kNone) test::WriteTextFile(path, std::wstring(size, L'x'), kAnsi);
+    }
+    EXPECT_EQ(state, GetDownloadState(client.Config().Settings(), update)) << fileSize << " " << partSize;
+    EXPECT_EQ(fileSize != kNone && !removed, test::FileExists(update.localFilePath)) << fileSize;
+    EXPECT_EQ(partSize != kNone && !removed, test::FileExists(update.localFilePath + L".part"))
+        << partSize;
+  }
 }
 
-TEST(SelectionTest, DependentPairIsCountedOnceAndBothAreKeptForTheCopy) {
-  const std::vector<UpdateSpec> updates = {{L"A", State::Needed, false, L"B"}, {L"B"}};
-  UpdateList list = BuildList(updates);
-  ScriptedEvaluator evaluator(updates);
-  EXPECT_EQ(1, CountAvailable(list, evaluator).needed);
-  EXPECT_EQ(L"A,B", NamesWhere(list, [](const UpdateInfo& u) { return u.evaluated; }));
-  EXPECT_EQ(2, SelectForSilentInstall(list, false, DownloadedAre(L"A,B")).selected);
-  EXPECT_EQ(L"B,A", Names(InstallOrder(list, DownloadedAre(L"A,B"))));
+TEST(DownloadStateTest, UpdateWithoutPathTouchesNoFileOfTheCurrentFolder) {
+  // Without a path, ".part" would name a file of the current folder.
+  const test::TempFolder folder;
+  test::WriteTextFile(folder.File(L".part"), L"0123456789AB", kAnsi);
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
+  const test::ScopedClientConfig client(L"DownloadState");
+  UpdateInfo update;
+  update.size = 10;
+  const DownloadState state = GetDownloadState(client.Config().Settings(), update);
+  RemoveDownloadedFile(client.Config().Settings(), update);
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(DownloadState::ToDownload, state);
+  EXPECT_TRUE(test::FileExists(folder.File(L".part")));
 }
 
 }  // namespace

@@ -4,103 +4,115 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "ServerConfigFixture.h"
+#include <algorithm>
+#include <fstream>
+#include <tuple>
+
+#include "TestSupport.h"
+#include "config/ClientConfig.h"
 #include "base/ResultText.h"
+#include "catalogue/SelectedUpdatesWriter.h"
 
 namespace updater {
 namespace {
 
-using test::KeyChanges;
 using test::Narrow;
-using test::ServerConfigFixture;
-using test::UpdateSection;
+using test::TextEncoding;
+using KeyChanges = std::vector<std::pair<std::wstring, std::wstring>>;
+using Items = std::vector<std::wstring>;
 
-ResultCode LoadFile(const ServerConfigFixture& fixture, const std::wstring& path, UpdateList* list,
-                    bool checkHeader = true) {
-  return ServerConfig(path, fixture.Client(), *list).Load(checkHeader, true);
+// An update section that loads (Name, Size, URL, FilePath), with `changes` taking the place of
+// those keys (an empty value removes one) or added to them.
+std::wstring UpdateSection(const std::wstring& section, KeyChanges changes = {}) {
+  for (const auto& entry : KeyChanges{{L"Name", section}, {L"Size", L"1000"},
+                                      {L"URL", L"https://downloads.example.com/" + section},
+                                      {L"FilePath", L"C:\\Program Files\\App\\app.exe"}}) {
+    const auto same = [&](const auto& change) { return change.first == entry.first; };
+    if (std::none_of(changes.begin(), changes.end(), same)) changes.push_back(entry);
+  }
+  std::wstring text = L"[" + section + L"]\r\n";
+  for (const auto& [key, value] : changes) {
+    if (!value.empty()) text += key + L"=" + value + L"\r\n";
+  }
+  return text;
 }
 
-ResultCode LoadBody(const ServerConfigFixture& fixture, const std::wstring& body,
-                    UpdateList* list) {
-  return LoadFile(fixture, fixture.WriteUpdateConfig(body), list);
-}
-
-bool HasLastModified(const ServerConfigFixture& fixture) {
-  FILETIME time;
-  return fixture.Client().Settings().ReadTime(SettingsKey::Settings, L"LastModified", &time);
-}
-
-TEST(ServerConfigTest, BadStartDeletesLocalCopyAndLastModified) {
-  const std::string section = Narrow(UpdateSection(L"A"));
-  const std::tuple<const char*, std::string, bool, ResultCode> cases[] = {
-      {"UTF-8 byte-order mark", "\xEF\xBB\xBF;qzu;\r\n" + section, true, kInvalidHeader},
-      {"no format mark", section, true, kInvalidHeader},
-      {"only a byte-order mark", "\xFF\xFE", true, kInvalidHeader},
-      {"empty file", "", true, kInvalidHeader},
-      {"only a byte-order mark, unchecked", "\xFF\xFE", false, kSuccess},
-      {"no format mark, unchecked", section, false, kSuccess},
-  };
-  for (const auto& [name, bytes, checkHeader, result] : cases) {
-    const ServerConfigFixture fixture;
-    const std::wstring path = fixture.Folder().File(L"updates.ini");
-    {
-      const FileHandle file(
-          CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-      DWORD written = 0;
-      WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+// A client configuration with its own ID (its registry settings are removed at the end),
+// downloads folder and locations of the update configuration file.
+struct Fixture {
+  explicit Fixture(const Items& locations = {L"https://updates.example.com/app/updates.ini"}) {
+    const std::wstring& key = settings.SubKey();
+    std::wstring text = L"[General]\r\nID=" + key.substr(key.rfind(L'\\') + 1) +
+                        L"\r\nDownloadsFolder=" + folder.File(L"downloads") +
+                        L"\r\nAppDir=" + folder.File(L"app") + L"\r\n";
+    for (std::size_t i = 0; i < locations.size(); ++i) {
+      text += L"URL" + (i == 0 ? L"" : std::to_wstring(i)) + L"=" + locations[i] + L"\r\n";
     }
-    fixture.Client().Settings().WriteTime(SettingsKey::Settings, L"LastModified", {1, 2});
-    UpdateList list;
-    EXPECT_EQ(result, LoadFile(fixture, path, &list, checkHeader)) << name;
-    EXPECT_EQ(result == kSuccess, test::FileExists(path)) << name;
-    EXPECT_EQ(result == kSuccess, HasLastModified(fixture)) << name;
+    test::WriteTextFile(client.Path(), text, TextEncoding::Ansi);
+    EXPECT_EQ(kSuccess, client.Load());
   }
-}
+  // Writes ";qzu;" and `body` to updates.ini and returns its path.
+  std::wstring Write(const std::wstring& body, TextEncoding encoding = TextEncoding::Ansi) const {
+    test::WriteTextFile(path, L";qzu;\r\n" + body, encoding);
+    return path;
+  }
+  ResultCode Load(const std::wstring& body, UpdateList* list, bool merge = true) const {
+    return ServerConfig(Write(body), client, *list).Load(true, merge);
+  }
+  bool HasLastModified() const {
+    FILETIME time;
+    return client.Settings().ReadTime(SettingsKey::Settings, L"LastModified", &time);
+  }
 
-TEST(ServerConfigTest, MissingOrUnreadableFile) {
-  const ServerConfigFixture fixture;
-  UpdateList list;
-  EXPECT_EQ(kUpToDate, LoadFile(fixture, fixture.Folder().File(L"no\\such.ini"), &list));
-  const std::wstring path = fixture.WriteUpdateConfig(UpdateSection(L"A"));
-  fixture.Client().Settings().WriteTime(SettingsKey::Settings, L"LastModified", {1, 2});
-  const FileHandle held(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0));
-  EXPECT_EQ(static_cast<ResultCode>(ERROR_SHARING_VIOLATION), LoadFile(fixture, path, &list));
-  EXPECT_FALSE(HasLastModified(fixture));
-}
+  test::TempFolder folder;
+  test::ScopedRegistryTree settings{L"Software\\Merrow\\Ruddle\\" + test::UniqueName(L"Config")};
+  ClientConfig client{folder.File(L"client.ini")};
+  std::wstring path = folder.File(L"updates.ini");
+};
 
-TEST(ServerConfigTest, GeneralSectionChecksFormatVersionAndDisabledUpdates) {
-  const std::pair<const wchar_t*, ResultCode> cases[] = {
-      {L"[General]\r\nConfigFileVersion=1\r\n", kSuccess},
-      {L"[General]\r\nOther=1\r\n", kSuccess},
-      {L"[General]\r\nConfigFileVersion=1.1\r\n", kUndefinedConfigFormat},
-      {L"[General]\r\nConfigFileVersion=garbage\r\n", kUndefinedConfigFormat},
-      {L"[general]\r\nConfigFileVersion=1.0\r\n", kInvalidUpdateSection},
-      {L"[General]\r\nUpdatesDisabled=Paused for maintenance.\r\n", kUpdatesDisabled},
+TEST(ServerConfigTest, FileStartAndGeneralSectionDecideTheLoad) {
+  // A file without its first line is deleted with the LastModified setting, so that the next
+  // check fetches it anew. The message reader runs only for files that load with updates enabled.
+  const std::string a = Narrow(UpdateSection(L"A"));
+  const std::string mark = ";qzu;\r\n[General]\r\n";
+  const std::tuple<std::string, bool, ResultCode, const wchar_t*> cases[] = {
+      {"\xEF\xBB\xBF" + mark + a, true, kInvalidHeader, L"-"},
+      {a, true, kInvalidHeader, L"-"},
+      {"\xFF\xFE", true, kInvalidHeader, L"-"},
+      {"", true, kInvalidHeader, L"-"},
+      {"[General]\r\nOther=1\r\n" + a, false, kSuccess, L""},
+      {mark + "ConfigFileVersion=1\r\nMessageTitle=Hi\r\n" + a, true, kInvalidNotification, L"Hi"},
+      {mark + "ConfigFileVersion=1.1\r\n" + a, true, kUndefinedConfigFormat, L"-"},
+      {mark + "ConfigFileVersion=garbage\r\n" + a, true, kUndefinedConfigFormat, L"-"},
+      {";qzu;\r\n[general]\r\nConfigFileVersion=1.0\r\n" + a, true, kInvalidUpdateSection, L"-"},
+      {mark + "MessageTitle=Hi\r\nUpdatesDisabled=Paused.\r\n" + a, true, kUpdatesDisabled, L"-"},
   };
-  for (const auto& [general, result] : cases) {
-    const ServerConfigFixture fixture;
+  for (const auto& [bytes, checkHeader, result, title] : cases) {
+    const Fixture fixture;
+    std::ofstream(fixture.path.c_str(), std::ios::binary) << bytes;
+    fixture.client.Settings().WriteTime(SettingsKey::Settings, L"LastModified", {1, 2});
     UpdateList list;
-    EXPECT_EQ(result, LoadBody(fixture, general + UpdateSection(L"A"), &list)) << Narrow(general);
-  }
-  EXPECT_EQ(L"Paused for maintenance.", ResultText(kUpdatesDisabled));
-}
-
-TEST(ServerConfigTest, ServerMessageReaderRunsOnlyWhenUpdatesAreEnabled) {
-  for (const bool disabled : {false, true}) {
-    const ServerConfigFixture fixture;
-    UpdateList list;
-    ServerConfig config(
-        fixture.WriteUpdateConfig(std::wstring(L"[General]\r\nMessageTitle=Hi\r\n") +
-                                  (disabled ? L"UpdatesDisabled=Off\r\n" : L"")),
-        fixture.Client(), list);
-    std::wstring title;
+    ServerConfig config(fixture.path, fixture.client, list);
+    std::wstring read = L"-";
     config.SetServerMessageReader([&](const IniReader& reader) {
-      title = reader.ReadText(L"General", L"MessageTitle");
-      return kInvalidNotification;
+      read = reader.ReadText(L"General", L"MessageTitle");
+      return read.empty() ? kSuccess : kInvalidNotification;
     });
-    EXPECT_EQ(disabled ? kUpdatesDisabled : kInvalidNotification, config.Load(true, true));
-    EXPECT_EQ(disabled ? L"" : L"Hi", title);
+    EXPECT_EQ(result, config.Load(checkHeader, true)) << bytes;
+    EXPECT_EQ(title, read) << bytes;
+    EXPECT_EQ(result != kInvalidHeader, test::FileExists(fixture.path)) << bytes;
+    EXPECT_EQ(result != kInvalidHeader, fixture.HasLastModified()) << bytes;
   }
+  EXPECT_EQ(L"Paused.", ResultText(kUpdatesDisabled));
+  const Fixture fixture;
+  UpdateList list;
+  ServerConfig missing(fixture.folder.File(L"no\\such.ini"), fixture.client, list);
+  EXPECT_EQ(kUpToDate, missing.Load(true, true));
+  ServerConfig held(fixture.Write(UpdateSection(L"A")), fixture.client, list);
+  fixture.client.Settings().WriteTime(SettingsKey::Settings, L"LastModified", {1, 2});
+  const FileHandle file(CreateFileW(fixture.path.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0));
+  EXPECT_EQ(static_cast<ResultCode>(ERROR_SHARING_VIOLATION), held.Load(true, true));
+  EXPECT_FALSE(fixture.HasLastModified());
 }
 
 TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
@@ -112,19 +124,19 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
       {L"B", {{L"ReleaseDate", L"2021-03-05"}}, kInvalidUpdateSection},
       {L"B", {{L"URL", L"not a url"}}, ERROR_INTERNET_UNRECOGNIZED_SCHEME},
       // Names that would put the download outside its folder.
-      {L"..", {}, kInvalidUpdateSection}, {L". .", {}, kInvalidUpdateSection},
-      {L"..\\..\\Startup", {}, kInvalidUpdateSection}, {L"a/b", {}, kInvalidUpdateSection},
-      {L"C:x", {}, kInvalidUpdateSection},
+      {L"..", {}, kInvalidUpdateSection},   {L". .", {}, kInvalidUpdateSection},
+      {L"a/b", {}, kInvalidUpdateSection},  {L"C:x", {}, kInvalidUpdateSection},
+      {L"..\\..\\Startup", {}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"..\\..\\evil.exe"}}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"C:\\Windows\\evil.exe"}}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"/etc/evil"}}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"a|b?.exe"}}, kInvalidUpdateSection},
   };
   for (const auto& [section, changes, result] : cases) {
-    const ServerConfigFixture fixture;
+    const Fixture fixture;
     UpdateList list;
     const std::wstring invalid = UpdateSection(section, changes);
-    EXPECT_EQ(result, LoadBody(fixture, UpdateSection(L"A") + invalid + UpdateSection(L"C"), &list))
+    EXPECT_EQ(result, fixture.Load(UpdateSection(L"A") + invalid + UpdateSection(L"C"), &list))
         << Narrow(invalid);
     ASSERT_EQ(1u, list.updates.size()) << Narrow(invalid);
     EXPECT_EQ(L"A", list.updates[0].sectionName);
@@ -132,162 +144,228 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
 }
 
 TEST(ServerConfigTest, GarbageValuesGiveDefaultsAndHugeValuesReadWhole) {
-  const ServerConfigFixture fixture;
+  const Fixture fixture;
   UpdateList list;
   const std::wstring huge(1 << 20, L'n');
   const std::wstring body = UpdateSection(
-      L"A", {{L"Name", huge}, {L"State", L"x1"}, {L"Flags", L"|||"},
-             {L"TargetOsMinVersion", L"none"}, {L"TargetOsMaxVersion", L"99999999999"},
-             {L"Version", L"latest"}, {L"FileSize", L"big"}, {L"AutoCloseApplication", L"|;;;x|"},
-             {L"NoGUICommandLineSwitch", L" QZEmptyField "}, {L"Replaces", L";;"},
-             {L"Depends", L"A"}, {L"NextDeprecated", L"Nowhere"}});
-  ASSERT_EQ(kSuccess, LoadBody(fixture, body, &list));
+      L"A", {{L"Name", huge}, {L"State", L"x1"}, {L"Flags", L"|||"}, {L"Version", L"latest"},
+             {L"TargetOsMaxVersion", L"99999999999"}, {L"FileSize", L"big"}, {L"Depends", L"A"},
+             {L"AutoCloseApplication", L"|;;;x|"}, {L"NoGUICommandLineSwitch", L" QZEmptyField "},
+             {L"Replaces", L";;"}, {L"FilePath", L"%NO_SUCH_VARIABLE_X%"}});
+  ASSERT_EQ(kSuccess, fixture.Load(body, &list));
   const UpdateInfo& a = list.updates.at(0);
   EXPECT_TRUE(a.name == huge);
   EXPECT_EQ(0u, a.state);
   EXPECT_EQ(kUpdateSingleUpdate, a.flags) << "no flag from garbage; a lone update is shown alone";
-  EXPECT_TRUE(a.targetOsMinVersion.IsZero() && a.targetOsMaxVersion.IsZero() && a.version.IsZero());
+  EXPECT_TRUE(a.targetOsMaxVersion.IsZero() && a.version.IsZero() && a.fileSize == 0);
   EXPECT_EQ(kDetectionVersionGiven | kDetectionFileSizeGiven, a.detectionBits);
-  EXPECT_EQ(0, a.fileSize);
   EXPECT_EQ(1u, a.autoCloseApplications.size());
   EXPECT_EQ(L"", a.noGuiSwitch);
-  EXPECT_FALSE(a.replacesAll);
-  EXPECT_TRUE(a.replacedUpdates.empty());
+  EXPECT_FALSE(a.replacesAll || !a.replacedUpdates.empty());
   EXPECT_EQ(nullptr, a.dependsOn) << "a link to itself is ignored";
-  EXPECT_EQ(nullptr, a.nextDeprecated);
+  EXPECT_EQ(L"%NO_SUCH_VARIABLE_X%", a.detectionTarget) << "kept as written when unresolved";
+  EXPECT_EQ(1, a.targetUnresolved);
 }
 
-TEST(ServerConfigTest, DetectionSourceByPrecedence) {
-  const std::tuple<KeyChanges, DetectionKind, const wchar_t*> cases[] = {
-      {{{L"RegistryKey", L"HKLM\\S\\V"}}, DetectionKind::File, L"C:\\Program Files\\App\\app.exe"},
-      {{{L"FilePath", L""}, {L"RegistryKey", L"HKLM\\S\\V"}, {L"CustomDetection", L"C:\\d.exe"}},
-       DetectionKind::Registry,
-       L"HKLM\\S\\V"},
-      {{{L"FilePath", L""}, {L"CustomDetection", L"C:\\d.exe"}, {L"AppIdName", L"App"}},
-       DetectionKind::Custom,
-       L"C:\\d.exe"},
-      {{{L"FilePath", L""}, {L"AppIdName", L"Vendor.App"}}, DetectionKind::AppPackage, L""},
-      {{{L"FilePath", L"%NO_SUCH_VARIABLE_X%\\a.exe"}},
-       DetectionKind::File,
-       L"%NO_SUCH_VARIABLE_X%\\a.exe"},
-  };
-  for (const auto& [changes, kind, target] : cases) {
-    const ServerConfigFixture fixture;
-    UpdateList list;
-    ASSERT_EQ(kSuccess, LoadBody(fixture, UpdateSection(L"A", changes), &list));
-    EXPECT_EQ(kind, list.updates.at(0).detectionKind) << Narrow(target);
-    EXPECT_EQ(target, list.updates.at(0).detectionTarget);
-    EXPECT_EQ(target[0] == L'%' ? 1 : 0, list.updates.at(0).targetUnresolved) << Narrow(target);
-  }
-}
-
-TEST(ServerConfigTest, LinksResolveCaseInsensitivelyAndIgnoreSelfAndUnknown) {
-  const ServerConfigFixture fixture;
-  UpdateList list;
-  const std::wstring body = UpdateSection(L"First", {{L"Replaces", L"All;third;Missing;First"},
-                                                     {L"Depends", L"SECOND"},
-                                                     {L"NextDeprecated", L"Third"}}) +
-                            UpdateSection(L"Second", {{L"Depends", L"Second"}}) +
-                            UpdateSection(L"Third", {{L"Depends", L"Missing"}});
-  ASSERT_EQ(kSuccess, LoadBody(fixture, body, &list));
-  UpdateInfo& first = list.updates[0];
-  UpdateInfo& second = list.updates[1];
-  UpdateInfo& third = list.updates[2];
-  EXPECT_TRUE(first.replacesAll);
-  EXPECT_EQ(std::vector<UpdateInfo*>{&third}, first.replacedUpdates);
-  EXPECT_EQ(&second, first.dependsOn);
-  EXPECT_EQ(&first, second.requiredBy);
-  EXPECT_EQ(nullptr, second.dependsOn);
-  EXPECT_EQ(nullptr, third.dependsOn);
-  EXPECT_EQ(&third, first.nextDeprecated);
-  EXPECT_TRUE(third.isAbsorbed);
-  EXPECT_FALSE(second.isAbsorbed || second.replacesAll);
-  EXPECT_EQ(&second, ServerConfig(L"", fixture.Client(), list).FindUpdate(L"sEcOnD"));
-}
-
-TEST(ServerConfigTest, AbsorbedItemsMergeAlongChainsAndCyclesEnd) {
-  const ServerConfigFixture fixture;
+TEST(ServerConfigTest, LinksResolveCaseInsensitivelyAndAbsorbedItemsMergeAlongChains) {
+  const Fixture fixture;
   UpdateList list;
   // A absorbs B; B and C absorb each other, a cycle that A's walk enters but does not close.
   const std::wstring body =
-      UpdateSection(L"A", {{L"Feature", L"a"}, {L"NextDeprecated", L"B"}}) +
+      UpdateSection(L"A", {{L"Feature", L"a"}, {L"NextDeprecated", L"b"}, {L"Depends", L"C"},
+                           {L"Replaces", L"All;c;Missing;A"}}) +
       UpdateSection(L"B", {{L"Feature", L"b"}, {L"BugFix", L"fix b"}, {L"NextDeprecated", L"C"}}) +
-      UpdateSection(L"C", {{L"Enhancement", L"c"}, {L"NextDeprecated", L"B"}}) +
+      UpdateSection(L"C", {{L"Enhancement", L"c"}, {L"NextDeprecated", L"B"},
+                           {L"Depends", L"Missing"}}) +
       UpdateSection(L"D", {{L"Feature", L"d"}});
-  ASSERT_EQ(kSuccess, LoadBody(fixture, body, &list));
-  using Items = std::vector<std::wstring>;
+  ASSERT_EQ(kSuccess, fixture.Load(body, &list));
+  UpdateInfo& a = list.updates[0];
+  UpdateInfo& b = list.updates[1];
+  UpdateInfo& c = list.updates[2];
+  EXPECT_TRUE(a.replacesAll);
+  EXPECT_EQ(std::vector<UpdateInfo*>{&c}, a.replacedUpdates);
+  EXPECT_EQ(std::make_tuple(&c, &a, &b, static_cast<UpdateInfo*>(nullptr)),
+            std::make_tuple(a.dependsOn, c.requiredBy, a.nextDeprecated, c.dependsOn));
+  EXPECT_TRUE(b.isAbsorbed && c.isAbsorbed && !a.isAbsorbed && !list.updates[3].isAbsorbed);
   const std::tuple<Items, Items, Items> expected[] = {
-      {{L"a", L"b"}, {L"c"}, {L"fix b"}},
-      {{L"b"}, {L"c"}, {L"fix b"}},
-      {{L"b"}, {L"c"}, {L"fix b"}},
-      {{L"d"}, {}, {}},
-  };
+      {{L"a", L"b"}, {L"c"}, {L"fix b"}}, {{L"b"}, {L"c"}, {L"fix b"}},
+      {{L"b"}, {L"c"}, {L"fix b"}},       {{L"d"}, {}, {}}};
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     const UpdateInfo& u = list.updates[i];
     EXPECT_EQ(expected[i], std::tie(u.features.items, u.enhancements.items, u.bugFixes.items)) << i;
   }
-  ASSERT_EQ(
-      kSuccess,
-      ServerConfig(fixture.WriteUpdateConfig(body), fixture.Client(), list).Load(true, false));
+  EXPECT_EQ(&b, ServerConfig(L"", fixture.client, list).FindUpdate(L"b"));
+  ASSERT_EQ(kSuccess, fixture.Load(body, &list, false));
   EXPECT_EQ(Items{L"a"}, list.updates[0].features.items) << "without merging";
 }
 
-TEST(ServerConfigTest, FilePlaceholderTakesTheFolderOfEachConfigurationLocation) {
-  const std::tuple<std::vector<std::wstring>, ResultCode, std::vector<std::wstring>> cases[] = {
-      {{L"https://updates.example.com/app/updates.ini", L"ftp://mirror.example.com/u.ini"},
-       kSuccess,
+TEST(ServerConfigTest, DownloadLocationsFromPlaceholderServerFileNameOrUrl) {
+  // FILE:// takes the folder of each configuration location.
+  const std::tuple<Items, ResultCode, Items> placeholders[] = {
+      {{L"https://updates.example.com/app/u.ini", L"ftp://mirror.example.com/u.ini"}, kSuccess,
        {L"https://updates.example.com/app/setup.exe", L"ftp://mirror.example.com/setup.exe"}},
       {{L"C:\\Updates\\updates.ini"}, kSuccess, {L"file:///C:/Updates/setup.exe"}},
       {{L"\\\\server\\share\\app\\updates.ini"}, kSuccess, {L"file://server/share/app/setup.exe"}},
       {{L"https://updates.example.com/u.ini", L"not a location"}, kUnresolvedFileUrl, {}},
+      {{L"not/a location"}, kUnresolvedFileUrl, {}},
   };
-  for (const auto& [locations, result, urls] : cases) {
-    const ServerConfigFixture fixture(locations);
+  for (const auto& [locations, result, urls] : placeholders) {
+    const Fixture fixture(locations);
     UpdateList list;
-    const std::wstring body = UpdateSection(
-        L"A", {{L"URL", L"FILE://"}, {L"URL1", L"file://"}, {L"ServerFileName", L"setup.exe"}});
-    EXPECT_EQ(result, LoadBody(fixture, body, &list)) << Narrow(locations[0]);
-    EXPECT_EQ(urls, list.updates.empty() ? std::vector<std::wstring>() : list.updates[0].urls);
+    const KeyChanges keys = {{L"URL", L"FILE://"}, {L"URL1", L"file://"},
+                             {L"ServerFileName", L"setup.exe"}};
+    EXPECT_EQ(result, fixture.Load(UpdateSection(L"A", keys), &list)) << Narrow(locations[0]);
+    EXPECT_EQ(urls, list.updates.empty() ? Items() : list.updates[0].urls);
   }
-}
-
-TEST(ServerConfigTest, LocalFileNameFromServerFileNameOrUrl) {
-  const std::pair<KeyChanges, const wchar_t*> cases[] = {
+  const std::pair<KeyChanges, const wchar_t*> fileNames[] = {
       {{{L"ServerFileName", L"setup.exe"}}, L"setup.exe"},
       {{{L"URL", L"https://x.example.com/dl/tool.msi?token=1"}}, L"tool.msi"},
       {{{L"URL", L"https://x.example.com/dl/a:b.exe"}}, L"A"},
       {{{L"URL", L"https://x.example.com/dl/"}}, L"A"},
       {{{L"URL", L"https://x.example.com/dl/.."}}, L"A"},
   };
-  for (const auto& [changes, fileName] : cases) {
-    const ServerConfigFixture fixture;
+  const Fixture fixture;
+  for (const auto& [changes, fileName] : fileNames) {
     UpdateList list;
-    ASSERT_EQ(kSuccess, LoadBody(fixture, UpdateSection(L"A", changes), &list)) << Narrow(fileName);
-    EXPECT_EQ(fixture.DownloadsFolder() + L"\\A\\" + fileName, list.updates.at(0).localFilePath);
+    ASSERT_EQ(kSuccess, fixture.Load(UpdateSection(L"A", changes), &list)) << Narrow(fileName);
+    EXPECT_EQ(fixture.folder.File(L"downloads\\A\\") + fileName, list.updates[0].localFilePath);
   }
 }
 
-TEST(ServerConfigTest, SilentCommandLine) {
+TEST(ServerConfigTest, SilentCommandLineAndSingleUpdatePresentation) {
   const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
-      {L"/x", L"/exenoui", L"/exenoui /x /qn"},
-      {L"", L"/log a.txt /EXENOUI", L"/exenoui /qn"},
-      {L"/x", L"/S", L"/x /S"},
-      {L"/x", L"/exenouix", L"/x /exenouix"},
-  };
+      {L"/x", L"/exenoui", L"/exenoui /x /qn"}, {L"", L"/log a.txt /EXENOUI", L"/exenoui /qn"},
+      {L"/x", L"/S", L"/x /S"}, {L"/x", L"/exenouix", L"/x /exenouix"}};
   for (const auto& [commandLine, noGuiSwitch, silent] : cases) {
     UpdateInfo update;
     update.commandLine = commandLine;
     update.noGuiSwitch = noGuiSwitch;
     EXPECT_EQ(silent, SilentCommandLine(update)) << Narrow(noGuiSwitch);
   }
-}
-
-TEST(ServerConfigTest, SingleUpdatePresentation) {
   EXPECT_TRUE(IsSingleUpdatePresentation(1, false, 1920, 1080));
   EXPECT_FALSE(IsSingleUpdatePresentation(1, true, 1024, 768));
   EXPECT_TRUE(IsSingleUpdatePresentation(1, true, 1023, 768));
   EXPECT_TRUE(IsSingleUpdatePresentation(1, true, 1024, 767));
   EXPECT_FALSE(IsSingleUpdatePresentation(2, false, 800, 600));
+}
+
+std::wstring SectionOf(const UpdateInfo* update) { return update ? update->sectionName : L"-"; }
+
+// Every field that the writer emits or that loading derives from it, in comparable form.
+auto Fields(const UpdateInfo& u) {
+  Items autoClose, replaced;
+  for (const auto& a : u.autoCloseApplications) autoClose.push_back(FormatAutoCloseEntry(a));
+  for (const UpdateInfo* r : u.replacedUpdates) replaced.push_back(SectionOf(r));
+  const Items texts = {
+      u.sectionName, u.name, u.category, u.serverFileName, u.sha256, u.md5, u.commandLine,
+      u.noGuiSwitch, u.detectionTarget, u.customDetectionParams, u.appIdName, u.appIdArch,
+      u.appIdResourceId, u.appIdPublisherId, u.localFilePath, FormatIniDate(u.releaseDate),
+      FormatIniVersion(u.targetOsMinVersion), FormatIniVersion(u.targetOsMaxVersion),
+      FormatVersionCondition(u.versionOperator, u.version), SectionOf(u.dependsOn),
+      SectionOf(u.requiredBy), SectionOf(u.nextDeprecated)};
+  const std::vector<std::int64_t> numbers = {
+      u.size, u.flags, static_cast<int>(u.detectionKind), u.detectionBits, u.targetUnresolved,
+      u.fileSize, u.state, u.replacesAll, u.isAbsorbed};
+  return std::make_tuple(texts, numbers, autoClose, replaced, u.updatedApplicationVersions,
+                         u.updatedApplications, u.descriptions, u.features.items,
+                         u.enhancements.items, u.bugFixes.items, u.urls);
+}
+
+// Every key of the format, with escapes, HTML variants, links and all detection sources.
+std::wstring RichUpdateConfig(const std::wstring& name) {
+  return L"[General]\r\nConfigFileVersion=1.0\r\n" +
+         UpdateSection(
+             L"Main",
+             {{L"Name", name}, {L"State", L"3758096397"}, {L"Category", L"Security"},
+              {L"UpdatedApplicationVersions", L">= 2.0;< 3.0"},
+              {L"UpdatedApplications", L"Viewer[1.0-2.0);Editor\\;Pro[3.1]"},
+              {L"Description", L"First"}, {L"DescriptionHtml1", L"<b>Second</b>"},
+              {L"Feature", L"Tabs"}, {L"FeatureHtml1", L"<i>Themes</i>"},
+              {L"Enhancement1", L"Faster"}, {L"BugFix", L"Crash"}, {L"ReleaseDate", L"5/3/2021"},
+              {L"Flags", L"Critical|SilentInstall|Sys64|NoRedetect"},
+              {L"SHA256", L"9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08"},
+              {L"MD5", L"098F6BCD4621D373CADE4E832627B4F6"}, {L"ServerFileName", L"main.exe"},
+              {L"URL1", L"ftp://mirror.example.com/main.exe"},
+              {L"AutoCloseApplication", L"viewer.exe|/q;V\\;M;NoRestart"},
+              {L"AutoCloseApplication1", L"helper.exe"}, {L"CommandLine", L"/log \"[APPDIR]\\i\""},
+              {L"NoGUICommandLineSwitch", L"/exenoui"}, {L"TargetOsMinVersion", L"6.1"},
+              {L"TargetOsMaxVersion", L"10.0.65535.65535"}, {L"FilePath", L"[APPDIR]\\viewer.exe"},
+              {L"FileSize", L"4096"}, {L"Version", L"= 2.0.1"}, {L"Depends", L"Runtime"},
+              {L"RegistryKey", L"HKLM\\S\\V"},
+              {L"Replaces", L"All;Old"}, {L"NextDeprecated", L"Old"}}) +
+         UpdateSection(L"Runtime", {{L"FilePath", L""}, {L"Version", L">= 1.5"},
+                                    {L"RegistryKey", L"HKUD\\Software\\Runtime\\Version"},
+                                    {L"CustomDetection", L"C:\\d.exe"}}) +
+         UpdateSection(L"Old", {{L"FilePath", L""}, {L"CustomDetection", L"[APPDIR]\\detect.exe"},
+                                {L"CustomDetectionParams", L"--old"}, {L"Feature", L"Old"},
+                                {L"AppIdName", L"Vendor.Old"}}) +
+         UpdateSection(L"Package", {{L"FilePath", L""}, {L"AppIdName", L"Vendor.Viewer"},
+                                    {L"AppIdArch", L"x64"}, {L"AppIdResourceId", L"res"},
+                                    {L"AppIdPublisherId", L"8wekyb3d8bbwe"}, {L"Version", L"3.0"},
+                                    {L"Flags", L"Os64|NotSelected"}});
+}
+
+TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithEveryField) {
+  const std::pair<TextEncoding, const wchar_t*> cases[] = {
+      {TextEncoding::Ansi, L"Viewer 2.0.1"},
+      {TextEncoding::Utf16, L"Viewer \u00DCberarbeitung \u65E5\u672C"}};
+  for (const auto& [encoding, name] : cases) {
+    const Fixture fixture;
+    UpdateList loaded;
+    ServerConfig source(fixture.Write(RichUpdateConfig(name), encoding), fixture.client, loaded);
+    ASSERT_EQ(kSuccess, source.Load(true, true));
+    ASSERT_EQ(4u, loaded.updates.size());
+    for (UpdateInfo& update : loaded.updates) update.evaluated = true;
+    // Loaded values the round trip must keep beyond plain copies: the detection source by
+    // precedence, an expanded path, merged items.
+    std::vector<DetectionKind> kinds;
+    for (const UpdateInfo& update : loaded.updates) kinds.push_back(update.detectionKind);
+    EXPECT_EQ((std::vector<DetectionKind>{DetectionKind::File, DetectionKind::Registry,
+                                          DetectionKind::Custom, DetectionKind::AppPackage}),
+              kinds);
+    EXPECT_EQ(fixture.folder.File(L"app\\viewer.exe"), loaded.updates[0].detectionTarget);
+    EXPECT_EQ((Items{L"Tabs", L"<i>Themes</i>", L"Old"}), loaded.updates[0].features.items);
+
+    const std::wstring written = fixture.folder.File(L"selected.dat");
+    ASSERT_EQ(kSuccess, WriteSelectedUpdates(written, loaded, false));
+    const std::string bytes = test::ReadFileBytes(written);
+    EXPECT_EQ(encoding == TextEncoding::Utf16, bytes.rfind("\xFF\xFE", 0) == 0);
+    EXPECT_EQ(std::string::npos, bytes.find(";qzu;"));
+    UpdateList reloaded;
+    ASSERT_EQ(kSuccess, ServerConfig(written, fixture.client, reloaded).Load(false, false));
+    ASSERT_EQ(loaded.updates.size(), reloaded.updates.size());
+    for (std::size_t i = 0; i < loaded.updates.size(); ++i) {
+      EXPECT_EQ(Fields(loaded.updates[i]), Fields(reloaded.updates[i])) << i;
+    }
+  }
+}
+
+TEST(SelectedUpdatesWriterTest, WritesOnlyNeededOrCriticalUpdatesThenTheMessage) {
+  const Fixture fixture;
+  UpdateList list;
+  ASSERT_EQ(kSuccess, fixture.Load(UpdateSection(L"A", {{L"Flags", L"Critical"}}) +
+                                       UpdateSection(L"B") +
+                                       UpdateSection(L"C", {{L"Flags", L"Major|Critical"}}) +
+                                       UpdateSection(L"D", {{L"Flags", L"Critical"}}),
+                                   &list));
+  for (int i = 0; i < 3; ++i) list.updates[i].evaluated = true;  // D is not needed
+  const std::wstring path = fixture.folder.File(L"selected.dat");
+  // A stale file from an earlier run must not leave its sections behind.
+  test::WriteTextFile(path, UpdateSection(L"Stale"), TextEncoding::Ansi);
+  for (const bool criticalOnly : {false, true}) {
+    const auto message = [&](const IniReader& writer) {
+      return criticalOnly ? writer.WriteText(L"General", L"MessageTitle", L"Hi") : kSuccess;
+    };
+    ASSERT_EQ(kSuccess, WriteSelectedUpdates(path, list, criticalOnly, message));
+    const Items sections = criticalOnly ? Items{L"A", L"C", L"General"} : Items{L"A", L"B", L"C"};
+    EXPECT_EQ(sections, IniFile(path).ReadSectionNames());
+  }
+  EXPECT_EQ(L"Hi", IniFile(path).ReadString(L"General", L"MessageTitle"));
+  EXPECT_EQ(kInvalidNotification, WriteSelectedUpdates(path, list, false, [](const IniReader&) {
+              return kInvalidNotification;
+            }));
+  EXPECT_EQ(static_cast<ResultCode>(ERROR_PATH_NOT_FOUND),
+            WriteSelectedUpdates(fixture.folder.File(L"missing\\selected.dat"), list, false));
 }
 
 }  // namespace

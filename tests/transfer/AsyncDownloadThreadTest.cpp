@@ -9,6 +9,7 @@
 namespace updater {
 namespace {
 
+using test::Narrow;
 using test::PatternBytes;
 using test::RecordingEvents;
 using test::TestServers;
@@ -19,106 +20,87 @@ class AsyncDownloadThreadTest : public ::testing::Test {
 
   // A file served by every server, with content unique to this test.
   std::wstring ServeUnique(const std::string& bytes) {
-    const std::wstring name = test::UniqueName(L"dl") + L".bin";
-    return TestServers::Serve(L"updates/" + name, bytes);
+    return TestServers::Serve(L"updates/" + test::UniqueName(L"dl") + L".bin", bytes);
   }
 
+  // A downloader with short time-outs and one retry, reporting to a fresh callback_.
   std::unique_ptr<AsyncDownloadThread> MakeDownloader(CredentialProvider* credentials = nullptr) {
+    callback_ = RecordingEvents();
+    DeleteFileW(destination_.c_str());
     auto downloader = std::make_unique<AsyncDownloadThread>(&callback_, credentials);
-    downloader->SetTimeouts(test::ShortTimeouts());
+    TransferTimeouts timeouts;  // short, so that stalled servers cost a second, not a minute
+    timeouts.connectMs = 2000;
+    timeouts.receiveMs = 700;
+    downloader->SetTimeouts(timeouts);
     downloader->SetRetryAttempts(1);
     return downloader;
   }
 
   std::string Downloaded() const { return test::ReadFileBytes(destination_); }
+  std::string Partial() const { return test::ReadFileBytes(destination_ + L".part"); }
   bool PartialExists() const { return test::FileExists(destination_ + L".part"); }
+  void WritePartial(const std::string& bytes) {
+    CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
+    test::WriteBytes(destination_ + L".part", bytes);
+  }
 
   test::TempFolder folder_;
   std::wstring destination_ = folder_.File(L"sub\\target.bin");
   RecordingEvents callback_;
 };
 
-TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKind) {
+TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl) {
   const std::string bytes = PatternBytes(300000, 1);
   const std::wstring path = ServeUnique(bytes);
-  const std::wstring localCopy = folder_.File(L"source.bin");
-  test::WriteBytes(localCopy, bytes);
-  std::wstring fileUrl = L"file:///" + localCopy;
-  const std::wstring urls[] = {TestServers::Http(path), TestServers::Ftp(path),
-                               TestServers::Fault(path), fileUrl};
-  for (const std::wstring& url : urls) {
-    callback_ = RecordingEvents();
-    DeleteFileW(destination_.c_str());
-    const ResultCode result = MakeDownloader()->Download(url, destination_);
-    EXPECT_EQ(kSuccess, result) << test::Narrow(url);
-    EXPECT_TRUE(Downloaded() == bytes) << test::Narrow(url);
-    EXPECT_FALSE(PartialExists()) << test::Narrow(url);
-    EXPECT_EQ(bytes.size(), callback_.progressBytes) << test::Narrow(url);
-    ASSERT_FALSE(callback_.ended.empty()) << test::Narrow(url);
-    EXPECT_EQ(UpdateAction::DownloadFile, callback_.ended.back().first) << test::Narrow(url);
+  const std::wstring local = folder_.File(L"source.bin");
+  test::WriteBytes(local, bytes);
+  using Urls = std::vector<std::wstring>;
+  for (const Urls& urls : {Urls{TestServers::Http(path)}, Urls{TestServers::Ftp(path)},
+                           Urls{TestServers::Fault(path)}, Urls{L"file:///" + local},
+                           Urls{TestServers::Http(L"updates/none.bin"), TestServers::Ftp(path)}}) {
+    const std::string url = Narrow(urls.back());
+    EXPECT_EQ(kSuccess, MakeDownloader()->Download(urls, destination_)) << url;
+    EXPECT_TRUE(Downloaded() == bytes) << url;
+    EXPECT_FALSE(PartialExists()) << url;
+    EXPECT_EQ(bytes.size(), callback_.progressBytes) << url;
+    ASSERT_FALSE(callback_.ended.empty()) << url;
+    EXPECT_EQ(UpdateAction::DownloadFile, callback_.ended.back().first) << url;
   }
 }
 
 TEST_F(AsyncDownloadThreadTest, ResumesFromThePartialFile) {
-  // The partial file holds other bytes than the server, so a restart from 0 would show.
-  const std::string bytes = PatternBytes(200000, 2);
+  const std::string bytes = PatternBytes(50000, 2);
   const std::wstring path = ServeUnique(bytes);
+  // Other bytes than the server's, so that a restart from 0 would show.
   const std::string prefix(1000, 'X');
-  const std::string expected = prefix + bytes.substr(1000);
-  for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
-    CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
-    test::WriteBytes(destination_ + L".part", prefix);
-    callback_ = RecordingEvents();
-    EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
-    EXPECT_TRUE(Downloaded() == expected) << test::Narrow(url);
-    ASSERT_EQ(1u, callback_.beginTotals.size());
-    EXPECT_EQ(bytes.size(), callback_.beginTotals[0]) << test::Narrow(url);
+  const std::string resumed = prefix + bytes.substr(prefix.size());
+  const std::string larger = PatternBytes(50500, 3);
+  const std::tuple<std::wstring, std::string, ResultCode, std::string> cases[] = {
+      {TestServers::Http(path), prefix, kSuccess, resumed},
+      {TestServers::Ftp(path), prefix, kSuccess, resumed},
+      // A server that ignores ranges sends the whole file again.
+      {TestServers::Fault(L"norange/" + path), prefix, kSuccess, bytes},
+      // A partial file as large as the server's is finished without reading.
+      {TestServers::Http(path), bytes, kSuccess, bytes},
+      {TestServers::Ftp(path), bytes, kSuccess, bytes},
+      // nginx answers a range beyond the end with 416; the partial file is kept.
+      {TestServers::Http(path), larger, kNothingBeyondLocal, ""},
+  };
+  for (const auto& [url, partial, result, expected] : cases) {
+    auto downloader = MakeDownloader();
+    WritePartial(partial);
+    EXPECT_EQ(result, downloader->Download(url, destination_)) << Narrow(url);
+    EXPECT_TRUE(Downloaded() == expected) << Narrow(url) << " from " << partial.size();
+    EXPECT_EQ(result != kSuccess, PartialExists() && Partial() == partial) << Narrow(url);
+    if (result == kSuccess) {
+      EXPECT_EQ(std::vector<std::uint32_t>{50000}, callback_.beginTotals) << Narrow(url);
+    }
   }
-}
-
-TEST_F(AsyncDownloadThreadTest, ServerThatIgnoresRangesSendsTheWholeFileAgain) {
-  const std::string bytes = PatternBytes(50000, 3);
-  const std::wstring path = ServeUnique(bytes);
-  CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
-  test::WriteBytes(destination_ + L".part", std::string(1000, 'X'));
-  EXPECT_EQ(kSuccess, MakeDownloader()->Download(TestServers::Fault(L"norange/" + path),
-                                                 destination_));
-  EXPECT_TRUE(Downloaded() == bytes);
-}
-
-TEST_F(AsyncDownloadThreadTest, PartialFileAsLargeAsTheServersIsFinishedWithoutReading) {
-  const std::string bytes = PatternBytes(4000, 4);
-  const std::wstring path = ServeUnique(bytes);
-  for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
-    CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
-    test::WriteBytes(destination_ + L".part", bytes);
-    callback_ = RecordingEvents();
-    EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
-    EXPECT_TRUE(Downloaded() == bytes) << test::Narrow(url);
-    EXPECT_EQ(bytes.size(), callback_.progressBytes) << test::Narrow(url);
-  }
-}
-
-TEST_F(AsyncDownloadThreadTest, PartialFileLargerThanTheServersIsReportedAndKept) {
-  const std::string bytes = PatternBytes(800, 5);
-  const std::wstring path = ServeUnique(bytes);
-  CreateDirectoryW(folder_.File(L"sub").c_str(), nullptr);
-  const std::string partial = PatternBytes(1000, 6);
-  test::WriteBytes(destination_ + L".part", partial);
-  // nginx answers a range beyond the end with 416.
-  EXPECT_EQ(kNothingBeyondLocal, MakeDownloader()->Download(TestServers::Http(path), destination_));
-  EXPECT_TRUE(test::ReadFileBytes(destination_ + L".part") == partial);
-  EXPECT_FALSE(test::FileExists(destination_));
 }
 
 TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
-  struct Case {
-    std::vector<std::wstring> urls;
-    ResultCode result;
-  };
-  const std::string bytes = PatternBytes(5000, 7);
-  const std::wstring path = ServeUnique(bytes);
-  const Case cases[] = {
+  const std::wstring path = ServeUnique(PatternBytes(5000, 4));
+  const std::pair<std::vector<std::wstring>, ResultCode> cases[] = {
       {{TestServers::Http(L"updates/missing.bin")}, kResourceNotFound},
       {{TestServers::Http(L"gone/x.bin")}, kResourceNotFound},
       {{TestServers::Http(L"forbidden/x.bin")}, kForbidden},
@@ -130,115 +112,83 @@ TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
       {{}, kUnsupportedScheme},
       {{L"http://127.0.0.1:1/x"}, ERROR_INTERNET_CANNOT_CONNECT},
   };
-  for (const Case& c : cases) {
-    callback_ = RecordingEvents();
-    const std::string label = c.urls.empty() ? std::string("no URL") : test::Narrow(c.urls[0]);
-    EXPECT_EQ(c.result, MakeDownloader()->Download(c.urls, destination_)) << label;
-    EXPECT_FALSE(test::FileExists(destination_)) << label;
-    EXPECT_FALSE(PartialExists()) << label;
-    ASSERT_FALSE(callback_.failures.empty()) << label;
-    EXPECT_EQ(c.result, callback_.failures.back()) << label;
+  for (const auto& [urls, result] : cases) {
+    const std::string label = urls.empty() ? std::string("no URL") : Narrow(urls[0]);
+    EXPECT_EQ(result, MakeDownloader()->Download(urls, destination_)) << label;
+    EXPECT_FALSE(test::FileExists(destination_) || PartialExists()) << label;
+    EXPECT_EQ(result, callback_.failures.empty() ? kSuccess : callback_.failures.back()) << label;
+  }
+  for (const wchar_t* relative : {L"relative\\file.bin", L""}) {
+    EXPECT_EQ(kUnableToSaveFile, MakeDownloader()->Download(TestServers::Http(path), relative))
+        << Narrow(relative);
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, DestinationMustBeAbsolute) {
-  const std::wstring path = ServeUnique(PatternBytes(10, 8));
-  for (const wchar_t* destination : {L"relative\\file.bin", L"x", L""}) {
-    EXPECT_EQ(kUnableToSaveFile, MakeDownloader()->Download(TestServers::Http(path), destination))
-        << test::Narrow(destination);
+TEST_F(AsyncDownloadThreadTest, LastModifiedOfServersAndFilesAnswersAConditionalRequest) {
+  // small.txt is served with the time given to the local file here.
+  const SYSTEMTIME june = {2021, 6, 0, 15, 12, 0, 0, 0};
+  const std::wstring local = folder_.File(L"local.txt");
+  test::WriteBytes(local, "local");
+  FILETIME time;
+  SystemTimeToFileTime(&june, &time);
+  const FileHandle file(
+      CreateFileW(local.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &time));
+  for (const std::wstring& url : {TestServers::Http(L"small.txt"), L"file:///" + local}) {
+    auto downloader = MakeDownloader();
+    downloader->SetQueryLastModified(true);
+    ASSERT_EQ(kSuccess, downloader->Download(url, destination_)) << Narrow(url);
+    const SYSTEMTIME modified = downloader->GetLastModified();
+    EXPECT_EQ(std::make_tuple(2021, 6, 15, 12),
+              std::make_tuple(modified.wYear, modified.wMonth, modified.wDay, modified.wHour))
+        << Narrow(url);
+    auto conditional = MakeDownloader();
+    conditional->SetIfModifiedSince(modified);
+    EXPECT_EQ(kNotModified, conditional->Download(url, destination_)) << Narrow(url);
   }
-}
-
-TEST_F(AsyncDownloadThreadTest, MissingFileOnTheFirstUrlMovesToTheSecond) {
-  const std::string bytes = PatternBytes(7000, 9);
-  const std::wstring path = ServeUnique(bytes);
-  auto downloader = MakeDownloader();
-  downloader->SetRetryAttempts(0);
-  EXPECT_EQ(kSuccess, downloader->Download(std::vector<std::wstring>{TestServers::Http(L"updates/missing.bin"),
-                                                                     TestServers::Http(path)},
-                                           destination_));
-  EXPECT_TRUE(Downloaded() == bytes);
-}
-
-TEST_F(AsyncDownloadThreadTest, ConditionalRequestAnswersNotModifiedAndKeepsTheFile) {
-  const std::wstring path = L"small.txt";  // served with mtime 2021-06-15 12:00:00 UTC
-  auto downloader = MakeDownloader();
-  downloader->SetQueryLastModified(true);
-  ASSERT_EQ(kSuccess, downloader->Download(TestServers::Http(path), destination_));
-  const SYSTEMTIME modified = downloader->GetLastModified();
-  EXPECT_EQ(2021, modified.wYear);
-  EXPECT_EQ(6, modified.wMonth);
-  EXPECT_EQ(15, modified.wDay);
-  EXPECT_EQ(12, modified.wHour);
-  const std::string before = Downloaded();
-
-  auto conditional = MakeDownloader();
-  conditional->SetIfModifiedSince(modified);
-  EXPECT_EQ(kNotModified, conditional->Download(TestServers::Http(path), destination_));
-  EXPECT_EQ(304u, conditional->StatusCode());
-  EXPECT_TRUE(Downloaded() == before);
-
-  SYSTEMTIME earlier = modified;
-  earlier.wYear = 2020;
-  auto older = MakeDownloader();
-  older->SetIfModifiedSince(earlier);
-  EXPECT_EQ(kSuccess, older->Download(TestServers::Http(path), destination_));
-  EXPECT_TRUE(Downloaded() == before);
 }
 
 TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) {
-  const std::string bytes = PatternBytes(3000, 10);
+  const std::string bytes = PatternBytes(3000, 6);
   const std::wstring path = TestServers::Serve(L"auth/" + test::UniqueName(L"a") + L".bin", bytes);
   // Wine keeps accepted Basic credentials per host for the whole process, so every case that is
   // to see a challenge uses a host name no earlier case authenticated to, and refusals come first.
-  struct Case {
-    const wchar_t* host;
-    std::vector<Credential> stored;
-    bool userEnters;
-    ResultCode result;
-  };
-  const Case cases[] = {
+  const std::tuple<const wchar_t*, std::vector<Credential>, bool, ResultCode> cases[] = {
       {L"127.0.0.1", {{L"alice", L"wrong"}}, false, kCredentialsNeeded},
       {L"127.0.0.1", {{L"alice", L"wrong"}, {L"alice", L"wonderland"}}, false, kSuccess},
       {L"localhost", {}, true, kSuccess},
   };
-  for (const Case& c : cases) {
+  for (const auto& [host, stored, userEnters, result] : cases) {
     CredentialProvider provider;
-    provider.AddCredentials(c.stored);
-    callback_ = RecordingEvents();
-    callback_.onCredentials = [&](CredentialProvider& asked) {
-      if (!c.userEnters) return false;
+    provider.AddCredentials(stored);
+    auto downloader = MakeDownloader(&provider);
+    callback_.onCredentials = [&, userEnters = userEnters](CredentialProvider& asked) {
+      if (!userEnters) return false;
       EXPECT_EQ(&provider, &asked);
       EXPECT_EQ(std::wstring(L"Updater Test"), provider.Realm());
       // What the credentials dialog does when the user types the right pair.
       provider.SetDialog([](HWND, const std::wstring&, const std::wstring&, const std::wstring&,
                             EnteredCredentials* entered) {
-        entered->user = L"alice";
-        entered->password = L"wonderland";
+        *entered = {L"alice", L"wonderland", false};
         return true;
       });
       return provider.AskUser(nullptr);
     };
-    DeleteFileW(destination_.c_str());
-    const std::wstring http = test::ServerAddress(L"http");
-    const std::wstring url =
-        std::wstring(L"http://") + c.host + http.substr(http.find(L':')) + L"/" + path;
-    EXPECT_EQ(c.result, MakeDownloader(&provider)->Download(url, destination_))
-        << c.stored.size() << " stored";
-    EXPECT_EQ(c.result == kSuccess, Downloaded() == bytes) << c.stored.size() << " stored";
+    const std::wstring url = TestServers::HttpOn(host, path);
+    EXPECT_EQ(result, downloader->Download(url, destination_)) << stored.size() << " stored";
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << stored.size() << " stored";
   }
 }
 
 TEST_F(AsyncDownloadThreadTest, CertificateErrorIsAskedAboutOnceAndMayBeAccepted) {
-  const std::string bytes = PatternBytes(9000, 11);
-  const std::wstring path = ServeUnique(bytes);
+  const std::string bytes = PatternBytes(9000, 7);
+  const std::wstring url = TestServers::Https(ServeUnique(bytes));
   // Refused first: once accepted, WinINet keeps the connection and asks no more.
   for (const bool accept : {false, true}) {
-    callback_ = RecordingEvents();
+    auto downloader = MakeDownloader();
     callback_.acceptCertificates = accept;
-    DeleteFileW(destination_.c_str());
-    const ResultCode result = MakeDownloader()->Download(TestServers::Https(path), destination_);
-    ASSERT_FALSE(callback_.questions.empty());
+    const ResultCode result = downloader->Download(url, destination_);
+    ASSERT_FALSE(callback_.questions.empty()) << accept;
     EXPECT_EQ(static_cast<ResultCode>(ERROR_INTERNET_INVALID_CA), callback_.questions.front());
     if (accept) {
       EXPECT_EQ(kSuccess, result);
@@ -250,81 +200,57 @@ TEST_F(AsyncDownloadThreadTest, CertificateErrorIsAskedAboutOnceAndMayBeAccepted
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, AnnouncedSizeOtherThanExpectedFailsBeforeReading) {
-  const std::string bytes = PatternBytes(5000, 12);
-  const std::wstring path = ServeUnique(bytes);
-  auto downloader = MakeDownloader();
-  downloader->SetExpectedSize(4999);
-  EXPECT_EQ(kSizeMismatch, downloader->Download(TestServers::Http(path), destination_));
-  EXPECT_FALSE(test::FileExists(destination_));
-  EXPECT_EQ(0u, callback_.progressBytes);
-}
-
 TEST_F(AsyncDownloadThreadTest, CancelKeepsThePartialFileForALaterResume) {
-  const std::string bytes = PatternBytes(2000000, 13);
+  const std::string bytes = PatternBytes(2000000, 8);
   const std::wstring path = ServeUnique(bytes);
   for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
-    DeleteFileW(destination_.c_str());
-    callback_ = RecordingEvents();
-    callback_.cancelAfterBytes = 100000;
-    EXPECT_EQ(kCanceled, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
-    EXPECT_TRUE(callback_.failures.empty()) << test::Narrow(url);
-    const std::string partial = test::ReadFileBytes(destination_ + L".part");
-    EXPECT_GE(partial.size(), 100000u) << test::Narrow(url);
-    EXPECT_LT(partial.size(), bytes.size()) << test::Narrow(url);
-    EXPECT_TRUE(partial == bytes.substr(0, partial.size())) << test::Narrow(url);
-
-    callback_ = RecordingEvents();
-    EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << test::Narrow(url);
-    EXPECT_TRUE(Downloaded() == bytes) << test::Narrow(url);
+    {
+      auto canceled = MakeDownloader();
+      callback_.cancelAfterBytes = 100000;
+      EXPECT_EQ(kCanceled, canceled->Download(url, destination_)) << Narrow(url);
+      EXPECT_TRUE(callback_.failures.empty()) << Narrow(url);
+    }
+    const std::string partial = Partial();
+    EXPECT_GE(partial.size(), 100000u) << Narrow(url);
+    EXPECT_LT(partial.size(), bytes.size()) << Narrow(url);
+    EXPECT_TRUE(partial == bytes.substr(0, partial.size())) << Narrow(url);
+    EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << Narrow(url);
+    EXPECT_TRUE(Downloaded() == bytes) << Narrow(url);
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, DroppedStreamsAreResumedWhereTheyBroke) {
-  const std::string bytes = PatternBytes(500000, 15);
+TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodesOrAreResumed) {
+  const std::string bytes = PatternBytes(30000, 9);
   const std::wstring path = ServeUnique(bytes);
-  EXPECT_EQ(kSuccess, MakeDownloader()->Download(TestServers::Fault(L"drop/200000/" + path),
-                                                 destination_));
-  EXPECT_TRUE(Downloaded() == bytes);
-  EXPECT_NE(std::string::npos, TestServers::FaultLog().find("range=\"bytes=200000-\""));
-}
-
-TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodes) {
-  struct Case {
-    std::wstring path;
-    DWORD expectedSize;
-    ResultCode result;
-    bool partialKept;
-  };
-  const std::string bytes = PatternBytes(30000, 16);
-  const std::wstring path = ServeUnique(bytes);
-  const Case cases[] = {
+  // url, expected size (0: none), result, whether progress was reported, whether the part is kept
+  const std::tuple<std::wstring, DWORD, ResultCode, bool, bool> cases[] = {
+      // Breaks off after 10000 bytes; the reconnect asks for the rest.
+      {TestServers::Fault(L"drop/10000/" + path), 0, kSuccess, true, false},
       // Announces 1024 bytes more than it sends; the reconnect's 416 names the true size, which
       // the partial file already has.
-      {L"lie/" + path, 0, kSuccess, false},
-      // Never stops: the expected size ends it and the partial file goes.
-      {L"endless", 50000, kSizeMismatch, false},
+      {TestServers::Fault(L"lie/" + path), 0, kSuccess, true, false},
+      // An announced size other than the expected one fails before reading.
+      {TestServers::Http(path), 29999, kSizeMismatch, false, false},
+      // Never stops and announces no size, so no progress: the expected size ends it and the
+      // partial file goes.
+      {TestServers::Fault(L"endless"), 50000, kSizeMismatch, false, false},
       // One byte a second: each read times out; reconnects that add a byte each count as adding
       // nothing.
-      {L"trickle/" + path, 0, kRequestTimeout, true},
+      {TestServers::Fault(L"trickle/" + path), 0, kRequestTimeout, true, true},
       // Wine reports the receive time-out while waiting for headers as an aborted connection.
-      {L"slowheaders", 0, static_cast<ResultCode>(ERROR_INTERNET_CONNECTION_ABORTED), false},
+      {TestServers::Fault(L"slowheaders"), 0, ERROR_INTERNET_CONNECTION_ABORTED, false, false},
   };
-  for (const Case& c : cases) {
+  for (const auto& [url, expectedSize, result, progress, partialKept] : cases) {
     DeleteFileW((destination_ + L".part").c_str());
-    DeleteFileW(destination_.c_str());
-    callback_ = RecordingEvents();
     auto downloader = MakeDownloader();
-    downloader->SetExpectedSize(c.expectedSize);
-    EXPECT_EQ(c.result, downloader->Download(TestServers::Fault(c.path), destination_))
-        << test::Narrow(c.path);
-    EXPECT_EQ(c.result == kSuccess, Downloaded() == bytes) << test::Narrow(c.path);
-    EXPECT_EQ(c.partialKept, PartialExists()) << test::Narrow(c.path);
-    if (c.partialKept) {
-      const std::string partial = test::ReadFileBytes(destination_ + L".part");
-      EXPECT_TRUE(partial == bytes.substr(0, partial.size())) << test::Narrow(c.path);
-    }
+    downloader->SetExpectedSize(expectedSize);
+    EXPECT_EQ(result, downloader->Download(url, destination_)) << Narrow(url);
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << Narrow(url);
+    EXPECT_EQ(progress, callback_.progressBytes > 0) << Narrow(url);
+    EXPECT_EQ(partialKept, PartialExists()) << Narrow(url);
+    EXPECT_TRUE(Partial() == bytes.substr(0, Partial().size())) << Narrow(url);
   }
+  EXPECT_NE(std::string::npos, TestServers::FaultLog().find("range=\"bytes=10000-\""));
 }
 
 TEST_F(AsyncDownloadThreadTest, CancelWhileTheServerWithholdsItsAnswerEndsPromptly) {
@@ -343,7 +269,7 @@ TEST_F(AsyncDownloadThreadTest, CancelWhileTheServerWithholdsItsAnswerEndsPrompt
   EXPECT_FALSE(test::FileExists(destination_));
 }
 
-TEST_F(AsyncDownloadThreadTest, RequestLeftPendingByACancelDisturbsNoLaterTransfer) {
+TEST_F(AsyncDownloadThreadTest, PauseAndARequestLeftPendingByACancelDisturbNoLaterTransfer) {
   TransferTimeouts timeouts;
   timeouts.receiveMs = 1500;
   AsyncDownloadThread downloader(&callback_, nullptr);
@@ -353,70 +279,46 @@ TEST_F(AsyncDownloadThreadTest, RequestLeftPendingByACancelDisturbsNoLaterTransf
   EXPECT_EQ(kCanceled, downloader.Download(TestServers::Fault(L"slowheaders"), destination_));
 
   // The next transfer runs while Wine ends the abandoned request and reports it closed, paused
-  // long enough for that to happen in its middle.
-  const std::string bytes = PatternBytes(600000, 17);
+  // long enough for that to happen in its middle; nothing may progress while paused.
+  const std::string bytes = PatternBytes(600000, 10);
   const std::wstring path = ServeUnique(bytes);
   callback_ = RecordingEvents();
   callback_.pauseChecks = 200;
   EXPECT_EQ(kSuccess, downloader.Download(TestServers::Http(path), destination_));
   EXPECT_TRUE(Downloaded() == bytes);
   EXPECT_EQ(0, callback_.pauseChecks);
+  EXPECT_EQ(0, callback_.progressWhilePaused);
 }
 
 TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials) {
   // Wine keeps accepted proxy credentials for the whole process, so the refusal comes first.
   // It also pools kept-alive connections by the target host, not the proxy: each proxy gets a
   // spelling of the loopback address of its own, which no direct request of the process uses.
-  struct Case {
-    std::wstring proxy;
-    const wchar_t* host;
-    std::vector<Credential> stored;
-    bool withProvider;
-    ResultCode result;
-  };
-  const Case cases[] = {
+  using Credentials = std::vector<Credential>;
+  const std::tuple<std::wstring, const wchar_t*, Credentials, bool, ResultCode> cases[] = {
       {TestServers::AuthenticatingProxy(), L"127.1", {}, false, kCredentialsNeeded},
       {TestServers::AuthenticatingProxy(), L"127.1", {{L"proxyuser", L"proxypass"}}, true,
        kSuccess},
       {TestServers::OpenProxy(), L"127.0.1", {}, false, kSuccess},
   };
-  for (const Case& c : cases) {
-    const std::string bytes = PatternBytes(70000, 18);
+  for (const auto& [proxy, host, stored, withProvider, result] : cases) {
+    const std::string bytes = PatternBytes(70000, 11);
     const std::wstring path = ServeUnique(bytes);
     CredentialProvider provider;
-    provider.AddCredentials(c.stored);
-    callback_ = RecordingEvents();
-    DeleteFileW(destination_.c_str());
-    auto downloader = MakeDownloader(c.withProvider ? &provider : nullptr);
-    downloader->SetProxy(c.proxy);
-    const std::string label = test::Narrow(c.proxy) + (c.withProvider ? " with" : " without");
-    const std::wstring http = test::ServerAddress(L"http");
-    const std::wstring url =
-        std::wstring(L"http://") + c.host + http.substr(http.find(L':')) + L"/" + path;
-    EXPECT_EQ(c.result, downloader->Download(url, destination_)) << label;
-    EXPECT_EQ(c.result == kSuccess, Downloaded() == bytes) << label;
-    if (c.result != kSuccess) {
-      EXPECT_EQ(407u, downloader->StatusCode()) << label;
-      ASSERT_FALSE(callback_.failures.empty()) << label;
-      EXPECT_EQ(c.result, callback_.failures.back()) << label;
-    }
+    provider.AddCredentials(stored);
+    auto downloader = MakeDownloader(withProvider ? &provider : nullptr);
+    downloader->SetProxy(proxy);
+    const std::string label = Narrow(proxy) + (withProvider ? " with" : " without");
+    const std::wstring url = TestServers::HttpOn(host, path);
+    EXPECT_EQ(result, downloader->Download(url, destination_)) << label;
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << label;
+    EXPECT_EQ(result == kSuccess ? 200u : 407u, downloader->StatusCode()) << label;
     // Squid logs the full URL of what it forwarded or refused.
-    const std::string logged = "/" + test::Narrow(path);
     const std::string log = TestServers::ProxyLog();
-    EXPECT_NE(std::string::npos, log.find(c.result == kSuccess ? "TCP_MISS/200" : "TCP_DENIED/407"))
+    EXPECT_NE(std::string::npos, log.find(result == kSuccess ? "TCP_MISS/200" : "TCP_DENIED/407"))
         << label;
-    EXPECT_NE(std::string::npos, log.find(logged)) << label << ": the proxy did not see " << logged;
+    EXPECT_NE(std::string::npos, log.find("/" + Narrow(path))) << label << ": not in the proxy log";
   }
-}
-
-TEST_F(AsyncDownloadThreadTest, PauseHoldsProgressUntilResumed) {
-  const std::string bytes = PatternBytes(400000, 14);
-  const std::wstring path = ServeUnique(bytes);
-  callback_.pauseChecks = 20;
-  EXPECT_EQ(kSuccess, MakeDownloader()->Download(TestServers::Http(path), destination_));
-  EXPECT_EQ(0, callback_.pauseChecks);
-  EXPECT_EQ(0, callback_.progressWhilePaused);
-  EXPECT_TRUE(Downloaded() == bytes);
 }
 
 }  // namespace

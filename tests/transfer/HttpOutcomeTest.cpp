@@ -2,19 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestSupport.h"
 #include "TransferTestSupport.h"
+#include "transfer/SourceUrl.h"
 
 namespace updater {
 namespace {
 
+using test::Narrow;
+
 TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
-  struct Case {
-    DWORD status, contentLength, resumeOffset;
-    ResultCode result;
-    DWORD total, offset;
-  };
-  const Case cases[] = {
+  // status, content length, resume offset -> result, total, offset
+  const std::tuple<DWORD, DWORD, DWORD, ResultCode, DWORD, DWORD> cases[] = {
       {200, 1500, 0, kSuccess, 1500, 0},
       {200, 1500, 1000, kSuccess, 1500, 0},  // Range ignored: the file starts over
       {200, 800, 1000, kNothingBeyondLocal, 800, 1000},
@@ -27,68 +28,77 @@ TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
       {203, 700, 1000, kSuccess, 700, 0},    {500, 300, 0, kInvalidServerResponse, 300, 0},
       {302, 0, 0, kInvalidServerResponse, 0, 0},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "status " << c.status << " offset " << c.resumeOffset);
-    const HttpOutcome outcome = DecideHttpStatus(c.status, c.contentLength, c.resumeOffset);
-    EXPECT_EQ(c.result, outcome.result);
-    EXPECT_EQ(c.total, outcome.total);
-    EXPECT_EQ(c.offset, outcome.resumeOffset);
+  for (const auto& [status, length, resume, result, total, offset] : cases) {
+    const HttpOutcome outcome = DecideHttpStatus(status, length, resume);
+    EXPECT_EQ(std::make_tuple(result, total, offset),
+              std::make_tuple(outcome.result, outcome.total, outcome.resumeOffset))
+        << "status " << status << " offset " << resume;
   }
 }
 
 TEST(HttpOutcomeTest, HeadersCarryRangeAndIfModifiedSince) {
   const SYSTEMTIME none = {};
-  // Day of week 0 is wrong on purpose: the 15th was a Tuesday.
-  const SYSTEMTIME june = {2021, 6, 0, 15, 12, 0, 0, 0};
-  struct Case {
-    DWORD offset;
-    const SYSTEMTIME* since;
-    const wchar_t* headers;
-  };
-  const Case cases[] = {
-      {0, &none, L""},
-      {1000, &none, L"Range: bytes=1000-\r\n"},
-      {0, &june, L"If-Modified-Since: Tue, 15 Jun 2021 12:00:00 GMT\r\n"},
-      {7, &june, L"Range: bytes=7-\r\nIf-Modified-Since: Tue, 15 Jun 2021 12:00:00 GMT\r\n"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(std::wstring(c.headers), BuildRequestHeaders(c.offset, *c.since))
-        << test::Narrow(c.headers);
-  }
+  const SYSTEMTIME june = {2021, 6, 0, 15, 12, 0, 0, 0};  // day of week 0: the 15th was a Tuesday
+  EXPECT_EQ(L"", BuildRequestHeaders(0, none));
+  EXPECT_EQ(L"Range: bytes=1000-\r\n", BuildRequestHeaders(1000, none));
+  EXPECT_EQ(L"Range: bytes=7-\r\nIf-Modified-Since: Tue, 15 Jun 2021 12:00:00 GMT\r\n",
+            BuildRequestHeaders(7, june));
 }
 
-TEST(HttpOutcomeTest, ChallengeAndProxyTextsYieldTheirParts) {
+TEST(HttpOutcomeTest, ChallengeProxyAndRangeTextsYieldTheirParts) {
   test::ExpectEachText({{L"Basic realm=\"Updater Test\"", L"Updater Test"},
                         {L"Digest qop=\"auth\", Realm=\"a, b\", nonce=\"x\"", L"a, b"},
                         {L"Basic realm=plain, charset=\"UTF-8\"", L"plain"},
                         {L"Basic charset=\"UTF-8\"", L""},
-                        {L"Basic myrealm=\"no\"", L""},
-                        {L"", L""}},
+                        {L"Basic myrealm=\"no\"", L""}},
                        ParseRealm);
   test::ExpectEachText({{L"http://proxy.example:8080", L"proxy.example"},
                         {L"http=10.0.0.1:3128", L"10.0.0.1"},
-                        {L"127.0.0.1:18128", L"127.0.0.1"},
                         {L"proxyhost", L"proxyhost"}},
                        ProxyHostOf);
+  const std::tuple<const wchar_t*, bool, DWORD> ranges[] = {
+      {L"bytes */1500", true, 1500}, {L"bytes */0", true, 0},  {L"bytes 0-9/1500", false, 7},
+      {L"bytes */", false, 7},       {L"bytes */99999999999", false, 7}, {L"", false, 7}};
+  for (const auto& [text, parsed, size] : ranges) {
+    DWORD read = 7;
+    EXPECT_EQ(parsed, ParseUnsatisfiedRangeSize(text, &read)) << Narrow(text);
+    EXPECT_EQ(size, read) << Narrow(text);
+  }
 }
 
-TEST(HttpOutcomeTest, UnsatisfiedRangeGivesTheFileSize) {
-  struct Case {
-    const wchar_t* text;
-    bool parsed;
-    DWORD size;
+TEST(SourceUrlTest, SplitsUrlsIntoTheirPartsAndFileUrlsIntoPaths) {
+  using Parts = std::vector<std::wstring>;  // host, user, password, path
+  const std::tuple<const wchar_t*, ResultCode, SourceKind, INTERNET_PORT, Parts> cases[] = {
+      {L"http://example.com/a/b.exe?x=1", kSuccess, SourceKind::Http, 80,
+       {L"example.com", L"", L"", L"/a/b.exe?x=1"}},
+      {L"https://u:p@127.0.0.1:18443/s", kSuccess, SourceKind::Https, 18443,
+       {L"127.0.0.1", L"u", L"p", L"/s"}},
+      {L"ftp://127.0.0.1:18021/d/f.bin", kSuccess, SourceKind::Ftp, 18021,
+       {L"127.0.0.1", L"", L"", L"/d/f.bin"}},
+      {L"http://host", kSuccess, SourceKind::Http, 80, {L"host", L"", L"", L"/"}},
+      {L"file:///C:/d/a%20b", kSuccess, SourceKind::File, 0, {L"", L"", L"", L"C:\\d\\a b"}},
+      {L"gopher://host/x", kUnsupportedScheme, SourceKind::Http, 0, {}},
+      {L"mailto:someone@example.com", kUnsupportedScheme, SourceKind::Http, 0, {}},
   };
-  const Case cases[] = {
-      {L"bytes */1500", true, 1500}, {L"bytes */0", true, 0},         {L"bytes 0-9/1500", false, 0},
-      {L"bytes */", false, 0},       {L"bytes */99999999999", false, 0}, {L"", false, 0},
-  };
-  for (const Case& c : cases) {
-    DWORD size = 7;
-    EXPECT_EQ(c.parsed, ParseUnsatisfiedRangeSize(c.text, &size)) << test::Narrow(c.text);
-    if (c.parsed) {
-      EXPECT_EQ(c.size, size) << test::Narrow(c.text);
-    }
+  for (const auto& [url, result, kind, port, parts] : cases) {
+    SourceUrl source;
+    ASSERT_EQ(result, ParseSourceUrl(url, &source)) << Narrow(url);
+    if (result != kSuccess) continue;
+    EXPECT_EQ(std::make_tuple(kind, port, parts),
+              std::make_tuple(source.kind, source.port,
+                              Parts{source.host, source.user, source.password, source.path}))
+        << Narrow(url);
   }
+  test::ExpectEachText({{L"file://C:/x", L"C:\\x"},
+                        {L"FILE:d:\\x", L"d:\\x"},
+                        {L"file:////server/share/dir/f", L"\\\\server\\share\\dir\\f"},
+                        {L"file://server/share/f.msi", L"\\\\server\\share\\f.msi"},
+                        {L"file:///C:/caf%C3%A9%2.txt", L"C:\\caf\u00e9%2.txt"},
+                        {L"file:///caf%C3%A9.txt", L""},
+                        {L"file://server", L""},
+                        {L"file:///relative/path", L""},
+                        {L"http://host/x", L""}},
+                       FileUrlToPath);
 }
 
 }  // namespace

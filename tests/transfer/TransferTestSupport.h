@@ -2,27 +2,62 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <wincrypt.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <cwctype>
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
-#include "transfer/AsyncDownloadThread.h"
+#include "base/UniqueHandle.h"
+#include "transfer/HexText.h"
 
 namespace updater::test {
 
-// The local test servers (scripts/test-servers.sh). Every accessor fails the current test when
-// UPDATER_SERVERS_DIR is missing, so that a run without servers never passes silently.
-class TestServers {
- public:
-  // False, with a test failure, when the servers' folder is not known.
-  static bool Available();
-  // The document root, as a Windows path.
-  static std::wstring WwwFolder();
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file) << "cannot create " << Narrow(path) << ": " << GetLastError();
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                        nullptr));
+}
+
+// Distinct, reproducible bytes, so that a wrong offset or a lost block shows.
+inline std::string PatternBytes(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (char& b : bytes) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<char>(state >> 24);
+  }
+  return bytes;
+}
+
+// The local test servers (scripts/test-servers.sh), in the folder UPDATER_SERVERS_DIR names.
+struct TestServers {
+  // False, with a test failure, when the folder is not known: a run without servers never passes.
+  static bool Available() {
+    if (!ServersFolder().empty()) return true;
+    ADD_FAILURE() << "UPDATER_SERVERS_DIR is not set: start scripts/test-servers.sh start "
+                     "BUILD_DIR and run through the build's wine-run.sh";
+    return false;
+  }
   // Writes `bytes` under the document root (folders created) and returns the relative URL path.
-  static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes);
+  static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes) {
+    std::wstring path = ServersFolder() + L"\\www\\" + relativePath;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    SHCreateDirectoryExW(nullptr, path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    WriteBytes(path, bytes);
+    return relativePath;
+  }
   static std::wstring Http(const std::wstring& path) {
     return L"http://" + ServerAddress(L"http") + L"/" + path;
   }
@@ -35,32 +70,44 @@ class TestServers {
   static std::wstring Fault(const std::wstring& path) {
     return L"http://" + ServerAddress(L"fault") + L"/" + path;
   }
+  // The web server under another spelling of the loopback address, such as "localhost".
+  static std::wstring HttpOn(const std::wstring& host, const std::wstring& path) {
+    const std::wstring http = ServerAddress(L"http");
+    return L"http://" + host + http.substr(http.find(L':')) + L"/" + path;
+  }
   // The proxy that asks for proxyuser / proxypass, and the one that asks nothing.
   static std::wstring AuthenticatingProxy() { return ServerAddress(L"proxy"); }
   static std::wstring OpenProxy() { return ServerAddress(L"openproxy"); }
-  // The access log of the fault server, of nginx, of the proxies, in full.
-  static std::string FaultLog();
-  static std::string NginxLog();
-  static std::string ProxyLog();
+  // The access logs of the fault server and of the proxies, in full.
+  static std::string FaultLog() { return ReadFileBytes(ServersFolder() + L"\\fault-access.log"); }
+  static std::string ProxyLog() { return ReadFileBytes(ServersFolder() + L"\\proxy-access.log"); }
 };
 
-// One text in, one text expected out: the shape of most parser tables.
-struct TextCase {
-  const wchar_t* input;
-  const wchar_t* expected;
-};
-void ExpectEachText(std::initializer_list<TextCase> cases,
-                    const std::function<std::wstring(const std::wstring&)>& function);
-
-// Distinct, reproducible bytes, so that a wrong offset or a lost block shows.
-std::string PatternBytes(std::size_t size, unsigned seed);
-
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-
-// Short limits, so that stalled servers cost the tests a second, not a minute.
-TransferTimeouts ShortTimeouts();
+// Each input through `function` gives its expected text: the shape of most parser tables.
+template <typename Function>
+void ExpectEachText(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> cases,
+                    Function function) {
+  for (const auto& [input, expected] : cases) {
+    EXPECT_EQ(std::wstring(expected), function(input)) << Narrow(input);
+  }
+}
 
 // MD5 through the system's CryptoAPI provider: an oracle independent of the program's own MD5.
-ResultCode CryptoApiMd5Hex(const std::string& bytes, std::wstring* digest);
+inline std::wstring CryptoApiMd5Hex(const std::string& bytes) {
+  CryptProvider provider;
+  CryptHash hash;
+  std::vector<unsigned char> value(16);
+  DWORD size = static_cast<DWORD>(value.size());
+  if (!CryptAcquireContextW(provider.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
+      !CryptCreateHash(provider.Get(), CALG_MD5, 0, 0, hash.Put()) ||
+      !CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()), 0) ||
+      !CryptGetHashParam(hash.Get(), HP_HASHVAL, value.data(), &size, 0)) {
+    ADD_FAILURE() << "CryptoAPI MD5: error " << GetLastError();
+  }
+  std::wstring hex = ToHexText(value);
+  std::transform(hex.begin(), hex.end(), hex.begin(), towlower);
+  return hex;
+}
 
 }  // namespace updater::test
