@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "config/ClientFlags.h"
-#include "transfer/ProxySetting.h"
+#include "config/ProxySetting.h"
 #include "transfer/RememberedCredentials.h"
 
 namespace updater {

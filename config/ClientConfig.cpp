@@ -7,6 +7,7 @@
 
 #include "base/ExecutablePath.h"
 #include "config/PathExpansion.h"
+#include "config/ProxySetting.h"
 #include "config/ClientFlags.h"
 #include "base/IniFile.h"
 
@@ -100,9 +101,7 @@ void ClientConfig::ReadRegistry() {
   } else {
     logLevel_ = 0;
   }
-  if (!settings_.ReadString(SettingsKey::Settings, L"Proxy", &proxy_)) {
-    machine.ReadString(SettingsKey::Settings, L"Proxy", &proxy_);
-  }
+  proxy_ = GetProxy(settings_, machine);
 }
 
 std::wstring ClientConfig::NotificationAppId() const {

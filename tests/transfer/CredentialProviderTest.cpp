@@ -10,7 +10,7 @@
 #include "transfer/CredentialsArgumentText.h"
 #include "transfer/HexText.h"
 #include "transfer/ProtectedText.h"
-#include "transfer/ProxySetting.h"
+#include "config/ProxySetting.h"
 #include "transfer/RememberedCredentials.h"
 #include "transfer/UserDetailsValue.h"
 

@@ -1,4 +1,4 @@
-#include "transfer/ProxySetting.h"
+#include "config/ProxySetting.h"
 
 namespace updater {
 
