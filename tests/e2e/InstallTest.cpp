@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "e2e/Scenario.h"
+#include "install/InstallTestSupport.h"
+
+namespace updater::test {
+namespace {
+
+constexpr DWORD kUpToDate = 0xE0000011;
+// The signed copies that tests/fixtures/sign-fixtures.sh makes of InstallerFixture.exe.
+const std::wstring kSigned = L"signed-installer\\";
+
+std::set<std::wstring> TemporaryFolderEntries() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::set<std::wstring> entries;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((std::wstring(temp) + L"*").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+    entries.insert(found.cFileName);
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  return entries;
+}
+
+}  // namespace
+
+TEST(SilentInstallTest, InstallsSelectedUpdatesOldestFirstAndReportsEachOutcome) {
+  // Updates newest first, as published; the fate of each: i installed, d installed and its
+  // installer deleted, f its installer failed, r its download refused, s skipped.
+  struct Case { const char* what; std::vector<Update> updates; DWORD result; std::wstring fates;
+                std::wstring logged; };
+  const Case cases[] = {
+      {"an odd exit code of an installed update is success", {{L"Odd", L"", 5}}, 0, L"i"},
+      {"dependency first", {{L"Newer", L"Depends=Older\r\n"}, {L"Older"}}, 0, L"ii"},
+      {"replaced", {{L"New", L"Replaces=Old\r\n"}, {L"Old"}}, 0, L"is"},
+      {"replaces all", {{L"Latest", L"Replaces=All\r\n"}, {L"Middle"}, {L"Oldest"}}, 0, L"iss"},
+      {"no cache", {{L"Dropped", L"Flags=SilentInstall|NoCache\r\n"}, {L"Kept"}}, 0, L"di",
+       L"Removed cached update installer."},
+      {"a wrong SHA256", {{L"Corrupt", L"SHA256=" + std::wstring(64, L'0') + L"\r\n"}, {L"Intact"}},
+       0xE0000030, L"ri",
+       L"Error: Corrupt file (wrong SHA256 signature). File removed. LastError: 0xE0000030"},
+      {"a wrong size without digests", {{L"Oversized", L"", 0, true, -1}}, 0xE0000023, L"r",
+       L"The downloaded update size does not match the size specified in updates configuration "
+       L"file. LastError: 0xE0000023"},
+      {"a cancelled installer", {{L"Cancelled", L"", 1602, false}, {L"Odd", L"", 3}}, 1602, L"fi"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario s;
+    std::wstring sections;
+    for (const Update& update : c.updates) sections += s.Section(update);
+    s.Publish(sections);
+    EXPECT_EQ(c.result, s.InstallAll());
+    const std::wstring log = s.Log();
+    EXPECT_TRUE(Contains(log, c.logged)) << Narrow(c.logged);
+    const bool upToDate = c.fates.find_first_of(L"fr") == std::wstring::npos;
+    // Once all is installed, a second run neither fetches nor installs anything again.
+    EXPECT_TRUE(!upToDate || s.Run(L"/silentall -nogui -nofreqcheck").exitCode == kUpToDate);
+    const std::wstring dump = s.File(L"needed.ini");
+    EXPECT_EQ(upToDate ? kUpToDate : 0u, s.Run(L"/justcheck -dumpdetected \"" + dump + L"\"").exitCode);
+    const std::string needed = ReadFileBytes(dump);
+    size_t previous = 0;
+    for (size_t i = c.updates.size(); i-- > 0;) {
+      const Update& u = c.updates[i];
+      const wchar_t fate = c.fates[i];
+      SCOPED_TRACE(Narrow(u.section));
+      const bool ran = fate != L'r' && fate != L's';
+      const size_t at = log.find(L"Update \"" + u.section + L" update\" installer runned. Exit code: " +
+                                 std::to_wstring(u.exitCode) + L".");
+      EXPECT_EQ(ran, at != std::wstring::npos) << Narrow(log);
+      EXPECT_TRUE(!ran || at >= previous) << "ran before an older update\n" << Narrow(log);
+      previous = ran ? at : previous;
+      EXPECT_EQ(ran, FileExists(s.File(u.section + (u.installs ? L".installed" : L".ran"))));
+      EXPECT_EQ(ran && fate != L'd', FileExists(s.InstallerPath(u.section)));
+      EXPECT_FALSE(fate == L'd' && FileExists(s.Downloads() + L"\\" + u.section)) << "folder kept";
+      EXPECT_EQ(fate == L's' ? 0u : 1u, s.Requests(u.section + L".exe").size());
+      EXPECT_EQ(fate == L'f' || fate == L'r',
+                needed.find("[" + Narrow(u.section) + "]") != std::string::npos) << needed;
+    }
+  }
+}
+
+TEST(SilentInstallTest, InstalledUpdaterHandsOverToACopyThatDownloadsAndRemovesItself) {
+  Scenario s;
+  s.Publish(s.Section({L"Needed"}));
+  const std::string installedBefore = ReadFileBytes(s.Exe());
+  const std::set<std::wstring> entriesBefore = TemporaryFolderEntries();
+  EXPECT_EQ(0u, s.Run(L"/silentall -nofreqcheck -nogui -justdownload").exitCode);
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(s.InstallerPath(L"Needed")); }))
+      << "the copy did not download\n" << Narrow(s.Log());
+  EXPECT_TRUE(WaitUntil([&] { return TemporaryFolderEntries() == entriesBefore; }))
+      << "the copy left its folder in the temporary folder";
+  EXPECT_FALSE(FileExists(s.Marker(L"Needed"))) << "-justdownload installed";
+  EXPECT_EQ(installedBefore, ReadFileBytes(s.Exe()));
+  EXPECT_TRUE(Contains(s.Log(), L"Running updater. Mode: 8")) << Narrow(s.Log());
+}
+
+TEST(InstallSafeguardsTest, ASignedUpdaterRunsOnlyInstallersOfItsOwnTrustedPublisher) {
+  // Publishers A and B chain to this root; C's root stays unknown, as a stranger's would.
+  TrustRootCertificate(FixturePath(kSigned + L"trusted-root.cer"));
+  const std::pair<const wchar_t*, DWORD> cases[] = {  // installer, result (0: it runs)
+      {L"publisher-a.exe", 0},
+      {L"unsigned.exe", 0x800B0100},     // TRUST_E_NOSIGNATURE
+      {L"publisher-b.exe", 0xE000002A},  // signer differs from the updater's
+      {L"publisher-c.exe", 0x800B0109},  // chain ends at an unknown root
+  };
+  for (const auto& [installer, result] : cases) {
+    SCOPED_TRACE(Narrow(installer));
+    Scenario s;
+    ASSERT_TRUE(CopyFileW(FixturePath(kSigned + L"Updater-publisher-a.exe").c_str(),
+                          s.Exe().c_str(), FALSE));
+    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nFlags=VerifyDigitalSignature\r\n" +
+                s.Folders());
+    s.Publish(s.Section({L"Checked", L"", 0, true, 0, kSigned + installer}));
+    EXPECT_EQ(result, s.InstallAll()) << Narrow(s.Log());
+    EXPECT_EQ(result == 0, FileExists(s.Marker(L"Checked")));
+    EXPECT_EQ(result == 0 ? kUpToDate : 0u, s.Run(L"/justcheck").exitCode);
+  }
+}
+
+TEST(InstallSafeguardsTest, ANamedApplicationIsClosedAndRestartedAsItsFlagsSay) {
+  for (const bool restarts : {true, false}) {
+    Scenario s;
+    FixtureApplication application(L"Closable App.exe");
+    const std::wstring title = UniqueName(L"Closable");
+    application.Adopt(title + L" restarted");
+    ASSERT_TRUE(application.Start(title + L" running")) << "the application did not start";
+    s.Publish(s.Section({L"Closing", L"AutoCloseApplication=" + application.Path() + L"|" + title +
+                                         L" restarted;" + title + L";" +
+                                         (restarts ? L"" : L"NoRestart") + L"\r\n"}));
+    EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
+    const auto shown = [](const std::wstring& t) {
+      return FindWindowW(L"UpdaterFixtureWindow", t.c_str()) != nullptr;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return !shown(title + L" running"); }, 10000)) << "not closed";
+    EXPECT_EQ(restarts, WaitUntil([&] { return shown(title + L" restarted"); },
+                                  restarts ? 10000 : 1000)) << "restart with its arguments";
+  }
+}
+
+TEST(InstallSafeguardsTest, AnAppPackageGoesToPowerShellAsALiteralPathAndReportsItsErrorText) {
+  // The stand-in stands in for PowerShell, which Wine lacks: it records the script it was given
+  // and writes the chosen error text as the script's error stream.
+  PowerShellStandIn powerShell;
+  ASSERT_TRUE(powerShell.Installed());
+  const std::wstring error = L"Add-AppxPackage : Deployment failed " + UniqueName(L"marker");
+  powerShell.WriteError(error);
+  powerShell.ExitWith(1);
+  Scenario s;
+  const std::wstring hostile = L"a$(Stop-Computer).appx";
+  s.Publish(s.Section({L"Package", L"", 0, true, 0, L"InstallerFixture.exe", hostile}));
+  EXPECT_EQ(0xE000002Cu, s.InstallAll());
+  PowerShellStandIn::Run run;
+  ASSERT_TRUE(powerShell.Record(&run)) << "PowerShell was not run\n" << Narrow(s.Log());
+  EXPECT_EQ(L"Add-AppxPackage -LiteralPath '" + s.Downloads() + L"\\Package\\" + hostile +
+                L"' \n exit $error.count\n",
+            run.script);
+  EXPECT_TRUE(Contains(s.Log(), error)) << "not the failure's error text\n" << Narrow(s.Log());
+  EXPECT_FALSE(FileExists(s.Marker(L"Package")));
+}
+
+}  // namespace updater::test
