@@ -12,47 +12,45 @@ namespace updater::test {
 constexpr DWORD kUpToDate = 0xE0000011;
 constexpr std::int64_t kDay = 86400ll * 10000000ll;
 
-// The window of the one check that runs at a time; null when none came in time.
-HWND CheckingWindow() {
-  HWND window = nullptr;
+// Starts /checknow and waits for its window (left null when none came); reading or dropping the
+// future waits for the run's end.
+std::future<RunOutcome> StartCheckNow(const Scenario& s, HWND* window) {
+  auto run = std::async(std::launch::async,
+                        [&] { return s.Run(L"/checknow", Dialogs::OnlyWatch); });
   WaitUntil([&] {
-    window = FindWindowW(nullptr, L"Checking for Updates");
-    return window != nullptr && IsWindowVisible(window);
+    *window = FindWindowW(nullptr, L"Checking for Updates");
+    return *window != nullptr && IsWindowVisible(*window);
   }, 10000);
-  return window;
+  return run;
 }
 
 TEST(JustCheckTest, ReportsByExitCodeWhetherAnUpdateIsNeeded) {
-  struct Case { bool secondInstalled, secondCritical, secondDownloaded; const wchar_t* arguments;
-                DWORD exitCode; };
+  // The second, newer update: installed, critical, its installer downloaded.
+  struct Case { bool installed, critical, downloaded; const wchar_t* arguments; DWORD exitCode; };
   const Case cases[] = {
       {true, true, false, L"/justcheck", kUpToDate},
       {false, false, false, L"/justcheck", 0},
       {false, false, false, L"/justcheck -critical", kUpToDate},
       {false, true, false, L"/justcheck -critical", 0},
       {false, false, false, L"/justcheck -installready", kUpToDate},
-      {false, false, true, L"/justcheck -installready", 0},  // its installer lies complete
+      {false, false, true, L"/justcheck -installready", 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Narrow(c.arguments) + (c.secondInstalled ? " installed" : "") +
-                 (c.secondCritical ? " critical" : "") + (c.secondDownloaded ? " downloaded" : ""));
+    SCOPED_TRACE(Narrow(c.arguments) + (c.installed ? " installed" : "") +
+                 (c.critical ? " critical" : "") + (c.downloaded ? " downloaded" : ""));
     Scenario s;
     s.MarkInstalled(L"First");
-    if (c.secondInstalled) s.MarkInstalled(L"Second");
+    if (c.installed) s.MarkInstalled(L"Second");
     // The newer update first, as publishers list them.
-    s.Publish(s.Section({L"Second", c.secondCritical ? L"Flags=Critical\r\n" : L""}) +
+    s.Publish(s.Section({L"Second", c.critical ? L"Flags=Critical\r\n" : L""}) +
               s.Section({L"First"}));
-    if (c.secondDownloaded) {
-      CreateDirectoryW(s.Downloads().c_str(), nullptr);
-      CreateDirectoryW((s.Downloads() + L"\\Second").c_str(), nullptr);
-      CopyFileW(FixturePath(L"InstallerFixture.exe").c_str(), s.InstallerPath(L"Second").c_str(), 0);
-    }
+    const std::wstring installer = s.InstallerPath(L"Second");
+    if (c.downloaded) CreateDirectoryW((s.Downloads() + L"\\Second").c_str(), nullptr);
+    if (c.downloaded) CopyFileW(FixturePath(L"InstallerFixture.exe").c_str(), installer.c_str(), 0);
     const RunOutcome outcome = s.Run(c.arguments);
     EXPECT_EQ(c.exitCode, outcome.exitCode) << Narrow(s.Log());
     EXPECT_EQ(0, outcome.messageBoxes);
-    DWORD registered = 1;  // as a client of its configuration, which /clean looks at
-    EXPECT_TRUE(GetRegistryDword(HKEY_CURRENT_USER, s.Key(), s.Exe(), &registered));
-    EXPECT_EQ(0u, registered);
+    EXPECT_TRUE(s.Registered());
   }
 }
 
@@ -65,53 +63,43 @@ TEST(JustCheckTest, DumpDetectedLeavesAnExistingFileAlone) {
   EXPECT_EQ("keep me", ReadFileBytes(s.File(L"old.ini")));
 }
 
-TEST(JustCheckTest, SecondCheckIsAnsweredNotModifiedAndReusesTheLocalCopy) {
-  Scenario s;
-  s.Publish(s.Section({L"Needed"}));
-  EXPECT_EQ(0u, s.Run(L"/justcheck").exitCode);
-  EXPECT_EQ(0u, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
-  const std::vector<std::string> requests = s.Requests();
-  ASSERT_EQ(2u, requests.size());
-  EXPECT_NE(std::string::npos, requests[0].find("status=200")) << requests[0];
-  EXPECT_NE(std::string::npos, requests[1].find("status=304")) << requests[1];
-  EXPECT_EQ(std::string::npos, requests[1].find("ims=\"-\"")) << "no If-Modified-Since was sent";
-}
-
-TEST(JustCheckTest, UpdateConfigurationFileWithoutItsMarkerLineIsRefused) {
-  Scenario s;
-  s.Serve(L"updates.ini", L"[General]\r\nConfigFileVersion=1.0\r\n");
-  EXPECT_EQ(0xE000000Eu, s.Run(L"/justcheck").exitCode);
-}
-
-TEST(SilentCheckTest, ChecksOnlyWhenDueAndSchedulesTheNextAfterASuccess) {
-  // The next check, before and after the run, lies so many days ahead (0: none scheduled).
-  struct Case { const char* what; int nextBefore; bool policyOff, published; const wchar_t* arguments;
-                DWORD exitCode; size_t requests; int nextAfter; };
+TEST(CheckTest, AsksTheServerOnlyWhenDueAndSchedulesTheNextCheckAfterASuccess) {
+  // Served: the update configuration file (none: nothing; empty: one installed update). The next
+  // check, before and after the runs, lies so many days ahead (0: none scheduled).
+  struct Case { const char* what; const wchar_t* served; std::vector<const wchar_t*> runs;
+                int nextBefore; bool policyOff; DWORD exitCode; std::string statuses;
+                int nextAfter; };
   const Case cases[] = {
-      {"not due", 1, false, true, L"/silentall", 0xE000001A, 0, 1},
-      {"policy off wins over a passed check", -1, true, true, L"/silentall", 0xE0000019, 0, -1},
-      {"-nofreqcheck", 1, false, true, L"/silentall -nofreqcheck", kUpToDate, 1, 1},
-      {"failed check", 0, false, false, L"/silent", 0xE0000018, 1, 0},
-      {"up to date: CheckFrequency days on", 0, false, true, L"/silent", kUpToDate, 1, 5},
+      {"not due", L"", {L"/silentall"}, 1, false, 0xE000001A, "", 1},
+      {"policy off wins over a passed check", L"", {L"/silentall"}, -1, true, 0xE0000019, "", -1},
+      {"-nofreqcheck", L"", {L"/silentall -nofreqcheck"}, 1, false, kUpToDate, "200 ", 1},
+      {"a failed check", nullptr, {L"/silent"}, 0, false, 0xE0000018, "404 ", 0},
+      {"CheckFrequency days on", L"", {L"/silent"}, 0, false, kUpToDate, "200 ", 5},
+      {"not modified", L"", {L"/justcheck", L"/justcheck"}, 0, false, kUpToDate, "200 304 ", 0},
+      {"no \";qzu;\" line", L"[General]\r\nConfigFileVersion=1.0\r\n", {L"/justcheck"}, 0, false,
+       0xE000000E, "200 ", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario s;
-    const std::wstring settings = s.Key(L"Settings");
-    SetRegistryDword(HKEY_CURRENT_USER, settings, L"CheckFrequency", 5);
-    if (c.policyOff) SetRegistryDword(HKEY_CURRENT_USER, settings, L"AutoUpdatePolicy", 0);
+    const std::wstring key = s.Key(L"Settings");
+    s.Set(L"CheckFrequency", 5);
+    if (c.policyOff) s.Set(L"AutoUpdatePolicy", 0);
     std::int64_t now = 0;  // FILETIME's layout
     GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
     std::int64_t next = now + c.nextBefore * kDay;
     if (c.nextBefore != 0) {
-      RegSetKeyValueW(HKEY_CURRENT_USER, settings.c_str(), L"NextUpdateCheck", REG_BINARY, &next, 8);
+      RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"NextUpdateCheck", REG_BINARY, &next, 8);
     }
     s.MarkInstalled(L"Present");
-    if (c.published) s.Publish(s.Section({L"Present"}));
-    EXPECT_EQ(c.exitCode, s.Run(c.arguments).exitCode);
-    EXPECT_EQ(c.requests, s.Requests().size()) << "requests for the update configuration file";
+    if (c.served && *c.served) s.Serve(L"updates.ini", c.served);
+    if (c.served && !*c.served) s.Publish(s.Section({L"Present"}));
+    for (const wchar_t* run : c.runs) EXPECT_EQ(c.exitCode, s.Run(run).exitCode);
+    std::string statuses;  // of the requests for the update configuration file
+    for (const auto& line : s.Requests()) statuses += line.substr(line.find("status=") + 7, 4);
+    EXPECT_EQ(c.statuses, statuses);
     DWORD size = sizeof(next);
-    ASSERT_EQ(c.nextAfter != 0, RegGetValueW(HKEY_CURRENT_USER, settings.c_str(), L"NextUpdateCheck",
+    ASSERT_EQ(c.nextAfter != 0, RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"NextUpdateCheck",
                                              RRF_RT_REG_BINARY, nullptr, &next, &size) == 0);
     EXPECT_LT(std::llabs(next - now - c.nextAfter * kDay), 60ll * 10000000ll) << "a minute off";
   }
@@ -121,8 +109,8 @@ TEST(CheckNowTest, SecondCheckEndsAtOnceAndBringsTheFirstToTheFront) {
   Scenario s;
   // A server that reads the request and never answers keeps the check in its window.
   s.Configure(L"URL=" + ServerUrl(L"fault", L"slowheaders") + L"\r\n" + s.Folders());
-  auto first = std::async(std::launch::async, [&] { return s.Run(L"/checknow", Dialogs::OnlyWatch); });
-  const HWND checking = CheckingWindow();
+  HWND checking = nullptr;
+  auto first = StartCheckNow(s, &checking);
   ASSERT_NE(nullptr, checking) << "the first check shows no checking window";
   // A window of the test itself, standing for whatever the user was busy with.
   const HWND user = CreateWindowExW(0, L"STATIC", L"user's work", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
@@ -144,8 +132,8 @@ TEST(CheckNowTest, UpToDateCheckShowsTheResultUntilTheUserClosesTheWindow) {
   Scenario s;
   s.MarkInstalled(L"Present");
   s.Publish(s.Section({L"Present"}));
-  auto check = std::async(std::launch::async, [&] { return s.Run(L"/checknow", Dialogs::OnlyWatch); });
-  const HWND window = CheckingWindow();
+  HWND window = nullptr;
+  auto check = StartCheckNow(s, &window);
   ASSERT_NE(nullptr, window);
   wchar_t text[64] = {};
   EXPECT_TRUE(WaitUntil([&] {
@@ -158,9 +146,7 @@ TEST(CheckNowTest, UpToDateCheckShowsTheResultUntilTheUserClosesTheWindow) {
       << "the window closed by itself";
   PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(kUpToDate, check.get().exitCode);
-  DWORD registered = 1;  // as a client of its configuration, which /clean looks at
-  EXPECT_TRUE(GetRegistryDword(HKEY_CURRENT_USER, s.Key(), s.Exe(), &registered));
-  EXPECT_EQ(0u, registered);
+  EXPECT_TRUE(s.Registered());
 }
 
 }  // namespace updater::test

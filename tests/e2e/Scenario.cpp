@@ -9,15 +9,6 @@
 #include "install/InstallTestSupport.h"
 
 namespace updater::test {
-namespace {
-
-std::wstring WindowText(HWND window) {
-  wchar_t text[512] = {};
-  GetWindowTextW(window, text, 512);
-  return text;
-}
-
-}  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -29,8 +20,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
 }
 
 std::wstring ServerUrl(const wchar_t* server, const std::wstring& path) {
-  return std::wstring(L"http://127.0.0.1:") + (server == std::wstring(L"fault") ? L"18090" : L"18080") +
-         L"/" + path;
+  const bool fault = std::wstring(server) == L"fault";
+  return std::wstring(L"http://127.0.0.1:") + (fault ? L"18090" : L"18080") + L"/" + path;
 }
 
 std::wstring ReadUtf16File(const std::wstring& path) {
@@ -45,53 +36,14 @@ size_t CountOf(const std::wstring& text, const std::wstring& part) {
   return count;
 }
 
-RunOutcome Run(const std::wstring& executable, const std::wstring& arguments, Dialogs dialogs) {
-  RunOutcome outcome{0xDEAD};
-  std::wstring commandLine = L"\"" + executable + L"\" " + arguments;
-  const std::wstring folder = executable.substr(0, executable.rfind(L'\\'));
-  STARTUPINFOW startup = {sizeof(startup)};
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &startup, &info)) {
-    ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << GetLastError();
-    return outcome;
-  }
-  const KernelHandle process(info.hProcess);
-  const KernelHandle thread(info.hThread);
-  std::vector<std::wstring>& titles = outcome.windowTitles;
-  // A window shown only for a moment is seen only when looking often.
-  const bool ended = WaitUntil([&] {
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(window, &owner);
-      if (owner != info.dwProcessId || !IsWindowVisible(window)) continue;
-      const std::wstring title = WindowText(window);
-      if (std::find(titles.begin(), titles.end(), title) == titles.end()) titles.push_back(title);
-      wchar_t className[16] = {};
-      GetClassNameW(window, className, 16);
-      if (dialogs == Dialogs::OnlyWatch || std::wstring(className) != L"#32770") continue;
-      ++outcome.messageBoxes;
-      outcome.boxCaption = title;
-      wchar_t text[512] = {};
-      GetDlgItemTextW(window, 0xFFFF, text, 512);  // the message's static control, as in Windows
-      outcome.boxText = text;
-      SendMessageW(window, WM_COMMAND, IDOK, 0);
-    }
-    return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
-  }, 60000, dialogs == Dialogs::OnlyWatch ? 1 : 20);
-  EXPECT_TRUE(ended) << "did not end: " << Narrow(commandLine);
-  if (!ended) TerminateProcess(process.Get(), 0xDEAD);
-  if (ended) GetExitCodeProcess(process.Get(), &outcome.exitCode);
-  return outcome;
-}
-
 Scenario::Scenario()
     : id_(UniqueName(L"E2e")), served_(UniqueName(L"e2e")), registry_(Key()) {
   EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
                         FALSE));
   if (!ServersFolder().empty()) CreateDirectoryW(ServedPath(L"").c_str(), nullptr);
+  CreateDirectoryW(Downloads().c_str(), nullptr);
   Configure(L"ApplicationName=Test App\r\nURL=" + Url(L"updates.ini") + L"\r\n" + Folders());
-  SetRegistryDword(HKEY_CURRENT_USER, Key(L"Settings"), L"LogLevel", 15);
+  Set(L"LogLevel", 15);
 }
 
 Scenario::~Scenario() {
@@ -126,14 +78,55 @@ std::vector<std::string> Scenario::Requests(const std::wstring& file) const {
   std::istringstream log(ReadFileBytes(ServersFolder() + L"\\nginx-access.log"));
   std::vector<std::string> lines;
   for (std::string line; std::getline(log, line);) {
-    const std::string path = "/" + Narrow(served_) + "/" + Narrow(file) + (file.empty() ? "" : " ");
-    if (line.find(path) != std::string::npos) lines.push_back(line);
+    const std::string path = Narrow(served_ + L"/" + file) + (file.empty() ? "" : " ");
+    if (line.find("/" + path) != std::string::npos) lines.push_back(line);
   }
   return lines;
 }
 
-std::optional<DWORD> Scenario::InstallAll() const {
-  EXPECT_EQ(0u, Run(L"/silentall -nogui -nofreqcheck").exitCode) << "no copy\n" << Narrow(Log());
+RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
+  RunOutcome outcome{0xDEAD};
+  std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
+  STARTUPINFOW startup = {sizeof(startup)};
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.Path().c_str(), &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << GetLastError();
+    return outcome;
+  }
+  const KernelHandle process(info.hProcess);
+  const KernelHandle thread(info.hThread);
+  std::vector<std::wstring>& titles = outcome.windowTitles;
+  // A window shown only for a moment is seen only when looking often.
+  const bool ended = WaitUntil([&] {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner != info.dwProcessId || !IsWindowVisible(window)) continue;
+      wchar_t title[512] = {};
+      GetWindowTextW(window, title, 512);
+      if (std::find(titles.begin(), titles.end(), title) == titles.end()) titles.push_back(title);
+      wchar_t className[16] = {};
+      GetClassNameW(window, className, 16);
+      if (dialogs == Dialogs::OnlyWatch || std::wstring(className) != L"#32770") continue;
+      ++outcome.messageBoxes;
+      outcome.boxCaption = title;
+      wchar_t text[512] = {};
+      GetDlgItemTextW(window, 0xFFFF, text, 512);  // the message's static control, as in Windows
+      outcome.boxText = text;
+      SendMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+  }, 60000, dialogs == Dialogs::OnlyWatch ? 1 : 20);
+  EXPECT_TRUE(ended) << "did not end: " << Narrow(commandLine) << "\n" << Narrow(Log());
+  if (!ended) TerminateProcess(process.Get(), 0xDEAD);
+  if (ended) GetExitCodeProcess(process.Get(), &outcome.exitCode);
+  return outcome;
+}
+
+std::optional<DWORD> Scenario::InstallAll(const std::wstring& options) const {
+  EXPECT_EQ(0u, Run(L"/silentall -nogui -nofreqcheck" + options).exitCode) << "no copy\n"
+                                                                          << Narrow(Log());
   const std::wstring finished = L"Updater finished. Mode: 8. Return code: ";
   std::wstring log;
   if (!WaitUntil([&] {

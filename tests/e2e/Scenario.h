@@ -31,10 +31,6 @@ struct RunOutcome {
 };
 enum class Dialogs { AnswerOk, OnlyWatch };
 
-// Runs `executable` with `arguments` and waits for it (a minute at most).
-RunOutcome Run(const std::wstring& executable, const std::wstring& arguments,
-               Dialogs dialogs = Dialogs::AnswerOk);
-
 // A published update whose installer is a served copy of `fixture`. InstallerFixture.exe writes
 // the marker named on its command line and exits with the code after it: SECTION.installed, which
 // detection looks for, when `installs`, else SECTION.ran.
@@ -57,7 +53,7 @@ class Scenario {
   Scenario();
   ~Scenario();
   void Configure(const std::wstring& keys) const;  // Updater.ini: this scenario's ID and `keys`
-  std::wstring Folders() const {  // AppDir and DownloadsFolder keys for it
+  std::wstring Folders() const {                   // AppDir and DownloadsFolder keys for it
     return L"AppDir=" + folder_.Path() + L"\r\nDownloadsFolder=" + Downloads() + L"\r\n";
   }
   std::wstring File(const std::wstring& name) const { return folder_.File(name); }
@@ -70,13 +66,23 @@ class Scenario {
   void MarkInstalled(const std::wstring& section) const {
     WriteTextFile(Marker(section), L"x", TextEncoding::Ansi);
   }
+  std::wstring Log() const { return ReadUtf16File(Downloads() + L"\\updater.log"); }
   // The HKEY_CURRENT_USER key of this configuration ID, or a subkey of it.
   std::wstring Key(const std::wstring& subKey = L"") const {
     return L"Software\\Merrow\\Ruddle\\" + id_ + (subKey.empty() ? L"" : L"\\" + subKey);
   }
-  std::wstring Log() const { return ReadUtf16File(Downloads() + L"\\updater.log"); }
+  void Set(const std::wstring& setting, DWORD value) const {
+    SetRegistryDword(HKEY_CURRENT_USER, Key(L"Settings"), setting, value);
+  }
+  // Whether Updater.exe is registered as a client of its configuration, which /clean looks at.
+  bool Registered() const {
+    DWORD value = 1;
+    return GetRegistryDword(HKEY_CURRENT_USER, Key(), Exe(), &value) && value == 0;
+  }
 
-  std::wstring Url(const std::wstring& name) const { return ServerUrl(L"http", served_ + L"/" + name); }
+  std::wstring Url(const std::wstring& name) const {
+    return ServerUrl(L"http", served_ + L"/" + name);
+  }
   void Serve(const std::wstring& name, const std::wstring& text) const;
   std::wstring Section(const Update& update) const;  // serves its installer too
   // Serves ";qzu;", a [General] section and `sections` as the update configuration file.
@@ -86,12 +92,11 @@ class Scenario {
   // The nginx log lines of requests for `file` of this scenario, or for any of its files.
   std::vector<std::string> Requests(const std::wstring& file = L"") const;
 
-  RunOutcome Run(const std::wstring& arguments, Dialogs dialogs = Dialogs::AnswerOk) const {
-    return test::Run(Exe(), arguments, dialogs);
-  }
+  // Runs Updater.exe and waits for it, a minute at most.
+  RunOutcome Run(const std::wstring& arguments, Dialogs dialogs = Dialogs::AnswerOk) const;
   // `/silentall -nogui -nofreqcheck` as a scheduled task runs it: the installed updater hands the
   // work to a temporary copy, whose result is read from the log. None when it did not end.
-  std::optional<DWORD> InstallAll() const;
+  std::optional<DWORD> InstallAll(const std::wstring& options = L"") const;
 
  private:
   std::wstring ServedPath(const std::wstring& name) const {
