@@ -20,8 +20,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
 }
 
 std::wstring ServerUrl(const wchar_t* server, const std::wstring& path) {
-  const bool fault = std::wstring(server) == L"fault";
-  return std::wstring(L"http://127.0.0.1:") + (fault ? L"18090" : L"18080") + L"/" + path;
+  return L"http://" + ServerAddress(server) + L"/" + path;
 }
 
 std::wstring ReadUtf16File(const std::wstring& path) {

@@ -161,7 +161,7 @@ InstallSetup::InstallSetup(const std::wstring& clientFlags)
   WriteTextFile(config_.Path(),
                 L"[General]\r\nID=" + id_ + L"\r\nApplicationName=Install Test App\r\nAppDir=" +
                     folder_.Path() + L"\r\nDownloadsFolder=" + folder_.File(L"downloads") +
-                    L"\r\nURL=http://127.0.0.1:18080/none.ini\r\n" +
+                    L"\r\nURL=http://" + ServerAddress(L"http") + L"/none.ini\r\n" +
                     (clientFlags.empty() ? L"" : L"Flags=" + clientFlags + L"\r\n"),
                 TextEncoding::Ansi);
   EXPECT_EQ(kSuccess, config_.Load());
