@@ -39,8 +39,8 @@ TEST(JustCheckTest, ReportsByExitCodeWhetherAnUpdateIsNeeded) {
     SCOPED_TRACE(Narrow(c.arguments) + (c.installed ? " installed" : "") +
                  (c.critical ? " critical" : "") + (c.downloaded ? " downloaded" : ""));
     Scenario s;
-    s.MarkInstalled(L"First");
-    if (c.installed) s.MarkInstalled(L"Second");
+    WriteTextFile(s.Marker(L"First"), L"x", TextEncoding::Ansi);
+    if (c.installed) WriteTextFile(s.Marker(L"Second"), L"x", TextEncoding::Ansi);
     // The newer update first, as publishers list them.
     s.Publish(s.Section({L"Second", c.critical ? L"Flags=Critical\r\n" : L""}) +
               s.Section({L"First"}));
@@ -90,7 +90,7 @@ TEST(CheckTest, AsksTheServerOnlyWhenDueAndSchedulesTheNextCheckAfterASuccess) {
     if (c.nextBefore != 0) {
       RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"NextUpdateCheck", REG_BINARY, &next, 8);
     }
-    s.MarkInstalled(L"Present");
+    WriteTextFile(s.Marker(L"Present"), L"x", TextEncoding::Ansi);
     if (c.served && *c.served) s.Serve(L"updates.ini", c.served);
     if (c.served && !*c.served) s.Publish(s.Section({L"Present"}));
     for (const wchar_t* run : c.runs) EXPECT_EQ(c.exitCode, s.Run(run).exitCode);
@@ -130,7 +130,7 @@ TEST(CheckNowTest, SecondCheckEndsAtOnceAndBringsTheFirstToTheFront) {
 
 TEST(CheckNowTest, UpToDateCheckShowsTheResultUntilTheUserClosesTheWindow) {
   Scenario s;
-  s.MarkInstalled(L"Present");
+  WriteTextFile(s.Marker(L"Present"), L"x", TextEncoding::Ansi);
   s.Publish(s.Section({L"Present"}));
   HWND window = nullptr;
   auto check = StartCheckNow(s, &window);

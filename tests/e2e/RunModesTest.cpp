@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/Scenario.h"
+#include "install/InstallTestSupport.h"
 #include "transfer/HexText.h"
 #include "transfer/ProtectedText.h"
 
@@ -64,11 +65,10 @@ TEST(RunModesTest, FailedRunRestartsTheApplication) {
   const std::wstring marker = s.File(L"restarted.txt");
   // The arguments are expanded like configuration paths; the variable carries the quoted path,
   // which the command line itself cannot (its tokens have no escape for a quote).
-  SetEnvironmentVariableW(L"UPDATER_TEST_MARKER", (L"\"" + marker + L"\"").c_str());
+  const ScopedEnvironment variable(L"UPDATER_TEST_MARKER", L"\"" + marker + L"\"");
   EXPECT_EQ(kInvalidConfig, s.Run(L"/checknow -minuseractions -restartapp \"C:\\windows\\system32"
                                   L"\\cmd.exe\" -restartappcmd \"/c echo restarted> "
                                   L"%UPDATER_TEST_MARKER%\"").exitCode);
-  SetEnvironmentVariableW(L"UPDATER_TEST_MARKER", nullptr);
   EXPECT_TRUE(WaitUntil([&] { return FileExists(marker); }, 5000)) << "-restartapp did not start";
 }
 
@@ -116,52 +116,42 @@ TEST(TemporaryCopyRunTest, CopyChecksItsCredentialsAndStartsItsBatchFileAtTheEnd
   }
 }
 
-// A configuration without URL, so that /justcheck fails at once, and with the downloads folder,
-// where the log goes, two levels down.
-struct Logged : Scenario {
-  explicit Logged(DWORD level) {
-    Configure(L"AppDir=" + File(L"") + L"\r\nDownloadsFolder=" + File(L"Data\\Downloads"));
-    Set(L"LogLevel", level);
-  }
-  std::wstring LogText() const { return ReadUtf16File(File(L"Data\\Downloads\\updater.log")); }
-};
-constexpr wchar_t kInvalidConfigLine[] = L"Invalid client configuration file LastError: 0xE0000007";
-
-TEST(LogFileRunTest, RunsAppendToOneUtf16LogInTheDownloadsFolder) {
-  Logged s(1 | 8);
-  EXPECT_EQ(kInvalidConfig, s.Run(L"/justcheck").exitCode);
-  EXPECT_EQ(kInvalidCommandLine, s.Run(L"/set retryattempts").exitCode);
-  EXPECT_EQ(0u, s.Run(L"/set retryattempts 2").exitCode);
-  EXPECT_EQ("\xFF\xFE", ReadFileBytes(s.File(L"Data\\Downloads\\updater.log")).substr(0, 2));
-  // The rejected command line ends before the log is set up, so only two runs are logged.
-  const std::pair<size_t, std::wstring> counts[] = {
-      {0, L"\xFEFF"},  // a byte-order mark of a second run
-      {2, L"<< Tovanix (x86) Log >>"},
-      {2, L"\r\nOS Version: "},
-      {2, L"\r\nCPU: "},
-      {1, L"|\t\tRunning updater. Mode: 11\r\n"},
-      {1, L"|\t\tUpdater finished. Mode: 11. Return code: 3758096391\r\n"},
-      {1, L"|\t\t" + std::wstring(kInvalidConfigLine) + L"\r\n"},
-      {1, L"|\t\tUpdater finished. Mode: 19. Return code: 0\r\n"},
-      {0, L"LastError: 0x0"}};
-  const std::wstring log = s.LogText();
-  for (const auto& [count, line] : counts) EXPECT_EQ(count, CountOf(log, line)) << Narrow(line);
-}
-
-TEST(LogFileRunTest, LevelDecidesWhatIsLoggedAndAnImpossibleFolderFallsBackToCommonAppData) {
+TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder) {
   wchar_t fallback[MAX_PATH] = {};
   ExpandEnvironmentStringsW(L"%ProgramData%\\TOVAN_LOGS\\Updater.LOG", fallback, MAX_PATH);
-  const std::pair<DWORD, bool> cases[] = {{1, false}, {0, false}, {1, true}};  // level, blocked
-  for (const auto& [level, blocked] : cases) {
-    Logged s(level);
-    // A file where the downloads folder's parent should be makes the folder impossible to create.
-    if (blocked) WriteTextFile(s.File(L"Data"), L"in the way", TextEncoding::Ansi);
+  const std::wstring lines[] = {L"\xFEFF",  // a second byte-order mark
+                                L"<< Tovanix (x86) Log >>", L"\r\nOS Version: ", L"\r\nCPU: ",
+                                L"|\t\tRunning updater. Mode: 11\r\n",
+                                L"|\t\tUpdater finished. Mode: 11. Return code: 3758096391\r\n",
+                                L"|\t\tInvalid client configuration file LastError: 0xE0000007\r\n",
+                                L"|\t\tUpdater finished. Mode: 19. Return code: 0\r\n", L"LastError: 0x0"};
+  // How often each line is logged; blocked: a file where the downloads folder's parent should be
+  // makes the folder impossible to create, and the log goes to the common application data.
+  struct Case { DWORD level; bool blocked; std::vector<size_t> counts; };
+  const Case cases[] = {
+      {1 | 8, false, {0, 2, 2, 2, 1, 1, 1, 1, 0}},
+      {1, false, {0, 1, 1, 1, 0, 0, 1, 0, 0}},
+      {0, false, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {1, true, {0, 1, 1, 1, 0, 0, 1, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.level) + (c.blocked ? " blocked" : ""));
+    Scenario s;  // without URL, so that /justcheck fails at once
+    const std::wstring log = s.File(L"Data\\Downloads\\updater.log");
+    s.Configure(L"AppDir=" + s.File(L"") + L"\r\nDownloadsFolder=" + s.File(L"Data\\Downloads"));
+    s.Set(L"LogLevel", c.level);
+    if (c.blocked) WriteTextFile(s.File(L"Data"), L"in the way", TextEncoding::Ansi);
     const size_t before = ReadUtf16File(fallback).size();
     EXPECT_EQ(kInvalidConfig, s.Run(L"/justcheck").exitCode);
-    const std::wstring log = blocked ? ReadUtf16File(fallback).substr(before) : s.LogText();
-    EXPECT_EQ(0u, CountOf(log, L"Running updater.")) << "a trace line at level " << level;
-    EXPECT_EQ(level == 0 ? 0u : 1u, CountOf(log, kInvalidConfigLine)) << blocked << Narrow(log);
-    EXPECT_EQ(level != 0, FileExists(s.File(L"Data"))) << "a folder is made only for a log";
+    // The rejected command line ends before the log is set up.
+    EXPECT_EQ(kInvalidCommandLine, s.Run(L"/set retryattempts").exitCode);
+    EXPECT_EQ(0u, s.Run(L"/set retryattempts 2").exitCode);
+    const std::wstring text = c.blocked ? ReadUtf16File(fallback).substr(before) : ReadUtf16File(log);
+    for (size_t i = 0; i < c.counts.size(); ++i) {
+      EXPECT_EQ(c.counts[i], CountOf(text, lines[i])) << Narrow(lines[i]);
+    }
+    EXPECT_EQ(c.level != 0 && !c.blocked ? "\xFF\xFE" : "", ReadFileBytes(log).substr(0, 2));
+    EXPECT_EQ(c.level != 0, FileExists(s.File(L"Data"))) << "a folder is made only for a log";
   }
 }
 
@@ -169,10 +159,10 @@ TEST(LogFileRunTest, LevelDecidesWhatIsLoggedAndAnImpossibleFolderFallsBackToCom
 TEST(ExecutableTest, CarriesAFileVersionOfAtLeastThree) {
   Scenario s;
   std::string data(GetFileVersionInfoSizeW(s.Exe().c_str(), nullptr), '\0');
-  ASSERT_TRUE(GetFileVersionInfoW(s.Exe().c_str(), 0, DWORD(data.size()), data.data()));
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length));
+  ASSERT_TRUE(GetFileVersionInfoW(s.Exe().c_str(), 0, DWORD(data.size()), data.data()) &&
+              VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length));
   EXPECT_GE(HIWORD(info->dwFileVersionMS), 3u);
 }
 

@@ -63,9 +63,6 @@ class Scenario {
     return Downloads() + L"\\" + section + L"\\" + section + L".exe";
   }
   std::wstring Marker(const std::wstring& section) const { return File(section + L".installed"); }
-  void MarkInstalled(const std::wstring& section) const {
-    WriteTextFile(Marker(section), L"x", TextEncoding::Ansi);
-  }
   std::wstring Log() const { return ReadUtf16File(Downloads() + L"\\updater.log"); }
   // The HKEY_CURRENT_USER key of this configuration ID, or a subkey of it.
   std::wstring Key(const std::wstring& subKey = L"") const {
