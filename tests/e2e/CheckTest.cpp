@@ -5,15 +5,13 @@
 #include <future>
 
 #include "e2e/Scenario.h"
-#include "install/InstallTestSupport.h"
 
 namespace updater::test {
 
 constexpr DWORD kUpToDate = 0xE0000011;
 constexpr std::int64_t kDay = 86400ll * 10000000ll;
 
-// Starts /checknow and waits for its window (left null when none came); reading or dropping the
-// future waits for the run's end.
+// Starts /checknow and waits for its window (null when none came); the future ends with the run.
 std::future<RunOutcome> StartCheckNow(const Scenario& s, HWND* window) {
   auto run = std::async(std::launch::async,
                         [&] { return s.Run(L"/checknow", Dialogs::OnlyWatch); });
@@ -108,7 +106,7 @@ TEST(CheckTest, AsksTheServerOnlyWhenDueAndSchedulesTheNextCheckAfterASuccess) {
 TEST(CheckNowTest, SecondCheckEndsAtOnceAndBringsTheFirstToTheFront) {
   Scenario s;
   // A server that reads the request and never answers keeps the check in its window.
-  s.Configure(L"URL=" + ServerUrl(L"fault", L"slowheaders") + L"\r\n" + s.Folders());
+  s.Configure(L"URL=" + ServerUrl(L"fault", L"slowheaders") + L"\r\n", true);
   HWND checking = nullptr;
   auto first = StartCheckNow(s, &checking);
   ASSERT_NE(nullptr, checking) << "the first check shows no checking window";

@@ -18,12 +18,10 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
     SCOPED_TRACE(c.what);
     Scenario s;
     const Scenario other;
-    const std::wstring otherExe = c.otherInstalled ? other.Exe() : s.File(L"gone\\Updater.exe");
-    for (const std::wstring& exe : {s.Exe(), otherExe}) {
-      SetRegistryDword(HKEY_CURRENT_USER, s.Key(), exe, 0);
-    }
+    const std::wstring second = c.otherInstalled ? other.Exe() : s.File(L"gone\\Updater.exe");
+    for (const auto& exe : {s.Exe(), second}) SetRegistryDword(HKEY_CURRENT_USER, s.Key(), exe, 0);
     // The downloaded update configuration file, installers and partial files.
-    s.Configure(L"URL=" + s.Url(L"ruddle.ini?v=2") + L"\r\n" + s.Folders());
+    s.Configure(L"URL=" + s.Url(L"ruddle.ini?v=2") + L"\r\n", true);
     std::vector<std::wstring> paths = {s.Downloads() + L"\\ruddle.ini"};
     WriteTextFile(paths[0], L";qzu;\r\n", TextEncoding::Ansi);
     for (int i = 1; i <= 2 + c.extra; ++i) {

@@ -5,14 +5,15 @@
 #include <set>
 
 #include "e2e/Scenario.h"
-#include "install/InstallTestSupport.h"
 
 namespace updater::test {
-namespace {
 
 constexpr DWORD kUpToDate = 0xE0000011;
-// The signed copies that tests/fixtures/sign-fixtures.sh makes of InstallerFixture.exe.
-const std::wstring kSigned = L"signed-installer\\";
+
+// An update whose installer is one of the signed copies of InstallerFixture.exe.
+Update Signed(const wchar_t* installer) {
+  return {L"Checked", L"", 0, true, 0, std::wstring(L"signed-installer\\") + installer};
+}
 
 std::set<std::wstring> TemporaryFolderEntries() {
   wchar_t temp[MAX_PATH];
@@ -22,17 +23,11 @@ std::set<std::wstring> TemporaryFolderEntries() {
   return entries;
 }
 
-// An update whose installer is one of the signed copies of InstallerFixture.exe.
-Update Signed(const wchar_t* installer) { return {L"Checked", L"", 0, true, 0, kSigned + installer}; }
-
-}  // namespace
-
 TEST(SilentInstallTest, InstallsSelectedUpdatesOldestFirstAndReportsEachOutcome) {
   // Updates newest first, as published; the fate of each: i installed, d installed and its
   // installer deleted, f its installer failed, s skipped, j only downloaded, r its download
   // refused and deleted, u its installer's signature refused (the file stays).
-  // A signed updater runs only installers of its own publisher whose chain it trusts.
-  TrustRootCertificate(FixturePath(kSigned + L"trusted-root.cer"));  // C's root stays unknown
+  TrustRootCertificate(FixturePath(L"signed-installer\\trusted-root.cer"));  // A's and B's, not C's
   struct Case { const char* what; std::vector<Update> updates; DWORD result; std::wstring fates;
                 std::wstring logged; const wchar_t* options = L""; bool signedUpdater = false; };
   const Case cases[] = {
@@ -50,6 +45,7 @@ TEST(SilentInstallTest, InstallsSelectedUpdatesOldestFirstAndReportsEachOutcome)
        L"file. LastError: 0xE0000023"},
       {"a cancelled installer", {{L"Cancelled", L"", 1602, false}, {L"Odd", L"", 3}}, 1602, L"fi"},
       {"-justdownload", {{L"Needed"}}, 0, L"j", L"", L" -justdownload"},
+      // A signed updater runs only installers of its own publisher whose chain it trusts.
       {"the updater's publisher", {Signed(L"publisher-a.exe")}, 0, L"i", L"", L"", true},
       {"unsigned", {Signed(L"unsigned.exe")}, 0x800B0100, L"u", L"", L"", true},
       {"another publisher", {Signed(L"publisher-b.exe")}, 0xE000002A, L"u", L"", L"", true},
@@ -59,9 +55,9 @@ TEST(SilentInstallTest, InstallsSelectedUpdatesOldestFirstAndReportsEachOutcome)
     SCOPED_TRACE(c.what);
     Scenario s;
     if (c.signedUpdater) {
-      CopyFileW(FixturePath(kSigned + L"Updater-publisher-a.exe").c_str(), s.Exe().c_str(), FALSE);
-      s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nFlags=VerifyDigitalSignature\r\n" +
-                  s.Folders());
+      const std::wstring updater = FixturePath(L"signed-installer\\Updater-publisher-a.exe");
+      CopyFileW(updater.c_str(), s.Exe().c_str(), FALSE);
+      s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nFlags=VerifyDigitalSignature\r\n", true);
     }
     std::wstring sections;
     for (const Update& update : c.updates) sections += s.Section(update);
@@ -82,7 +78,8 @@ TEST(SilentInstallTest, InstallsSelectedUpdatesOldestFirstAndReportsEachOutcome)
     // Once all is installed, a second run neither fetches nor installs anything again.
     EXPECT_TRUE(!upToDate || s.Run(L"/silentall -nogui -nofreqcheck").exitCode == kUpToDate);
     const std::wstring dump = s.File(L"needed.ini");
-    EXPECT_EQ(upToDate ? kUpToDate : 0u, s.Run(L"/justcheck -dumpdetected \"" + dump + L"\"").exitCode);
+    const DWORD detected = s.Run(L"/justcheck -dumpdetected \"" + dump + L"\"").exitCode;
+    EXPECT_EQ(upToDate ? kUpToDate : 0u, detected);
     const std::string needed = ReadFileBytes(dump);
     size_t previous = 0;
     for (size_t i = c.updates.size(); i-- > 0;) {
@@ -90,8 +87,8 @@ TEST(SilentInstallTest, InstallsSelectedUpdatesOldestFirstAndReportsEachOutcome)
       const wchar_t fate = c.fates[i];
       SCOPED_TRACE(Narrow(u.section));
       const bool ran = std::wcschr(L"idf", fate) != nullptr;
-      const size_t at = log.find(L"Update \"" + u.section + L" update\" installer runned. Exit code: " +
-                                 std::to_wstring(u.exitCode) + L".");
+      const size_t at = log.find(L"Update \"" + u.section + L" update\" installer runned. " +
+                                 L"Exit code: " + std::to_wstring(u.exitCode) + L".");
       EXPECT_EQ(ran, at != std::wstring::npos) << Narrow(log);
       EXPECT_TRUE(!ran || at >= previous) << "ran before an older update\n" << Narrow(log);
       previous = ran ? at : previous;
@@ -116,12 +113,9 @@ TEST(InstallSafeguardsTest, ANamedApplicationIsClosedAndRestartedAsItsFlagsSay) 
                                          L" restarted;" + title + L";" +
                                          (restarts ? L"" : L"NoRestart") + L"\r\n"}));
     EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
-    const auto shown = [](const std::wstring& t) {
-      return FindWindowW(L"UpdaterFixtureWindow", t.c_str()) != nullptr;
-    };
-    EXPECT_TRUE(WaitUntil([&] { return !shown(title + L" running"); }, 10000)) << "not closed";
-    EXPECT_EQ(restarts, WaitUntil([&] { return shown(title + L" restarted"); },
-                                  restarts ? 10000 : 1000)) << "restart with its arguments";
+    EXPECT_TRUE(WaitForWindow(title + L" running", false)) << "the application was not closed";
+    EXPECT_EQ(restarts, WaitForWindow(title + L" restarted", true, restarts ? 10000 : 1000))
+        << "restarted with its arguments";
   }
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "e2e/Scenario.h"
-#include "install/InstallTestSupport.h"
 #include "transfer/HexText.h"
 #include "transfer/ProtectedText.h"
 
@@ -16,6 +15,11 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
   struct Case { const wchar_t* keys; bool folders; const wchar_t* arguments; DWORD exitCode;
                 const wchar_t* logged; const wchar_t* box; };
   const wchar_t* const noFile = L"(no Updater.ini)";
+  // A temporary copy takes the user's protected credentials; malformed ones end it at once. (Its
+  // removal at the end is checked with the silent installs.)
+  std::vector<unsigned char> cipher;
+  ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
+  const std::wstring protectedCopy = L"/install silentall none.ini alice:" + ToHexText(cipher);
   const wchar_t* const urlOnly = L"URL=http://updates.invalid/u.ini\r\n";
   const wchar_t* const nameOnly = L"ApplicationName=Test App\r\n";
   const Case cases[] = {
@@ -31,6 +35,12 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
       {nullptr, false, L"merrow-tovan-updater:/Link C:\\cmd.exe", kInvalidCommandLine,
        L"Refusing to open a link that is not a web address: C:\\cmd.exe", nullptr},
       {noFile, false, L"", 0xE0000002, L"", nullptr},
+      {nullptr, false, protectedCopy.c_str(), 0xE0000011, L"", nullptr},  // nothing handed over
+      {nullptr, false, L"/install silentall none.ini user:xyz1", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/install silentall none.ini user:abc", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/install silentall none.ini nocolon", kInvalidCommandLine, L"", nullptr},
+      // Well-formed hexadecimal, but a single byte cannot be a protected UTF-16 text.
+      {nullptr, false, L"/install silentall none.ini alice:AB", kInvalidCommandLine, L"", nullptr},
       // Without a URL the silent check refuses the configuration, which shows it ran as /silentall.
       {L"DefaultCommandLine=/silentall -nofreqcheck\r\n", true, L"", kInvalidConfig,
        L"Running updater. Mode: 2\r\n", nullptr},
@@ -40,6 +50,11 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
       {urlOnly, false, L"/justcheck", kInvalidConfig, L"", nullptr},
       {urlOnly, false, L"/justcheck -critical -installready", kInvalidConfig, L"", nullptr},
       {nameOnly, false, L"/checknow -minuseractions", kInvalidConfig, L"", nullptr},
+      // Even a failed run starts the application. Arguments are expanded like configuration paths:
+      // the variable carries the quoted marker path, which a command line cannot quote.
+      {L"", false, L"/checknow -minuseractions -restartapp \"C:\\windows\\system32\\cmd.exe\" "
+                   L"-restartappcmd \"/c echo restarted> %UPDATER_TEST_MARKER%\"",
+       kInvalidConfig, L"", nullptr},
       {nameOnly, false, L"/checknow", kInvalidConfig, L"", L"Invalid client configuration file"},
       {nullptr, false, L"/checknow -minuseractions", 0xE0000018, L"", nullptr},  // nothing served
       {nullptr, false, L"/checknow", 0xE0000018, L"",
@@ -49,27 +64,18 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
     SCOPED_TRACE(Narrow(c.arguments));
     Scenario s;
     if (c.keys == noFile) DeleteFileW(s.File(L"Updater.ini").c_str());
-    if (c.keys && c.keys != noFile) s.Configure(c.keys + (c.folders ? s.Folders() : L""));
+    if (c.keys && c.keys != noFile) s.Configure(c.keys, c.folders);
+    const std::wstring marker = s.File(L"restarted.txt");
+    const ScopedEnvironment variable(L"UPDATER_TEST_MARKER", L"\"" + marker + L"\"");
     const RunOutcome outcome = s.Run(c.arguments);
     EXPECT_EQ(c.exitCode, outcome.exitCode);
     EXPECT_EQ(c.box ? 1 : 0, outcome.messageBoxes);
     EXPECT_EQ(c.box ? L"Test App" : L"", outcome.boxCaption);
     EXPECT_EQ(c.box ? L"Checking for Updates - " + std::wstring(c.box) : L"", outcome.boxText);
     EXPECT_TRUE(Contains(s.Log(), c.logged)) << Narrow(s.Log());
+    const bool restarts = Contains(c.arguments, L"-restartapp");
+    EXPECT_EQ(restarts, WaitUntil([&] { return FileExists(marker); }, restarts ? 5000 : 0));
   }
-}
-
-TEST(RunModesTest, FailedRunRestartsTheApplication) {
-  Scenario s;
-  s.Configure(L"");
-  const std::wstring marker = s.File(L"restarted.txt");
-  // The arguments are expanded like configuration paths; the variable carries the quoted path,
-  // which the command line itself cannot (its tokens have no escape for a quote).
-  const ScopedEnvironment variable(L"UPDATER_TEST_MARKER", L"\"" + marker + L"\"");
-  EXPECT_EQ(kInvalidConfig, s.Run(L"/checknow -minuseractions -restartapp \"C:\\windows\\system32"
-                                  L"\\cmd.exe\" -restartappcmd \"/c echo restarted> "
-                                  L"%UPDATER_TEST_MARKER%\"").exitCode);
-  EXPECT_TRUE(WaitUntil([&] { return FileExists(marker); }, 5000)) << "-restartapp did not start";
 }
 
 TEST(RunModesTest, RememberPasswordKeepsTheFirstPasswordOfAUserAndHidesIt) {
@@ -86,34 +92,7 @@ TEST(RunModesTest, RememberPasswordKeepsTheFirstPasswordOfAUserAndHidesIt) {
   EXPECT_EQ(first, remembered()) << "a remembered user keeps its first password";
   EXPECT_EQ(0u, s.Run(L"/set rememberpassword bob other").exitCode);
   EXPECT_NE(first, remembered()) << "a second user was not remembered";
-  DWORD registered = 0;
-  EXPECT_FALSE(GetRegistryDword(HKEY_CURRENT_USER, s.Key(), s.Exe(), &registered))
-      << "a setting registered the executable as a client of its configuration";
-}
-
-TEST(TemporaryCopyRunTest, CopyChecksItsCredentialsAndStartsItsBatchFileAtTheEnd) {
-  std::vector<unsigned char> cipher;
-  ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
-  // "alice:AB" is well-formed hexadecimal, but a single byte cannot be a protected UTF-16 text.
-  const std::pair<std::wstring, bool> cases[] = {
-      {L"", true},          {L"alice:" + ToHexText(cipher), true}, {L"user:xyz1", false},
-      {L"user:abc", false}, {L"nocolon", false},                   {L"alice:AB", false}};
-  for (const auto& [credentials, accepted] : cases) {
-    SCOPED_TRACE(Narrow(credentials));
-    Scenario s;
-    s.Configure(L"");
-    const std::wstring marker = s.File(L"batch-ran.txt");
-    WriteTextFile(s.File(L"remove.bat"), L"@echo ran> \"" + marker + L"\"\r\n", TextEncoding::Ansi);
-    WriteTextFile(s.File(L"handover.ini"),
-                  L"[General]\r\nClientConfigPath=" + s.File(L"Updater.ini") + L"\r\nRealUpdaterPath=" +
-                      s.Exe() + L"\r\nUninstallFilePath=" + s.File(L"remove.bat"),
-                  TextEncoding::Utf16);
-    const RunOutcome outcome =
-        s.Run(L"/install silentall \"" + s.File(L"handover.ini") + L"\" " + credentials);
-    EXPECT_EQ(0, outcome.messageBoxes);
-    EXPECT_EQ(accepted, outcome.exitCode != kInvalidCommandLine);
-    EXPECT_TRUE(!accepted || WaitUntil([&] { return FileExists(marker); }, 5000)) << "no batch";
-  }
+  EXPECT_FALSE(s.Registered()) << "a setting registered the executable";
 }
 
 TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder) {
@@ -124,7 +103,8 @@ TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder
                                 L"|\t\tRunning updater. Mode: 11\r\n",
                                 L"|\t\tUpdater finished. Mode: 11. Return code: 3758096391\r\n",
                                 L"|\t\tInvalid client configuration file LastError: 0xE0000007\r\n",
-                                L"|\t\tUpdater finished. Mode: 19. Return code: 0\r\n", L"LastError: 0x0"};
+                                L"|\t\tUpdater finished. Mode: 19. Return code: 0\r\n",
+                                L"LastError: 0x0"};
   // How often each line is logged; blocked: a file where the downloads folder's parent should be
   // makes the folder impossible to create, and the log goes to the common application data.
   struct Case { DWORD level; bool blocked; std::vector<size_t> counts; };
@@ -141,12 +121,13 @@ TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder
     s.Configure(L"AppDir=" + s.File(L"") + L"\r\nDownloadsFolder=" + s.File(L"Data\\Downloads"));
     s.Set(L"LogLevel", c.level);
     if (c.blocked) WriteTextFile(s.File(L"Data"), L"in the way", TextEncoding::Ansi);
-    const size_t before = ReadUtf16File(fallback).size();
+    const std::wstring where = c.blocked ? fallback : log;  // the file the runs append to
+    const size_t before = ReadUtf16File(where).size();
     EXPECT_EQ(kInvalidConfig, s.Run(L"/justcheck").exitCode);
     // The rejected command line ends before the log is set up.
     EXPECT_EQ(kInvalidCommandLine, s.Run(L"/set retryattempts").exitCode);
     EXPECT_EQ(0u, s.Run(L"/set retryattempts 2").exitCode);
-    const std::wstring text = c.blocked ? ReadUtf16File(fallback).substr(before) : ReadUtf16File(log);
+    const std::wstring text = ReadUtf16File(where).substr(before);
     for (size_t i = 0; i < c.counts.size(); ++i) {
       EXPECT_EQ(c.counts[i], CountOf(text, lines[i])) << Narrow(lines[i]);
     }

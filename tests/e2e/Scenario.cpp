@@ -6,15 +6,11 @@
 #include <cwchar>
 #include <sstream>
 
-#include "install/InstallTestSupport.h"
-
 namespace updater::test {
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!condition()) {
+  for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(pollMs)) {
     if (GetTickCount64() > deadline) return false;
-    Sleep(pollMs);
   }
   return true;
 }
@@ -39,23 +35,21 @@ Scenario::Scenario()
     : id_(UniqueName(L"E2e")), served_(UniqueName(L"e2e")), registry_(Key()) {
   EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
                         FALSE));
-  if (!ServersFolder().empty()) CreateDirectoryW(ServedPath(L"").c_str(), nullptr);
+  CreateDirectoryW(ServedPath(L"").c_str(), nullptr);
   CreateDirectoryW(Downloads().c_str(), nullptr);
-  Configure(L"ApplicationName=Test App\r\nURL=" + Url(L"updates.ini") + L"\r\n" + Folders());
+  Configure(L"ApplicationName=Test App\r\nURL=" + Url(L"updates.ini") + L"\r\n", true);
   Set(L"LogLevel", 15);
 }
 
-Scenario::~Scenario() {
-  if (!ServersFolder().empty()) DeleteFolderTree(ServedPath(L""));
-}
+Scenario::~Scenario() { DeleteFolderTree(ServedPath(L"")); }
 
-void Scenario::Configure(const std::wstring& keys) const {
-  WriteTextFile(File(L"Updater.ini"), L"[General]\r\nID=" + id_ + L"\r\n" + keys,
-                TextEncoding::Utf16);
+void Scenario::Configure(const std::wstring& keys, bool folders) const {
+  const std::wstring paths = L"AppDir=" + folder_.Path() + L"\r\nDownloadsFolder=" + Downloads();
+  const std::wstring text = L"[General]\r\nID=" + id_ + L"\r\n" + keys + (folders ? paths : L"");
+  WriteTextFile(File(L"Updater.ini"), text, TextEncoding::Utf16);
 }
 
 void Scenario::Serve(const std::wstring& name, const std::wstring& text) const {
-  EXPECT_FALSE(ServersFolder().empty()) << "UPDATER_SERVERS_DIR is not set: start the servers";
   WriteTextFile(ServedPath(name), text, TextEncoding::Ansi);
 }
 
@@ -124,8 +118,7 @@ RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
 }
 
 std::optional<DWORD> Scenario::InstallAll(const std::wstring& options) const {
-  EXPECT_EQ(0u, Run(L"/silentall -nogui -nofreqcheck" + options).exitCode) << "no copy\n"
-                                                                          << Narrow(Log());
+  EXPECT_EQ(0u, Run(L"/silentall -nogui -nofreqcheck" + options).exitCode) << "no copy started";
   const std::wstring finished = L"Updater finished. Mode: 8. Return code: ";
   std::wstring log;
   if (!WaitUntil([&] {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "install/InstallTestSupport.h"
 
 namespace updater::test {
 
@@ -31,9 +32,8 @@ struct RunOutcome {
 };
 enum class Dialogs { AnswerOk, OnlyWatch };
 
-// A published update whose installer is a served copy of `fixture`. InstallerFixture.exe writes
-// the marker named on its command line and exits with the code after it: SECTION.installed, which
-// detection looks for, when `installs`, else SECTION.ran.
+// A published update; its installer, a served `fixture`, writes SECTION.installed (which detection
+// looks for) when `installs`, else SECTION.ran, and exits with `exitCode`.
 struct Update {
   std::wstring section;
   std::wstring keys;  // further keys; a Flags= here replaces Flags=SilentInstall
@@ -44,18 +44,15 @@ struct Update {
   std::wstring file;  // served and downloaded under this name; SECTION.exe when empty
 };
 
-// An application as a publisher ships it and a user has it: a folder (also its AppDir) with
-// Updater.exe, its client configuration Updater.ini and the downloads folder; the update
-// configuration file and installers served by the local nginx; the per-user settings, with
-// everything logged. All of it is removed at the end.
+// An application as shipped and installed: a folder (its AppDir) with Updater.exe, Updater.ini and
+// the downloads folder; the update configuration file and installers served by the local nginx;
+// the per-user settings, with everything logged. All of it is removed at the end.
 class Scenario {
  public:
   Scenario();
   ~Scenario();
-  void Configure(const std::wstring& keys) const;  // Updater.ini: this scenario's ID and `keys`
-  std::wstring Folders() const {                   // AppDir and DownloadsFolder keys for it
-    return L"AppDir=" + folder_.Path() + L"\r\nDownloadsFolder=" + Downloads() + L"\r\n";
-  }
+  // Rewrites Updater.ini: this scenario's ID, `keys`, and with `folders` its AppDir and downloads.
+  void Configure(const std::wstring& keys, bool folders = false) const;
   std::wstring File(const std::wstring& name) const { return folder_.File(name); }
   std::wstring Exe() const { return File(L"Updater.exe"); }
   std::wstring Downloads() const { return File(L"downloads"); }
@@ -89,7 +86,6 @@ class Scenario {
   // The nginx log lines of requests for `file` of this scenario, or for any of its files.
   std::vector<std::string> Requests(const std::wstring& file = L"") const;
 
-  // Runs Updater.exe and waits for it, a minute at most.
   RunOutcome Run(const std::wstring& arguments, Dialogs dialogs = Dialogs::AnswerOk) const;
   // `/silentall -nogui -nofreqcheck` as a scheduled task runs it: the installed updater hands the
   // work to a temporary copy, whose result is read from the log. None when it did not end.
