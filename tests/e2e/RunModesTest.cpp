@@ -15,13 +15,13 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
   struct Case { const wchar_t* keys; bool folders; const wchar_t* arguments; DWORD exitCode;
                 const wchar_t* logged; const wchar_t* box; };
   const wchar_t* const noFile = L"(no Updater.ini)";
+  const wchar_t* const urlOnly = L"URL=http://updates.invalid/u.ini\r\n";
+  const wchar_t* const nameOnly = L"ApplicationName=Test App\r\n";
   // A temporary copy takes the user's protected credentials; malformed ones end it at once. (Its
   // removal at the end is checked with the silent installs.)
   std::vector<unsigned char> cipher;
   ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
   const std::wstring protectedCopy = L"/install silentall none.ini alice:" + ToHexText(cipher);
-  const wchar_t* const urlOnly = L"URL=http://updates.invalid/u.ini\r\n";
-  const wchar_t* const nameOnly = L"ApplicationName=Test App\r\n";
   const Case cases[] = {
       {nullptr, false, L"/bogus", kInvalidCommandLine, L"", nullptr},
       {nullptr, false, L"/checknow -nogui", kInvalidCommandLine, L"", nullptr},
