@@ -65,15 +65,15 @@ TEST(SilentInstallTest, InstallsSelectedUpdatesOldestFirstAndReportsEachOutcome)
     const std::string installedUpdater = ReadFileBytes(s.Exe());
     const std::set<std::wstring> temporaryBefore = TemporaryFolderEntries();
     EXPECT_EQ(c.result, s.InstallAll(c.options));
-    // The installed updater handed over to a temporary copy, which removes itself at the end.
-    // An installer inherits the copy's folder as its current directory, and under Wine its
-    // console host still holds it when the batch file removes the folder.
+    // The temporary copy removes itself at the end, except where an installer inherited its folder
+    // as current directory: under Wine the installer's console host still holds it then.
     const bool installerRan = c.fates.find_first_of(L"idf") != std::wstring::npos;
     EXPECT_TRUE(installerRan ||
                 WaitUntil([&] { return TemporaryFolderEntries() == temporaryBefore; })) << "left";
     EXPECT_EQ(installedUpdater, ReadFileBytes(s.Exe()));
     const std::wstring log = s.Log();
-    EXPECT_TRUE(Contains(log, c.logged)) << Narrow(c.logged);
+    // The failure's line follows "Updater finished", which InstallAll waits for.
+    EXPECT_TRUE(WaitUntil([&] { return Contains(s.Log(), c.logged); }, 5000)) << Narrow(c.logged);
     const bool upToDate = c.fates.find_first_of(L"fjru") == std::wstring::npos;
     // Once all is installed, a second run neither fetches nor installs anything again.
     EXPECT_TRUE(!upToDate || s.Run(L"/silentall -nogui -nofreqcheck").exitCode == kUpToDate);
@@ -136,7 +136,7 @@ TEST(InstallSafeguardsTest, AnAppPackageGoesToPowerShellAsALiteralPathAndReports
   EXPECT_EQ(L"Add-AppxPackage -LiteralPath '" + s.Downloads() + L"\\Package\\" + hostile +
                 L"' \n exit $error.count\n",
             run.script);
-  EXPECT_TRUE(Contains(s.Log(), error)) << "not the failure's error text\n" << Narrow(s.Log());
+  EXPECT_TRUE(WaitUntil([&] { return Contains(s.Log(), error); }, 5000)) << "not the failure's";
   EXPECT_FALSE(FileExists(s.Marker(L"Package")));
 }
 
