@@ -1,140 +1,150 @@
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
-#include "e2e/UpdaterRun.h"
+#include "e2e/Scenario.h"
+#include "transfer/HexText.h"
+#include "transfer/ProtectedText.h"
 
 namespace updater::test {
-namespace {
 
-const std::wstring kRuddleKey = L"Software\\Merrow\\Ruddle\\";
+constexpr DWORD kInvalidCommandLine = 0xE0000006;
+constexpr DWORD kInvalidConfig = 0xE0000007;
 
-// A complete configuration for the update modes, with its own ID and registry tree.
-struct ConfiguredUpdater {
-  ConfiguredUpdater()
-      : id(UniqueName(L"E2E")), registry(kRuddleKey + id) {
-    updater.WriteConfig(L"ID=" + id + L"\r\nURL=http://127.0.0.1:1/updates.ini\r\nAppDir=" +
-                        updater.Folder() + L"\r\nDownloadsFolder=" + updater.File(L"Downloads") +
-                        L"\r\nApplicationName=Demo Application\r\n");
-  }
-  std::wstring id;
-  InstalledUpdater updater;
-  ScopedRegistryTree registry;
-};
-
-TEST(RunModesTest, RejectedCommandLinesEndWithInvalidCommandLineAndNoWindow) {
-  ConfiguredUpdater configured;
-  for (const wchar_t* arguments :
-       {L"/bogus", L"/checknow -nogui", L"/silentall -nogui -reducedgui", L"/checknow extra",
-        L"/set loglevel", L"/install silent", L"/clean now", L"/CHECKNOW"}) {
-    const RunOutcome outcome = configured.updater.Run(arguments);
-    EXPECT_EQ(0xE0000006u, outcome.exitCode) << Narrow(arguments);
-    EXPECT_EQ(0, outcome.messageBoxes) << Narrow(arguments);
-  }
-}
-
-TEST(RunModesTest, StartWithoutCommandLineOrConfigurationReportsMissingConfiguration) {
-  InstalledUpdater updater;
-  const RunOutcome outcome = updater.Run(L"");
-  EXPECT_EQ(0xE0000002u, outcome.exitCode);
-  EXPECT_EQ(0, outcome.messageBoxes);
-}
-
-TEST(RunModesTest, StartWithoutCommandLineRunsTheDefaultCommandLine) {
-  const std::wstring id = UniqueName(L"E2E");
-  ScopedRegistryTree registry(kRuddleKey + id);
-  InstalledUpdater updater;
-  // No URL: the silent check must refuse the configuration, which proves it ran as /silentall.
-  updater.WriteConfig(L"ID=" + id + L"\r\nAppDir=" + updater.Folder() +
-                      L"\r\nDownloadsFolder=" + updater.Folder() +
-                      L"\r\nDefaultCommandLine=/silentall -nofreqcheck\r\n");
-  SetRegistryDword(HKEY_CURRENT_USER, kRuddleKey + id + L"\\Settings", L"LogLevel", 8);
-
-  const RunOutcome outcome = updater.Run(L"");
-  EXPECT_EQ(0xE0000007u, outcome.exitCode);
-  EXPECT_EQ(0, outcome.messageBoxes);
-  const std::wstring log = ReadUtf16File(updater.File(L"updater.log"));
-  EXPECT_NE(std::wstring::npos, log.find(L"Running updater. Mode: 2\r\n")) << Narrow(log);
-}
-
-TEST(RunModesTest, InteractiveCheckShowsItsFailureInAnErrorBox) {
-  const std::wstring id = UniqueName(L"E2E");
-  ScopedRegistryTree registry(kRuddleKey + id);
-  InstalledUpdater updater;
-  updater.WriteConfig(L"ID=" + id + L"\r\nApplicationName=Demo Application\r\n");
-
-  const RunOutcome outcome = updater.Run(L"/checknow");
-  EXPECT_EQ(0xE0000007u, outcome.exitCode);
-  EXPECT_EQ(1, outcome.messageBoxes);
-  EXPECT_EQ(L"Demo Application", outcome.messageBoxCaption);
-  EXPECT_EQ(L"Checking for Updates - Invalid client configuration file", outcome.messageBoxText);
-
-  const RunOutcome quiet = updater.Run(L"/checknow -minuseractions");
-  EXPECT_EQ(0xE0000007u, quiet.exitCode);
-  EXPECT_EQ(0, quiet.messageBoxes);
-}
-
-TEST(RunModesTest, SilentAndJustCheckModesValidateTheConfigurationWithoutWindows) {
-  const std::wstring id = UniqueName(L"E2E");
-  ScopedRegistryTree registry(kRuddleKey + id);
-  InstalledUpdater updater;
-  updater.WriteConfig(L"ID=" + id + L"\r\nURL=http://127.0.0.1:1/u.ini\r\n");
-  for (const wchar_t* arguments : {L"/silent", L"/silentall -nofreqcheck", L"/silentcritical",
-                                   L"/justcheck", L"/justcheck -critical -installready"}) {
-    const RunOutcome outcome = updater.Run(arguments);
-    EXPECT_EQ(0xE0000007u, outcome.exitCode) << Narrow(arguments);
-    EXPECT_EQ(0, outcome.messageBoxes) << Narrow(arguments);
+TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBox) {
+  // Keys of Updater.ini besides its ID (none: the scenario's complete one), with AppDir and
+  // DownloadsFolder when `folders`; what the run logs; the text of its error box, if any.
+  struct Case { const wchar_t* keys; bool folders; const wchar_t* arguments; DWORD exitCode;
+                const wchar_t* logged; const wchar_t* box; };
+  const wchar_t* const noFile = L"(no Updater.ini)";
+  const wchar_t* const urlOnly = L"URL=http://updates.invalid/u.ini\r\n";
+  const wchar_t* const nameOnly = L"ApplicationName=Test App\r\n";
+  // A temporary copy takes the user's protected credentials; malformed ones end it at once. (Its
+  // removal at the end is checked with the silent installs.)
+  std::vector<unsigned char> cipher;
+  ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
+  const std::wstring protectedCopy = L"/install silentall none.ini alice:" + ToHexText(cipher);
+  const Case cases[] = {
+      {nullptr, false, L"/bogus", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/checknow -nogui", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/silentall -nogui -reducedgui", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/checknow extra", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/set loglevel", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/install silent", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/clean now", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/CHECKNOW", kInvalidCommandLine, L"", nullptr},
+      // The link is parsed and then refused, not rejected as a command line.
+      {nullptr, false, L"merrow-tovan-updater:/Link C:\\cmd.exe", kInvalidCommandLine,
+       L"Refusing to open a link that is not a web address: C:\\cmd.exe", nullptr},
+      {noFile, false, L"", 0xE0000002, L"", nullptr},
+      {nullptr, false, protectedCopy.c_str(), 0xE0000011, L"", nullptr},  // nothing handed over
+      {nullptr, false, L"/install silentall none.ini user:xyz1", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/install silentall none.ini user:abc", kInvalidCommandLine, L"", nullptr},
+      {nullptr, false, L"/install silentall none.ini nocolon", kInvalidCommandLine, L"", nullptr},
+      // Well-formed hexadecimal, but a single byte cannot be a protected UTF-16 text.
+      {nullptr, false, L"/install silentall none.ini alice:AB", kInvalidCommandLine, L"", nullptr},
+      // Without a URL the silent check refuses the configuration, which shows it ran as /silentall.
+      {L"DefaultCommandLine=/silentall -nofreqcheck\r\n", true, L"", kInvalidConfig,
+       L"Running updater. Mode: 2\r\n", nullptr},
+      {urlOnly, false, L"/silent", kInvalidConfig, L"", nullptr},
+      {urlOnly, false, L"/silentall -nofreqcheck", kInvalidConfig, L"", nullptr},
+      {urlOnly, false, L"/silentcritical", kInvalidConfig, L"", nullptr},
+      {urlOnly, false, L"/justcheck", kInvalidConfig, L"", nullptr},
+      {urlOnly, false, L"/justcheck -critical -installready", kInvalidConfig, L"", nullptr},
+      {nameOnly, false, L"/checknow -minuseractions", kInvalidConfig, L"", nullptr},
+      // Even a failed run starts the application. Arguments are expanded like configuration paths:
+      // the variable carries the quoted marker path, which a command line cannot quote.
+      {L"", false, L"/checknow -minuseractions -restartapp \"C:\\windows\\system32\\cmd.exe\" "
+                   L"-restartappcmd \"/c echo restarted> %UPDATER_TEST_MARKER%\"",
+       kInvalidConfig, L"", nullptr},
+      {nameOnly, false, L"/checknow", kInvalidConfig, L"", L"Invalid client configuration file"},
+      {nullptr, false, L"/checknow -minuseractions", 0xE0000018, L"", nullptr},  // nothing served
+      {nullptr, false, L"/checknow", 0xE0000018, L"",
+       L"Unable to find resource on server. Please check if the URL is correct."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.arguments));
+    Scenario s;
+    if (c.keys == noFile) DeleteFileW(s.File(L"Updater.ini").c_str());
+    if (c.keys && c.keys != noFile) s.Configure(c.keys, c.folders);
+    const std::wstring marker = s.File(L"restarted.txt");
+    const ScopedEnvironment variable(L"UPDATER_TEST_MARKER", L"\"" + marker + L"\"");
+    const RunOutcome outcome = s.Run(c.arguments);
+    EXPECT_EQ(c.exitCode, outcome.exitCode);
+    EXPECT_EQ(c.box ? 1 : 0, outcome.messageBoxes);
+    EXPECT_EQ(c.box ? L"Test App" : L"", outcome.boxCaption);
+    EXPECT_EQ(c.box ? L"Checking for Updates - " + std::wstring(c.box) : L"", outcome.boxText);
+    EXPECT_TRUE(Contains(s.Log(), c.logged)) << Narrow(s.Log());
+    const bool restarts = Contains(c.arguments, L"-restartapp");
+    EXPECT_EQ(restarts, WaitUntil([&] { return FileExists(marker); }, restarts ? 5000 : 0));
   }
 }
 
-TEST(RunModesTest, InteractiveCheckRegistersTheExecutableAsClientOfItsConfiguration) {
-  ConfiguredUpdater configured;
-  const RunOutcome outcome = configured.updater.Run(L"/checknow -minuseractions");
-  EXPECT_TRUE(outcome.finished);
-  DWORD value = 1;
-  ASSERT_TRUE(GetRegistryDword(HKEY_CURRENT_USER, kRuddleKey + configured.id,
-                               configured.updater.ExecutablePath(), &value));
-  EXPECT_EQ(0u, value);
+TEST(RunModesTest, RememberPasswordKeepsTheFirstPasswordOfAUserAndHidesIt) {
+  Scenario s;
+  const auto remembered = [&] {
+    std::wstring value;
+    GetRegistryString(HKEY_CURRENT_USER, s.Key(L"Settings"), L"UserDetailsU", &value);
+    return value;
+  };
+  EXPECT_EQ(0u, s.Run(L"/set rememberpassword alice secret").exitCode);
+  const std::wstring first = remembered();
+  EXPECT_FALSE(first.empty() || Contains(first, L"secret")) << "not kept, or kept readable";
+  EXPECT_EQ(0xE0000013u, s.Run(L"/set rememberpassword alice other").exitCode);
+  EXPECT_EQ(first, remembered()) << "a remembered user keeps its first password";
+  EXPECT_EQ(0u, s.Run(L"/set rememberpassword bob other").exitCode);
+  EXPECT_NE(first, remembered()) << "a second user was not remembered";
+  EXPECT_FALSE(s.Registered()) << "a setting registered the executable";
 }
 
-TEST(RunModesTest, JustCheckRegistersButSetSettingDoesNot) {
-  ConfiguredUpdater configured;
-  configured.updater.Run(L"/set retryattempts 4");
-  DWORD value = 0;
-  EXPECT_FALSE(GetRegistryDword(HKEY_CURRENT_USER, kRuddleKey + configured.id,
-                                configured.updater.ExecutablePath(), &value));
-  configured.updater.Run(L"/justcheck");
-  EXPECT_TRUE(GetRegistryDword(HKEY_CURRENT_USER, kRuddleKey + configured.id,
-                               configured.updater.ExecutablePath(), &value));
+TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder) {
+  wchar_t fallback[MAX_PATH] = {};
+  ExpandEnvironmentStringsW(L"%ProgramData%\\TOVAN_LOGS\\Updater.LOG", fallback, MAX_PATH);
+  const std::wstring lines[] = {L"\xFEFF",  // a second byte-order mark
+                                L"<< Tovanix (x86) Log >>", L"\r\nOS Version: ", L"\r\nCPU: ",
+                                L"|\t\tRunning updater. Mode: 11\r\n",
+                                L"|\t\tUpdater finished. Mode: 11. Return code: 3758096391\r\n",
+                                L"|\t\tInvalid client configuration file LastError: 0xE0000007\r\n",
+                                L"|\t\tUpdater finished. Mode: 19. Return code: 0\r\n",
+                                L"LastError: 0x0"};
+  // How often each line is logged; blocked: a file where the downloads folder's parent should be
+  // makes the folder impossible to create, and the log goes to the common application data.
+  struct Case { DWORD level; bool blocked; std::vector<size_t> counts; };
+  const Case cases[] = {
+      {1 | 8, false, {0, 2, 2, 2, 1, 1, 1, 1, 0}},
+      {1, false, {0, 1, 1, 1, 0, 0, 1, 0, 0}},
+      {0, false, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {1, true, {0, 1, 1, 1, 0, 0, 1, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.level) + (c.blocked ? " blocked" : ""));
+    Scenario s;  // without URL, so that /justcheck fails at once
+    const std::wstring log = s.File(L"Data\\Downloads\\updater.log");
+    s.Configure(L"AppDir=" + s.File(L"") + L"\r\nDownloadsFolder=" + s.File(L"Data\\Downloads"));
+    s.Set(L"LogLevel", c.level);
+    if (c.blocked) WriteTextFile(s.File(L"Data"), L"in the way", TextEncoding::Ansi);
+    const std::wstring where = c.blocked ? fallback : log;  // the file the runs append to
+    const size_t before = ReadUtf16File(where).size();
+    EXPECT_EQ(kInvalidConfig, s.Run(L"/justcheck").exitCode);
+    // The rejected command line ends before the log is set up.
+    EXPECT_EQ(kInvalidCommandLine, s.Run(L"/set retryattempts").exitCode);
+    EXPECT_EQ(0u, s.Run(L"/set retryattempts 2").exitCode);
+    const std::wstring text = ReadUtf16File(where).substr(before);
+    for (size_t i = 0; i < c.counts.size(); ++i) {
+      EXPECT_EQ(c.counts[i], CountOf(text, lines[i])) << Narrow(lines[i]);
+    }
+    EXPECT_EQ(c.level != 0 && !c.blocked ? "\xFF\xFE" : "", ReadFileBytes(log).substr(0, 2));
+    EXPECT_EQ(c.level != 0, FileExists(s.File(L"Data"))) << "a folder is made only for a log";
+  }
 }
 
-TEST(RunModesTest, FailedRunRestartsTheApplication) {
-  ConfiguredUpdater configured;
-  configured.updater.WriteConfig(L"ID=" + configured.id + L"\r\n");
-  const std::wstring marker = configured.updater.File(L"restarted.txt");
-  // The arguments are expanded like configuration paths; the variable carries the quoted path,
-  // which the command line itself cannot (its tokens have no escape for a quote).
-  SetEnvironmentVariableW(L"UPDATER_TEST_MARKER", (L"\"" + marker + L"\"").c_str());
-  const RunOutcome outcome = configured.updater.Run(
-      L"/checknow -minuseractions -restartapp \"C:\\windows\\system32\\cmd.exe\" -restartappcmd "
-      L"\"/c echo restarted> %UPDATER_TEST_MARKER%\"");
-  SetEnvironmentVariableW(L"UPDATER_TEST_MARKER", nullptr);
-  EXPECT_EQ(0xE0000007u, outcome.exitCode);
-  for (int i = 0; i < 100 && !FileExists(marker); ++i) Sleep(50);
-  EXPECT_TRUE(FileExists(marker)) << "the application named by -restartapp was not started";
+// The support service compares the installed updater's file version with older releases.
+TEST(ExecutableTest, CarriesAFileVersionOfAtLeastThree) {
+  Scenario s;
+  std::string data(GetFileVersionInfoSizeW(s.Exe().c_str(), nullptr), '\0');
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(GetFileVersionInfoW(s.Exe().c_str(), 0, DWORD(data.size()), data.data()) &&
+              VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length));
+  EXPECT_GE(HIWORD(info->dwFileVersionMS), 3u);
 }
 
-TEST(RunModesTest, NotificationLinkToALocalProgramIsRefused) {
-  ConfiguredUpdater configured;
-  SetRegistryDword(HKEY_CURRENT_USER, kRuddleKey + configured.id + L"\\Settings", L"LogLevel", 1);
-  const RunOutcome outcome =
-      configured.updater.Run(L"merrow-tovan-updater:/Link C:\\windows\\system32\\cmd.exe");
-  EXPECT_EQ(0xE0000006u, outcome.exitCode);
-  EXPECT_EQ(0, outcome.messageBoxes);
-  const std::wstring log = ReadUtf16File(configured.updater.File(L"Downloads\\updater.log"));
-  EXPECT_NE(std::wstring::npos, log.find(L"Refusing to open a link that is not a web address: "
-                                         L"C:\\windows\\system32\\cmd.exe"))
-      << "the link must be parsed and then refused, not rejected as a command line";
-}
-
-}  // namespace
 }  // namespace updater::test

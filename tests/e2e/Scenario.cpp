@@ -1,0 +1,134 @@
+#include "e2e/Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <sstream>
+
+namespace updater::test {
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
+  for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(pollMs)) {
+    if (GetTickCount64() > deadline) return false;
+  }
+  return true;
+}
+
+std::wstring ServerUrl(const wchar_t* server, const std::wstring& path) {
+  return L"http://" + ServerAddress(server) + L"/" + path;
+}
+
+std::wstring ReadUtf16File(const std::wstring& path) {
+  const std::string bytes = ReadFileBytes(path);
+  if (bytes.size() < 2) return std::wstring();
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+}
+
+size_t CountOf(const std::wstring& text, const std::wstring& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+Scenario::Scenario()
+    : id_(UniqueName(L"E2e")), served_(UniqueName(L"e2e")), registry_(Key()) {
+  EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
+                        FALSE));
+  CreateDirectoryW(ServedPath(L"").c_str(), nullptr);
+  CreateDirectoryW(Downloads().c_str(), nullptr);
+  Configure(L"ApplicationName=Test App\r\nURL=" + Url(L"updates.ini") + L"\r\n", true);
+  Set(L"LogLevel", 15);
+}
+
+Scenario::~Scenario() { DeleteFolderTree(ServedPath(L"")); }
+
+void Scenario::Configure(const std::wstring& keys, bool folders) const {
+  const std::wstring paths = L"AppDir=" + folder_.Path() + L"\r\nDownloadsFolder=" + Downloads();
+  const std::wstring text = L"[General]\r\nID=" + id_ + L"\r\n" + keys + (folders ? paths : L"");
+  WriteTextFile(File(L"Updater.ini"), text, TextEncoding::Utf16);
+}
+
+void Scenario::Serve(const std::wstring& name, const std::wstring& text) const {
+  WriteTextFile(ServedPath(name), text, TextEncoding::Ansi);
+}
+
+std::wstring Scenario::Section(const Update& update) const {
+  const std::wstring file = update.file.empty() ? update.section + L".exe" : update.file;
+  EXPECT_TRUE(CopyFileW(FixturePath(update.fixture).c_str(), ServedPath(file).c_str(), FALSE))
+      << Narrow(update.fixture) << " not served";
+  const long size = static_cast<long>(ReadFileBytes(ServedPath(file)).size()) + update.sizeError;
+  // The exit code follows the marker: a value that begins and ends with a quote loses them.
+  return L"[" + update.section + L"]\r\nName=" + update.section + L" update\r\nSize=" +
+         std::to_wstring(size) + L"\r\nURL=" + Url(file) + L"\r\nFilePath=" +
+         Marker(update.section) + L"\r\nCommandLine=\"" +
+         File(update.section + (update.installs ? L".installed" : L".ran")) + L"\" " +
+         std::to_wstring(update.exitCode) + L"\r\n" + update.keys +
+         (Contains(update.keys, L"Flags=") ? L"" : L"Flags=SilentInstall\r\n");
+}
+
+std::vector<std::string> Scenario::Requests(const std::wstring& file) const {
+  std::istringstream log(ReadFileBytes(ServersFolder() + L"\\nginx-access.log"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(log, line);) {
+    const std::string path = Narrow(served_ + L"/" + file) + (file.empty() ? "" : " ");
+    if (line.find("/" + path) != std::string::npos) lines.push_back(line);
+  }
+  return lines;
+}
+
+RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
+  RunOutcome outcome{0xDEAD};
+  std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
+  STARTUPINFOW startup = {sizeof(startup)};
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.Path().c_str(), &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << GetLastError();
+    return outcome;
+  }
+  const KernelHandle process(info.hProcess);
+  const KernelHandle thread(info.hThread);
+  std::vector<std::wstring>& titles = outcome.windowTitles;
+  // A window shown only for a moment is seen only when looking often.
+  const bool ended = WaitUntil([&] {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner != info.dwProcessId || !IsWindowVisible(window)) continue;
+      wchar_t title[512] = {};
+      GetWindowTextW(window, title, 512);
+      if (std::find(titles.begin(), titles.end(), title) == titles.end()) titles.push_back(title);
+      wchar_t className[16] = {};
+      GetClassNameW(window, className, 16);
+      if (dialogs == Dialogs::OnlyWatch || std::wstring(className) != L"#32770") continue;
+      ++outcome.messageBoxes;
+      outcome.boxCaption = title;
+      wchar_t text[512] = {};
+      GetDlgItemTextW(window, 0xFFFF, text, 512);  // the message's static control, as in Windows
+      outcome.boxText = text;
+      SendMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+  }, 60000, dialogs == Dialogs::OnlyWatch ? 1 : 20);
+  EXPECT_TRUE(ended) << "did not end: " << Narrow(commandLine) << "\n" << Narrow(Log());
+  if (!ended) TerminateProcess(process.Get(), 0xDEAD);
+  if (ended) GetExitCodeProcess(process.Get(), &outcome.exitCode);
+  return outcome;
+}
+
+std::optional<DWORD> Scenario::InstallAll(const std::wstring& options) const {
+  EXPECT_EQ(0u, Run(L"/silentall -nogui -nofreqcheck" + options).exitCode) << "no copy started";
+  const std::wstring finished = L"Updater finished. Mode: 8. Return code: ";
+  std::wstring log;
+  if (!WaitUntil([&] {
+        log = Log();
+        return log.find(L'\n', std::min(log.rfind(finished), log.size())) != std::wstring::npos;
+      }, 80000, 40)) {
+    ADD_FAILURE() << "the copy did not finish\n" << Narrow(log);
+    return std::nullopt;
+  }
+  return static_cast<DWORD>(std::wcstoul(&log[log.rfind(finished) + finished.size()], nullptr, 10));
+}
+
+}  // namespace updater::test
