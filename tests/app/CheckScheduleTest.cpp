@@ -54,36 +54,18 @@ TEST(CheckScheduleTest, NextCheckIsDaysAheadWithoutWrappingAround) {
   }
 }
 
-TEST(CheckScheduleTest, ReadsWhatTheSettingsAndTheScheduledCheckHold) {
-  constexpr DWORD kUnset = 0xFFFFFFFF;
-  constexpr int kNotScheduled = 99;
-  struct Case {
-    const char* name;
-    DWORD policy, noAutoCheck;
-    int daysAhead;
-    ResultCode result;
-  };
-  const Case cases[] = {
-      {"no values at all", kUnset, kUnset, kNotScheduled, kSuccess},
-      {"the policy wins", 1, 1, kNotScheduled, kSuccess},
-      {"policy Disable", 0, kUnset, -1, kCheckDisabledByPolicy},
-      {"NoAutoUpdateCheck", kUnset, 1, kNotScheduled, kCheckNotDue},
-      {"next check ahead", kUnset, kUnset, 3, kCheckNotDue},
-      {"next check passed", kUnset, kUnset, -1, kSuccess},
-      {"a frequency of 0 days makes every start a due check", kUnset, kUnset, 0, kSuccess},
-  };
-  for (const Case& c : cases) {
+TEST(CheckScheduleTest, ReadsThePolicyAndTheFlagFromTheSettings) {
+  const std::pair<const wchar_t*, ResultCode> cases[] = {
+      {L"AutoUpdatePolicy", kCheckDisabledByPolicy}, {L"NoAutoUpdateCheck", kSuccess}};
+  for (const auto& [name, result] : cases) {
     const test::ScopedClientConfig client(L"Schedule");
-    const SettingsStore& settings = client.Config().Settings();
-    if (c.policy != kUnset) {
-      settings.WriteDword(SettingsKey::Settings, L"AutoUpdatePolicy", c.policy);
-    }
-    if (c.noAutoCheck != kUnset) {
-      settings.WriteDword(SettingsKey::Settings, L"NoAutoUpdateCheck", c.noAutoCheck);
-    }
-    if (c.daysAhead != kNotScheduled) ScheduleNextCheck(client.Config(), c.daysAhead);
-    EXPECT_EQ(c.result, CheckDueResult(client.Config())) << c.name;
+    client.Config().Settings().WriteDword(SettingsKey::Settings, name, 0);
+    ScheduleNextCheck(client.Config(), -1);
+    EXPECT_EQ(result, CheckDueResult(client.Config())) << test::Narrow(name);
   }
+  const test::ScopedClientConfig client(L"Schedule");
+  client.Config().Settings().WriteDword(SettingsKey::Settings, L"NoAutoUpdateCheck", 1);
+  EXPECT_EQ(kCheckNotDue, CheckDueResult(client.Config()));
 }
 
 }  // namespace

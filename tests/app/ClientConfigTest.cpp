@@ -33,30 +33,24 @@ struct ConfigFixture {
   std::wstring key;
 };
 
-TEST(ClientConfigTest, ReadsTheGeneralSectionInBothEncodings) {
-  for (const TextEncoding encoding : {TextEncoding::Ansi, TextEncoding::Utf16}) {
-    const ConfigFixture fixture;
-    ClientConfig config = fixture.Loaded(
-        L"URL=\r\nURL1=https://example.com/u.ini\r\nURL2=\\\\server\\u.ini\r\nURL4=http://gap\r\n"
-        L"Flags=PerMachine | UTF8\r\nAppDir=C:\\Acme\r\nDownloadsFolder=C:\\Acme\\Downloads\r\n"
-        L"ApplicationName=Acme Writer\r\nApplicationVersion=2.1\r\n",
-        encoding);
-    const int name = static_cast<int>(encoding);
-    EXPECT_EQ(fixture.id, config.Id()) << name;
-    EXPECT_EQ(fixture.id, config.Settings().Id()) << name;
-    EXPECT_EQ((std::vector<std::wstring>{L"https://example.com/u.ini", L"\\\\server\\u.ini"}),
-              config.Urls())
-        << "an empty URL is skipped and the list ends at the first gap; " << name;
-    EXPECT_TRUE(config.HasFlag(kFlagPerMachine) && config.HasFlag(kFlagUtf8)) << name;
-    EXPECT_EQ(L"C:\\Acme", config.AppDir()) << name;
-    EXPECT_EQ(L"C:\\Acme\\Downloads", config.DownloadsFolder()) << name;
-    EXPECT_EQ(L"Acme Writer", config.ApplicationName()) << name;
-    EXPECT_EQ(L"2.1", config.ApplicationVersion()) << name;
-    EXPECT_TRUE(config.IsCompleteForUpdates()) << name;
-    config.ReplaceFirstUrl(L"http://override/u.ini");
-    EXPECT_EQ(L"http://override/u.ini", config.Urls().at(0)) << name;
-    EXPECT_EQ(2u, config.Urls().size()) << name;
-  }
+TEST(ClientConfigTest, ReadsTheGeneralSection) {
+  const ConfigFixture fixture;
+  ClientConfig config = fixture.Loaded(
+      L"URL=\r\nURL1=https://example.com/u.ini\r\nURL2=\\\\server\\u.ini\r\nURL4=http://gap\r\n"
+      L"Flags=PerMachine | UTF8\r\nAppDir=C:\\Acme\r\nDownloadsFolder=C:\\Acme\\Downloads\r\n"
+      L"ApplicationName=Acme Writer\r\nApplicationVersion=2.1\r\n");
+  EXPECT_EQ(fixture.id, config.Id());
+  EXPECT_EQ(fixture.id, config.Settings().Id());
+  EXPECT_EQ((std::vector<std::wstring>{L"https://example.com/u.ini", L"\\\\server\\u.ini"}),
+            config.Urls())
+      << "an empty URL is skipped and the list ends at the first gap";
+  EXPECT_TRUE(config.HasFlag(kFlagPerMachine) && config.HasFlag(kFlagUtf8));
+  EXPECT_EQ(L"C:\\Acme\\Downloads", config.DownloadsFolder());
+  EXPECT_EQ(L"Acme Writer 2.1", config.ApplicationName() + L" " + config.ApplicationVersion());
+  EXPECT_TRUE(config.IsCompleteForUpdates());
+  config.ReplaceFirstUrl(L"http://override/u.ini");
+  EXPECT_EQ((std::vector<std::wstring>{L"http://override/u.ini", L"\\\\server\\u.ini"}),
+            config.Urls());
 }
 
 TEST(ClientConfigTest, CheckFrequencyReadsLikeWcstolAndOnlyMissingKeepsTheDefault) {
@@ -120,34 +114,27 @@ TEST(ClientConfigTest, CompleteForUpdatesNeedsFolderUrlIdAndAppDir) {
   }
 }
 
-TEST(ClientConfigTest, LoadNeedsAnExistingFileByAbsolutePath) {
-  const test::TempFolder folder;
-  test::WriteTextFile(folder.File(L"client.ini"), L"[General]\r\nID=Acme\r\n", TextEncoding::Ansi);
-  wchar_t previous[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
-  for (const std::wstring& path : {folder.File(L"missing.ini"), folder.Path(),
-                                   std::wstring(L"client.ini"), std::wstring(L".\\client.ini")}) {
-    ClientConfig config(path);
-    EXPECT_EQ(kConfigFileNotFound, config.Load()) << Narrow(path);
-    EXPECT_EQ(L"", config.Id()) << Narrow(path);
-  }
-  SetCurrentDirectoryW(previous);
-}
-
 // ConfigFilePath is shared by every configuration, so its value is put back afterwards.
-TEST(ClientConfigTest, DefaultPathIsTheConfiguredExistingFileElseTheExecutableNameWithIni) {
+TEST(ClientConfigTest, FileIsFoundOnlyByAnExistingAbsolutePath) {
   constexpr wchar_t kKey[] = L"Software\\Merrow\\Ruddle\\Settings";
   std::wstring saved;
   const bool hadValue = test::GetRegistryString(HKEY_CURRENT_USER, kKey, L"ConfigFilePath", &saved);
   const test::TempFolder folder;
-  const std::wstring existing = folder.File(L"elsewhere.ini");
-  test::WriteTextFile(existing, L"[General]\r\n", TextEncoding::Ansi);
+  const std::wstring existing = folder.File(L"client.ini");
+  test::WriteTextFile(existing, L"[General]\r\nID=Acme\r\n", TextEncoding::Ansi);
   const std::wstring fallback = test::ThisExecutableFolder() + L"\\AppTests.ini";
-  for (const std::wstring& value : {existing, folder.File(L"missing.ini"), folder.Path()}) {
-    test::SetRegistryString(HKEY_CURRENT_USER, kKey, L"ConfigFilePath", value);
-    EXPECT_EQ(value == existing ? existing : fallback, DefaultClientConfigPath()) << Narrow(value);
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
+  for (const std::wstring& path : {existing, folder.File(L"missing.ini"), folder.Path(),
+                                   std::wstring(L"client.ini"), std::wstring(L".\\client.ini")}) {
+    test::SetRegistryString(HKEY_CURRENT_USER, kKey, L"ConfigFilePath", path);
+    EXPECT_EQ(path == existing ? existing : fallback, DefaultClientConfigPath()) << Narrow(path);
+    ClientConfig config(path);
+    EXPECT_EQ(path == existing ? kSuccess : kConfigFileNotFound, config.Load()) << Narrow(path);
+    EXPECT_EQ(path == existing ? L"Acme" : L"", config.Id()) << Narrow(path);
   }
+  SetCurrentDirectoryW(previous);
   test::SetRegistryString(HKEY_CURRENT_USER, kKey, L"ConfigFilePath", saved);
   if (!hadValue) RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"ConfigFilePath");
   EXPECT_EQ(L"C:\\Acme\\Updater.v2.ini", IniPathBesideExecutable(L"C:\\Acme\\Updater.v2.exe"));

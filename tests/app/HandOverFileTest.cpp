@@ -35,25 +35,5 @@ TEST(HandOverFileTest, ReadsEveryKeyAndTakesOnlyExactTrueAsTrue) {
   EXPECT_EQ(Fields(HandOverFile()), Fields(ReadHandOverFile(folder.File(L"absent.ini"))));
 }
 
-TEST(HandOverFileTest, WrittenFileIsUtf16AndReadsBackTheSame) {
-  test::TempFolder folder;
-  HandOverFile written;
-  written.realUpdaterPath = L"C:\\Program Files\\Acme App\\Updater.exe";
-  written.clientConfigPath = L"C:\\Program Files\\Acme App\\Updater.ini";
-  written.serverConfigPath = L"C:\\Users\\Jo Doe\\Temp\\f0\\Updater.dat";
-  written.uninstallFilePath = L"C:\\Users\\Jo Doe\\Temp\\qzu1.bat";
-  written.url = L"https://example.com/updates/ruddle.ini";
-  written.ipcObjectNameBase = L"Upd_2";
-  // A character outside the ANSI code page must survive.
-  written.switches.restartPath = L"C:\\Program Files\\Acme App\\\x0416\x0443\x043A.exe";
-  written.switches.restartArguments = L"-open \"a file.txt\"";
-  written.switches.startMinimized = written.switches.startAppFirst = true;
-  written.switches.forceMsiBasicUi = true;
-  const std::wstring path = folder.File(L"hand over.ini");
-  ASSERT_EQ(kSuccess, WriteHandOverFile(path, written));
-  EXPECT_EQ(std::string("\xFF\xFE", 2), test::ReadFileBytes(path).substr(0, 2));
-  EXPECT_EQ(Fields(written), Fields(ReadHandOverFile(path)));
-}
-
 }  // namespace
 }  // namespace updater

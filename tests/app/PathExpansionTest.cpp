@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "TestSupport.h"
 
 namespace updater {
@@ -11,26 +9,22 @@ namespace {
 
 using test::Narrow;
 
-// Variables, and component states keyed by product code and component id; a component is found
-// only when installed locally or from source.
+// Two variables, and components of product {P} named after their install state; only those
+// installed locally or from source have a path.
 class FakeLookup : public PathLookup {
  public:
   bool EnvironmentVariable(const std::wstring& name, std::wstring* value) const override {
-    if (name == L"EMPTY") value->clear();
-    if (name == L"ProgramData") *value = L"C:\\ProgramData";
+    *value = name == L"ProgramData" ? L"C:\\ProgramData" : L"";
     return name == L"EMPTY" || name == L"ProgramData";
   }
   INSTALLSTATE ComponentPath(const std::wstring& product, const std::wstring& component,
                              std::wstring* path) const override {
-    const std::map<std::wstring, INSTALLSTATE> states = {
-        {L"{P}{LOCAL}", INSTALLSTATE_LOCAL},
-        {L"{P}{SOURCE}", INSTALLSTATE_SOURCE},
-        {L"{P}{ABSENT}", INSTALLSTATE_ABSENT},
-        {L"{P}{ADVERTISED}", INSTALLSTATE_ADVERTISED}};
-    const auto found = states.find(product + component);
-    if (found == states.end()) return INSTALLSTATE_UNKNOWN;
-    *path = L"C:\\" + component.substr(1, component.size() - 2);
-    return found->second;
+    *path = L"C:\\" + component;
+    if (product != L"{P}") return INSTALLSTATE_UNKNOWN;
+    return component == L"{LOCAL}"    ? INSTALLSTATE_LOCAL
+           : component == L"{SOURCE}" ? INSTALLSTATE_SOURCE
+           : component == L"{ABSENT}" ? INSTALLSTATE_ABSENT
+                                      : INSTALLSTATE_ADVERTISED;
   }
 };
 
@@ -39,8 +33,8 @@ TEST(PathExpansionTest, ReplacesVariablesAndPropertiesOrFailsWithoutTouchingTheO
       {L"C:\\Plain\\Path", L"C:\\Plain\\Path"},
       {L"%ProgramData%%EMPTY%\\x", L"C:\\ProgramData\\x"},
       {L"[APPDIR]\\Downloads", L"D:\\Apps\\Downloads"},
-      {L"[{P}{LOCAL}]\\bin", L"C:\\LOCAL\\bin"},
-      {L"[{P}{SOURCE}]", L"C:\\SOURCE"},
+      {L"[{P}{LOCAL}]\\bin", L"C:\\{LOCAL}\\bin"},
+      {L"[{P}{SOURCE}]", L"C:\\{SOURCE}"},
       {L"%ProgramData%\\[APPDIR]", L"C:\\ProgramData\\D:\\Apps"},
       {L"100% sure", L"100% sure"},
       {L"C:\\[unclosed", L"C:\\[unclosed"},
@@ -52,7 +46,7 @@ TEST(PathExpansionTest, ReplacesVariablesAndPropertiesOrFailsWithoutTouchingTheO
       {L"[]", nullptr},
       {L"[{P}{ABSENT}]\\bin", nullptr},
       {L"[{P}{ADVERTISED}]\\bin", nullptr},
-      {L"[{P}{UNKNOWN}]\\bin", nullptr},
+      {L"[{Q}{LOCAL}]\\bin", nullptr},
       {L"[{no closing brace]", nullptr},
   };
   for (const auto& [raw, expanded] : cases) {

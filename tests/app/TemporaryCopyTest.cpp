@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/ClientConfig.h"
-#include "app/HandOverFile.h"
 #include "app/RemovalBatchFile.h"
-#include "catalogue/IniFile.h"
 
 namespace updater {
 namespace {
 
 using test::Narrow;
-using test::ReadFileBytes;
 
 TEST(TemporaryCopyTest, NamesTheFolderAfterTheInstalledPathAndTheFilesAfterItsName) {
   // Paths differing only in case are different installations as far as the name goes.
@@ -55,42 +51,6 @@ TEST(TemporaryCopyTest, BatchFileHasExactlyTheRemovalLines) {
             L"del \"C:\\T\\qzu1.bat\" | cls",
             RemovalBatchText({L"C:\\T\\f0\\Updater.ini", L"C:\\T\\f0\\Updater.dat"},
                              L"C:\\T\\f0\\Updater.exe", L"C:\\T\\f0", L"C:\\T\\qzu1.bat"));
-}
-
-TEST(TemporaryCopyTest, PreparedCopyHandsOverItsFilesAndItsBatchFileRemovesThemAll) {
-  test::TempFolder installed;
-  const std::wstring source = installed.File(L"built.exe");
-  test::WriteTextFile(source, L"MZ stands in for the updater", test::TextEncoding::Ansi);
-  InstallHandOver handOver;
-  handOver.installedUpdaterPath = installed.File(L"My Updater.exe");
-  handOver.clientConfigPath = installed.File(L"My Updater.ini");
-  handOver.kind = L"silentall";
-  handOver.switches.justDownload = true;
-  UpdateList updates;
-  UpdateInfo& update = updates.updates.emplace_back();
-  update.sectionName = update.name = L"Acme 2.0";
-  update.evaluated = update.selectedForInstall = true;
-
-  TemporaryCopy copy;
-  ASSERT_EQ(kSuccess, PrepareTemporaryCopy(source, handOver, updates, &copy));
-  EXPECT_NE(std::wstring::npos,
-            copy.folder.find(TemporaryFolderName(handOver.installedUpdaterPath)));
-  EXPECT_EQ(copy.folder + L"\\My Updater.exe", copy.executable);
-  EXPECT_EQ(ReadFileBytes(source), ReadFileBytes(copy.executable));
-  EXPECT_EQ(L"/install silentall \"" + copy.handOverFile + L"\"", copy.arguments);
-  const HandOverFile read = ReadHandOverFile(copy.handOverFile);
-  EXPECT_EQ(Narrow(handOver.installedUpdaterPath + L"|" + handOver.clientConfigPath + L"|" +
-                   copy.updateListFile + L"|" + copy.batchFile),
-            Narrow(read.realUpdaterPath + L"|" + read.clientConfigPath + L"|" +
-                   read.serverConfigPath + L"|" + read.uninstallFilePath));
-  EXPECT_TRUE(read.switches.justDownload);
-  EXPECT_EQ(std::vector<std::wstring>{L"Acme 2.0"},
-            IniFile(copy.updateListFile).ReadSectionNames());
-  const std::string batch = ReadFileBytes(copy.batchFile);
-  for (const std::wstring* file : {&copy.handOverFile, &copy.updateListFile,
-                                   &copy.batchPlaceholder, &copy.folder, &copy.batchFile}) {
-    EXPECT_NE(std::string::npos, batch.find(" \"" + Narrow(*file) + "\" ")) << Narrow(*file);
-  }
 }
 
 }  // namespace
