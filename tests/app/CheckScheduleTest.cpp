@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "TestSupport.h"
 
@@ -38,34 +39,24 @@ TEST(CheckScheduleTest, DecidesDueFromPolicyFlagAndNextTime) {
 
 TEST(CheckScheduleTest, NextCheckIsDaysAheadWithoutWrappingAround) {
   constexpr std::uint64_t kLatest = std::numeric_limits<std::int64_t>::max();
-  struct Case {
-    int days;
-    std::uint64_t now, next;
-  };
-  const Case cases[] = {
-      {1, kNow, kNow + kDay},
-      {-1, kNow, kNow - kDay},
-      {std::numeric_limits<int>::min(), kNow, 0},
-      {std::numeric_limits<int>::max(), kNow, kLatest},
-      {2, kLatest - kDay, kLatest},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.next, NextCheckTime(c.now, c.days)) << c.days << " days from " << c.now;
+  const std::tuple<int, std::uint64_t, std::uint64_t> cases[] = {
+      {1, kNow, kNow + kDay}, {-1, kNow, kNow - kDay}, {std::numeric_limits<int>::min(), kNow, 0},
+      {std::numeric_limits<int>::max(), kNow, kLatest}, {2, kLatest - kDay, kLatest}};
+  for (const auto& [days, now, next] : cases) {
+    EXPECT_EQ(next, NextCheckTime(now, days)) << days << " days from " << now;
   }
 }
 
 TEST(CheckScheduleTest, ReadsThePolicyAndTheFlagFromTheSettings) {
-  const std::pair<const wchar_t*, ResultCode> cases[] = {
-      {L"AutoUpdatePolicy", kCheckDisabledByPolicy}, {L"NoAutoUpdateCheck", kSuccess}};
-  for (const auto& [name, result] : cases) {
+  const std::tuple<const wchar_t*, DWORD, ResultCode> cases[] = {
+      {L"AutoUpdatePolicy", 0, kCheckDisabledByPolicy}, {L"NoAutoUpdateCheck", 0, kSuccess},
+      {L"NoAutoUpdateCheck", 1, kCheckNotDue}};
+  for (const auto& [name, value, result] : cases) {
     const test::ScopedClientConfig client(L"Schedule");
-    client.Config().Settings().WriteDword(SettingsKey::Settings, name, 0);
+    client.Config().Settings().WriteDword(SettingsKey::Settings, name, value);
     ScheduleNextCheck(client.Config(), -1);
-    EXPECT_EQ(result, CheckDueResult(client.Config())) << test::Narrow(name);
+    EXPECT_EQ(result, CheckDueResult(client.Config())) << test::Narrow(name) << " " << value;
   }
-  const test::ScopedClientConfig client(L"Schedule");
-  client.Config().Settings().WriteDword(SettingsKey::Settings, L"NoAutoUpdateCheck", 1);
-  EXPECT_EQ(kCheckNotDue, CheckDueResult(client.Config()));
 }
 
 }  // namespace

@@ -19,9 +19,9 @@ struct ConfigFixture {
         key(userTree.SubKey() + L"\\Settings") {}
 
   // Writes [General] with the ID and `body`, and loads it.
-  ClientConfig Loaded(const std::wstring& body, TextEncoding encoding = TextEncoding::Ansi) const {
+  ClientConfig Loaded(const std::wstring& body) const {
     test::WriteTextFile(folder.File(L"client.ini"), L"[General]\r\nID=" + id + L"\r\n" + body,
-                        encoding);
+                        TextEncoding::Ansi);
     ClientConfig config(folder.File(L"client.ini"));
     EXPECT_EQ(kSuccess, config.Load()) << Narrow(body);
     return config;
@@ -33,23 +33,13 @@ struct ConfigFixture {
   std::wstring key;
 };
 
-TEST(ClientConfigTest, ReadsTheGeneralSection) {
-  const ConfigFixture fixture;
-  ClientConfig config = fixture.Loaded(
-      L"URL=\r\nURL1=https://example.com/u.ini\r\nURL2=\\\\server\\u.ini\r\nURL4=http://gap\r\n"
-      L"Flags=PerMachine | UTF8\r\nAppDir=C:\\Acme\r\nDownloadsFolder=C:\\Acme\\Downloads\r\n"
-      L"ApplicationName=Acme Writer\r\nApplicationVersion=2.1\r\n");
-  EXPECT_EQ(fixture.id, config.Id());
-  EXPECT_EQ(fixture.id, config.Settings().Id());
-  EXPECT_EQ((std::vector<std::wstring>{L"https://example.com/u.ini", L"\\\\server\\u.ini"}),
-            config.Urls())
-      << "an empty URL is skipped and the list ends at the first gap";
+TEST(ClientConfigTest, ReadsUrlsUpToTheFirstGapAndFlagsWithBlanksAndTheUrlOverrideIsFirst) {
+  ClientConfig config = ConfigFixture().Loaded(
+      L"URL=\r\nURL1=http://a/u.ini\r\nURL2=\\\\b\\u.ini\r\nURL4=c\r\nFlags=PerMachine | UTF8");
+  EXPECT_EQ((std::vector<std::wstring>{L"http://a/u.ini", L"\\\\b\\u.ini"}), config.Urls());
   EXPECT_TRUE(config.HasFlag(kFlagPerMachine) && config.HasFlag(kFlagUtf8));
-  EXPECT_EQ(L"C:\\Acme\\Downloads", config.DownloadsFolder());
-  EXPECT_EQ(L"Acme Writer 2.1", config.ApplicationName() + L" " + config.ApplicationVersion());
-  EXPECT_TRUE(config.IsCompleteForUpdates());
   config.ReplaceFirstUrl(L"http://override/u.ini");
-  EXPECT_EQ((std::vector<std::wstring>{L"http://override/u.ini", L"\\\\server\\u.ini"}),
+  EXPECT_EQ((std::vector<std::wstring>{L"http://override/u.ini", L"\\\\b\\u.ini"}),
             config.Urls());
 }
 
@@ -65,15 +55,12 @@ TEST(ClientConfigTest, CheckFrequencyReadsLikeWcstolAndOnlyMissingKeepsTheDefaul
 }
 
 TEST(ClientConfigTest, ExpandsFoldersOrKeepsThemAsWritten) {
-  const std::wstring variable = L"%" + test::UniqueName(L"UPDATER_CONFIG_VAR") + L"%";
-  ASSERT_TRUE(SetEnvironmentVariableW(variable.substr(1, variable.size() - 2).c_str(), L"C:\\P"));
-  const ClientConfig expanded =
-      ConfigFixture().Loaded(L"AppDir=" + variable + L"\\Acme\r\nDownloadsFolder=[APPDIR]\\D");
-  EXPECT_EQ(L"C:\\P\\Acme", expanded.AppDir());
-  EXPECT_EQ(L"C:\\P\\Acme\\D", expanded.DownloadsFolder());
-  SetEnvironmentVariableW(variable.substr(1, variable.size() - 2).c_str(), nullptr);
-  const ClientConfig kept = ConfigFixture().Loaded(L"AppDir=" + variable + L"\\Acme");
-  EXPECT_EQ(variable + L"\\Acme", kept.AppDir());
+  const std::wstring appDir = L"AppDir=%UPDATER_CONFIG_TEST%\\A\r\n";
+  ASSERT_TRUE(SetEnvironmentVariableW(L"UPDATER_CONFIG_TEST", L"C:\\P"));
+  const ClientConfig expanded = ConfigFixture().Loaded(appDir + L"DownloadsFolder=[APPDIR]\\D");
+  EXPECT_EQ(L"C:\\P\\A\\D", expanded.DownloadsFolder());
+  SetEnvironmentVariableW(L"UPDATER_CONFIG_TEST", nullptr);
+  EXPECT_EQ(L"%UPDATER_CONFIG_TEST%\\A", ConfigFixture().Loaded(appDir).AppDir());
 }
 
 TEST(ClientConfigTest, OwnUserSettingsReplaceFileValuesAndMachineOnesBackLogLevelAndProxy) {

@@ -11,9 +11,7 @@ TEST(ResultTextTest, OwnCodesTakeTheirTextElseTheFirstRegisteredElseHexAndOthers
   RegisterResultText(kAppPackageFailed, L"Deployment failed with HRESULT: 0x80073CF3");
   RegisterResultText(kAppPackageFailed, L"a later text");
   const std::pair<ResultCode, const wchar_t*> cases[] = {
-      {0xE0000006, L"Invalid command line"},
       {0xE0000022, L"Error: Corrupt file (wrong MD5 signature). File removed."},
-      {0xE0000030, L"Error: Corrupt file (wrong SHA256 signature). File removed."},
       {kAppPackageFailed, L"Deployment failed with HRESULT: 0x80073CF3"},
       {0xE000001A, L"0xE000001A"},
   };

@@ -14,9 +14,7 @@ struct LoadedConfig {
   explicit LoadedConfig(const std::wstring& flags = L"")
       : id(test::UniqueName(L"SetTest")), tree(L"Software\\Merrow\\Ruddle\\" + id),
         config(folder.File(L"client.ini")) {
-    test::WriteTextFile(config.Path(),
-                        L"[General]\r\nID=" + id + L"\r\nFlags=" + flags +
-                            L"\r\nDownloadsFolder=C:\\FromFile\r\n",
+    test::WriteTextFile(config.Path(), L"[General]\r\nID=" + id + L"\r\nFlags=" + flags,
                         test::TextEncoding::Ansi);
     EXPECT_EQ(kSuccess, config.Load());
   }
@@ -37,7 +35,6 @@ TEST(SetSettingTest, WritesOnlyTheNamedNumberAndReportsTheResult) {
       {L"", L"retryattempts", L"12x", kSuccess, L"RetryAttempts", 12},
       {L"", L"retryattempts", L"-1", kSuccess, L"RetryAttempts", 0xFFFFFFFF},
       {L"", L"loglevel", L"Info|Verbose|Trace", kSuccess, L"LogLevel", 2},
-      {L"", L"autoupdatepolicy", L"Prompt", kSuccess, L"AutoUpdatePolicy", 1},
       {L"", L"autoupdatepolicy", L"Disable", kSuccess, L"AutoUpdatePolicy", 0},
       {L"NoDisableAutoCheck", L"autoupdatepolicy", L"Prompt", kSuccess, L"AutoUpdatePolicy", 1},
       {L"NoDisableAutoCheck", L"autoupdatepolicy", L"Disable", kAutoCheckRequired, nullptr, 0},
@@ -59,19 +56,6 @@ TEST(SetSettingTest, WritesOnlyTheNamedNumberAndReportsTheResult) {
       }
     }
   }
-}
-
-TEST(SetSettingTest, FolderIsTakenAtOnceAndAnEmptyProxyIsRemoved) {
-  LoadedConfig loaded;
-  const SettingsStore& settings = loaded.config.Settings();
-  std::wstring text;
-  ASSERT_EQ(kSuccess, SetSetting(loaded.config, L"downloadsfolder", L"D:\\Mine", L""));
-  EXPECT_EQ(L"D:\\Mine", loaded.config.DownloadsFolder());
-  EXPECT_TRUE(settings.ReadString(SettingsKey::Settings, L"DownloadsFolder", &text));
-  EXPECT_EQ(kSuccess, SetSetting(loaded.config, L"proxy", L"proxy.example:8080", L""));
-  EXPECT_TRUE(settings.ReadString(SettingsKey::Settings, L"Proxy", &text));
-  EXPECT_EQ(kSuccess, SetSetting(loaded.config, L"proxy", L"", L""));
-  EXPECT_FALSE(settings.ReadString(SettingsKey::Settings, L"Proxy", &text));
 }
 
 }  // namespace

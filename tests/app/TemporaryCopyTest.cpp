@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/RemovalBatchFile.h"
 
 namespace updater {
 namespace {
@@ -36,21 +35,6 @@ TEST(TemporaryCopyTest, NamesTheFolderAfterTheInstalledPathAndTheFilesAfterItsNa
   EXPECT_EQ(L"", TemporaryCopyKind(RunMode::JustCheck));
   EXPECT_EQ(L"/install checknow \"C:\\T\\U.ini\" alice:0A1B",
             TemporaryCopyArguments(L"checknow", L"C:\\T\\U.ini", L"alice:0A1B"));
-}
-
-TEST(TemporaryCopyTest, BatchFileHasExactlyTheRemovalLines) {
-  EXPECT_EQ(L"@echo off \r\n"
-            L"del \"C:\\T\\f0\\Updater.ini\" \r\n"
-            L"del \"C:\\T\\f0\\Updater.dat\" \r\n"
-            L":again \r\n"
-            L"if not exist \"C:\\T\\f0\\Updater.exe\" goto end \r\n"
-            L"if exist \"C:\\T\\f0\\Updater.exe\" del \"C:\\T\\f0\\Updater.exe\" \r\n"
-            L"goto again \r\n"
-            L":end \r\n"
-            L"rmDir \"C:\\T\\f0\" \r\n"
-            L"del \"C:\\T\\qzu1.bat\" | cls",
-            RemovalBatchText({L"C:\\T\\f0\\Updater.ini", L"C:\\T\\f0\\Updater.dat"},
-                             L"C:\\T\\f0\\Updater.exe", L"C:\\T\\f0", L"C:\\T\\qzu1.bat"));
 }
 
 }  // namespace

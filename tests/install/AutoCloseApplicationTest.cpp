@@ -42,13 +42,6 @@ TEST(AutoCloseApplicationTest, RestartsWhatRanOrMustAlwaysRestartUnlessNeverToRe
   EXPECT_FALSE(RestartWanted(kAutoCloseQueryEndSession, false));
   EXPECT_TRUE(RestartWanted(kAutoCloseAlwaysRestart, false));
   EXPECT_FALSE(RestartWanted(kAutoCloseNoRestart | kAutoCloseAlwaysRestart, true));
-  AutoCloseEntry application;
-  application.application = L"C:\\Program Files\\App\\app.exe";
-  application.arguments = L"-restored \"doc 1.txt\"";
-  EXPECT_EQ(L"\"C:\\Program Files\\App\\app.exe\" -restored \"doc 1.txt\"",
-            RestartCommandLine(application));
-  EXPECT_EQ(L"C:\\Program Files\\App", FolderOfPath(application.application));
-  EXPECT_EQ(L"", FolderOfPath(L"app.exe"));
 }
 
 TEST(AutoCloseApplicationTest, ClosesOnlyTheWindowsOfThatExecutableWithThePrefix) {

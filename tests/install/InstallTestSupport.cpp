@@ -8,12 +8,6 @@
 #include "install/PowerShellRunner.h"
 
 namespace updater::test {
-namespace {
-
-constexpr const wchar_t* kStandInVariables[] = {L"UPDATER_PS_RECORD", L"UPDATER_PS_ERROR",
-                                                L"UPDATER_PS_ENCODING", L"UPDATER_PS_EXIT"};
-
-}  // namespace
 
 std::wstring FixturePath(const std::wstring& name) {
   return ThisExecutableFolder() + L"\\fixtures\\" + name;
@@ -38,7 +32,10 @@ PowerShellStandIn::PowerShellStandIn(bool present) : path_(SystemPowerShellPath(
 }
 
 PowerShellStandIn::~PowerShellStandIn() {
-  for (const wchar_t* name : kStandInVariables) SetEnvironmentVariableW(name, nullptr);
+  for (const wchar_t* name : {L"UPDATER_PS_RECORD", L"UPDATER_PS_ERROR", L"UPDATER_PS_ENCODING",
+                              L"UPDATER_PS_EXIT"}) {
+    SetEnvironmentVariableW(name, nullptr);
+  }
   if (installed_) DeleteFileW(path_.c_str());
   if (keptAside_) {
     MoveFileExW((path_ + L".kept").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
