@@ -12,6 +12,7 @@ bash "$root/scripts/test-env.sh" start "$build"
 bash "$root/scripts/test-servers.sh" start "$build"
 trap 'bash "$root/scripts/test-servers.sh" stop "$build"; bash "$root/scripts/test-env.sh" stop "$build"' EXIT
 export UPDATER_BUILD_DIR="$build"
+# Also brings the ports the servers chose: nginx serves the demo on UPDATER_PORT_HTTP.
 source "$root/scripts/wine-env.sh"
 
 demo="$build/demo"
@@ -19,7 +20,7 @@ rm -rf "$demo"
 mkdir -p "$demo/App"
 cp "$build/Updater.exe" "$demo/App/"
 appDir="$(winepath -w "$demo/App")"
-printf '[General]\r\nID=DemoApp\r\nApplicationName=Demo Application\r\nURL=http://127.0.0.1:18080/demo/updates.ini\r\nAppDir=%s\r\nDownloadsFolder=%s\\Downloads\r\nDefaultCommandLine=/justcheck\r\n' \
+printf '[General]\r\nID=DemoApp\r\nApplicationName=Demo Application\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/updates.ini\r\nAppDir=%s\r\nDownloadsFolder=%s\\Downloads\r\nDefaultCommandLine=/justcheck\r\n' \
   "$appDir" "$appDir" >"$demo/App/Updater.ini"
 wine reg delete 'HKCU\Software\Merrow\Ruddle\DemoApp' /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Merrow\Ruddle\DemoApp\Settings' /v LogLevel /t REG_DWORD /d 15 /f >/dev/null 2>&1
@@ -30,7 +31,7 @@ www="$build/servers/www/demo"
 mkdir -p "$www"
 msi="$build/tests/fixtures/MsiFixture.msi"
 cp "$msi" "$www/DemoFix.msi"
-printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n[DemoFix]\r\nName=Demo Fix 1.2\r\nSize=%s\r\nSHA256=%s\r\nURL=http://127.0.0.1:18080/demo/DemoFix.msi\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\nVersion=>=1.2.0.0\r\n[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:18080/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' \
+printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n[DemoFix]\r\nName=Demo Fix 1.2\r\nSize=%s\r\nSHA256=%s\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoFix.msi\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\nVersion=>=1.2.0.0\r\n[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' \
   "$(stat -c %s "$msi")" "$(sha256sum "$msi" | cut -d' ' -f1)" "$appDir" >"$www/updates.ini"
 # Start from a machine where the fix is not installed yet.
 wine msiexec /x '{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}' /qn >/dev/null 2>&1 || true

@@ -2,30 +2,33 @@
 # Starts and stops the local servers that the transfer tests download from.
 #   test-servers.sh start BUILD_DIR    start whatever is not running (a second start is a no-op)
 #   test-servers.sh stop BUILD_DIR     stop them (a second stop is a no-op)
-#   test-servers.sh status BUILD_DIR   list each server as up or down
+#   test-servers.sh status BUILD_DIR   list each server as up (with its ports) or down
 #
 # Everything lives under BUILD_DIR/servers (Windows side, inside Wine: %UPDATER_SERVERS_DIR%,
 # exported by scripts/wine-env.sh as the Unix path; the Windows path is "Z:" + it with / -> \).
-# All servers listen on 127.0.0.1 only.
+# All servers listen on 127.0.0.1 only, on ports free when they start, so that several builds can
+# test side by side. The ports are written to BUILD_DIR/servers/ports.env, one UPDATER_PORT_<NAME>
+# a line, which scripts/wine-env.sh exports to Windows programs (tests: ServerAddress(L"name")).
 #
-#   Port   Server                       Notes
-#   18080  nginx HTTP                   document root www/
-#   18443  nginx HTTPS                  self-signed, CN and SAN IP 127.0.0.1 (servers/nginx/cert.pem)
+#   Name       Server                       Notes
+#   HTTP       nginx HTTP                   document root www/
+#   HTTPS      nginx HTTPS                  self-signed, CN and SAN IP 127.0.0.1 (servers/nginx/cert.pem)
 #     /auth/...       basic auth, realm "Updater Test", user alice / wonderland
 #     /forbidden/...  403           /gone/...  410           anything missing  404
 #     Range, Last-Modified and If-Modified-Since (304 when the file is not newer: if_modified_since before)
-#   18128  proxy (squid), basic auth    user proxyuser / proxypass, realm "Updater Test Proxy";
-#                                       407 without or with wrong credentials
-#   18129  proxy (squid), open          no authentication; both proxies reach 127.0.0.1 only
-#   18021  FTP (pyftpdlib)              anonymous reads www/ except auth/; ftpuser / ftppass reads all;
-#                                       REST refused (501) in ASCII type, accepted (350) after TYPE I;
-#                                       passive ports 18100-18109
-#   18022  FTP, the same                but REST accepted in either type; passive ports 18110-18119
-#   18090  fault server                 tests/servers/fault_server.py, files of www/:
+#   PROXY      proxy (squid), basic auth    user proxyuser / proxypass, realm "Updater Test Proxy";
+#                                           407 without or with wrong credentials
+#   OPENPROXY  proxy (squid), open          no authentication; both proxies reach 127.0.0.1 only
+#   FTP        FTP (pyftpdlib)              anonymous reads www/ except auth/; ftpuser / ftppass reads all;
+#                                           REST refused (501) in ASCII type, accepted (350) after TYPE I;
+#                                           passive ports chosen by the system
+#   FTPREST    FTP, the same                but REST accepted in either type
+#   FAULT      fault server                 tests/servers/fault_server.py, files of www/:
 #     /<file>  /drop/<N>/<file>  /lie/<file> (+1024)  /norange/<file>  /trickle/<file> (1 byte/s)
 #     /endless  /slowheaders
 #
 # Files under BUILD_DIR/servers:
+#   ports.env               the ports of the running servers; removed by stop
 #   www/                    document root of nginx, FTP and the fault server; tests add files here
 #     small.txt, medium.bin (3 MiB, fixed bytes), auth/secret.txt, updates/ (empty), SHA256SUMS
 #     generated when missing, with mtime 2021-06-15 12:00:00 UTC
@@ -46,7 +49,11 @@ python=/usr/bin/python3   # Debian's, which has pyftpdlib
 
 # In start order; start waits until every port of a server answers.
 servers=(nginx proxy ftp fault)
-declare -A ports=([nginx]="18080 18443" [proxy]="18128 18129" [ftp]="18021 18022" [fault]=18090)
+# The names of each server's ports, as in ports.env (UPDATER_PORT_<NAME>) and ServerAddress.
+declare -A portnames=([nginx]="HTTP HTTPS" [proxy]="PROXY OPENPROXY" [ftp]="FTP FTPREST"
+  [fault]=FAULT)
+declare -A port=()
+portsfile="$srv/ports.env"
 declare -A pidfiles=([nginx]="$srv/nginx/nginx.pid" [proxy]="$srv/proxy/squid.pid"
   [ftp]="$srv/ftp.pid" [fault]="$srv/fault.pid")
 
@@ -60,27 +67,60 @@ running() {
   [[ -s "$f" ]] && alive "$(cat "$f")"
 }
 
-wait_up() {
-  local name="$1" port
-  for port in ${ports[$name]}; do
-    for _ in $(seq 100); do
-      port_open "$port" && continue 2
-      sleep 0.1
-    done
-    echo "test-servers: $name did not come up on 127.0.0.1:$port; see the logs in $srv" >&2
-    exit 1
+load_ports() {
+  local key value
+  [[ -f "$portsfile" ]] || return 0
+  while IFS='=' read -r key value; do port[${key#UPDATER_PORT_}]="$value"; done <"$portsfile"
+}
+
+# The ports of a server, in the order its names list them; empty when not known.
+ports_of() {
+  local n out=()
+  for n in ${portnames[$1]}; do [[ -n "${port[$n]:-}" ]] && out+=("${port[$n]}"); done
+  echo "${out[*]}"
+}
+
+# Binds all the sockets before closing any, so that the ports differ; the system hands out
+# only ports nobody holds. Another process may still take one before the server binds it:
+# start_one then tries again with new ports.
+choose_ports() {
+  local n chosen
+  read -r -a chosen < <("$python" -c '
+import socket, sys
+held = [socket.socket() for _ in range(int(sys.argv[1]))]
+for s in held:
+    s.bind(("127.0.0.1", 0))
+print(" ".join(str(s.getsockname()[1]) for s in held))' "$(wc -w <<<"${portnames[$1]}")")
+  for n in ${portnames[$1]}; do
+    port[$n]="${chosen[0]}"
+    chosen=("${chosen[@]:1}")
   done
 }
 
-check_ports_free() {
-  local port
-  for port in ${ports[$1]}; do
-    if port_open "$port"; then
-      echo "test-servers: 127.0.0.1:$port (for $1) is already taken by another process:" >&2
-      ss -ltnp "sport = :$port" >&2 || true
-      exit 1
-    fi
+write_ports() {
+  local name n
+  for name in "${servers[@]}"; do
+    for n in ${portnames[$name]}; do
+      if [[ -n "${port[$n]:-}" ]]; then echo "UPDATER_PORT_$n=${port[$n]}"; fi
+    done
+  done >"$portsfile.tmp"
+  mv "$portsfile.tmp" "$portsfile"
+}
+
+# Succeeds once every port of the server answers and its own process runs.
+wait_up() {
+  local name="$1" p
+  for p in $(ports_of "$name"); do
+    for _ in $(seq 100); do
+      port_open "$p" && continue 2
+      sleep 0.1
+    done
+    return 1
   done
+  # The pid file of a daemonising server may appear a moment after its port; without it the
+  # port may answer for another process.
+  for _ in $(seq 50); do running "$name" && return; sleep 0.1; done
+  return 1
 }
 
 make_content() {
@@ -148,8 +188,8 @@ http {
   # 304 whenever the file is not newer than If-Modified-Since (the default, exact, wants equality).
   if_modified_since before;
   server {
-    listen 127.0.0.1:18080;
-    listen 127.0.0.1:18443 ssl;
+    listen 127.0.0.1:${port[HTTP]};
+    listen 127.0.0.1:${port[HTTPS]} ssl;
     server_name 127.0.0.1 localhost;
     ssl_certificate $d/cert.pem;
     ssl_certificate_key $d/key.pem;
@@ -163,12 +203,12 @@ http {
   }
 }
 EOF
-  nginx -e "$d/error.log" -p "$d/" -c "$d/nginx.conf" -t -q
-  nginx -e "$d/error.log" -p "$d/" -c "$d/nginx.conf"
+  nginx -e "$d/error.log" -p "$d/" -c "$d/nginx.conf" -t -q &&
+    nginx -e "$d/error.log" -p "$d/" -c "$d/nginx.conf"
 }
 
 start_proxy() {
-  # One squid, two ports: 18128 asks for proxy credentials, 18129 does not. Squid refuses to run
+  # One squid, two ports: PROXY asks for proxy credentials, OPENPROXY does not. Squid refuses to run
   # as root and switches to the user "proxy", who must reach and write its folder.
   local d="$srv/proxy"
   mkdir -p "$d"
@@ -176,8 +216,8 @@ start_proxy() {
   touch "$srv/proxy-access.log"
   cat >"$d/squid.conf" <<EOF
 # Generated by scripts/test-servers.sh; edits are lost at the next start.
-http_port 127.0.0.1:18128 name=auth
-http_port 127.0.0.1:18129 name=open
+http_port 127.0.0.1:${port[PROXY]} name=auth
+http_port 127.0.0.1:${port[OPENPROXY]} name=open
 pid_filename $d/squid.pid
 cache_log $d/cache.log
 access_log stdio:$srv/proxy-access.log
@@ -218,34 +258,42 @@ EOF
 }
 
 start_python() {
-  local name="$1" script="$2" port="$3"
+  local name="$1" script="$2" serverPorts
+  read -r -a serverPorts <<<"$(ports_of "$name")"
   rm -f "${pidfiles[$name]}"
   # setsid: the server outlives the shell that started it and ignores its terminal.
-  setsid "$python" "$script" "$www" "$srv/$name$4" "${pidfiles[$name]}" "$port" \
+  setsid "$python" "$script" "$www" "$srv/$name$3" "${pidfiles[$name]}" "${serverPorts[@]}" \
     </dev/null >>"$srv/$name.out" 2>&1 &
+}
+
+launch() {
+  case "$1" in
+    nginx) start_nginx ;;
+    proxy) start_proxy ;;
+    ftp) start_python ftp "$root/tests/servers/ftp_server.py" .log ;;
+    fault) start_python fault "$root/tests/servers/fault_server.py" -access.log ;;
+  esac
 }
 
 start_one() {
   local name="$1"
   if running "$name"; then
-    return
+    [[ -n "$(ports_of "$name")" ]] && return
+    # Started without a record of its ports (by an older version of this script).
+    stop_one "$name" || exit 1
   fi
-  check_ports_free "$name"
-  case "$name" in
-    nginx) start_nginx ;;
-    proxy) start_proxy ;;
-    ftp) start_python ftp "$root/tests/servers/ftp_server.py" 18021 .log ;;
-    fault) start_python fault "$root/tests/servers/fault_server.py" 18090 -access.log ;;
-  esac
-  wait_up "$name"
-  # The pid file of a daemonising server may appear a moment after its port.
-  for _ in $(seq 50); do running "$name" && return; sleep 0.1; done
-  echo "test-servers: $name answers but wrote no pid file ${pidfiles[$name]}" >&2
+  for _ in 1 2 3; do
+    choose_ports "$name"
+    launch "$name" && wait_up "$name" && return
+    stop_one "$name" >/dev/null 2>&1 || true
+  done
+  echo "test-servers: $name did not come up on 127.0.0.1 ports $(ports_of "$name");" \
+    "see the logs in $srv" >&2
   exit 1
 }
 
 stop_one() {
-  local name="$1" f="${pidfiles[$1]}" pid port
+  local name="$1" f="${pidfiles[$1]}" pid p
   if [[ -s "$f" ]]; then
     pid="$(cat "$f")"
     if alive "$pid"; then
@@ -255,9 +303,9 @@ stop_one() {
     fi
     rm -f "$f"
   fi
-  for port in ${ports[$name]}; do
-    for _ in $(seq 50); do port_open "$port" || continue 2; sleep 0.1; done
-    echo "test-servers: 127.0.0.1:$port ($name) still answers after stop" >&2
+  for p in $(ports_of "$name"); do
+    for _ in $(seq 50); do port_open "$p" || continue 2; sleep 0.1; done
+    echo "test-servers: 127.0.0.1:$p ($name) still answers after stop" >&2
     return 1
   done
 }
@@ -269,16 +317,25 @@ case "$action" in
     done
     mkdir -p "$srv"
     make_content
-    for name in "${servers[@]}"; do start_one "$name"; done
+    load_ports
+    # Written after each server, so that stop finds the ports of those that came up.
+    for name in "${servers[@]}"; do
+      start_one "$name"
+      write_ports
+    done
     ;;
   stop)
+    load_ports
     rc=0
     for name in "${servers[@]}"; do stop_one "$name" || rc=1; done
+    # Stale ports would lead the tests to whatever listens there next.
+    if ((rc == 0)); then rm -f "$portsfile"; fi
     exit $rc
     ;;
   status)
+    load_ports
     for name in "${servers[@]}"; do
-      if running "$name"; then echo "$name up (${ports[$name]})"; else echo "$name down"; fi
+      if running "$name"; then echo "$name up ($(ports_of "$name"))"; else echo "$name down"; fi
     done
     ;;
   *)

@@ -14,3 +14,10 @@ fi
 if [[ -d "${UPDATER_BUILD_DIR}/servers" ]]; then
   export UPDATER_SERVERS_DIR="$(cd "${UPDATER_BUILD_DIR}/servers" && pwd)"
 fi
+# The ports the running test servers chose (UPDATER_PORT_HTTP=..., one a line); Windows programs
+# inherit them as environment variables.
+if [[ -f "${UPDATER_BUILD_DIR}/servers/ports.env" ]]; then
+  set -a
+  source "${UPDATER_BUILD_DIR}/servers/ports.env"
+  set +a
+fi

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cwctype>
 #include <vector>
 
 namespace updater::test {
@@ -153,6 +154,21 @@ std::wstring ServersFolder() {
   std::wstring path = L"Z:";
   for (const char* c = unixPath; *c != '\0'; ++c) path.push_back(*c == '/' ? L'\\' : *c);
   return path;
+}
+
+std::wstring ServerAddress(const wchar_t* name) {
+  // scripts/test-servers.sh picks free ports at start and wine-env.sh exports them.
+  std::wstring variable = L"UPDATER_PORT_";
+  for (const wchar_t* c = name; *c != L'\0'; ++c) variable.push_back(towupper(*c));
+  wchar_t port[16] = L"";
+  const DWORD length = GetEnvironmentVariableW(variable.c_str(), port, ARRAYSIZE(port));
+  if (length == 0 || length >= ARRAYSIZE(port)) {
+    ADD_FAILURE() << Narrow(variable) << " is not set: start scripts/test-servers.sh and run "
+                     "through the build's wine-run.sh";
+    // Port 0 refuses every connection, so nothing reaches another build's servers.
+    return L"127.0.0.1:0";
+  }
+  return std::wstring(L"127.0.0.1:") + port;
 }
 
 void TrustRootCertificate(const std::wstring& certificatePath) {

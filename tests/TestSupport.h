@@ -78,6 +78,10 @@ void DeleteRegistryTree(HKEY root, const std::wstring& subKey);
 // The local test servers' folder (UPDATER_SERVERS_DIR) as a Windows path; empty when not set.
 std::wstring ServersFolder();
 
+// "127.0.0.1:<port>" of a local test server: "http", "https", "proxy" (basic auth),
+// "openproxy", "ftp", "ftprest" (REST in any type), "fault".
+std::wstring ServerAddress(const wchar_t* name);
+
 // Narrow text for assertion messages.
 std::string Narrow(const std::wstring& text);
 

@@ -6,9 +6,10 @@ set -euo pipefail
 build="$(cd "$1" && pwd)"
 rounds="${2:-3}"
 www="$build/servers/www"
-[[ -d "$www" ]] || { echo "servers not started: scripts/test-servers.sh start $build" >&2; exit 1; }
+[[ -f "$build/servers/ports.env" ]] || { echo "servers not started: scripts/test-servers.sh start $build" >&2; exit 1; }
+source "$build/servers/ports.env"
 [[ -f "$www/bench-200m.bin" ]] || head -c 200000000 /dev/urandom >"$www/bench-200m.bin"
-url="http://127.0.0.1:18080/bench-200m.bin"
+url="http://127.0.0.1:${UPDATER_PORT_HTTP}/bench-200m.bin"
 dest='C:\users\Public\bench-200m.bin'
 for i in $(seq "$rounds"); do
   "$build/wine-run.sh" "$build/tests/DownloadBench.exe" downloader "$url" "$dest"

@@ -13,7 +13,7 @@ namespace {
 constexpr wchar_t kCheckingTitle[] = L"Checking for Updates";
 constexpr int kStatusText = 1045;
 // A server that reads the request and never answers keeps the check in its window.
-constexpr wchar_t kSilentServer[] = L"http://127.0.0.1:18090/slowheaders";
+std::wstring SilentServer() { return L"http://" + ServerAddress(L"fault") + L"/slowheaders"; }
 
 std::wstring ControlText(HWND dialog, int id) {
   const HWND control = GetDlgItem(dialog, id);
@@ -49,7 +49,7 @@ class UserWindow {
 TEST(CheckNowTest, SecondCheckEndsAtOnceAndBringsTheFirstToTheFront) {
   CheckSetup setup;
   ASSERT_TRUE(setup.ServersAvailable());
-  setup.UseConfigurationUrl(kSilentServer);
+  setup.UseConfigurationUrl(SilentServer());
   StartedUpdater first(setup.Updater(), L"/checknow");
   const HWND checking = first.WaitForWindow(kCheckingTitle, 10000);
   ASSERT_NE(nullptr, checking) << "the first check shows no checking window";

@@ -7,7 +7,6 @@
 namespace updater::test {
 namespace {
 
-constexpr wchar_t kServerBase[] = L"http://127.0.0.1:18080/";
 constexpr wchar_t kConfigurationName[] = L"updates.ini";
 
 std::wstring WwwFolder() { return ServersFolder() + L"\\www"; }
@@ -88,7 +87,7 @@ std::vector<std::string> CheckSetup::ServerRequests() const {
 }
 
 std::wstring CheckSetup::ServedUrl(const std::wstring& name) const {
-  return kServerBase + servedFolder_ + L"/" + name;
+  return L"http://" + ServerAddress(L"http") + L"/" + servedFolder_ + L"/" + name;
 }
 
 std::wstring CheckSetup::ServedPath(const std::wstring& name) const {

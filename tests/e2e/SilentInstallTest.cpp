@@ -20,7 +20,9 @@ class ServedInstaller {
   }
   ~ServedInstaller() { DeleteFolderTree(ServersFolder() + L"\\www\\" + folder_); }
 
-  std::wstring Url() const { return L"http://127.0.0.1:18080/" + folder_ + L"/Installer.exe"; }
+  std::wstring Url() const {
+    return L"http://" + ServerAddress(L"http") + L"/" + folder_ + L"/Installer.exe";
+  }
   std::size_t Size() const { return size_; }
 
  private:

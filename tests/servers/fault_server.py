@@ -13,7 +13,7 @@ the start lies beyond the end), except where the path names a fault:
   /slowheaders            reads the request and never answers, until the client goes
 
 Every request is logged, one line each, with its Range header and the status sent, to LOG.
-Usage: fault_server.py ROOT LOG PIDFILE [PORT]
+Usage: fault_server.py ROOT LOG PIDFILE PORT
 """
 import email.utils
 import os
@@ -160,7 +160,7 @@ def main():
     global root, log_path
     root = os.path.realpath(sys.argv[1])
     log_path = sys.argv[2]
-    port = int(sys.argv[4]) if len(sys.argv) > 4 else 18090
+    port = int(sys.argv[4])
     server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
     server.daemon_threads = True
     with open(sys.argv[3], "w") as f:

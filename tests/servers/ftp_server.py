@@ -2,12 +2,13 @@
 """FTP servers for the transfer tests (Debian python3-pyftpdlib), one process, two ports:
 
   PORT      pyftpdlib as it is: REST is refused (501) while the transfer type is ASCII, the
-            default after login; accepted (350) after "TYPE I". Passive ports 18100-18109.
-  PORT + 1  the same, but REST is accepted in either type. Passive ports 18110-18119.
+            default after login; accepted (350) after "TYPE I".
+  RESTPORT  the same, but REST is accepted in either type.
+Passive data connections take ports the system chooses, free by construction.
 
 Anonymous users read ROOT except its auth/ folder; "ftpuser"/"ftppass" reads all of ROOT.
 Every command and reply is logged to LOG.
-Usage: ftp_server.py ROOT LOG PIDFILE [PORT]
+Usage: ftp_server.py ROOT LOG PIDFILE PORT RESTPORT
 """
 import logging
 import os
@@ -30,7 +31,7 @@ class RestInAnyTypeHandler(FTPHandler):
 
 def main():
     root = os.path.realpath(sys.argv[1])
-    port = int(sys.argv[4]) if len(sys.argv) > 4 else 18021
+    port, rest_port = int(sys.argv[4]), int(sys.argv[5])
     logging.basicConfig(filename=sys.argv[2], level=logging.DEBUG,
                         format="%(asctime)s %(message)s")
 
@@ -41,14 +42,12 @@ def main():
     authorizer.override_perm("anonymous", os.path.join(root, "auth"), perm="", recursive=True)
 
     ioloop = IOLoop.instance()
-    for handler, offset, passive in ((FTPHandler, 0, range(18100, 18110)),
-                                     (RestInAnyTypeHandler, 1, range(18110, 18120))):
+    for handler, handler_port in ((FTPHandler, port), (RestInAnyTypeHandler, rest_port)):
         handler.authorizer = authorizer
-        handler.passive_ports = passive
         handler.masquerade_address = "127.0.0.1"
         handler.banner = "Updater test FTP server ready."
         handler.auth_failed_timeout = 0.2  # the default 3 s pause after a failed login
-        FTPServer(("127.0.0.1", port + offset), handler, ioloop=ioloop)
+        FTPServer(("127.0.0.1", handler_port), handler, ioloop=ioloop)
 
     with open(sys.argv[3], "w") as f:
         f.write("%d\n" % os.getpid())

@@ -220,7 +220,9 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
       return provider.AskUser(nullptr) ? ERROR_RETRY : code;
     };
     DeleteFileW(destination_.c_str());
-    const std::wstring url = std::wstring(L"http://") + c.host + L":18080/" + path;
+    const std::wstring http = test::ServerAddress(L"http");
+    const std::wstring url =
+        std::wstring(L"http://") + c.host + http.substr(http.find(L':')) + L"/" + path;
     EXPECT_EQ(c.result, MakeDownloader(&provider)->Download(url, destination_))
         << c.stored.size() << " stored";
     EXPECT_EQ(c.result == kSuccess, Downloaded() == bytes) << c.stored.size() << " stored";
@@ -386,7 +388,9 @@ TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials)
     auto downloader = MakeDownloader(c.withProvider ? &provider : nullptr);
     downloader->SetProxy(c.proxy);
     const std::string label = test::Narrow(c.proxy) + (c.withProvider ? " with" : " without");
-    const std::wstring url = std::wstring(L"http://") + c.host + L":18080/" + path;
+    const std::wstring http = test::ServerAddress(L"http");
+    const std::wstring url =
+        std::wstring(L"http://") + c.host + http.substr(http.find(L':')) + L"/" + path;
     EXPECT_EQ(c.result, downloader->Download(url, destination_)) << label;
     EXPECT_EQ(c.result == kSuccess, Downloaded() == bytes) << label;
     if (c.result != kSuccess) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "transfer/AsyncDownloadThread.h"
 #include "transfer/UpdaterCallback.h"
 
@@ -23,13 +24,21 @@ class TestServers {
   static std::wstring WwwFolder();
   // Writes `bytes` under the document root (folders created) and returns the relative URL path.
   static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes);
-  static std::wstring Http(const std::wstring& path) { return L"http://127.0.0.1:18080/" + path; }
-  static std::wstring Https(const std::wstring& path) { return L"https://127.0.0.1:18443/" + path; }
-  static std::wstring Ftp(const std::wstring& path) { return L"ftp://127.0.0.1:18021/" + path; }
-  static std::wstring Fault(const std::wstring& path) { return L"http://127.0.0.1:18090/" + path; }
+  static std::wstring Http(const std::wstring& path) {
+    return L"http://" + ServerAddress(L"http") + L"/" + path;
+  }
+  static std::wstring Https(const std::wstring& path) {
+    return L"https://" + ServerAddress(L"https") + L"/" + path;
+  }
+  static std::wstring Ftp(const std::wstring& path) {
+    return L"ftp://" + ServerAddress(L"ftp") + L"/" + path;
+  }
+  static std::wstring Fault(const std::wstring& path) {
+    return L"http://" + ServerAddress(L"fault") + L"/" + path;
+  }
   // The proxy that asks for proxyuser / proxypass, and the one that asks nothing.
-  static std::wstring AuthenticatingProxy() { return L"127.0.0.1:18128"; }
-  static std::wstring OpenProxy() { return L"127.0.0.1:18129"; }
+  static std::wstring AuthenticatingProxy() { return ServerAddress(L"proxy"); }
+  static std::wstring OpenProxy() { return ServerAddress(L"openproxy"); }
   // The access log of the fault server, of nginx, of the proxies, in full.
   static std::string FaultLog();
   static std::string NginxLog();
