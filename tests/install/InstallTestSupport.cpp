@@ -22,10 +22,9 @@ bool WaitForWindow(const std::wstring& title, bool present, DWORD timeoutMs) {
   }
 }
 
-PowerShellStandIn::PowerShellStandIn(bool present) : path_(SystemPowerShellPath()) {
+PowerShellStandIn::PowerShellStandIn() : path_(SystemPowerShellPath()) {
   keptAside_ = FileExists(path_) && MoveFileExW(path_.c_str(), (path_ + L".kept").c_str(),
                                                 MOVEFILE_REPLACE_EXISTING);
-  if (!present) return;
   installed_ = CopyFileW(FixturePath(L"PowerShellStandIn.exe").c_str(), path_.c_str(), FALSE);
   EXPECT_TRUE(installed_) << "cannot put the PowerShell stand-in at " << Narrow(path_);
   SetEnvironmentVariableW(L"UPDATER_PS_RECORD", folder_.File(L"record.txt").c_str());
@@ -36,7 +35,7 @@ PowerShellStandIn::~PowerShellStandIn() {
                               L"UPDATER_PS_EXIT"}) {
     SetEnvironmentVariableW(name, nullptr);
   }
-  if (installed_) DeleteFileW(path_.c_str());
+  DeleteFileW(path_.c_str());
   if (keptAside_) {
     MoveFileExW((path_ + L".kept").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
   }

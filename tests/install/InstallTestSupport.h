@@ -15,12 +15,12 @@ std::wstring FixturePath(const std::wstring& name);
 // Waits until a window of WindowFixture.exe with `title` is there (or, with `present` false, gone).
 bool WaitForWindow(const std::wstring& title, bool present, DWORD timeoutMs = 10000);
 
-// Puts tests/fixtures/PowerShellStandIn.exe (or, with `present` false, nothing) where the updater
-// looks for Windows PowerShell; the prefix's own placeholder is put back at the end. What the
-// stand-in does is set through its environment variables; what it was given is read by Record().
+// Puts tests/fixtures/PowerShellStandIn.exe where the updater looks for Windows PowerShell; the
+// prefix's own placeholder is put back at the end. What the stand-in does is set through its
+// environment variables; what it was given is read by Record().
 class PowerShellStandIn {
  public:
-  explicit PowerShellStandIn(bool present = true);
+  PowerShellStandIn();
   ~PowerShellStandIn();
   PowerShellStandIn(const PowerShellStandIn&) = delete;
   PowerShellStandIn& operator=(const PowerShellStandIn&) = delete;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "install/InstallOutcome.h"
 #include "TestSupport.h"
+#include "install/InstallOutcome.h"
 
 namespace updater {
 namespace {

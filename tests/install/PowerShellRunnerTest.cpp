@@ -34,13 +34,6 @@ TEST(PowerShellRunnerTest, CommandLineCallsTheScriptAndRedirectsItsErrorStream) 
             PowerShellCommandLine(L"C:\\Temp\\s.ps1", L"C:\\Temp\\o.txt"));
 }
 
-TEST(PowerShellRunnerTest, WithoutPowerShellEveryRunFailsWithoutStartingAnything) {
-  const test::PowerShellStandIn none(false);
-  PowerShellRunner runner;
-  EXPECT_FALSE(runner.RunScript(L"exit 0\n"));
-  EXPECT_EQ(L"Unable to find file ", runner.Output());
-}
-
 // The stand-in plays PowerShell: see tests/fixtures/PowerShellStandIn.cpp.
 TEST(PowerShellRunnerTest, RunsTheScriptHiddenFromAUtf16FileAndRemovesItsFiles) {
   test::PowerShellStandIn powerShell;

@@ -29,7 +29,6 @@ struct InstallSetup {
     UpdateInfo& update = list.updates.emplace_back();
     update.sectionName = section;
     update.name = section;
-    update.client = &config;
     CreateDirectoryW(folder.File(section).c_str(), nullptr);
     update.localFilePath = folder.File(section + L"\\" + section + L".exe");
     EXPECT_TRUE(CopyFileW(test::FixturePath(L"InstallerFixture.exe").c_str(),
