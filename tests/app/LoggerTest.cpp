@@ -17,8 +17,6 @@ namespace {
 
 using test::Narrow;
 
-constexpr wchar_t kBanner[] = L"\r\n<< Tovanix (x86) Log >>\r\n";
-
 // The file's text after the byte-order mark, which must be there.
 std::wstring ReadLogText(const std::wstring& path) {
   const std::string bytes = test::ReadFileBytes(path);
