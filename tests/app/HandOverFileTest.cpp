@@ -1,55 +1,38 @@
+#include "app/HandOverFile.h"
+
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/HandOverFile.h"
 
 namespace updater {
 namespace {
+
+// Every field in one line, so that one comparison shows which went wrong.
+std::string Fields(const HandOverFile& v) {
+  const RunSwitches& s = v.switches;
+  return test::Narrow(v.clientConfigPath + L"|" + v.serverConfigPath + L"|" + v.uninstallFilePath +
+                      L"|" + v.realUpdaterPath + L"|" + v.url + L"|" + v.ipcObjectNameBase + L"|" +
+                      s.restartPath + L"|" + s.restartArguments) +
+         "|" + std::to_string(s.justDownload) + std::to_string(s.startMinimized) +
+         std::to_string(s.startAppFirst) + std::to_string(s.noGui) + std::to_string(s.reducedGui) +
+         std::to_string(s.forceMsiBasicUi);
+}
 
 TEST(HandOverFileTest, ReadsEveryKeyAndTakesOnlyExactTrueAsTrue) {
   test::TempFolder folder;
   const std::wstring path = folder.File(L"handover.ini");
   test::WriteTextFile(path,
-                      L"[General]\r\n"
-                      L"ClientConfigPath=C:\\App\\Updater.ini\r\n"
-                      L"ServerConfigPath=C:\\Temp\\x\\updates.dat\r\n"
-                      L"UninstallFilePath=C:\\Temp\\x\\remove.bat\r\n"
-                      L"RealUpdaterPath=C:\\App\\Updater.exe\r\n"
-                      L"URL=http://127.0.0.1/alt.ini\r\n"
-                      L"restartapp=C:\\App\\App.exe\r\n"
-                      L"restartappcmd=-reopen \"two words\"\r\n"
-                      L"IPCObjNameBase=Upd_1234\r\n"
-                      L"JustDownloadUpdates=true\r\n"
-                      L"StartMinimized=True\r\n"
-                      L"startappfirst=1\r\n"
-                      L"NoGUI=true\r\n"
-                      L"ReducedGUI=yes\r\n"
+                      L"[General]\r\nClientConfigPath=C:\\App\\U.ini\r\nServerConfigPath=C:\\d\r\n"
+                      L"UninstallFilePath=C:\\r.bat\r\nRealUpdaterPath=C:\\App\\U.exe\r\n"
+                      L"URL=http://h/a.ini\r\nIPCObjNameBase=Upd_1\r\nrestartapp=C:\\App\\A.exe\r\n"
+                      L"restartappcmd=-reopen \"two words\"\r\nJustDownloadUpdates=true\r\n"
+                      L"StartMinimized=True\r\nstartappfirst=1\r\nNoGUI=true\r\nReducedGUI=yes\r\n"
                       L"ForceMSIBasicUI=true\r\n",
                       test::TextEncoding::Utf16);
-
-  const HandOverFile values = ReadHandOverFile(path);
-  EXPECT_EQ(L"C:\\App\\Updater.ini", values.clientConfigPath);
-  EXPECT_EQ(L"C:\\Temp\\x\\updates.dat", values.serverConfigPath);
-  EXPECT_EQ(L"C:\\Temp\\x\\remove.bat", values.uninstallFilePath);
-  EXPECT_EQ(L"C:\\App\\Updater.exe", values.realUpdaterPath);
-  EXPECT_EQ(L"http://127.0.0.1/alt.ini", values.url);
-  EXPECT_EQ(L"C:\\App\\App.exe", values.switches.restartPath);
-  EXPECT_EQ(L"-reopen \"two words\"", values.switches.restartArguments);
-  EXPECT_EQ(L"Upd_1234", values.ipcObjectNameBase);
-  EXPECT_TRUE(values.switches.justDownload);
-  EXPECT_FALSE(values.switches.startMinimized) << "\"True\" is not the exact text \"true\"";
-  EXPECT_FALSE(values.switches.startAppFirst);
-  EXPECT_TRUE(values.switches.noGui);
-  EXPECT_FALSE(values.switches.reducedGui);
-  EXPECT_TRUE(values.switches.forceMsiBasicUi);
-}
-
-TEST(HandOverFileTest, MissingFileReadsAsEmpty) {
-  test::TempFolder folder;
-  const HandOverFile values = ReadHandOverFile(folder.File(L"absent.ini"));
-  EXPECT_TRUE(values.clientConfigPath.empty());
-  EXPECT_TRUE(values.uninstallFilePath.empty());
-  EXPECT_FALSE(values.switches.noGui);
+  EXPECT_EQ("C:\\App\\U.ini|C:\\d|C:\\r.bat|C:\\App\\U.exe|http://h/a.ini|Upd_1|"
+            "C:\\App\\A.exe|-reopen \"two words\"|100101",
+            Fields(ReadHandOverFile(path)));
+  EXPECT_EQ(Fields(HandOverFile()), Fields(ReadHandOverFile(folder.File(L"absent.ini"))));
 }
 
 }  // namespace

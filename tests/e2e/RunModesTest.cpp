@@ -66,7 +66,7 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
     if (c.keys == noFile) DeleteFileW(s.File(L"Updater.ini").c_str());
     if (c.keys && c.keys != noFile) s.Configure(c.keys, c.folders);
     const std::wstring marker = s.File(L"restarted.txt");
-    const ScopedEnvironment variable(L"UPDATER_TEST_MARKER", L"\"" + marker + L"\"");
+    SetEnvironmentVariableW(L"UPDATER_TEST_MARKER", (L"\"" + marker + L"\"").c_str());
     const RunOutcome outcome = s.Run(c.arguments);
     EXPECT_EQ(c.exitCode, outcome.exitCode);
     EXPECT_EQ(c.box ? 1 : 0, outcome.messageBoxes);

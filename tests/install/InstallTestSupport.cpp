@@ -5,115 +5,12 @@
 #include <cwchar>
 
 #include "install/AutoCloseApplication.h"
-#include "install/InstallerRunner.h"
 #include "install/PowerShellRunner.h"
-#include "install/UpdateInstaller.h"
-#include "config/ClientFlags.h"
-#include "transfer/UpdateEvents.h"
 
 namespace updater::test {
-namespace {
-
-std::vector<std::wstring> Lines(const std::wstring& text, std::size_t count) {
-  std::vector<std::wstring> lines;
-  std::size_t begin = 0;
-  while (lines.size() + 1 < count) {
-    const std::size_t end = text.find(L'\n', begin);
-    if (end == std::wstring::npos) break;
-    lines.push_back(text.substr(begin, end - begin));
-    begin = end + 1;
-  }
-  lines.push_back(text.substr(begin));
-  return lines;
-}
-
-std::wstring ReadUtf16(const std::wstring& path) {
-  const std::string bytes = ReadFileBytes(path);
-  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
-                      bytes.size() / sizeof(wchar_t));
-}
-
-bool MoveAside(const std::wstring& path, std::wstring* keptAside) {
-  *keptAside = path + L".kept-by-test";
-  return FileExists(path) && MoveFileExW(path.c_str(), keptAside->c_str(),
-                                         MOVEFILE_REPLACE_EXISTING);
-}
-
-}  // namespace
 
 std::wstring FixturePath(const std::wstring& name) {
   return ThisExecutableFolder() + L"\\fixtures\\" + name;
-}
-
-ScopedEnvironment::ScopedEnvironment(std::wstring name, const std::wstring& value)
-    : name_(std::move(name)) {
-  wchar_t old[4096];
-  const DWORD length = GetEnvironmentVariableW(name_.c_str(), old, 4096);
-  hadValue_ = length > 0 && length < 4096;
-  if (hadValue_) oldValue_.assign(old, length);
-  SetEnvironmentVariableW(name_.c_str(), value.c_str());
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  SetEnvironmentVariableW(name_.c_str(), hadValue_ ? oldValue_.c_str() : nullptr);
-}
-
-PowerShellStandIn::PowerShellStandIn() : path_(SystemPowerShellPath()) {
-  const bool keptAside = MoveAside(path_, &keptAside_);
-  if (!keptAside) keptAside_.clear();
-  installed_ = CopyFileW(FixturePath(L"PowerShellStandIn.exe").c_str(), path_.c_str(), FALSE);
-  EXPECT_TRUE(installed_) << "cannot put the PowerShell stand-in at " << Narrow(path_);
-  Set(L"UPDATER_PS_RECORD", folder_.File(L"record.txt"));
-  Set(L"UPDATER_PS_ERROR", L"");
-  Set(L"UPDATER_PS_EXIT", L"0");
-}
-
-PowerShellStandIn::~PowerShellStandIn() {
-  DeleteFileW(path_.c_str());
-  if (!keptAside_.empty()) {
-    MoveFileExW(keptAside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
-}
-
-void PowerShellStandIn::Set(const std::wstring& name, const std::wstring& value) {
-  environment_.push_back(std::make_unique<ScopedEnvironment>(name, value));
-}
-
-void PowerShellStandIn::WriteError(const std::wstring& text, const std::wstring& encoding) {
-  Set(L"UPDATER_PS_ERROR", text);
-  Set(L"UPDATER_PS_ENCODING", encoding);
-}
-
-bool PowerShellStandIn::Record(Run* run) const {
-  const std::wstring path = folder_.File(L"record.txt");
-  if (!FileExists(path)) return false;
-  const std::vector<std::wstring> lines = Lines(ReadUtf16(path), 4);
-  if (lines.size() != 4) return false;
-  run->commandLine = lines[0];
-  run->show = static_cast<int>(std::wcstol(lines[1].c_str(), nullptr, 10));
-  run->scriptHasByteOrderMark = lines[2] == L"bom";
-  run->script = lines[3];
-  return true;
-}
-
-NoPowerShell::NoPowerShell() : path_(SystemPowerShellPath()) {
-  moved_ = MoveAside(path_, &keptAside_);
-}
-
-NoPowerShell::~NoPowerShell() {
-  if (moved_) MoveFileExW(keptAside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
-InstallerRecord ReadInstallerRecord(const std::wstring& markerPath) {
-  InstallerRecord record;
-  if (!FileExists(markerPath)) return record;
-  const std::vector<std::wstring> lines = Lines(ReadUtf16(markerPath), 2);
-  record.ran = true;
-  record.commandLine = lines[0];
-  if (lines.size() == 2) {
-    record.show = static_cast<int>(std::wcstol(lines[1].c_str(), nullptr, 10));
-  }
-  return record;
 }
 
 bool WaitForWindow(const std::wstring& title, bool present, DWORD timeoutMs) {
@@ -123,6 +20,52 @@ bool WaitForWindow(const std::wstring& title, bool present, DWORD timeoutMs) {
     if (GetTickCount64() >= deadline) return false;
     Sleep(40);
   }
+}
+
+PowerShellStandIn::PowerShellStandIn() : path_(SystemPowerShellPath()) {
+  keptAside_ = FileExists(path_) && MoveFileExW(path_.c_str(), (path_ + L".kept").c_str(),
+                                                MOVEFILE_REPLACE_EXISTING);
+  installed_ = CopyFileW(FixturePath(L"PowerShellStandIn.exe").c_str(), path_.c_str(), FALSE);
+  EXPECT_TRUE(installed_) << "cannot put the PowerShell stand-in at " << Narrow(path_);
+  SetEnvironmentVariableW(L"UPDATER_PS_RECORD", folder_.File(L"record.txt").c_str());
+}
+
+PowerShellStandIn::~PowerShellStandIn() {
+  for (const wchar_t* name : {L"UPDATER_PS_RECORD", L"UPDATER_PS_ERROR", L"UPDATER_PS_ENCODING",
+                              L"UPDATER_PS_EXIT"}) {
+    SetEnvironmentVariableW(name, nullptr);
+  }
+  DeleteFileW(path_.c_str());
+  if (keptAside_) {
+    MoveFileExW((path_ + L".kept").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+}
+
+void PowerShellStandIn::ExitWith(int code) {
+  SetEnvironmentVariableW(L"UPDATER_PS_EXIT", std::to_wstring(code).c_str());
+}
+
+void PowerShellStandIn::WriteError(const std::wstring& text, const std::wstring& encoding) {
+  SetEnvironmentVariableW(L"UPDATER_PS_ERROR", text.c_str());
+  SetEnvironmentVariableW(L"UPDATER_PS_ENCODING", encoding.c_str());
+}
+
+bool PowerShellStandIn::Record(Run* run) const {
+  // The command line, the show state and "bom" or "no bom" on a line each, then the script.
+  const std::string bytes = ReadFileBytes(folder_.File(L"record.txt"));
+  std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+  std::wstring lines[3];
+  for (std::wstring& line : lines) {
+    const std::size_t end = text.find(L'\n');
+    if (end == std::wstring::npos) return false;
+    line = text.substr(0, end);
+    text.erase(0, end + 1);
+  }
+  run->commandLine = lines[0];
+  run->show = static_cast<int>(std::wcstol(lines[1].c_str(), nullptr, 10));
+  run->scriptHasByteOrderMark = lines[2] == L"bom";
+  run->script = text;
+  return true;
 }
 
 FixtureApplication::FixtureApplication(const std::wstring& name) : path_(folder_.File(name)) {
@@ -155,56 +98,6 @@ bool FixtureApplication::Start(const std::wstring& title) {
   const KernelHandle thread(started.hThread);
   titles_.push_back(title);
   return WaitForWindow(title, true);
-}
-
-InstallSetup::InstallSetup(const std::wstring& clientFlags)
-    : id_(UniqueName(L"InstallTest")),
-      registry_(L"Software\\Merrow\\Ruddle\\" + id_),
-      config_(folder_.File(L"Updater.ini")) {
-  CreateDirectoryW(folder_.File(L"downloads").c_str(), nullptr);
-  WriteTextFile(config_.Path(),
-                L"[General]\r\nID=" + id_ + L"\r\nApplicationName=Install Test App\r\nAppDir=" +
-                    folder_.Path() + L"\r\nDownloadsFolder=" + folder_.File(L"downloads") +
-                    L"\r\nURL=http://" + ServerAddress(L"http") + L"/none.ini\r\n" +
-                    (clientFlags.empty() ? L"" : L"Flags=" + clientFlags + L"\r\n"),
-                TextEncoding::Ansi);
-  EXPECT_EQ(kSuccess, config_.Load());
-}
-
-std::wstring InstallSetup::SettingsKey(const std::wstring& kind) const {
-  return registry_.SubKey() + L"\\" + kind;
-}
-
-UpdateInfo& InstallSetup::Add(const std::wstring& section, const std::wstring& fixture,
-                              const std::wstring& fileName) {
-  const std::wstring folder = folder_.File(L"downloads\\" + section);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  UpdateInfo update;
-  update.sectionName = section;
-  update.name = section + L" update";
-  update.localFilePath = folder + L"\\" + fileName;
-  EXPECT_TRUE(CopyFileW(FixturePath(fixture).c_str(), update.localFilePath.c_str(), FALSE))
-      << "cannot copy " << Narrow(fixture);
-  update.size = static_cast<std::int32_t>(ReadFileBytes(update.localFilePath).size());
-  update.selectedForInstall = true;
-  update.detectionKind = DetectionKind::File;
-  update.detectionTarget = folder_.File(section + L".installed");
-  list_.updates.push_back(std::move(update));
-  return list_.updates.back();
-}
-
-UpdateInfo& InstallSetup::AddInstaller(const std::wstring& section, int exitCode) {
-  UpdateInfo& update = Add(section, L"InstallerFixture.exe", section + L".exe");
-  update.commandLine = L"\"" + update.detectionTarget + L"\" " + std::to_wstring(exitCode);
-  return update;
-}
-
-ResultCode InstallSetup::Install(UpdateEvents* events) {
-  DirectInstallerRunner runner(false);
-  const InstallContext context{config_.Settings(), runner,
-                               config_.HasFlag(kFlagVerifyDigitalSignature),
-                               config_.HasFlag(kFlagNoUpdaterInstallGui)};
-  return InstallSelectedUpdates(list_, context, events != nullptr ? *events : Unobserved());
 }
 
 }  // namespace updater::test
