@@ -52,11 +52,9 @@ void DeleteFolderTree(const std::wstring& path) {
 ScopedRegistryTree::ScopedRegistryTree(std::wstring subKey, HKEY root)
     : root_(root), subKey_(std::move(subKey)) {}
 
-ScopedRegistryTree::~ScopedRegistryTree() { DeleteRegistryTree(root_, subKey_); }
-
-void DeleteRegistryTree(HKEY root, const std::wstring& subKey) {
-  RegDeleteTreeW(root, subKey.c_str());
-  RegDeleteKeyW(root, subKey.c_str());
+ScopedRegistryTree::~ScopedRegistryTree() {
+  RegDeleteTreeW(root_, subKey_.c_str());
+  RegDeleteKeyW(root_, subKey_.c_str());
 }
 
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding) {
@@ -183,52 +181,5 @@ void TrustRootCertificate(const std::wstring& certificatePath) {
       static_cast<DWORD>(root.size()), CERT_STORE_ADD_USE_EXISTING, nullptr))
       << "cannot import the test root: " << GetLastError();
 }
-
-void RecordingEvents::ActionBegun(UpdateAction action, std::uint32_t total,
-                                  const std::wstring& text) {
-  begun.push_back(action);
-  beginTotals.push_back(total);
-  beginTexts.push_back(text);
-}
-
-void RecordingEvents::Advanced(std::uint32_t amount) {
-  if (paused_) ++progressWhilePaused;
-  progressBytes += amount;
-}
-
-void RecordingEvents::ActionEnded(UpdateAction action, ResultCode result) {
-  ended.emplace_back(action, result);
-}
-
-bool RecordingEvents::IsCanceled() {
-  if (!asked_) {
-    asked_ = true;
-    firstCancelQuestion_ = GetTickCount();
-  }
-  return (cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes) ||
-         (cancelAfterMs != 0 && GetTickCount() - firstCancelQuestion_ >= cancelAfterMs);
-}
-
-bool RecordingEvents::IsPaused() {
-  paused_ = progressBytes > 0 && pauseChecks > 0;
-  if (paused_) --pauseChecks;
-  return paused_;
-}
-
-bool RecordingEvents::AcceptCertificate(ResultCode error) {
-  questions.push_back(error);
-  return acceptCertificates;
-}
-
-bool RecordingEvents::ProvideCredentials(CredentialProvider& provider) {
-  return onCredentials && onCredentials(provider);
-}
-
-MismatchAnswer RecordingEvents::AnswerMismatch(ResultCode mismatch) {
-  questions.push_back(mismatch);
-  return onMismatch ? onMismatch(mismatch) : MismatchAnswer::Keep;
-}
-
-void RecordingEvents::Failed(ResultCode code, const std::wstring&) { failures.push_back(code); }
 
 }  // namespace updater::test

@@ -78,7 +78,6 @@ void SetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring&
 bool GetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& name, DWORD* value);
 bool GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
                        std::wstring* value);
-void DeleteRegistryTree(HKEY root, const std::wstring& subKey);
 
 // The local test servers' folder (UPDATER_SERVERS_DIR) as a Windows path; empty when not set.
 std::wstring ServersFolder();
@@ -98,22 +97,44 @@ void TrustRootCertificate(const std::wstring& certificatePath);
 // sets up; by default as nobody watching would.
 class RecordingEvents : public UpdateEvents {
  public:
-  void ActionBegun(UpdateAction action, std::uint32_t total, const std::wstring& text) override;
-  void Advanced(std::uint32_t amount) override;
-  void ActionEnded(UpdateAction action, ResultCode result) override;
-  bool IsCanceled() override;
-  bool IsPaused() override;
-  bool AcceptCertificate(ResultCode error) override;
-  bool ProvideCredentials(CredentialProvider& provider) override;
-  MismatchAnswer AnswerMismatch(ResultCode mismatch) override;
-  void Failed(ResultCode code, const std::wstring& text) override;
+  void ActionBegun(UpdateAction action, std::uint32_t total, const std::wstring&) override {
+    begun.push_back(action);
+    beginTotals.push_back(total);
+  }
+  void Advanced(std::uint32_t amount) override {
+    if (paused_) ++progressWhilePaused;
+    progressBytes += amount;
+  }
+  void ActionEnded(UpdateAction action, ResultCode result) override {
+    ended.emplace_back(action, result);
+  }
+  bool IsCanceled() override {
+    if (!asked_) firstCancelQuestion_ = GetTickCount();
+    asked_ = true;
+    return (cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes) ||
+           (cancelAfterMs != 0 && GetTickCount() - firstCancelQuestion_ >= cancelAfterMs);
+  }
+  bool IsPaused() override {
+    paused_ = progressBytes > 0 && pauseChecks > 0;
+    if (paused_) --pauseChecks;
+    return paused_;
+  }
+  bool AcceptCertificate(ResultCode error) override {
+    questions.push_back(error);
+    return acceptCertificates;
+  }
+  bool ProvideCredentials(CredentialProvider& provider) override {
+    return onCredentials && onCredentials(provider);
+  }
+  MismatchAnswer AnswerMismatch(ResultCode mismatch) override {
+    questions.push_back(mismatch);
+    return onMismatch ? onMismatch(mismatch) : MismatchAnswer::Keep;
+  }
+  void Failed(ResultCode code, const std::wstring&) override { failures.push_back(code); }
 
-  // Cancels once this many bytes were reported; 0 never.
-  std::uint64_t cancelAfterBytes = 0;
-  // Cancels once this long has passed since the first question whether to cancel; 0 never.
-  DWORD cancelAfterMs = 0;
-  // After the first progress, answers "paused" this many times.
-  int pauseChecks = 0;
+  std::uint64_t cancelAfterBytes = 0;  // cancels once this many bytes were reported; 0 never
+  DWORD cancelAfterMs = 0;  // cancels this long after the first question whether to; 0 never
+  int pauseChecks = 0;      // after the first progress, answers "paused" this many times
   bool acceptCertificates = false;
   std::function<bool(CredentialProvider&)> onCredentials;
   std::function<MismatchAnswer(ResultCode)> onMismatch;
@@ -122,7 +143,6 @@ class RecordingEvents : public UpdateEvents {
   int progressWhilePaused = 0;
   std::vector<UpdateAction> begun;
   std::vector<std::uint32_t> beginTotals;
-  std::vector<std::wstring> beginTexts;
   std::vector<std::pair<UpdateAction, ResultCode>> ended;
   std::vector<ResultCode> failures;
   // The certificate errors and digest mismatches asked about, in order.
@@ -130,8 +150,8 @@ class RecordingEvents : public UpdateEvents {
 
  private:
   bool paused_ = false;
-  DWORD firstCancelQuestion_ = 0;
   bool asked_ = false;
+  DWORD firstCancelQuestion_ = 0;
 };
 
 }  // namespace updater::test
