@@ -7,6 +7,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "TestSupport.h"
 #include "engine/UpdaterCallback.h"
@@ -49,27 +50,23 @@ TEST(CallbackEventsTest, ReportsGoToTheirSlots) {
 }
 
 TEST(CallbackEventsTest, ErrorAnswersBecomeTypedAnswers) {
-  struct Case {
-    ResultCode answer;
-    bool certificateAccepted;
-    bool credentialsEntered;
-    MismatchAnswer mismatch;
-  };
-  const Case cases[] = {
+  // Error's answer; then whether the certificate is accepted, credentials were entered, and
+  // what becomes of a corrupt download.
+  const std::tuple<ResultCode, bool, bool, MismatchAnswer> cases[] = {
       {0, true, false, MismatchAnswer::Keep},
       {ERROR_RETRY, false, true, MismatchAnswer::DownloadAgain},
       {kCanceled, false, false, MismatchAnswer::Cancel},
       {ERROR_INTERNET_INVALID_CA, false, false, MismatchAnswer::Keep},
   };
-  for (const Case& c : cases) {
+  for (const auto& [answer, certificate, credentials, mismatch] : cases) {
     SlotRecorder callback;
-    callback.answer = c.answer;
+    callback.answer = answer;
     CallbackEvents events(callback);
     CredentialProvider provider;
-    EXPECT_EQ(c.certificateAccepted, events.AcceptCertificate(ERROR_INTERNET_INVALID_CA)) << c.answer;
-    EXPECT_EQ(c.credentialsEntered, events.ProvideCredentials(provider)) << c.answer;
-    EXPECT_EQ(c.mismatch, events.AnswerMismatch(kSha256Mismatch)) << c.answer;
-    EXPECT_EQ("!2f0d!e0000012+handle!e0000030", callback.log.str()) << c.answer;
+    EXPECT_EQ(certificate, events.AcceptCertificate(ERROR_INTERNET_INVALID_CA)) << answer;
+    EXPECT_EQ(credentials, events.ProvideCredentials(provider)) << answer;
+    EXPECT_EQ(mismatch, events.AnswerMismatch(kSha256Mismatch)) << answer;
+    EXPECT_EQ("!2f0d!e0000012+handle!e0000030", callback.log.str()) << answer;
   }
 }
 

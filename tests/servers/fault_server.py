@@ -31,18 +31,13 @@ log_lock = threading.Lock()
 
 
 def parse_range(header, size):
-    """Returns (start, end inclusive) for a single byte range, None without one, or 'bad'."""
-    m = re.fullmatch(r"\s*bytes\s*=\s*(\d*)\s*-\s*(\d*)\s*", header or "")
-    if not m or (m.group(1) == "" and m.group(2) == ""):
+    """(start, end inclusive) of a "bytes=S-[E]" range; None without one; "bad" when unusable."""
+    m = re.fullmatch(r"\s*bytes\s*=\s*(\d+)\s*-\s*(\d*)\s*", header or "")
+    if not m:
         return None if not header else "bad"
-    if m.group(1) == "":  # suffix: the last N bytes
-        n = int(m.group(2))
-        return (max(size - n, 0), size - 1) if n > 0 else "bad"
     start = int(m.group(1))
-    end = int(m.group(2)) if m.group(2) else size - 1
-    if start >= size or end < start:
-        return "bad"
-    return start, min(end, size - 1)
+    end = min(int(m.group(2)), size - 1) if m.group(2) else size - 1
+    return "bad" if start >= size or end < start else (start, end)
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -90,12 +85,7 @@ class Handler(BaseHTTPRequestHandler):
 
         rng = None if fault == "norange" else parse_range(self.headers.get("Range"), size)
         if rng == "bad":
-            self.log_request_line(416)
-            self.send_response(416)
-            self.send_header("Content-Range", "bytes */%d" % size)
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return
+            return self.simple(416, ("Content-Range", "bytes */%d" % size))
         if rng:
             status, body = 206, data[rng[0]:rng[1] + 1]
         else:
@@ -127,10 +117,11 @@ class Handler(BaseHTTPRequestHandler):
         except OSError:
             pass  # the client went away
 
-    def simple(self, status):
+    def simple(self, status, *headers):
         self.log_request_line(status)
         self.send_response(status)
-        self.send_header("Content-Length", "0")
+        for name, value in headers + (("Content-Length", "0"),):
+            self.send_header(name, value)
         self.end_headers()
 
     def stream_forever(self):
