@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/UniqueHandle.h"
 #include "config/ClientConfig.h"
 #include "config/PathExpansion.h"
-#include "base/UniqueHandle.h"
 
 namespace updater {
 namespace {

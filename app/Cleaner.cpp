@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include "config/ClientConfig.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
-#include "config/SettingsStore.h"
 #include "base/UniqueHandle.h"
 #include "catalogue/DownloadLocation.h"
+#include "config/ClientConfig.h"
+#include "config/SettingsStore.h"
 #include "ui/WaitDialog.h"
 
 namespace updater {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "base/ResultCode.h"
 #include "app/RunMode.h"
+#include "base/ResultCode.h"
 #include "config/RunSwitches.h"
 
 namespace updater {

@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "base/UniqueHandle.h"
 #include "base/IniFile.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 namespace {

@@ -2,8 +2,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "base/UniqueHandle.h"
 #include "app/UpdaterApp.h"
+#include "base/UniqueHandle.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   const HRESULT comResult = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

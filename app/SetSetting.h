@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "config/ClientConfig.h"
 #include "base/ResultCode.h"
+#include "config/ClientConfig.h"
 
 namespace updater {
 

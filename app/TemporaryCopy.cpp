@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/AnsiText.h"
-#include "config/ClientConfig.h"
-#include "config/RunContext.h"
-#include "base/ExecutablePath.h"
 #include "app/HandOverFile.h"
-#include "base/Logger.h"
-#include "transfer/Md5.h"
 #include "app/RemovalBatchFile.h"
+#include "base/AnsiText.h"
+#include "base/ExecutablePath.h"
+#include "base/Logger.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 #include "catalogue/SelectedUpdatesWriter.h"
+#include "config/ClientConfig.h"
+#include "config/RunContext.h"
+#include "transfer/Md5.h"
 
 namespace updater {
 namespace {

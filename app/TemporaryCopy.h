@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "base/ResultCode.h"
 #include "app/RunMode.h"
-#include "config/RunSwitches.h"
+#include "base/ResultCode.h"
 #include "catalogue/UpdateInfo.h"
+#include "config/RunSwitches.h"
 
 namespace updater {
 

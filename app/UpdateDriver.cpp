@@ -1,19 +1,19 @@
 #include "app/UpdateDriver.h"
 
 #include "app/CheckSchedule.h"
-#include "catalogue/SelectedUpdatesWriter.h"
-#include "config/ClientConfig.h"
-#include "config/RunContext.h"
-#include "engine/UpdateSession.h"
-#include "base/ExecutablePath.h"
 #include "app/InstanceLock.h"
+#include "app/TemporaryCopy.h"
+#include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
-#include "app/TemporaryCopy.h"
+#include "catalogue/SelectedUpdatesWriter.h"
+#include "config/ClientConfig.h"
 #include "config/ClientFlags.h"
+#include "config/RunContext.h"
+#include "engine/UpdateSession.h"
 #include "resources/StringIds.h"
-#include "ui/WaitEvents.h"
 #include "ui/WaitDialog.h"
+#include "ui/WaitEvents.h"
 
 namespace updater {
 namespace {

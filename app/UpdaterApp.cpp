@@ -7,14 +7,14 @@
 #include "app/ApplicationStart.h"
 #include "app/Cleaner.h"
 #include "app/CredentialsArgument.h"
+#include "app/RunMessages.h"
+#include "app/SetSetting.h"
+#include "app/UpdateDriver.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
-#include "app/RunMessages.h"
-#include "app/SetSetting.h"
-#include "config/SettingsStore.h"
 #include "base/UniqueHandle.h"
-#include "app/UpdateDriver.h"
+#include "config/SettingsStore.h"
 #include "transfer/ProtectedText.h"
 
 namespace updater {

@@ -3,11 +3,11 @@
 #include <memory>
 #include <string>
 
-#include "config/ClientConfig.h"
-#include "config/RunContext.h"
 #include "app/CommandLine.h"
 #include "app/HandOverFile.h"
 #include "base/ResultCode.h"
+#include "config/ClientConfig.h"
+#include "config/RunContext.h"
 
 namespace updater {
 

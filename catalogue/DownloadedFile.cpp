@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "config/SettingsStore.h"
 #include "catalogue/UpdateInfo.h"
+#include "config/SettingsStore.h"
 
 namespace updater {
 

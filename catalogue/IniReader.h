@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/IniFile.h"
 #include "base/ResultCode.h"
 #include "base/TokenList.h"
-#include "base/IniFile.h"
 #include "catalogue/UpdateInfo.h"
 #include "catalogue/VersionNumber.h"
 

@@ -7,13 +7,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "config/ClientConfig.h"
 #include "base/Logger.h"
-#include "config/PathExpansion.h"
 #include "base/ResultText.h"
-#include "config/ClientFlags.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/UpdateFlags.h"
+#include "config/ClientConfig.h"
+#include "config/ClientFlags.h"
+#include "config/PathExpansion.h"
 
 namespace updater {
 

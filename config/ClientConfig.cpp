@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "base/ExecutablePath.h"
+#include "base/IniFile.h"
+#include "config/ClientFlags.h"
 #include "config/PathExpansion.h"
 #include "config/ProxySetting.h"
-#include "config/ClientFlags.h"
-#include "base/IniFile.h"
 
 namespace updater {
 

@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "base/Logger.h"
-#include "config/ClientConfig.h"
 #include "base/ResultText.h"
-#include "engine/TransferSettings.h"
 #include "catalogue/DownloadedFile.h"
+#include "config/ClientConfig.h"
+#include "engine/TransferSettings.h"
 #include "transfer/AsyncDownloadThread.h"
 #include "transfer/ContentCheck.h"
 #include "transfer/UpdateEvents.h"

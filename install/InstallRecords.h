@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "config/SettingsStore.h"
 #include "catalogue/UpdateInfo.h"
+#include "config/SettingsStore.h"
 
 namespace updater {
 
