@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
-#include <tuple>
 
 #include "TestSupport.h"
 #include "catalogue/UpdateFlags.h"
@@ -26,37 +25,12 @@ TEST(IniReaderTest, ValueFormsReadAsDocumented) {
       {L"C:\\dir", {L"C:dir"}},   {L"a\\", {L"a"}},           {L"a;;b", {L"a", L"", L"b"}},
       {L"a;", {L"a"}},            {L"", {}}};
   for (const auto& [text, items] : lists) EXPECT_EQ(items, ParseIniList(text)) << Narrow(text);
-  const std::vector<std::wstring> escaped = {L"C:\\a;b", L"", L"x\\;y"};
-  EXPECT_EQ(escaped, ParseIniList(FormatIniList(escaped)));
   const auto flags = [](const std::wstring& text) {
     return ParseIniFlags(text, kUpdateFlagNames, std::size(kUpdateFlagNames));
   };
   EXPECT_EQ(kUpdateCritical, flags(L"Critical|Bogus|SilentInstall")) << "an unknown name ends it";
   EXPECT_EQ(kUpdateCritical | kUpdateSys64, flags(L" Critical | Sys64 "));
   EXPECT_EQ(0u, flags(L"critical"));
-  EXPECT_EQ(0x1BFFu, flags(FormatIniFlags(~0u, kUpdateFlagNames, std::size(kUpdateFlagNames))));
-  // Dates are day/month/year without range check; fewer than two "/" fail.
-  SYSTEMTIME date;
-  ASSERT_TRUE(ParseIniDate(L"  31/13/0  ", &date));
-  EXPECT_EQ(std::make_tuple(31, 13, 0), std::make_tuple(date.wDay, date.wMonth, date.wYear));
-  EXPECT_FALSE(ParseIniDate(L"5/3", &date));
-  EXPECT_EQ(0, date.wDay | date.wMonth | date.wYear);
-}
-
-TEST(IniReaderTest, NumberedKeysEndAtTheFirstGapAndHtmlVariantsWin) {
-  const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
-      {L"Feature=a\r\nFeatureHtml1=<b>b</b>\r\nFeature1=c\r\nFeature2=d\r\nFeature4=e\r\n",
-       {L"a", L"<b>b</b>", L"d"}},
-      {L"Feature1=a\r\n", {L"a"}},
-      {L"FeatureHtml=<i>x</i>\r\nFeature=x\r\nFeatureHtml1=\r\nFeature1=y\r\n",
-       {L"<i>x</i>", L"y"}},
-      {L"Feature=a\r\nFeature1=\r\nFeature2=c\r\n", {L"a"}}};
-  const TempFolder folder;
-  for (const auto& [body, items] : cases) {
-    test::WriteTextFile(folder.File(L"n.ini"), L"[U]\r\n" + std::wstring(body), TextEncoding::Ansi);
-    const IniReader reader(folder.File(L"n.ini"));
-    EXPECT_EQ(items, reader.ReadNumbered(L"U", L"Feature", L"FeatureHtml")) << Narrow(body);
-  }
 }
 
 TEST(IniFileTest, ValuesAndSectionListsOfAnyLengthReadWholeInBothEncodings) {
@@ -78,7 +52,6 @@ TEST(IniFileTest, ValuesAndSectionListsOfAnyLengthReadWholeInBothEncodings) {
     }
     test::WriteTextFile(folder.File(L"s.ini"), body, encoding);
     EXPECT_EQ(names, IniReader(folder.File(L"s.ini")).SectionNames());
-    EXPECT_EQ(L"", IniFile(folder.File(L"s.ini")).ReadString(L"Section number 1", L"Missing"));
   }
 }
 
