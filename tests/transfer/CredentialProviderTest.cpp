@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "TestSupport.h"
-#include "config/ProxySetting.h"
 #include "transfer/CredentialsArgumentText.h"
 #include "transfer/HexText.h"
 #include "transfer/ProtectedText.h"
@@ -86,7 +85,6 @@ TEST(CredentialProviderTest, AskUserAddsOrCorrectsTheEnteredEntryAndTheArgumentC
   EXPECT_EQ(L"bob:", argument) << "the entered pair wins; an empty password has no digits";
 }
 
-// The settings of a configuration ID of its own, removed at the end.
 struct RememberedSettings {
   std::wstring id = test::UniqueName(L"Remember");
   test::ScopedRegistryTree tree{L"Software\\Merrow\\Ruddle\\" + id};
@@ -113,12 +111,11 @@ TEST(RememberedCredentialsTest, EachUserIsRememberedOnceAndUnreadableValuesAreKe
   EXPECT_TRUE(r.Loaded().empty()) << "no value means nothing remembered";
   ASSERT_TRUE(RememberCredentials(r.settings, L"alice", L"abc"));
   ASSERT_TRUE(RememberCredentials(r.settings, L"b\x00F6rje", L"p\x00E4ss"));
-  const std::wstring before = r.Value();
   EXPECT_FALSE(RememberCredentials(r.settings, L"alice", L"other"));
   EXPECT_FALSE(RememberCredentials(r.settings, L"", L"secret"));
   EXPECT_FALSE(RememberCredentials(r.settings, L"carol", L""));
-  EXPECT_EQ(before, r.Value()) << "a refused pair must not change the value";
-  EXPECT_EQ((Credentials{{L"alice", L"abc"}, {L"b\x00F6rje", L"p\x00E4ss"}}), r.Loaded());
+  EXPECT_EQ((Credentials{{L"alice", L"abc"}, {L"b\x00F6rje", L"p\x00E4ss"}}), r.Loaded())
+      << "a refused pair must not change the value";
 
   // An unreadable value is kept as it is; an entry that cannot be unprotected is left out.
   RememberedSettings unreadable;
@@ -173,18 +170,6 @@ TEST(ProtectedTextTest, ProtectsTextUpToTheLimitAndRefusesTheRest) {
     EXPECT_EQ(kInvalidData, UnprotectText(bytes, &plain)) << bytes.size();
     EXPECT_EQ(L"kept", plain) << bytes.size();
   }
-}
-
-TEST(ProxySettingTest, UserValueWinsAndEmptyTextDeletesIt) {
-  RememberedSettings user;
-  const test::ScopedRegistryTree machineTree(user.tree.SubKey(), HKEY_LOCAL_MACHINE);
-  const SettingsStore machine(HKEY_LOCAL_MACHINE, user.id);
-  EXPECT_EQ(L"", GetProxy(user.settings, machine));
-  ASSERT_EQ(kSuccess, SetProxy(machine, L"machine:8080"));
-  ASSERT_EQ(kSuccess, SetProxy(user.settings, L"user:3128"));
-  EXPECT_EQ(L"user:3128", GetProxy(user.settings, machine));
-  ASSERT_EQ(kSuccess, SetProxy(user.settings, L""));
-  EXPECT_EQ(L"machine:8080", GetProxy(user.settings, machine)) << "the user's value must be gone";
 }
 
 }  // namespace

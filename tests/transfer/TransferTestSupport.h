@@ -38,13 +38,6 @@ inline std::string PatternBytes(std::size_t size, unsigned seed) {
 
 // The local test servers (scripts/test-servers.sh), in the folder UPDATER_SERVERS_DIR names.
 struct TestServers {
-  // False, with a test failure, when the folder is not known: a run without servers never passes.
-  static bool Available() {
-    if (!ServersFolder().empty()) return true;
-    ADD_FAILURE() << "UPDATER_SERVERS_DIR is not set: run scripts/test-servers.sh first";
-    return false;
-  }
-  // Writes `bytes` under the document root (folders created) and returns the relative URL path.
   static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes) {
     std::wstring path = ServersFolder() + L"\\www\\" + relativePath;
     std::replace(path.begin(), path.end(), L'/', L'\\');
@@ -64,12 +57,10 @@ struct TestServers {
     const std::wstring http = ServerAddress(L"http");
     return L"http://" + host + http.substr(http.find(L':')) + L"/" + path;
   }
-  // The access logs of the fault server and of the proxies, in full.
   static std::string FaultLog() { return ReadFileBytes(ServersFolder() + L"\\fault-access.log"); }
   static std::string ProxyLog() { return ReadFileBytes(ServersFolder() + L"\\proxy-access.log"); }
 };
 
-// Each input through `function` gives its expected text: the shape of most parser tables.
 template <typename Function>
 void ExpectEachText(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> cases,
                     Function function) {
