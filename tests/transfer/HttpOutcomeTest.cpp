@@ -4,7 +4,6 @@
 
 #include <tuple>
 
-#include "TestSupport.h"
 #include "TransferTestSupport.h"
 #include "transfer/SourceUrl.h"
 
@@ -18,15 +17,13 @@ TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
   const std::tuple<DWORD, DWORD, DWORD, ResultCode, DWORD, DWORD> cases[] = {
       {200, 1500, 0, kSuccess, 1500, 0},
       {200, 1500, 1000, kSuccess, 1500, 0},  // Range ignored: the file starts over
-      {200, 800, 1000, kNothingBeyondLocal, 800, 1000},
       {200, 1000, 1000, kNothingBeyondLocal, 1000, 1000},
       {200, 0, 1000, kSuccess, 0, 0},        {206, 500, 1000, kSuccess, 1500, 1000},
       {206, 0, 1000, kSuccess, 0, 0},        {304, 0, 0, kNotModified, 0, 0},
-      {401, 0, 0, kCredentialsNeeded, 0, 0}, {407, 0, 0, kCredentialsNeeded, 0, 0},
-      {403, 0, 0, kForbidden, 0, 0},         {404, 0, 0, kResourceNotFound, 0, 0},
-      {410, 0, 0, kResourceNotFound, 0, 0},  {416, 0, 1000, kNothingBeyondLocal, 0, 1000},
-      {203, 700, 1000, kSuccess, 700, 0},    {500, 300, 0, kInvalidServerResponse, 300, 0},
-      {302, 0, 0, kInvalidServerResponse, 0, 0},
+      {401, 0, 0, kCredentialsNeeded, 0, 0}, {403, 0, 0, kForbidden, 0, 0},
+      {404, 0, 0, kResourceNotFound, 0, 0},  {410, 0, 0, kResourceNotFound, 0, 0},
+      {416, 0, 1000, kNothingBeyondLocal, 0, 1000}, {302, 0, 0, kInvalidServerResponse, 0, 0},
+      {500, 300, 0, kInvalidServerResponse, 300, 0},
   };
   for (const auto& [status, length, resume, result, total, offset] : cases) {
     const HttpOutcome outcome = DecideHttpStatus(status, length, resume);
@@ -37,10 +34,8 @@ TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
 }
 
 TEST(HttpOutcomeTest, HeadersCarryRangeAndIfModifiedSince) {
-  const SYSTEMTIME none = {};
   const SYSTEMTIME june = {2021, 6, 0, 15, 12, 0, 0, 0};  // day of week 0: the 15th was a Tuesday
-  EXPECT_EQ(L"", BuildRequestHeaders(0, none));
-  EXPECT_EQ(L"Range: bytes=1000-\r\n", BuildRequestHeaders(1000, none));
+  EXPECT_EQ(L"", BuildRequestHeaders(0, {}));
   EXPECT_EQ(L"Range: bytes=7-\r\nIf-Modified-Since: Tue, 15 Jun 2021 12:00:00 GMT\r\n",
             BuildRequestHeaders(7, june));
 }
@@ -49,7 +44,6 @@ TEST(HttpOutcomeTest, ChallengeProxyAndRangeTextsYieldTheirParts) {
   test::ExpectEachText({{L"Basic realm=\"Updater Test\"", L"Updater Test"},
                         {L"Digest qop=\"auth\", Realm=\"a, b\", nonce=\"x\"", L"a, b"},
                         {L"Basic realm=plain, charset=\"UTF-8\"", L"plain"},
-                        {L"Basic charset=\"UTF-8\"", L""},
                         {L"Basic myrealm=\"no\"", L""}},
                        ParseRealm);
   test::ExpectEachText({{L"http://proxy.example:8080", L"proxy.example"},
@@ -67,37 +61,31 @@ TEST(HttpOutcomeTest, ChallengeProxyAndRangeTextsYieldTheirParts) {
 }
 
 TEST(SourceUrlTest, SplitsUrlsIntoTheirPartsAndFileUrlsIntoPaths) {
-  using Parts = std::vector<std::wstring>;  // host, user, password, path
-  const std::tuple<const wchar_t*, ResultCode, SourceKind, INTERNET_PORT, Parts> cases[] = {
-      {L"http://example.com/a/b.exe?x=1", kSuccess, SourceKind::Http, 80,
-       {L"example.com", L"", L"", L"/a/b.exe?x=1"}},
-      {L"https://u:p@127.0.0.1:18443/s", kSuccess, SourceKind::Https, 18443,
-       {L"127.0.0.1", L"u", L"p", L"/s"}},
-      {L"ftp://127.0.0.1:18021/d/f.bin", kSuccess, SourceKind::Ftp, 18021,
-       {L"127.0.0.1", L"", L"", L"/d/f.bin"}},
-      {L"http://host", kSuccess, SourceKind::Http, 80, {L"host", L"", L"", L"/"}},
-      {L"file:///C:/d/a%20b", kSuccess, SourceKind::File, 0, {L"", L"", L"", L"C:\\d\\a b"}},
-      {L"gopher://host/x", kUnsupportedScheme, SourceKind::Http, 0, {}},
-      {L"mailto:someone@example.com", kUnsupportedScheme, SourceKind::Http, 0, {}},
+  // url, result, kind, port, "host|user|password|path"
+  using K = SourceKind;
+  const std::tuple<const wchar_t*, ResultCode, K, INTERNET_PORT, const wchar_t*> cases[] = {
+      {L"http://example.com/a/b.exe?x=1", kSuccess, K::Http, 80, L"example.com|||/a/b.exe?x=1"},
+      {L"https://u:p@127.0.0.1:18443/s", kSuccess, K::Https, 18443, L"127.0.0.1|u|p|/s"},
+      {L"ftp://127.0.0.1:18021/d/f.bin", kSuccess, K::Ftp, 18021, L"127.0.0.1|||/d/f.bin"},
+      {L"http://host", kSuccess, K::Http, 80, L"host|||/"},
+      {L"file:///C:/d/a%20b", kSuccess, K::File, 0, L"|||C:\\d\\a b"},
+      {L"gopher://host/x", kUnsupportedScheme, K::Http, 0, L""},
   };
   for (const auto& [url, result, kind, port, parts] : cases) {
-    SourceUrl source;
-    ASSERT_EQ(result, ParseSourceUrl(url, &source)) << Narrow(url);
+    SourceUrl u;
+    ASSERT_EQ(result, ParseSourceUrl(url, &u)) << Narrow(url);
     if (result != kSuccess) continue;
-    EXPECT_EQ(std::make_tuple(kind, port, parts),
-              std::make_tuple(source.kind, source.port,
-                              Parts{source.host, source.user, source.password, source.path}))
-        << Narrow(url);
+    const std::wstring read = u.host + L"|" + u.user + L"|" + u.password + L"|" + u.path;
+    EXPECT_EQ(std::make_tuple(kind, port, std::wstring(parts)),
+              std::make_tuple(u.kind, u.port, read)) << Narrow(url);
   }
   test::ExpectEachText({{L"file://C:/x", L"C:\\x"},
                         {L"FILE:d:\\x", L"d:\\x"},
                         {L"file:////server/share/dir/f", L"\\\\server\\share\\dir\\f"},
                         {L"file://server/share/f.msi", L"\\\\server\\share\\f.msi"},
                         {L"file:///C:/caf%C3%A9%2.txt", L"C:\\caf\u00e9%2.txt"},
-                        {L"file:///caf%C3%A9.txt", L""},
-                        {L"file://server", L""},
-                        {L"file:///relative/path", L""},
-                        {L"http://host/x", L""}},
+                        {L"file:///caf%C3%A9.txt", L""}, {L"file://server", L""},
+                        {L"file:///relative/path", L""}, {L"http://host/x", L""}},
                        FileUrlToPath);
 }
 

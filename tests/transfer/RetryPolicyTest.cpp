@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <wininet.h>
 
-#include <iterator>
 #include <tuple>
 
 #include "TestSupport.h"
@@ -33,20 +32,6 @@ TEST(RetryPolicyTest, NextUrlOnlyForConnectionFailuresOrMissingFilesWithSeveralU
     EXPECT_TRUE(IsCertificateError(certificate) && !IsDroppedStream(certificate)) << certificate;
   }
   EXPECT_FALSE(IsDroppedStream(kSuccess) || IsCertificateError(12029));
-}
-
-TEST(RetryPolicyTest, GivesUpAfterTheLimitOfAttemptsThatAddedNothing) {
-  // Size on disk after each attempt, and whether another attempt is allowed; the limit is 3
-  // attempts in a row that grew the file by less than 10 bytes beyond the best size so far.
-  const std::pair<std::uint64_t, bool> steps[] = {
-      {100, true},  {100, true}, {100, true}, {150, true},  // growth starts the count over
-      {150, true},  {120, true},                            // smaller than the best: fruitless
-      {159, false}};
-  FruitlessAttempts attempts(3, 10);
-  attempts.Start(50);
-  for (std::size_t i = 0; i < std::size(steps); ++i) {
-    EXPECT_EQ(steps[i].second, attempts.MayTryAgain(steps[i].first)) << "step " << i;
-  }
 }
 
 TEST(RetryPolicyTest, FtpRepliesYieldCodesSizesAndTheRestAnswer) {

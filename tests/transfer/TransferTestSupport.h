@@ -4,20 +4,15 @@
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <wincrypt.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cwctype>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "TestSupport.h"
 #include "base/UniqueHandle.h"
-#include "transfer/HexText.h"
 
 namespace updater::test {
 
@@ -43,14 +38,6 @@ inline std::string PatternBytes(std::size_t size, unsigned seed) {
 
 // The local test servers (scripts/test-servers.sh), in the folder UPDATER_SERVERS_DIR names.
 struct TestServers {
-  // False, with a test failure, when the folder is not known: a run without servers never passes.
-  static bool Available() {
-    if (!ServersFolder().empty()) return true;
-    ADD_FAILURE() << "UPDATER_SERVERS_DIR is not set: start scripts/test-servers.sh start "
-                     "BUILD_DIR and run through the build's wine-run.sh";
-    return false;
-  }
-  // Writes `bytes` under the document root (folders created) and returns the relative URL path.
   static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes) {
     std::wstring path = ServersFolder() + L"\\www\\" + relativePath;
     std::replace(path.begin(), path.end(), L'/', L'\\');
@@ -58,56 +45,28 @@ struct TestServers {
     WriteBytes(path, bytes);
     return relativePath;
   }
-  static std::wstring Http(const std::wstring& path) {
-    return L"http://" + ServerAddress(L"http") + L"/" + path;
+  static std::wstring Url(const wchar_t* scheme, const wchar_t* server, const std::wstring& path) {
+    return std::wstring(scheme) + L"://" + ServerAddress(server) + L"/" + path;
   }
-  static std::wstring Https(const std::wstring& path) {
-    return L"https://" + ServerAddress(L"https") + L"/" + path;
-  }
-  static std::wstring Ftp(const std::wstring& path) {
-    return L"ftp://" + ServerAddress(L"ftp") + L"/" + path;
-  }
-  static std::wstring Fault(const std::wstring& path) {
-    return L"http://" + ServerAddress(L"fault") + L"/" + path;
-  }
+  static std::wstring Http(const std::wstring& path) { return Url(L"http", L"http", path); }
+  static std::wstring Https(const std::wstring& path) { return Url(L"https", L"https", path); }
+  static std::wstring Ftp(const std::wstring& path) { return Url(L"ftp", L"ftp", path); }
+  static std::wstring Fault(const std::wstring& path) { return Url(L"http", L"fault", path); }
   // The web server under another spelling of the loopback address, such as "localhost".
   static std::wstring HttpOn(const std::wstring& host, const std::wstring& path) {
     const std::wstring http = ServerAddress(L"http");
     return L"http://" + host + http.substr(http.find(L':')) + L"/" + path;
   }
-  // The proxy that asks for proxyuser / proxypass, and the one that asks nothing.
-  static std::wstring AuthenticatingProxy() { return ServerAddress(L"proxy"); }
-  static std::wstring OpenProxy() { return ServerAddress(L"openproxy"); }
-  // The access logs of the fault server and of the proxies, in full.
   static std::string FaultLog() { return ReadFileBytes(ServersFolder() + L"\\fault-access.log"); }
   static std::string ProxyLog() { return ReadFileBytes(ServersFolder() + L"\\proxy-access.log"); }
 };
 
-// Each input through `function` gives its expected text: the shape of most parser tables.
 template <typename Function>
 void ExpectEachText(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> cases,
                     Function function) {
   for (const auto& [input, expected] : cases) {
     EXPECT_EQ(std::wstring(expected), function(input)) << Narrow(input);
   }
-}
-
-// MD5 through the system's CryptoAPI provider: an oracle independent of the program's own MD5.
-inline std::wstring CryptoApiMd5Hex(const std::string& bytes) {
-  CryptProvider provider;
-  CryptHash hash;
-  std::vector<unsigned char> value(16);
-  DWORD size = static_cast<DWORD>(value.size());
-  if (!CryptAcquireContextW(provider.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
-      !CryptCreateHash(provider.Get(), CALG_MD5, 0, 0, hash.Put()) ||
-      !CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(bytes.data()),
-                     static_cast<DWORD>(bytes.size()), 0) ||
-      !CryptGetHashParam(hash.Get(), HP_HASHVAL, value.data(), &size, 0)) {
-    ADD_FAILURE() << "CryptoAPI MD5: error " << GetLastError();
-  }
-  std::wstring hex = ToHexText(value);
-  std::transform(hex.begin(), hex.end(), hex.begin(), towlower);
-  return hex;
 }
 
 }  // namespace updater::test
