@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TestSupport.h"
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
@@ -10,25 +12,19 @@ namespace updater {
 namespace {
 
 TEST(UpdateSessionTest, LocalCopyIsNamedAfterTheFirstUrl) {
-  struct Case {
-    const wchar_t* folder;
-    const wchar_t* url;
-    ResultCode result;
-    const wchar_t* path;
+  // Downloads folder, first URL, the local copy (empty: kInvalidClientConfig).
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
+      {L"C:\\Dl", L"https://example.com/app/updates.ini", L"C:\\Dl\\updates.ini"},
+      {L"C:\\Dl\\", L"https://example.com/u.ini?channel=beta", L"C:\\Dl\\u.ini"},
+      {L"C:\\Dl", L"https://example.com/app/", L""},
+      {L"C:\\Dl", L"https://example.com/..", L""},
+      {L"C:\\Dl", L"not a url", L""},
   };
-  const Case cases[] = {
-      {L"C:\\Dl", L"https://example.com/app/updates.ini", kSuccess, L"C:\\Dl\\updates.ini"},
-      {L"C:\\Dl\\", L"https://example.com/u.ini?channel=beta", kSuccess, L"C:\\Dl\\u.ini"},
-      {L"C:\\Dl", L"https://example.com/app/", kInvalidClientConfig, L""},
-      {L"C:\\Dl", L"https://example.com/..", kInvalidClientConfig, L""},
-      {L"C:\\Dl", L"not a url", kInvalidClientConfig, L""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [folder, url, expected] : cases) {
     std::wstring path;
-    EXPECT_EQ(c.result, LocalConfigurationPath(c.folder, c.url, &path)) << test::Narrow(c.url);
-    if (c.result == kSuccess) {
-      EXPECT_EQ(c.path, path) << test::Narrow(c.url);
-    }
+    const ResultCode result = LocalConfigurationPath(folder, url, &path);
+    EXPECT_EQ(*expected ? kSuccess : kInvalidClientConfig, result) << test::Narrow(url);
+    EXPECT_EQ(expected, result == kSuccess ? path : L"") << test::Narrow(url);
   }
 }
 
@@ -44,14 +40,8 @@ TEST(UpdateSessionTest, ConditionNeedsALocalCopyAndAStoredTime) {
 }
 
 TEST(UpdateSessionTest, ReportDependsOnModeAndReadiness) {
-  struct Case {
-    bool criticalOnly;
-    AvailabilityCount counts;
-    bool installReady;
-    int ready;
-    ResultCode result;
-  };
-  const Case cases[] = {
+  // Critical only, the counts, install-ready, how many are ready, the report.
+  const std::tuple<bool, AvailabilityCount, bool, int, ResultCode> cases[] = {
       {false, {0, 0}, false, 0, kUpToDate},
       {false, {2, 0}, false, 0, kSuccess},
       {true, {2, 0}, false, 0, kUpToDate},
@@ -59,10 +49,10 @@ TEST(UpdateSessionTest, ReportDependsOnModeAndReadiness) {
       {false, {2, 0}, true, 0, kUpToDate},
       {false, {2, 0}, true, 1, kSuccess},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.result, CheckReport(c.criticalOnly, c.counts, c.installReady, c.ready))
-        << c.criticalOnly << " needed " << c.counts.needed << " critical "
-        << c.counts.critical << " ready " << c.ready;
+  for (const auto& [criticalOnly, counts, installReady, ready, report] : cases) {
+    EXPECT_EQ(report, CheckReport(criticalOnly, counts, installReady, ready))
+        << criticalOnly << " needed " << counts.needed << " critical " << counts.critical
+        << " ready " << ready;
   }
 }
 

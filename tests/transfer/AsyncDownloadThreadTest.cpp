@@ -110,8 +110,14 @@ TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
     EXPECT_EQ(result, MakeDownloader()->Download(urls, destination_)) << label;
     EXPECT_FALSE(test::FileExists(destination_) || PartialExists()) << label;
     EXPECT_EQ(result, callback_.failures.empty() ? kSuccess : callback_.failures.back()) << label;
+    EXPECT_LE(callback_.questions.size(), 1u) << label << ": a refused certificate was resent";
   }
   EXPECT_EQ(kUnableToSaveFile, MakeDownloader()->Download(TestServers::Http(path), L"rel\\f.bin"));
+  // Accepted, the certificate errors are ignored for the request, which goes through.
+  auto accepting = MakeDownloader();
+  callback_.acceptCertificates = true;
+  EXPECT_EQ(kSuccess, accepting->Download(TestServers::Https(path), destination_));
+  EXPECT_EQ(static_cast<ResultCode>(ERROR_INTERNET_INVALID_CA), callback_.questions.at(0));
 }
 
 TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) {
