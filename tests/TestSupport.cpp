@@ -19,13 +19,13 @@ std::wstring UniqueName(const std::wstring& prefix) {
          L"_" + std::to_wstring(++counter);
 }
 
-ScopedClientConfig::ScopedClientConfig(const std::wstring& idPrefix)
+ScopedClientConfig::ScopedClientConfig(const std::wstring& idPrefix, const std::wstring& flags)
     : id_(UniqueName(idPrefix)),
       tree_(L"Software\\Merrow\\Ruddle\\" + id_),
       config_(folder_.File(L"client.ini")) {
-  WriteTextFile(folder_.File(L"client.ini"), L"[General]\r\nID=" + id_ + L"\r\n",
+  WriteTextFile(folder_.File(L"client.ini"), L"[General]\r\nID=" + id_ + L"\r\nFlags=" + flags,
                 TextEncoding::Ansi);
-  config_.Load();
+  EXPECT_EQ(kSuccess, config_.Load());
 }
 
 TempFolder::TempFolder() {

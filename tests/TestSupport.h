@@ -49,14 +49,15 @@ class ScopedRegistryTree {
 // A name unique within this test run, for configuration IDs and registry keys.
 std::wstring UniqueName(const std::wstring& prefix);
 
-// A client configuration loaded from a file that holds nothing but a unique ID, so that the
-// settings it writes under HKEY_CURRENT_USER are its own; they are removed at the end.
+// A client configuration loaded from a file that holds nothing but a unique ID and `flags`, so
+// that the settings it writes under HKEY_CURRENT_USER are its own; they are removed at the end.
 class ScopedClientConfig {
  public:
-  explicit ScopedClientConfig(const std::wstring& idPrefix);
+  explicit ScopedClientConfig(const std::wstring& idPrefix, const std::wstring& flags = L"");
   ScopedClientConfig(const ScopedClientConfig&) = delete;
   ScopedClientConfig& operator=(const ScopedClientConfig&) = delete;
   const ClientConfig& Config() const { return config_; }
+  ClientConfig& Config() { return config_; }
 
  private:
   TempFolder folder_;

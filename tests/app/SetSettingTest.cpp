@@ -9,21 +9,6 @@ namespace {
 
 using test::Narrow;
 
-// A loaded configuration with its own ID whose registry keys are removed at the end.
-struct LoadedConfig {
-  explicit LoadedConfig(const std::wstring& flags = L"")
-      : id(test::UniqueName(L"SetTest")), tree(L"Software\\Merrow\\Ruddle\\" + id),
-        config(folder.File(L"client.ini")) {
-    test::WriteTextFile(config.Path(), L"[General]\r\nID=" + id + L"\r\nFlags=" + flags,
-                        test::TextEncoding::Ansi);
-    EXPECT_EQ(kSuccess, config.Load());
-  }
-  std::wstring id;
-  test::TempFolder folder;
-  test::ScopedRegistryTree tree;
-  ClientConfig config;
-};
-
 TEST(SetSettingTest, WritesOnlyTheNamedNumberAndReportsTheResult) {
   struct Case {
     const wchar_t *flags, *name, *value;
@@ -43,13 +28,13 @@ TEST(SetSettingTest, WritesOnlyTheNamedNumberAndReportsTheResult) {
       {L"", L"checkfrequency", L"5", kInvalidCommandLine, nullptr, 0},
   };
   for (const Case& c : cases) {
-    LoadedConfig loaded(c.flags);
+    test::ScopedClientConfig loaded(L"SetTest", c.flags);
     const std::string what = Narrow(std::wstring(c.name) + L" " + c.value + L" flags " + c.flags);
-    EXPECT_EQ(c.result, SetSetting(loaded.config, c.name, c.value, L"")) << what;
+    EXPECT_EQ(c.result, SetSetting(loaded.Config(), c.name, c.value, L"")) << what;
     for (const wchar_t* name : {L"RetryAttempts", L"LogLevel", L"AutoUpdatePolicy"}) {
       DWORD value = 0;
       const bool expected = c.valueName != nullptr && std::wstring(name) == c.valueName;
-      EXPECT_EQ(expected, loaded.config.Settings().ReadDword(SettingsKey::Settings, name, &value))
+      EXPECT_EQ(expected, loaded.Config().Settings().ReadDword(SettingsKey::Settings, name, &value))
           << what << ": " << Narrow(name);
       if (expected) {
         EXPECT_EQ(c.written, value) << what;

@@ -17,13 +17,7 @@ using test::Narrow;
 // A client configuration with an ID of its own (its settings removed at the end) and selected
 // updates whose installers are InstallerFixture.exe.
 struct InstallSetup {
-  explicit InstallSetup(const std::wstring& flags = L"")
-      : id(test::UniqueName(L"InstallTest")), registry(L"Software\\Merrow\\Ruddle\\" + id),
-        config(folder.File(L"Updater.ini")) {
-    test::WriteTextFile(config.Path(), L"[General]\r\nID=" + id + L"\r\nFlags=" + flags,
-                        test::TextEncoding::Ansi);
-    EXPECT_EQ(kSuccess, config.Load());
-  }
+  explicit InstallSetup(const std::wstring& flags = L"") : client(L"InstallTest", flags) {}
 
   // An update detected by the file SECTION.installed, which its installer writes (unless it
   // `installs` nothing: then SECTION.ran) before it exits with `exitCode`.
@@ -45,6 +39,7 @@ struct InstallSetup {
   // Installs the selected updates from this process, as a session of this configuration would.
   ResultCode Install(UpdateEvents& events) {
     DirectInstallerRunner runner(false);
+    const ClientConfig& config = client.Config();
     const InstallContext context{config.Settings(), runner, false,
                                  config.HasFlag(kFlagNoUpdaterInstallGui)};
     return InstallSelectedUpdates(list, context, events);
@@ -53,10 +48,8 @@ struct InstallSetup {
     return folder.File(section + (installs ? L".installed" : L".ran"));
   }
 
+  test::ScopedClientConfig client;
   test::TempFolder folder;
-  std::wstring id;
-  test::ScopedRegistryTree registry;
-  ClientConfig config;
   UpdateList list;
 };
 
@@ -109,7 +102,7 @@ TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedSt
   UpdateInfo& unselected = setup.AddInstaller(L"Unselected");
   unselected.selectedForInstall = false;
   setup.list.updates[5].dependsOn = &unselected;
-  RecordingCallback callback(setup.config);
+  RecordingCallback callback(setup.client.Config());
   // The batch result is the last failure in installation order, which runs from the list's end.
   EXPECT_EQ(1602u, setup.Install(callback));
   const std::string events = callback.events.str();
@@ -131,7 +124,7 @@ TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedSt
 
   InstallSetup plain;
   plain.AddInstaller(L"Working");
-  RecordingCallback quiet(plain.config);
+  RecordingCallback quiet(plain.client.Config());
   EXPECT_EQ(kSuccess, plain.Install(quiet));
   EXPECT_EQ("begin 2 Working\nrecorded\nend 2 0\n", quiet.events.str());
 }
