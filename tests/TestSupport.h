@@ -28,11 +28,9 @@ class TempFolder {
   std::wstring path_;
 };
 
-// Removes a folder with everything in it.
 void DeleteFolderTree(const std::wstring& path);
 
 // A registry key under HKEY_CURRENT_USER (or another root) removed with its subkeys at the end.
-// Created with a unique last component so that tests never see each other's values.
 class ScopedRegistryTree {
  public:
   explicit ScopedRegistryTree(std::wstring subKey, HKEY root = HKEY_CURRENT_USER);

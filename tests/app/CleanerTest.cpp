@@ -33,5 +33,16 @@ TEST(CleanerTest, CollectsOnlyWhatExistsAndStaysInsideTheDownloadsFolder) {
       << "without a downloads folder there is no local copy";
 }
 
+TEST(CleanerTest, SettingsAlreadyGoneCountAsRemovedButAnEmptyIdRemovesNothing) {
+  const test::ScopedClientConfig client(L"Clean");
+  const SettingsStore& settings = client.Config().Settings();
+  settings.WriteDword(SettingsKey::Settings, L"LogLevel", 1);
+  EXPECT_EQ(kSuccess, RemoveConfigurationSettings(settings));
+  DWORD value = 0;
+  EXPECT_FALSE(settings.ReadDword(SettingsKey::Settings, L"LogLevel", &value));
+  EXPECT_EQ(kSuccess, RemoveConfigurationSettings(settings)) << "already gone";
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RemoveConfigurationSettings({HKEY_CURRENT_USER, L""}));
+}
+
 }  // namespace
 }  // namespace updater

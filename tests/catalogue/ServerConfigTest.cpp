@@ -231,7 +231,8 @@ auto Fields(const UpdateInfo& u) {
   for (const auto& a : u.autoCloseApplications) autoClose.push_back(FormatAutoCloseEntry(a));
   return std::make_tuple(
       Items{u.sectionName, u.name, u.sha256, u.md5, u.commandLine, u.noGuiSwitch,
-            u.detectionTarget, u.appIdName, u.localFilePath, SectionOf(u.dependsOn),
+            u.detectionTarget, u.appIdName, u.appIdArch, u.appIdResourceId, u.appIdPublisherId,
+            u.localFilePath, SectionOf(u.dependsOn),
             FormatVersionCondition(u.versionOperator, u.version)},
       std::vector<std::int64_t>{u.size, u.flags, static_cast<int>(u.detectionKind)}, autoClose,
       u.urls, u.features.items);
@@ -256,7 +257,9 @@ std::wstring RichUpdateConfig(const std::wstring& name) {
                                     {L"CustomDetection", L"C:\\d.exe"}}) +
          UpdateSection(L"Old", {{L"FilePath", L""}, {L"CustomDetection", L"[APPDIR]\\detect.exe"},
                                 {L"Feature", L"Old"}, {L"AppIdName", L"Vendor.Old"}}) +
-         UpdateSection(L"Package", {{L"FilePath", L""}, {L"AppIdName", L"Vendor.Viewer"}});
+         UpdateSection(L"Package", {{L"FilePath", L""}, {L"AppIdName", L"Vendor.Viewer"},
+                                    {L"AppIdArch", L"x64"}, {L"AppIdResourceId", L"R"},
+                                    {L"AppIdPublisherId", L"8wekyb3d8bbwe"}});
 }
 
 TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithWhatTheInstallUses) {

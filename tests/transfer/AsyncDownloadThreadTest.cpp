@@ -62,6 +62,23 @@ TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl
   }
 }
 
+TEST_F(AsyncDownloadThreadTest, FileSourceTellsItsTimeAndAnswersAConditionalRequest) {
+  const SYSTEMTIME june = {2021, 6, 0, 15, 12, 0, 0, 0};
+  FILETIME time;
+  ASSERT_TRUE(SystemTimeToFileTime(&june, &time));
+  const std::wstring local = folder_.File(L"local.txt");
+  test::WriteBytes(local, "x");
+  HANDLE file = CreateFileW(local.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, 0);
+  ASSERT_TRUE(SetFileTime(FileHandle(file).Get(), nullptr, nullptr, &time));
+  auto fresh = MakeDownloader();
+  fresh->SetQueryLastModified(true);
+  EXPECT_EQ(kSuccess, fresh->Download(L"file:///" + local, destination_));
+  EXPECT_EQ(15, fresh->GetLastModified().wDay);
+  auto conditional = MakeDownloader();
+  conditional->SetIfModifiedSince(june);
+  EXPECT_EQ(kNotModified, conditional->Download(L"file:///" + local, destination_));
+}
+
 TEST_F(AsyncDownloadThreadTest, ResumesFromThePartialFile) {
   const std::string bytes = PatternBytes(50000, 2);
   const std::wstring path = ServeUnique(bytes);
