@@ -67,7 +67,7 @@ void ExpectParses(const std::vector<Case>& cases) {
 TEST(CommandLineTest, TokenizesAtBlanksAndQuotes) {
   ExpectParses({
       {L" \t\r\n", nullptr},
-      {L"  /silentall    -nogui  ", L"mode=2 nogui"},
+      {L"\r\n\v\f /silentall    -nogui \t\f\v\r\n", L"mode=2 nogui"},
       {L"/silent\t-nogui", nullptr},
       {L"\"/silent\"", L"mode=1"},
       {L"/set proxy \"b  c\"", L"mode=19 setting=[proxy] value=[b  c]"},

@@ -251,7 +251,7 @@ std::wstring RichUpdateConfig(const std::wstring& name) {
               {L"CommandLine", L"/log \"[APPDIR]\\i\""}, {L"NoGUICommandLineSwitch", L"/exenoui"},
               {L"FilePath", L"[APPDIR]\\viewer.exe"}, {L"Version", L"= 2.0.1"},
               {L"Depends", L"Runtime"}, {L"RegistryKey", L"HKLM\\S\\V"},
-              {L"NextDeprecated", L"Old"}}) +
+              {L"NextDeprecated", L"Old"}, {L"ReleaseDate", L"5/3/2021"}}) +
          UpdateSection(L"Runtime", {{L"FilePath", L""}, {L"Version", L">= 1.5"},
                                     {L"RegistryKey", L"HKUD\\Software\\Runtime\\Version"},
                                     {L"CustomDetection", L"C:\\d.exe"}}) +

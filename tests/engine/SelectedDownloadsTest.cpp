@@ -63,6 +63,7 @@ TEST(SelectedDownloadsTest, FetchesAndRecordsTheSelectedAndRemovesAWrongSizeWith
   const UpdateInfo& right = setup.Add(L"Right", 3, L"abc");
   setup.Add(L"Unselected", 3, L"abc").selectedForInstall = false;
   setup.Settings().WriteString(SettingsKey::Updates, L"Wrong", wrong.localFilePath);
+  setup.Settings().WriteString(SettingsKey::Updates, L"Right", L"C:\\earlier\\setup.exe");
 
   // The first failure is the batch's, and it does not keep the others from downloading.
   EXPECT_EQ(kSizeMismatch, setup.Run(Unobserved()));
