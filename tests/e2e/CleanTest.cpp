@@ -12,7 +12,7 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
       {"the other registered updater is gone", false, false, 0, L"/clean silent", {}},
       {"a locked installer", false, true, 0, L"/clean silent", {}},
       // Enough downloads that the window stays up long enough to be seen; it ends by itself.
-      {"interactive", false, false, 400, L"/clean", {L"Removing Files"}},
+      {"interactive", false, false, 1500, L"/clean", {L"Removing Files"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
