@@ -9,7 +9,6 @@
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
 #include "engine/SelectedDownloads.h"
-#include "install/InstallerRunner.h"
 #include "install/UpdateInstaller.h"
 #include "transfer/UpdateEvents.h"
 
@@ -26,13 +25,11 @@ ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool 
 UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
                              UpdateEvents* events)
     : config_(config),
-      run_(run),
       events_(events != nullptr ? events : &Unobserved()),
       downloadState_([&config](const UpdateInfo& update) {
         return GetDownloadState(config.Settings(), update);
-      }) {}
-
-UpdateSession::~UpdateSession() = default;
+      }),
+      directRunner_(run.switches.forceMsiBasicUi) {}
 
 ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   *counts = AvailabilityCount{};
@@ -60,7 +57,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
 
   SystemUpdateEvaluator systemEvaluator(
       ClientFacts{config_.ApplicationName(), config_.ApplicationVersion()});
-  *counts = CountAvailable(updates_, evaluator_ != nullptr ? *evaluator_ : systemEvaluator);
+  *counts = CountAvailable(updates_, systemEvaluator);
   Log(kLogInfo, FormatText(L"Updates needed: %d, critical: %d", counts->needed, counts->critical));
   return counts->needed == 0 ? kUpToDate : kSuccess;
 }
@@ -99,10 +96,6 @@ ResultCode UpdateSession::Download() {
 }
 
 ResultCode UpdateSession::Install() {
-  if (runner_ == nullptr) {
-    directRunner_ = std::make_unique<DirectInstallerRunner>(run_.switches.forceMsiBasicUi);
-    runner_ = directRunner_.get();
-  }
   const InstallContext context{config_.Settings(), *runner_,
                                config_.HasFlag(kFlagVerifyDigitalSignature),
                                config_.HasFlag(kFlagNoUpdaterInstallGui)};

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "base/ResultCode.h"
 #include "catalogue/DownloadState.h"
 #include "catalogue/Selection.h"
-#include "catalogue/UpdateEvaluator.h"
 #include "catalogue/UpdateInfo.h"
+#include "install/InstallerRunner.h"
 
 namespace updater {
 
 class ClientConfig;
-class InstallerRunner;
 class UpdateEvents;
 struct RunContext;
 
@@ -28,12 +26,10 @@ ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool 
 class UpdateSession {
  public:
   UpdateSession(const ClientConfig& config, const RunContext& run, UpdateEvents* events);
-  ~UpdateSession();
   UpdateSession(const UpdateSession&) = delete;
   UpdateSession& operator=(const UpdateSession&) = delete;
 
-  // Replaceable where the machine's state is not the point; the defaults look at this machine.
-  void SetEvaluator(UpdateEvaluator* evaluator) { evaluator_ = evaluator; }
+  // Replaceable where the files on disk are not the point; the default looks at them.
   void SetDownloadStateQuery(DownloadStateQuery query) { downloadState_ = std::move(query); }
   // The default installs from this process.
   void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
@@ -56,17 +52,14 @@ class UpdateSession {
   ResultCode Install();
 
   UpdateList& Updates() { return updates_; }
-  DownloadState StateOf(const UpdateInfo& update) const { return downloadState_(update); }
 
  private:
   const ClientConfig& config_;
-  const RunContext& run_;
   UpdateEvents* events_;
   UpdateList updates_;
-  UpdateEvaluator* evaluator_ = nullptr;
   DownloadStateQuery downloadState_;
-  InstallerRunner* runner_ = nullptr;
-  std::unique_ptr<InstallerRunner> directRunner_;
+  DirectInstallerRunner directRunner_;
+  InstallerRunner* runner_ = &directRunner_;
 };
 
 }  // namespace updater
