@@ -90,8 +90,12 @@ ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events) {
   AvailabilityCount counts;
   if (const ResultCode checked = session.Check(&counts); checked != kSuccess) return checked;
   session.SelectNeeded();
+  std::wstring credentials;
+  if (const ResultCode built = session.CredentialsForCopy(&credentials); built != kSuccess) {
+    Log(kLogError, L"Unable to hand the credentials over. LastError: " + ResultText(built));
+  }
   return InstallThroughTemporaryCopy(config_, run_, session.Updates(), mode_,
-                                     commandLine_.urlOverride, std::wstring());
+                                     commandLine_.urlOverride, credentials);
 }
 
 ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
@@ -198,6 +202,7 @@ ResultCode UpdateDriver::SilentInstall(UpdateSession& session) {
   if (downloaded == kCanceled || switches.justDownload) return downloaded;
   // An update whose download failed keeps its state and is left out; the others still install.
   const ResultCode installed = session.Install();
+  if (ApplicationMustRestartAfter(session.Updates())) applicationMustRestart_ = true;
   return installed != kSuccess ? installed : downloaded;
 }
 

@@ -31,7 +31,8 @@ class UpdateDriver {
   // Runs the handler of the command line's mode.
   ResultCode Run();
 
-  // Set when the user cancelled the wait window.
+  // Set when the user cancelled the wait window, or when a silent installation ran an installer
+  // or closed an application.
   bool ApplicationMustRestart() const { return applicationMustRestart_; }
   // The mode after the run: /install silent becomes silentall or silentcritical by policy.
   RunMode Mode() const { return mode_; }

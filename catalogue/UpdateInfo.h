@@ -62,6 +62,7 @@ struct AutoCloseEntry {
   std::uint32_t flags = 0;
   // Worked out when the application is closed for an installation.
   bool restart = false;
+  bool closed = false;
 };
 
 // One update of the update configuration file. References to other records point into the same
@@ -110,6 +111,8 @@ struct UpdateInfo {
   UpdateInfo* nextDeprecated = nullptr;
 
   ResultCode state = 0;
+  // Its installer ran in this process and reported success.
+  bool installerSucceeded = false;
   bool evaluated = false;
   bool selectedForInstall = false;
   bool skipped = false;

@@ -36,8 +36,8 @@ SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIM
 }
 
 ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
-                              UpdateEvents* events) {
-  AsyncDownloadThread download(events, nullptr);
+                              UpdateEvents* events, CredentialProvider* credentials) {
+  AsyncDownloadThread download(events, credentials);
   ApplyTransferSettings(config, download);
   download.SetQueryLastModified(true);
   const SettingsStore& settings = config.Settings();

@@ -9,6 +9,7 @@
 namespace updater {
 
 class ClientConfig;
+class CredentialProvider;
 class UpdateEvents;
 
 // The local copy of the update configuration file: the downloads folder joined with the file
@@ -23,7 +24,8 @@ SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIM
 // Fetches the update configuration file from the configuration's URLs into `localPath`, asking
 // only for a copy newer than the one there, and keeps the server's Last-Modified time in the
 // settings for the next fetch. An answer of "not modified" leaves the local copy in use.
+// `credentials` (may be null) answers the challenges.
 ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
-                              UpdateEvents* events);
+                              UpdateEvents* events, CredentialProvider* credentials);
 
 }  // namespace updater

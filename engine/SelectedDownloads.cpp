@@ -45,8 +45,9 @@ ResultCode DownloadOne(AsyncDownloadThread& download, const UpdateInfo& update,
 }  // namespace
 
 ResultCode DownloadSelectedUpdates(UpdateList& list, const ClientConfig& config,
-                                   UpdateEvents& events, const DownloadStateQuery& downloadState) {
-  AsyncDownloadThread download(&events, nullptr);
+                                   UpdateEvents& events, const DownloadStateQuery& downloadState,
+                                   CredentialProvider* credentials) {
+  AsyncDownloadThread download(&events, credentials);
   ApplyTransferSettings(config, download);
   events.ActionBegun(UpdateAction::DownloadBatch, 0, std::wstring());
   ResultCode batch = kSuccess;

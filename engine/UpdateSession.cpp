@@ -10,6 +10,8 @@
 #include "engine/ConfigurationFetch.h"
 #include "engine/SelectedDownloads.h"
 #include "install/UpdateInstaller.h"
+#include "transfer/CredentialsArgumentText.h"
+#include "transfer/RememberedCredentials.h"
 #include "transfer/UpdateEvents.h"
 
 namespace updater {
@@ -22,6 +24,16 @@ ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool 
   return kSuccess;
 }
 
+bool ApplicationMustRestartAfter(const UpdateList& updates) {
+  for (const UpdateInfo& update : updates.updates) {
+    if (update.installerSucceeded) return true;
+    for (const AutoCloseEntry& application : update.autoCloseApplications) {
+      if (application.closed) return true;
+    }
+  }
+  return false;
+}
+
 UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
                              UpdateEvents* events)
     : config_(config),
@@ -29,7 +41,13 @@ UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
       downloadState_([&config](const UpdateInfo& update) {
         return GetDownloadState(config.Settings(), update);
       }),
-      directRunner_(run.switches.forceMsiBasicUi) {}
+      directRunner_(run.switches.forceMsiBasicUi) {
+  credentials_.SetScope(CredentialScope(config.Urls(), config.Proxy()));
+  AttachRememberedCredentials(config.Settings(), &credentials_);
+  if (!run.credentials.userName.empty()) {
+    credentials_.Enter({run.credentials.userName, run.credentials.password});
+  }
+}
 
 ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   *counts = AvailabilityCount{};
@@ -41,7 +59,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     events_->Failed(kInvalidClientConfig, std::wstring());
     return kInvalidClientConfig;
   }
-  if (const ResultCode fetched = FetchConfiguration(config_, localPath, events_);
+  if (const ResultCode fetched = FetchConfiguration(config_, localPath, events_, &credentials_);
       fetched != kSuccess) {
     return fetched;
   }
@@ -92,7 +110,7 @@ int UpdateSession::CountInstallReady(bool criticalOnly) const {
 }
 
 ResultCode UpdateSession::Download() {
-  return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_);
+  return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_, &credentials_);
 }
 
 ResultCode UpdateSession::Install() {
@@ -100,6 +118,10 @@ ResultCode UpdateSession::Install() {
                                config_.HasFlag(kFlagVerifyDigitalSignature),
                                config_.HasFlag(kFlagNoUpdaterInstallGui)};
   return InstallSelectedUpdates(updates_, context, *events_);
+}
+
+ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {
+  return BuildCredentialsArgument(credentials_, argument);
 }
 
 }  // namespace updater

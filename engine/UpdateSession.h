@@ -7,6 +7,7 @@
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
 #include "install/InstallerRunner.h"
+#include "transfer/CredentialProvider.h"
 
 namespace updater {
 
@@ -18,6 +19,10 @@ struct RunContext;
 // no critical one; with installReady: none downloaded in full), else 0.
 ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool installReady,
                        int readyCount);
+
+// Whether the application is to be started again after an installation: an installer succeeded,
+// or an application was closed for one (and stays closed should its installer have failed).
+bool ApplicationMustRestartAfter(const UpdateList& updates);
 
 // One update session for one client configuration, the same whichever front end drives it: the
 // check (fetch, load, evaluate, count), the choice of updates, their downloads with content
@@ -51,12 +56,19 @@ class UpdateSession {
   ResultCode Download();
   ResultCode Install();
 
+  // The credentials argument for a temporary copy: the entered or handed-over credentials (else
+  // the first remembered ones) as "user:hex"; empty when there are none.
+  ResultCode CredentialsForCopy(std::wstring* argument);
+
   UpdateList& Updates() { return updates_; }
 
  private:
   const ClientConfig& config_;
   UpdateEvents* events_;
   UpdateList updates_;
+  // Remembered credentials and those handed over, for every download of the session; offered
+  // only to the configuration's own servers and proxy.
+  CredentialProvider credentials_;
   DownloadStateQuery downloadState_;
   DirectInstallerRunner directRunner_;
   InstallerRunner* runner_ = &directRunner_;

@@ -35,6 +35,7 @@ void CloseApplications(UpdateInfo& update) {
   for (AutoCloseEntry& application : update.autoCloseApplications) {
     const bool wasRunning = CloseApplication(application);
     application.restart = RestartWanted(application.flags, wasRunning);
+    application.closed = wasRunning;
     if (wasRunning && !WaitForApplicationExit(application, kApplicationExitWaitMs)) {
       Log(kLogInfo, L"Application still running: " + application.application);
     }
@@ -57,6 +58,7 @@ ResultCode InstallUpdate(UpdateInfo& update, const InstallContext& context) {
   }
   CloseApplications(update);
   update.state = context.runner.Run(update);
+  update.installerSucceeded = update.state == kSuccess;
   if (update.state == kSuccess && !update.HasFlag(kUpdateNoRedetect) && !IsInstalled(update)) {
     update.state = kInstallationFailed;
     return update.state;

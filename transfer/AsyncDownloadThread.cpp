@@ -237,10 +237,10 @@ bool AsyncDownloadThread::ObtainCredentials(const std::wstring& realm,
                                             const std::wstring& proxyHost, std::wstring* user,
                                             std::wstring* password) {
   if (credentials_ == nullptr) return false;
-  if (credentials_->GetStoredCredentials(user, password)) return true;
   credentials_->SetServer(currentUrl_);
   credentials_->SetRealm(realm);
   credentials_->SetProxyHost(proxyHost);
+  if (credentials_->GetStoredCredentials(user, password)) return true;
   if (!events_->ProvideCredentials(*credentials_)) return false;
   return credentials_->GetEnteredCredentials(user, password);
 }
@@ -275,7 +275,6 @@ ResultCode AsyncDownloadThread::CheckUrls() {
     SourceUrl parts;
     const ResultCode result = ParseSourceUrl(url, &parts);
     if (result != kSuccess) return result;
-    if (parts.kind == SourceKind::File) remoteSource_ = false;
   }
   return kSuccess;
 }
@@ -286,7 +285,6 @@ ResultCode AsyncDownloadThread::Download(const std::vector<std::wstring>& urls,
   destination_ = destination;
   partialPath_ = destination + L".part";
   CloseTransferHandles();
-  remoteSource_ = true;
   statusCode_ = 0;
   lastModified_ = {};
 
@@ -355,6 +353,8 @@ ResultCode AsyncDownloadThread::OpenSource(const std::wstring& url, DWORD* total
   SourceUrl parts;
   const ResultCode result = ParseSourceUrl(url, &parts);
   if (result != kSuccess) return result;
+  // Each source of a mixed list is read its own way: a file is copied, the others are read.
+  remoteSource_ = parts.kind != SourceKind::File;
   switch (parts.kind) {
     case SourceKind::Http:
     case SourceKind::Https: return OpenHttp(parts, total);
@@ -390,6 +390,9 @@ ResultCode AsyncDownloadThread::OpenHttp(const SourceUrl& url, DWORD* total) {
 ResultCode AsyncDownloadThread::SendHttp(const SourceUrl&, DWORD* total) {
   const std::wstring headers = BuildRequestHeaders(resumeOffset_, ifModifiedSince_);
   if (credentials_ != nullptr) credentials_->BeginRequest();
+  // Each kind of certificate problem is put to the user once: when the same one comes back after
+  // it was accepted, accepting it again would not help.
+  std::vector<ResultCode> accepted;
   for (int send = 0;; ++send) {
     BeginAsync(Pending::SendRequest);
     const BOOL sent = HttpSendRequestW(request_.Get(), NullIfEmpty(headers),
@@ -397,10 +400,13 @@ ResultCode AsyncDownloadThread::SendHttp(const SourceUrl&, DWORD* total) {
     const ResultCode sendError = AwaitAsync(sent);
     if (sendError == kCanceled) return sendError;
     if (IsCertificateError(sendError)) {
-      if (send + 1 < kMaxSendsPerRequest && AcceptCertificate(sendError)) {
-        continue;
+      const bool askedBefore =
+          std::find(accepted.begin(), accepted.end(), sendError) != accepted.end();
+      if (askedBefore || send + 1 >= kMaxSendsPerRequest || !AcceptCertificate(sendError)) {
+        return sendError;
       }
-      return sendError;
+      accepted.push_back(sendError);
+      continue;
     }
     if (sendError != kSuccess) return sendError;
 

@@ -7,7 +7,7 @@ namespace updater {
 void CredentialProvider::BeginRequest() { storedIndex_ = 0; }
 
 bool CredentialProvider::GetStoredCredentials(std::wstring* user, std::wstring* password) {
-  if (!IsListed(storedIndex_)) return false;
+  if (!IsListed(storedIndex_) || !scope_.Covers(server_, proxyHost_)) return false;
   *user = credentials_[storedIndex_].user;
   *password = credentials_[storedIndex_].password;
   return true;
@@ -34,22 +34,26 @@ bool CredentialProvider::AskUser(HWND parent) {
   EnteredCredentials entered;
   if (!dialog_ || !dialog_(parent, realm_, server_, proxyHost_, &entered)) return false;
 
-  const auto found =
-      std::find_if(credentials_.begin(), credentials_.end(),
-                   [&](const Credential& listed) { return listed.user == entered.user; });
-  if (found == credentials_.end()) {
-    credentials_.push_back({entered.user, entered.password});
-    enteredIndex_ = static_cast<int>(credentials_.size() - 1);
-  } else {
-    // The user is asked because the listed password failed; keeping it would fail again.
-    found->password = entered.password;
-    enteredIndex_ = static_cast<int>(found - credentials_.begin());
-  }
+  Enter({entered.user, entered.password});
 
   if (entered.remember && !entered.user.empty() && !entered.password.empty() && rememberer_) {
     rememberer_(entered.user, entered.password);
   }
   return true;
+}
+
+void CredentialProvider::Enter(const Credential& credential) {
+  const auto found =
+      std::find_if(credentials_.begin(), credentials_.end(),
+                   [&](const Credential& listed) { return listed.user == credential.user; });
+  if (found == credentials_.end()) {
+    credentials_.push_back(credential);
+    enteredIndex_ = static_cast<int>(credentials_.size() - 1);
+  } else {
+    // A listed password that failed would fail again.
+    found->password = credential.password;
+    enteredIndex_ = static_cast<int>(found - credentials_.begin());
+  }
 }
 
 void CredentialProvider::AddCredentials(const std::vector<Credential>& credentials) {

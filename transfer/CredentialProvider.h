@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "transfer/Credential.h"
+#include "transfer/CredentialScope.h"
 
 namespace updater {
 
@@ -18,7 +19,8 @@ struct EnteredCredentials {
 };
 
 // Answers the downloader's questions for user names and passwords. One per transfer object:
-// remembered credentials first, then those entered in this run, each offered in turn per request.
+// remembered credentials first, then those entered in this run, each offered in turn per request,
+// but only to the servers of its scope; any other server's challenge goes to the user.
 class CredentialProvider {
  public:
   // Shows the credentials dialog over `parent` with the realm, server and proxy host; returns false
@@ -33,6 +35,7 @@ class CredentialProvider {
   virtual ~CredentialProvider() = default;
 
   virtual void BeginRequest();
+  // False for a server or proxy outside the scope; the server and proxy host are set first.
   virtual bool GetStoredCredentials(std::wstring* user, std::wstring* password);
   virtual bool GetEnteredCredentials(std::wstring* user, std::wstring* password);
   virtual void CredentialsUsed();
@@ -44,6 +47,10 @@ class CredentialProvider {
   // Without a dialog AskUser answers false, as a cancelled dialog would.
   void SetDialog(Dialog dialog) { dialog_ = std::move(dialog); }
   void SetRememberer(Rememberer rememberer) { rememberer_ = std::move(rememberer); }
+  void SetScope(CredentialScope scope) { scope_ = std::move(scope); }
+  // Makes the pair the entered credentials, replacing the password of a listed user of that name:
+  // what the user typed, or what a temporary copy was handed.
+  void Enter(const Credential& credential);
   // Appends remembered (or otherwise known) credentials behind those already listed.
   void AddCredentials(const std::vector<Credential>& credentials);
 
@@ -63,6 +70,7 @@ class CredentialProvider {
   std::wstring realm_;
   std::wstring proxyHost_;
   std::wstring server_;
+  CredentialScope scope_;
   Dialog dialog_;
   Rememberer rememberer_;
 };

@@ -74,6 +74,10 @@ ResultCode ParseSourceUrl(const std::wstring& url, SourceUrl* parts) {
   if (StartsWithNoCase(url, L"file:")) {
     parts->kind = SourceKind::File;
     parts->path = FileUrlToPath(url);
+    // A share's server is the host that its credentials go to.
+    parts->host = parts->path.compare(0, 2, L"\\\\") == 0
+                      ? parts->path.substr(2, parts->path.find(L'\\', 2) - 2)
+                      : std::wstring();
     return parts->path.empty() ? ERROR_INTERNET_INVALID_URL : kSuccess;
   }
   const size_t length = url.size() + 1;

@@ -14,6 +14,7 @@ enum class SourceKind { Http, Https, Ftp, File };
 // One download URL split into what the WinINet calls take. Empty user name and password mean none.
 struct SourceUrl {
   SourceKind kind = SourceKind::Http;
+  // The server of a share for file URLs; empty for a drive path.
   std::wstring host;
   INTERNET_PORT port = 0;
   std::wstring user;

@@ -119,6 +119,20 @@ TEST(InstallSafeguardsTest, ANamedApplicationIsClosedAndRestartedAsItsFlagsSay) 
   }
 }
 
+TEST(SilentInstallTest, RememberedCredentialsOpenTheServerAndTheApplicationStartsAgainAfter) {
+  Scenario s(L"auth/");
+  FixtureApplication application(L"Guarded App.exe");
+  const std::wstring title = UniqueName(L"Guarded");
+  application.Adopt(title);
+  s.Publish(s.Section({L"Guarded"}));
+  EXPECT_EQ(0xE0000012, s.Run(L"/justcheck").exitCode) << "nothing remembered yet";
+  EXPECT_EQ(0u, s.Run(L"/set rememberpassword alice wonderland").exitCode);
+  EXPECT_EQ(0u, s.InstallAll(L" -restartapp \"" + application.Path() + L"\" -restartappcmd " +
+                             title)) << Narrow(s.Log());
+  EXPECT_TRUE(FileExists(s.Marker(L"Guarded")));
+  EXPECT_TRUE(WaitForWindow(title, true)) << "the application was not started again";
+}
+
 TEST(InstallSafeguardsTest, AnAppPackageGoesToPowerShellAsALiteralPathAndReportsItsErrorText) {
   // The stand-in stands in for PowerShell, which Wine lacks: it records the script it was given
   // and writes the chosen error text as the script's error stream.

@@ -31,8 +31,8 @@ size_t CountOf(const std::wstring& text, const std::wstring& part) {
   return count;
 }
 
-Scenario::Scenario()
-    : id_(UniqueName(L"E2e")), served_(UniqueName(L"e2e")), registry_(Key()) {
+Scenario::Scenario(const std::wstring& servedUnder)
+    : id_(UniqueName(L"E2e")), served_(servedUnder + UniqueName(L"e2e")), registry_(Key()) {
   EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
                         FALSE));
   CreateDirectoryW(ServedPath(L"").c_str(), nullptr);

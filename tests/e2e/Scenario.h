@@ -49,7 +49,8 @@ struct Update {
 // the per-user settings, with everything logged. All of it is removed at the end.
 class Scenario {
  public:
-  Scenario();
+  // Serves its files in a folder of its own under `servedUnder` ("auth/": behind authentication).
+  explicit Scenario(const std::wstring& servedUnder = L"");
   ~Scenario();
   // Rewrites Updater.ini: this scenario's ID, `keys`, and with `folders` its AppDir and downloads.
   void Configure(const std::wstring& keys, bool folders = false) const;

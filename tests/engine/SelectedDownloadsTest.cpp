@@ -40,7 +40,7 @@ class DownloadSetup {
     const SettingsStore& settings = Settings();
     return DownloadSelectedUpdates(list, client_.Config(), events, [&](const UpdateInfo& update) {
       return GetDownloadState(settings, update);
-    });
+    }, nullptr);
   }
   const SettingsStore& Settings() const { return client_.Config().Settings(); }
   std::wstring Recorded(const std::wstring& section) const {

@@ -53,7 +53,9 @@ TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl
   using Urls = std::vector<std::wstring>;
   for (const Urls& urls : {Urls{TestServers::Http(path)}, Urls{TestServers::Ftp(path)},
                            Urls{TestServers::Fault(path)}, Urls{L"file:///" + local},
-                           Urls{TestServers::Http(L"updates/none.bin"), TestServers::Ftp(path)}}) {
+                           Urls{TestServers::Http(L"updates/none.bin"), TestServers::Ftp(path)},
+                           Urls{TestServers::Http(L"updates/none.bin"), L"file:///" + local},
+                           Urls{L"file:///C:/no/such/file.bin", TestServers::Http(path)}}) {
     const std::string url = Narrow(urls.back());
     EXPECT_EQ(kSuccess, MakeDownloader()->Download(urls, destination_)) << url;
     EXPECT_TRUE(Downloaded() == bytes) << url;
@@ -142,13 +144,18 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
   const std::wstring path = TestServers::Serve(L"auth/" + test::UniqueName(L"a") + L".bin", bytes);
   // Wine keeps accepted Basic credentials per host for the whole process, so every case that is
   // to see a challenge uses a host name no earlier case authenticated to, and refusals come first.
-  const std::tuple<const wchar_t*, std::vector<Credential>, bool, ResultCode> cases[] = {
-      {L"127.0.0.1", {{L"alice", L"wrong"}}, false, kCredentialsNeeded},
-      {L"127.0.0.1", {{L"alice", L"wrong"}, {L"alice", L"wonderland"}}, false, kSuccess},
-      {L"localhost", {}, true, kSuccess},
-  };
-  for (const auto& [host, stored, userEnters, result] : cases) {
+  // host, host the scope covers, stored credentials, whether the user enters some, result
+  const std::tuple<const wchar_t*, const wchar_t*, std::vector<Credential>, bool, ResultCode>
+      cases[] = {
+          {L"127.0.0.1", L"127.0.0.1", {{L"alice", L"wrong"}}, false, kCredentialsNeeded},
+          {L"127.0.0.1", L"localhost", {{L"alice", L"wonderland"}}, false, kCredentialsNeeded},
+          {L"127.0.0.1", L"127.0.0.1", {{L"alice", L"wrong"}, {L"alice", L"wonderland"}}, false,
+           kSuccess},
+          {L"localhost", L"127.0.0.1", {{L"alice", L"wonderland"}}, true, kSuccess},
+      };
+  for (const auto& [host, scopeHost, stored, userEnters, result] : cases) {
     CredentialProvider provider;
+    provider.SetScope(CredentialScope({TestServers::HttpOn(scopeHost, L"u.ini")}, L""));
     provider.AddCredentials(stored);
     provider.SetDialog([](HWND, const std::wstring&, const std::wstring&, const std::wstring&,
                           EnteredCredentials* entered) {
@@ -156,12 +163,16 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
       return true;
     });
     auto downloader = MakeDownloader(&provider);
-    callback_.onCredentials = [&, userEnters = userEnters](CredentialProvider& asked) {
-      return userEnters && asked.Realm() == L"Updater Test" && asked.AskUser(nullptr);
+    int asked = 0;
+    callback_.onCredentials = [&, userEnters = userEnters](CredentialProvider& provider) {
+      ++asked;
+      return userEnters && provider.Realm() == L"Updater Test" && provider.AskUser(nullptr);
     };
     const std::wstring url = TestServers::HttpOn(host, path);
-    EXPECT_EQ(result, downloader->Download(url, destination_)) << stored.size() << " stored";
-    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << stored.size() << " stored";
+    const std::string label = Narrow(host) + " with " + std::to_string(stored.size()) + " stored";
+    EXPECT_EQ(result, downloader->Download(url, destination_)) << label;
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << label;
+    EXPECT_EQ(userEnters || result != kSuccess ? 1 : 0, asked) << label;
   }
 }
 
@@ -217,16 +228,23 @@ TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodesOrAreResumed) {
 TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials) {
   // Wine keeps accepted proxy credentials for the whole process, so the refusal comes first; it
   // pools connections by target host, so each proxy gets a loopback spelling of its own.
-  // proxy server, host spelling, stored credentials (none: no provider at all), result
-  const std::tuple<const wchar_t*, const wchar_t*, std::vector<Credential>, ResultCode> cases[] = {
-      {L"proxy", L"127.1", {}, kCredentialsNeeded},
-      {L"proxy", L"127.1", {{L"proxyuser", L"proxypass"}}, kSuccess},
-      {L"openproxy", L"127.0.1", {}, kSuccess},
-  };
-  for (const auto& [proxy, host, stored, result] : cases) {
+  // proxy server, host spelling, stored credentials (none: no provider at all), the configured
+  // proxy of the scope (null: the one in use), result
+  const std::tuple<const wchar_t*, const wchar_t*, std::vector<Credential>, const wchar_t*,
+                   ResultCode>
+      cases[] = {
+          {L"proxy", L"127.1", {}, nullptr, kCredentialsNeeded},
+          {L"proxy", L"127.1", {{L"proxyuser", L"proxypass"}}, L"http=localhost:3128",
+           kCredentialsNeeded},
+          {L"proxy", L"127.1", {{L"proxyuser", L"proxypass"}}, nullptr, kSuccess},
+          {L"openproxy", L"127.0.1", {}, nullptr, kSuccess},
+      };
+  for (const auto& [proxy, host, stored, scopeProxy, result] : cases) {
     const std::string bytes = PatternBytes(70000, 11);
     const std::wstring path = ServeUnique(bytes);
     CredentialProvider provider;
+    provider.SetScope(
+        CredentialScope({}, scopeProxy != nullptr ? scopeProxy : test::ServerAddress(proxy)));
     provider.AddCredentials(stored);
     auto downloader = MakeDownloader(stored.empty() ? nullptr : &provider);
     downloader->SetProxy(test::ServerAddress(proxy));

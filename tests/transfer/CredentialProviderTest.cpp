@@ -30,9 +30,38 @@ Credential Entered(CredentialProvider& provider) {
   return provider.GetEnteredCredentials(&c.user, &c.password) ? c : kNone;
 }
 
-TEST(CredentialProviderTest, StoredEntriesAreOfferedInOrderOncePerRequest) {
+TEST(CredentialProviderTest, StoredEntriesGoInOrderOncePerRequestToTheScopesServersOnly) {
   CredentialProvider provider;
+  provider.SetScope(CredentialScope({L"https://Updates.example.com:8443/u.ini",
+                                     L"ftp://ftp.example.com/u.ini", L"file://files/share/u.ini"},
+                                    L"http=proxy.example.com:3128"));
   provider.AddCredentials({{L"alice", L"a"}, {L"bob", L"b"}});
+  // server that challenges, proxy host when the proxy challenges, whether stored ones are offered
+  const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
+      {L"http://updates.example.com/setup.exe", L"", true},
+      {L"ftp://FTP.example.com/setup.exe", L"", true},
+      {L"file://files/share/setup.exe", L"", true},
+      {L"http://elsewhere.example.net/setup.exe", L"PROXY.example.com", true},
+      {L"http://elsewhere.example.net/setup.exe", L"", false},
+      {L"http://updates.example.com.example.net/setup.exe", L"", false},
+      {L"http://updates.example.com@elsewhere.example.net/setup.exe", L"", false},
+      {L"http://updates.example.com/setup.exe", L"otherproxy.example.com", false},
+      {L"file:///C:/updates/setup.exe", L"", false},
+      {L"file://otherfiles/share/setup.exe", L"", false},
+      {L"no address", L"", false},
+  };
+  for (const auto& [server, proxyHost, offered] : cases) {
+    provider.BeginRequest();
+    provider.SetServer(server);
+    provider.SetProxyHost(proxyHost);
+    EXPECT_EQ(offered ? (Credential{L"alice", L"a"}) : kNone, Stored(provider)) << Narrow(server);
+  }
+  CredentialProvider unscoped;
+  unscoped.AddCredentials({{L"alice", L"a"}});
+  unscoped.SetServer(L"http://updates.example.com/setup.exe");
+  EXPECT_EQ(kNone, Stored(unscoped)) << "without a scope no server gets them";
+  provider.SetServer(L"https://updates.example.com/setup.exe");
+  provider.SetProxyHost(L"");
   for (int request = 0; request < 2; ++request) {
     provider.BeginRequest();
     EXPECT_EQ((Credential{L"alice", L"a"}), Stored(provider)) << "request " << request;
