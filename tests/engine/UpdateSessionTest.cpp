@@ -84,5 +84,29 @@ TEST(UpdateSessionTest, ReadyAndSelectedUpdatesAreTheNeededOnes) {
   EXPECT_FALSE(list.updates[2].selectedForInstall) << "an update not needed was selected";
 }
 
+TEST(UpdateSessionTest, HandedOverCredentialsOpenTheConfiguredServerAndGoOnToACopy) {
+  test::ScopedClientConfig client(L"SessionCredentials");
+  test::TempFolder folder;
+  const std::wstring name = test::UniqueName(L"guarded") + L".ini";
+  const std::wstring served = test::ServersFolder() + L"\\www\\auth\\" + name;
+  test::WriteTextFile(served,
+                      L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n",
+                      test::TextEncoding::Ansi);
+  client.Config().SetDownloadsFolder(folder.Path());
+  client.Config().ReplaceFirstUrl(L"http://" + test::ServerAddress(L"http") + L"/auth/" + name);
+  // Wine keeps accepted credentials for the host for the rest of the process: refusal first.
+  for (const bool handedOver : {false, true}) {
+    RunContext run;
+    if (handedOver) run.credentials = {L"alice", L"wonderland"};
+    UpdateSession session(client.Config(), run, nullptr);
+    AvailabilityCount counts;
+    EXPECT_EQ(handedOver ? kUpToDate : kCredentialsNeeded, session.Check(&counts)) << handedOver;
+    std::wstring argument;
+    ASSERT_EQ(kSuccess, session.CredentialsForCopy(&argument));
+    EXPECT_EQ(handedOver ? L"alice:" : L"", argument.substr(0, argument.find(L':') + 1));
+  }
+  DeleteFileW(served.c_str());
+}
+
 }  // namespace
 }  // namespace updater
