@@ -31,8 +31,9 @@ ResultCode CreateUtf16File(const std::wstring& path) {
 }  // namespace
 
 HandOverFile ReadHandOverFile(const std::wstring& path) {
-  const IniFile ini(path);
-  const auto text = [&](const wchar_t* key) { return ini.ReadString(kSection, key); };
+  IniDocument ini;
+  IniFile(path).Read(&ini);
+  const auto text = [&](const wchar_t* key) { return ini.Value(kSection, key); };
   const auto flag = [&](const wchar_t* key) { return text(key) == L"true"; };
 
   HandOverFile values;

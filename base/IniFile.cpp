@@ -15,72 +15,58 @@ ResultCode LastErrorOr(DWORD fallback) {
   return error != ERROR_SUCCESS ? error : fallback;
 }
 
+std::wstring DecodeCodePage(std::string_view bytes, CodePage codePage) {
+  const UINT windowsCodePage = codePage == CodePage::Utf8 ? CP_UTF8 : CP_ACP;
+  const int length = static_cast<int>(bytes.size());
+  const int size = MultiByteToWideChar(windowsCodePage, 0, bytes.data(), length, nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+  if (size > 0) MultiByteToWideChar(windowsCodePage, 0, bytes.data(), length, text.data(), size);
+  return text;
+}
+
 }  // namespace
+
+IniDocument ParseIniFile(std::string_view bytes) {
+  return IniDocument::Parse(bytes, DecodeCodePage);
+}
 
 IniFile::IniFile(std::wstring path) : path_(std::move(path)) {}
 
-ResultCode IniFile::ReadHead(std::size_t count, std::string* bytes) const {
+ResultCode IniFile::ReadBytes(std::size_t maxBytes, std::string* bytes) const {
   bytes->clear();
   const FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastErrorOr(ERROR_OPEN_FAILED);
-  bytes->resize(count);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size)) return LastErrorOr(ERROR_READ_FAULT);
+  if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return ERROR_FILE_TOO_LARGE;
+  // One byte more than the size found, so that a file growing meanwhile is still noticed.
+  bytes->resize(static_cast<std::size_t>(size.QuadPart) + 1);
+  std::size_t filled = 0;
   DWORD read = 0;
-  if (!ReadFile(file.Get(), bytes->data(), static_cast<DWORD>(count), &read, nullptr)) {
+  do {
+    if (!ReadFile(file.Get(), bytes->data() + filled, static_cast<DWORD>(bytes->size() - filled),
+                  &read, nullptr)) {
+      bytes->clear();
+      return LastErrorOr(ERROR_READ_FAULT);
+    }
+    filled += read;
+  } while (read > 0 && filled < bytes->size());
+  if (filled > maxBytes) {
     bytes->clear();
-    return LastErrorOr(ERROR_READ_FAULT);
+    return ERROR_FILE_TOO_LARGE;
   }
-  bytes->resize(read);
+  bytes->resize(filled);
   return kSuccess;
 }
 
-std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring& key) const {
-  std::wstring buffer(256, L'\0');
-  for (;;) {
-    const DWORD size = static_cast<DWORD>(buffer.size());
-    const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"",
-                                                  buffer.data(), size, path_.c_str());
-    // A value that fills the buffer up to its terminator may have been cut off.
-    if (length < size - 1) {
-      buffer.resize(length);
-      return buffer;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-std::vector<std::wstring> IniFile::ReadNumberedList(const std::wstring& section,
-                                                    const std::wstring& key) const {
-  std::vector<std::wstring> values;
-  // The unnumbered key may be empty while the numbered ones still count.
-  std::wstring value = ReadString(section, key);
-  if (!value.empty()) values.push_back(std::move(value));
-  for (unsigned number = 1;; ++number) {
-    value = ReadString(section, key + std::to_wstring(number));
-    if (value.empty()) return values;
-    values.push_back(std::move(value));
-  }
-}
-
-std::vector<std::wstring> IniFile::ReadSectionNames() const {
-  std::wstring buffer(256, L'\0');
-  DWORD length = 0;
-  for (;;) {
-    const DWORD size = static_cast<DWORD>(buffer.size());
-    length = GetPrivateProfileSectionNamesW(buffer.data(), size, path_.c_str());
-    // The function signals a cut-off list by returning the buffer size minus 2.
-    if (length != size - 2) break;
-    buffer.resize(buffer.size() * 2);
-  }
-  std::vector<std::wstring> names;
-  for (std::size_t begin = 0; begin < length;) {
-    const std::size_t end = buffer.find(L'\0', begin);
-    if (end == begin || end == std::wstring::npos || end > length) break;
-    names.push_back(buffer.substr(begin, end - begin));
-    begin = end + 1;
-  }
-  return names;
+ResultCode IniFile::Read(IniDocument* document) const {
+  *document = IniDocument();
+  std::string bytes;
+  if (const ResultCode result = ReadBytes(kMaxIniFileBytes, &bytes)) return result;
+  *document = ParseIniFile(bytes);
+  return kSuccess;
 }
 
 std::wstring SingleLineValue(std::wstring value) {

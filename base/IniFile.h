@@ -2,34 +2,34 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
+#include <string_view>
 
+#include "base/IniDocument.h"
 #include "base/ResultCode.h"
 
 namespace updater {
 
-// One INI file, read and written through the Windows private-profile functions, so that ANSI files
-// and UTF-16LE files with a byte-order mark both work.
+// Larger INI files are refused unread: the publisher's files take a few hundred KiB, and a file a
+// server or a standard user writes must not decide how much memory a run takes.
+constexpr std::size_t kMaxIniFileBytes = 16 << 20;
+
+// The parse of an INI file's bytes with the system's ANSI code page.
+IniDocument ParseIniFile(std::string_view bytes);
+
+// One INI file, read whole into an IniDocument and written through WritePrivateProfileStringW,
+// so that ANSI files and UTF-16LE files with a byte-order mark both work.
 class IniFile {
  public:
   explicit IniFile(std::wstring path);
 
   const std::wstring& Path() const { return path_; }
 
-  // Up to `count` bytes from the start of the file, fewer when the file is shorter. Returns 0 or
-  // the Windows error of opening or reading it.
-  ResultCode ReadHead(std::size_t count, std::string* bytes) const;
+  // The whole file. Returns 0, ERROR_FILE_TOO_LARGE above `maxBytes` (nothing read), or the
+  // Windows error of opening or reading it.
+  ResultCode ReadBytes(std::size_t maxBytes, std::string* bytes) const;
 
-  // The value, or empty when the key or the file is missing. Values of any length are read whole.
-  std::wstring ReadString(const std::wstring& section, const std::wstring& key) const;
-
-  // Values of numbered keys, in order: `key` itself when not empty, then key1, key2 and so on up to
-  // the first empty or missing one.
-  std::vector<std::wstring> ReadNumberedList(const std::wstring& section,
-                                             const std::wstring& key) const;
-
-  // Section names in file order; empty when the file is missing.
-  std::vector<std::wstring> ReadSectionNames() const;
+  // The file parsed; empty unless 0 is returned. Results as ReadBytes with kMaxIniFileBytes.
+  ResultCode Read(IniDocument* document) const;
 
   // Creates the file (ANSI) or the section when missing. Returns 0 or the Windows error.
   ResultCode WriteString(const std::wstring& section, const std::wstring& key,

@@ -158,16 +158,24 @@ bool HasUpdateConfigHeader(const std::string& head) {
 
 IniReader::IniReader(std::wstring path) : file_(std::move(path)) {}
 
-ResultCode IniReader::Load() { return file_.ReadHead(kHeadBytes, &head_); }
+ResultCode IniReader::Load() {
+  head_.clear();
+  document_ = IniDocument();
+  std::string bytes;
+  const ResultCode result = file_.ReadBytes(kMaxIniFileBytes, &bytes);
+  if (result == ERROR_FILE_TOO_LARGE) return kInvalidHeader;
+  if (result != kSuccess) return result;
+  head_ = bytes.substr(0, kHeadBytes);
+  document_ = ParseIniFile(bytes);
+  return kSuccess;
+}
 
 bool IniReader::IsUtf16() const { return StartsWithUtf16ByteOrderMark(head_); }
 
 bool IniReader::HasHeaderLine() const { return HasUpdateConfigHeader(head_); }
 
-std::vector<std::wstring> IniReader::SectionNames() const { return file_.ReadSectionNames(); }
-
 std::wstring IniReader::ReadText(const std::wstring& section, const std::wstring& key) const {
-  return file_.ReadString(section, key);
+  return document_.Value(section, key);
 }
 
 std::int32_t IniReader::ReadInteger(const std::wstring& section, const std::wstring& key) const {
@@ -193,7 +201,7 @@ VersionNumber IniReader::ReadVersion(const std::wstring& section, const std::wst
 std::vector<std::wstring> IniReader::ReadNumbered(const std::wstring& section,
                                                   const std::wstring& key,
                                                   const std::wstring& htmlKey) const {
-  if (htmlKey.empty()) return file_.ReadNumberedList(section, key);
+  if (htmlKey.empty()) return document_.NumberedValues(section, key);
   std::vector<std::wstring> items;
   for (unsigned number = 0;; ++number) {
     const std::wstring suffix = number == 0 ? std::wstring() : std::to_wstring(number);

@@ -62,19 +62,21 @@ bool StartsWithUtf16ByteOrderMark(const std::string& head);
 bool HasUpdateConfigHeader(const std::string& head);
 constexpr std::size_t kHeadBytes = 12;
 
-// Typed access to one update configuration file (or selected-updates file) through IniFile.
+// Typed access to one update configuration file (or selected-updates file): reads answer from
+// the file as Load found it, writes go to the file.
 class IniReader {
  public:
   explicit IniReader(std::wstring path);
 
   const IniFile& File() const { return file_; }
 
-  // Reads the start of the file: 0 or the Windows error of opening or reading it.
+  // Reads and parses the whole file: 0, kInvalidHeader above kMaxIniFileBytes (before anything
+  // is parsed), or the Windows error of opening or reading it.
   ResultCode Load();
   bool IsUtf16() const;
   bool HasHeaderLine() const;
 
-  std::vector<std::wstring> SectionNames() const;
+  const std::vector<std::wstring>& SectionNames() const { return document_.SectionNames(); }
 
   std::wstring ReadText(const std::wstring& section, const std::wstring& key) const;
   std::int32_t ReadInteger(const std::wstring& section, const std::wstring& key) const;
@@ -102,6 +104,7 @@ class IniReader {
 
  private:
   IniFile file_;
+  IniDocument document_;
   std::string head_;
 };
 

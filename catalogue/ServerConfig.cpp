@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/IniDocument.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "catalogue/DownloadLocation.h"
@@ -216,24 +217,34 @@ void ServerConfig::ReadDetectionKeys(const std::wstring& section, UpdateInfo* up
 }
 
 void ServerConfig::ResolveLinks() {
+  // One look-up table for all links: a search of the list per link grows with the square of the
+  // file.
+  std::unordered_map<std::wstring, UpdateInfo*> bySection;
+  for (UpdateInfo& update : updates_.updates) {
+    bySection.emplace(FoldIniName(update.sectionName), &update);
+  }
+  const auto find = [&](const std::wstring& section) -> UpdateInfo* {
+    const auto found = bySection.find(FoldIniName(section));
+    return found == bySection.end() ? nullptr : found->second;
+  };
   for (const Link& link : dependsLinks_) {
-    UpdateInfo* update = FindUpdate(link.first);
-    UpdateInfo* target = FindUpdate(link.second);
+    UpdateInfo* update = find(link.first);
+    UpdateInfo* target = find(link.second);
     if (update == nullptr || target == nullptr || update == target) continue;
     update->dependsOn = target;
     target->requiredBy = update;
   }
   for (const auto& [section, items] : replacesLinks_) {
-    UpdateInfo* update = FindUpdate(section);
+    UpdateInfo* update = find(section);
     if (update == nullptr) continue;
     for (const std::wstring& item : items) {
-      UpdateInfo* replaced = FindUpdate(item);
+      UpdateInfo* replaced = find(item);
       if (replaced != nullptr && replaced != update) update->replacedUpdates.push_back(replaced);
     }
   }
   for (const Link& link : nextDeprecatedLinks_) {
-    UpdateInfo* update = FindUpdate(link.first);
-    UpdateInfo* absorbed = FindUpdate(link.second);
+    UpdateInfo* update = find(link.first);
+    UpdateInfo* absorbed = find(link.second);
     if (update == nullptr || absorbed == nullptr || update == absorbed) continue;
     update->nextDeprecated = absorbed;
     absorbed->isAbsorbed = true;
@@ -241,8 +252,9 @@ void ServerConfig::ResolveLinks() {
 }
 
 UpdateInfo* FindUpdate(UpdateList& list, const std::wstring& sectionName) {
+  const std::wstring wanted = FoldIniName(sectionName);
   for (UpdateInfo& update : list.updates) {
-    if (EqualsIgnoringCase(update.sectionName, sectionName.c_str())) return &update;
+    if (FoldIniName(update.sectionName) == wanted) return &update;
   }
   return nullptr;
 }
@@ -268,22 +280,19 @@ bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int 
 }
 
 void MergeAbsorbedItems(UpdateList& list) {
-  using Items = std::array<std::vector<std::wstring>, 3>;
-  std::unordered_map<const UpdateInfo*, Items> loaded;
+  // Each absorbed update is taken once over all walks, which keeps the merge linear in the
+  // number of updates and ends every walk that enters a cycle.
+  std::unordered_set<const UpdateInfo*> taken;
   for (UpdateInfo& update : list.updates) {
+    if (update.isAbsorbed) continue;
     const auto groups = ItemGroups(update);
-    loaded[&update] = {groups[0]->items, groups[1]->items, groups[2]->items};
-  }
-  for (UpdateInfo& update : list.updates) {
-    const auto groups = ItemGroups(update);
-    std::unordered_set<const UpdateInfo*> seen = {&update};
-    for (const UpdateInfo* absorbed = update.nextDeprecated;
-         absorbed != nullptr && seen.insert(absorbed).second; absorbed = absorbed->nextDeprecated) {
-      const auto found = loaded.find(absorbed);
-      if (found == loaded.end()) break;
+    for (UpdateInfo* absorbed = update.nextDeprecated;
+         absorbed != nullptr && taken.insert(absorbed).second;
+         absorbed = absorbed->nextDeprecated) {
+      const auto absorbedGroups = ItemGroups(*absorbed);
       for (std::size_t i = 0; i < groups.size(); ++i) {
-        groups[i]->items.insert(groups[i]->items.end(), found->second[i].begin(),
-                                found->second[i].end());
+        groups[i]->items.insert(groups[i]->items.end(), absorbedGroups[i]->items.begin(),
+                                absorbedGroups[i]->items.end());
       }
     }
   }

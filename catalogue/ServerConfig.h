@@ -26,12 +26,14 @@ class ServerConfig : public UpdateSource {
   ServerConfig(std::wstring localPath, const ClientConfig& client, UpdateList& updates);
 
   // 0, or the result of the first step that failed; records read before a failing section stay in
-  // the list. A file that cannot be read or lacks its first line (with checkHeader) is deleted
-  // together with the LastModified setting, so that the next check fetches it anew.
+  // the list. A file that cannot be read, is refused for its size (kInvalidHeader, nothing in it
+  // read) or lacks its first line (with checkHeader) is deleted together with the LastModified
+  // setting, so that the next check fetches it anew.
   ResultCode Load(bool checkHeader, bool mergeAbsorbed) override;
   UpdateList& GetUpdates() override { return updates_; }
 
-  // The first record whose section name matches in any letter case; null when none does.
+  // The first record whose section name matches as the file's section names match (ASCII letters
+  // in any case); null when none does.
   UpdateInfo* FindUpdate(const std::wstring& sectionName);
 
   void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
@@ -55,7 +57,7 @@ class ServerConfig : public UpdateSource {
   ServerMessageReader messageReader_;
 };
 
-// The first record of `list` whose section name matches in any letter case; null when none does.
+// The first record of `list` whose section name matches as in ServerConfig::FindUpdate.
 UpdateInfo* FindUpdate(UpdateList& list, const std::wstring& sectionName);
 
 // The installer arguments for a run without user interface: "/exenoui", the command line and
@@ -68,9 +70,10 @@ std::wstring SilentCommandLine(const UpdateInfo& update);
 bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int screenWidth,
                                 int screenHeight);
 
-// Appends to each update's Feature, Enhancement and BugFix items those of the updates it absorbs,
-// following NextDeprecated from one to the next. The walk stops at an update seen before, so that
-// a cycle of absorptions ends, and takes the items as loaded, so that none is added twice.
+// Appends to the Feature, Enhancement and BugFix items of each update that is not absorbed itself
+// (absorbed ones are never offered) those of the updates it absorbs, following NextDeprecated
+// from one to the next. An absorbed update's items go to the first update in file order whose
+// walk reaches it; the walk stops there for any later one, as it does at the end of a cycle.
 void MergeAbsorbedItems(UpdateList& list);
 
 }  // namespace updater

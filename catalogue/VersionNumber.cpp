@@ -24,6 +24,12 @@ bool VersionNumber::Parse(const std::wstring& text) {
   if (!skipToDigit()) return false;
   std::int32_t groups = 0;
   do {
+    // Groups after the fourth only count: their digits are skipped, however many there are.
+    if (groups >= 4) {
+      while (position < text.size() && IsAsciiDigit(text[position])) ++position;
+      groups = 5;
+      continue;
+    }
     std::int32_t value = 0;
     for (; position < text.size() && IsAsciiDigit(text[position]); ++position) {
       const std::int32_t digit = text[position] - L'0';
@@ -35,12 +41,8 @@ bool VersionNumber::Parse(const std::wstring& text) {
       }
       value = value * 10 + digit;
     }
-    if (groups < 4) {
-      parts_[groups] = value;
-      ++groups;
-    } else {
-      groups = 5;
-    }
+    parts_[groups] = value;
+    ++groups;
   } while (skipToDigit());
   count_ = groups;
   return true;

@@ -12,8 +12,9 @@ class VersionNumber {
   VersionNumber() = default;
   VersionNumber(std::int32_t major, std::int32_t minor, std::int32_t build, std::int32_t revision);
 
-  // Resets the value, then reads up to four digit groups. False for a text without digits or a
-  // group that overflows; the value is then all zero.
+  // Resets the value, then reads up to four digit groups; later groups only raise the count, so
+  // their size does not matter. False for a text without digits or one of the first four groups
+  // overflowing; the value is then all zero.
   bool Parse(const std::wstring& text);
 
   // "1.2", "1.2.3", "5.0.0.7"; trailing fields of 0 or 65535 are left out, but major and minor

@@ -57,13 +57,15 @@ ResultCode ClientConfig::Load() {
 }
 
 void ClientConfig::ReadConfigFile() {
-  const IniFile ini(path_);
-  const auto text = [&](const wchar_t* key) { return ini.ReadString(kSection, key); };
+  // An unreadable file reads as empty, as it did through the profile functions.
+  IniDocument ini;
+  IniFile(path_).Read(&ini);
+  const auto text = [&](const wchar_t* key) { return ini.Value(kSection, key); };
 
   // A flag list with an unknown name keeps the flags before it.
   ParseTokenList(text(L"Flags"), kClientFlagNames, &flags_);
   id_ = text(L"ID");
-  urls_ = ini.ReadNumberedList(kSection, L"URL");
+  urls_ = ini.NumberedValues(kSection, L"URL");
   applicationMainBinary_ = text(L"ApplicationMainBinary");
   appDir_ = ExpandPathOrKeep(text(L"AppDir"), std::wstring());
   downloadsFolder_ = ExpandPathOrKeep(text(L"DownloadsFolder"), appDir_);

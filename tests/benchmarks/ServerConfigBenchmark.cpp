@@ -1,5 +1,5 @@
-// Loads generated update configuration files of 10, 100 and 1,000 update sections and prints the
-// best load time of five for each, to show how loading grows with the file.
+// Loads generated update configuration files of 10 to 5,000 update sections (each depending on
+// and absorbing the next) and prints the best load time of five for each, to show how it grows.
 
 #include <windows.h>
 
@@ -38,7 +38,8 @@ std::string UpdateConfig(int sections) {
             ".exe\r\nURL1=https://mirror.example.com/update" + n +
             ".exe\r\nReleaseDate=5/3/2021\r\nCommandLine=/norestart\r\n" +
             "FilePath=C:\\Program Files\\App\\app.exe\r\nVersion=>= 1." + n + "\r\n";
-    if (i + 1 < sections) text += "Depends=Update" + std::to_string(i + 1) + "\r\n";
+    const std::string next = "Update" + std::to_string(i + 1) + "\r\n";
+    if (i + 1 < sections) text += "Depends=" + next + "NextDeprecated=" + next;
   }
   return text;
 }
@@ -67,7 +68,7 @@ int wmain() {
 
   std::printf("%10s %12s %16s\n", "sections", "best ms", "ms per section");
   const std::wstring path = folder + L"\\updates.ini";
-  for (const int sections : {10, 100, 1000}) {
+  for (const int sections : {10, 100, 1000, 5000}) {
     WriteAnsiFile(path, UpdateConfig(sections));
     double best = 0;
     for (int run = 0; run < kRuns; ++run) {

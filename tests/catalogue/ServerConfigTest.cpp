@@ -71,7 +71,12 @@ TEST(ServerConfigTest, FileStartAndGeneralSectionDecideTheLoad) {
   // A file without its first line is deleted, with LastModified so that the next check fetches it.
   const std::string a = Narrow(UpdateSection(L"A"));
   const std::string mark = ";qzu;\r\n[General]\r\n";
+  const std::string message = mark + "MessageTitle=Hi\r\n" + a + ";";
+  // Refused above its limit before anything in it is read, with or without the header check.
+  const std::string largest = message + std::string(kMaxIniFileBytes - message.size(), 'x');
   const std::tuple<std::string, bool, ResultCode, const wchar_t*> cases[] = {
+      {largest, true, kInvalidNotification, L"Hi"},
+      {largest + "x", false, kInvalidHeader, L"-"},
       {"\xEF\xBB\xBF" + mark + a, true, kInvalidHeader, L"-"},
       {a, true, kInvalidHeader, L"-"},
       {"\xFF\xFE", true, kInvalidHeader, L"-"},
@@ -137,7 +142,7 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
   }
 }
 
-TEST(ServerConfigTest, GarbageValuesGiveDefaultsAndHugeValuesReadWhole) {
+TEST(ServerConfigTest, GarbageValuesGiveDefaultsAndHugeValuesAreCut) {
   const Fixture fixture;
   UpdateList list;
   const std::wstring huge(1 << 20, L'n');
@@ -148,7 +153,7 @@ TEST(ServerConfigTest, GarbageValuesGiveDefaultsAndHugeValuesReadWhole) {
              {L"Replaces", L";;"}, {L"FilePath", L"%NO_SUCH_VARIABLE_X%"}});
   ASSERT_EQ(kSuccess, fixture.Load(body, &list));
   const UpdateInfo& a = list.updates.at(0);
-  EXPECT_TRUE(a.name == huge);
+  EXPECT_TRUE(a.name == huge.substr(0, kMaxIniValueLength)) << a.name.size();
   EXPECT_EQ(kUpdateSingleUpdate, a.flags) << "no flag from garbage; a lone update is shown alone";
   EXPECT_TRUE(a.targetOsMaxVersion.IsZero() && a.version.IsZero() && a.fileSize == 0);
   EXPECT_EQ(kDetectionVersionGiven | kDetectionFileSizeGiven, a.detectionBits);
@@ -180,14 +185,31 @@ TEST(ServerConfigTest, LinksResolveCaseInsensitivelyAndAbsorbedItemsMergeAlongCh
             std::make_tuple(a.dependsOn, c.requiredBy, a.nextDeprecated, c.dependsOn));
   EXPECT_TRUE(b.isAbsorbed && c.isAbsorbed && !a.isAbsorbed);
   const std::tuple<Items, Items, Items> expected[] = {
-      {{L"a", L"b"}, {L"c"}, {L"fix b"}}, {{L"b"}, {L"c"}, {L"fix b"}},
-      {{L"b"}, {L"c"}, {L"fix b"}}};
+      {{L"a", L"b"}, {L"c"}, {L"fix b"}}, {{L"b"}, {}, {L"fix b"}}, {{}, {L"c"}, {}}};
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     const UpdateInfo& u = list.updates[i];
     EXPECT_EQ(expected[i], std::tie(u.features.items, u.enhancements.items, u.bugFixes.items)) << i;
   }
   ASSERT_EQ(kSuccess, fixture.Load(body, &list, false));
   EXPECT_EQ(Items{L"a"}, list.updates[0].features.items) << "without merging";
+}
+
+TEST(ServerConfigTest, MergeTakesEachAbsorbedUpdateOnceAndEndsOnCycles) {
+  // 0 -> 1 -> ... -> n-1 -> 1, and a second update n that absorbs 2 as well.
+  constexpr std::size_t n = 20000;
+  UpdateList list;
+  auto& u = list.updates;
+  u.resize(n + 1);
+  for (std::size_t i = 0; i <= n; ++i) {
+    u[i].bugFixes.items = {std::to_wstring(i)};
+    const std::size_t next = i == n ? 2 : i + 1 == n ? 1 : i + 1;
+    (u[i].nextDeprecated = &u[next])->isAbsorbed = true;
+  }
+  MergeAbsorbedItems(list);
+  EXPECT_EQ(n, u[0].bugFixes.items.size());
+  for (std::size_t i = 1; i <= n; ++i) {
+    EXPECT_EQ(Items{std::to_wstring(i)}, u[i].bugFixes.items) << "taken once, by 0 only: " << i;
+  }
 }
 
 TEST(ServerConfigTest, DownloadLocationsFromPlaceholderServerFileNameOrUrl) {
@@ -309,9 +331,11 @@ TEST(SelectedUpdatesWriterTest, WritesOnlyNeededOrCriticalUpdatesThenTheMessage)
     };
     ASSERT_EQ(kSuccess, WriteSelectedUpdates(path, list, criticalOnly, message));
     const Items sections = criticalOnly ? Items{L"A", L"C", L"General"} : Items{L"A", L"B", L"C"};
-    EXPECT_EQ(sections, IniFile(path).ReadSectionNames());
+    IniDocument written;
+    ASSERT_EQ(kSuccess, IniFile(path).Read(&written));
+    EXPECT_EQ(sections, written.SectionNames());
+    EXPECT_EQ(criticalOnly ? L"Hi" : L"", written.Value(L"General", L"MessageTitle"));
   }
-  EXPECT_EQ(L"Hi", IniFile(path).ReadString(L"General", L"MessageTitle"));
   EXPECT_EQ(kInvalidNotification, WriteSelectedUpdates(path, list, false, [](const IniReader&) {
               return kInvalidNotification;
             }));
