@@ -64,6 +64,20 @@ class ScopedClientConfig {
   ClientConfig config_;
 };
 
+// What the program's log receives from its start on. The first one in a test program sends the
+// log, every level of it, to a file of its own.
+class LogCapture {
+ public:
+  LogCapture();
+  std::wstring Text() const;
+
+ private:
+  std::size_t start_;
+};
+
+// A junction at `link` (a folder that does not exist yet) to the folder `target`.
+bool CreateJunction(const std::wstring& link, const std::wstring& target);
+
 enum class TextEncoding { Ansi, Utf16 };
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);
 std::string ReadFileBytes(const std::wstring& path);

@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "config/ClientConfig.h"
 #include "base/ResultText.h"
+#include "catalogue/DownloadLocation.h"
 #include "catalogue/SelectedUpdatesWriter.h"
 
 namespace updater {
@@ -117,23 +118,41 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
       {L"B", {{L"FilePath", L""}, {L"Version", L">= 1.0"}}, kInvalidUpdateSection},
       {L"B", {{L"ReleaseDate", L"2021-03-05"}}, kInvalidUpdateSection},
       {L"B", {{L"URL", L"not a url"}}, ERROR_INTERNET_UNRECOGNIZED_SCHEME},
-      // Names that would put the download outside its folder.
-      {L"..", {}, kInvalidUpdateSection},   {L". .", {}, kInvalidUpdateSection},
-      {L"a/b", {}, kInvalidUpdateSection},  {L"C:x", {}, kInvalidUpdateSection},
-      {L"..\\..\\Startup", {}, kInvalidUpdateSection},
+      // Names that would put the download outside its folder or open a device (IsPlainFileName),
+      // and a path too long for the installer's partial file.
+      {L"..\\..\\Startup", {}, kInvalidUpdateSection},  {L"nul .x", {}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"..\\..\\evil.exe"}}, kInvalidUpdateSection},
-      {L"B", {{L"ServerFileName", L"C:\\Windows\\evil.exe"}}, kInvalidUpdateSection},
-      {L"B", {{L"ServerFileName", L"/etc/evil"}}, kInvalidUpdateSection},
-      {L"B", {{L"ServerFileName", L"a|b?.exe"}}, kInvalidUpdateSection},
+      {L"B", {{L"ServerFileName", L"COM1.exe"}}, kInvalidUpdateSection},
+      {L"B", {{L"ServerFileName", std::wstring(MAX_PATH - 5, L'a')}}, kInvalidUpdateSection},
   };
   for (const auto& [section, changes, result] : cases) {
     const Fixture fixture;
     UpdateList list;
     const std::wstring invalid = UpdateSection(section, changes);
+    const test::LogCapture log;
     EXPECT_EQ(result, fixture.Load(UpdateSection(L"A") + invalid + UpdateSection(L"C"), &list))
+        << Narrow(invalid);
+    EXPECT_EQ(result == kInvalidUpdateSection,
+              log.Text().find(L"Invalid update section [" + std::wstring(section) + L"]") !=
+                  std::wstring::npos)
         << Narrow(invalid);
     ASSERT_EQ(1u, list.updates.size()) << Narrow(invalid);
     EXPECT_EQ(L"A", list.updates[0].sectionName);
+  }
+}
+
+TEST(ServerConfigTest, DownloadsOrSectionFolderLinkedElsewhereStopsTheLoad) {
+  for (const std::wstring linked : {L"downloads", L"downloads\\A"}) {
+    const Fixture fixture;
+    CreateDirectoryW(fixture.folder.File(L"elsewhere").c_str(), nullptr);
+    const std::wstring link = fixture.folder.File(linked);
+    if (linked != L"downloads") CreateDirectoryW(fixture.folder.File(L"downloads").c_str(), nullptr);
+    ASSERT_TRUE(test::CreateJunction(link, fixture.folder.File(L"elsewhere")));
+    const test::LogCapture log;
+    UpdateList list;
+    EXPECT_EQ(kDownloadFolderIsLink, fixture.Load(UpdateSection(L"A"), &list)) << Narrow(linked);
+    const std::wstring line = L"Download folder refused, a junction or symbolic link: " + link;
+    EXPECT_NE(std::wstring::npos, log.Text().find(line)) << Narrow(log.Text());
   }
 }
 
@@ -214,6 +233,7 @@ TEST(ServerConfigTest, DownloadLocationsFromPlaceholderServerFileNameOrUrl) {
       {{{L"URL", L"https://x.example.com/dl/a:b.exe"}}, L"A"},
       {{{L"URL", L"https://x.example.com/dl/"}}, L"A"},
       {{{L"URL", L"https://x.example.com/dl/.."}}, L"A"},
+      {{{L"URL", L"https://x.example.com/dl/Con.exe"}}, L"A"},
   };
   const Fixture fixture;
   for (const auto& [changes, fileName] : fileNames) {
