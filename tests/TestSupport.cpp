@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <cwctype>
 #include <vector>
 
@@ -93,49 +92,34 @@ std::string ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
-LogCapture::LogCapture() {
-  static const bool ownLogFile = [] {
-    Logger& logger = Logger::Instance();
+std::wstring LogText() {
+  Logger& logger = Logger::Instance();
+  if (!logger.IsEnabled()) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     logger.SetLogFile(temp + UniqueName(L"updater test") + L".log");
     logger.SetEnabled(true);
     logger.SetLevelMask(kLogError | kLogInfo | kLogDebug | kLogTrace);
-    return true;
-  }();
-  static_cast<void>(ownLogFile);
-  start_ = ReadFileBytes(Logger::Instance().LogPath()).size();
-}
-
-std::wstring LogCapture::Text() const {
-  const std::string bytes = ReadFileBytes(Logger::Instance().LogPath()).substr(start_);
+  }
+  const std::string bytes = ReadFileBytes(logger.LogPath());
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 
-bool CreateJunction(const std::wstring& link, const std::wstring& target) {
-  // Wine 8 makes no junction: "mklink /j" fails, CreateSymbolicLinkW returns TRUE and makes
-  // nothing, FSCTL_SET_REPARSE_POINT gives ERROR_NOT_SUPPORTED. It does report a Unix symbolic
-  // link to a folder as a reparse point, and it starts Unix programs, so ln makes one.
-  using UnixFileName = char*(CDECL*)(const wchar_t*);
-  const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (unixFileName == nullptr) return false;
-  std::wstring command = L"ln -s";
-  for (const std::wstring* path : {&target, &link}) {
-    char* name = unixFileName(path->c_str());
-    if (name == nullptr) return false;
-    command += L" \"" + std::wstring(name, name + std::strlen(name)) + L"\"";
-    HeapFree(GetProcessHeap(), 0, name);
-  }
+bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
+  // Wine 8 makes no junction: "mklink /j" fails, CreateSymbolicLinkW makes nothing and returns
+  // TRUE, FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED. It reports a Unix symbolic link
+  // to a folder as a reparse point and runs Unix programs: ln makes one. Wine signals the handle
+  // of a Unix program at its start, so the link itself is waited for.
+  const std::size_t slash = link.rfind(L'\\');
+  std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
+                      link.substr(0, slash).c_str(), &startup, &process)) {
     return false;
   }
   const KernelHandle thread(process.hThread), child(process.hProcess);
-  // Wine signals a Unix program's handle at its start, with exit code 1: wait for the link.
   for (int tries = 0; tries < 100; ++tries, Sleep(50)) {
     const DWORD attributes = GetFileAttributesW(link.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {

@@ -64,19 +64,13 @@ class ScopedClientConfig {
   ClientConfig config_;
 };
 
-// What the program's log receives from its start on. The first one in a test program sends the
-// log, every level of it, to a file of its own.
-class LogCapture {
- public:
-  LogCapture();
-  std::wstring Text() const;
+// All that the program's log holds; a log that is off is first sent, every level of it, to a file
+// of its own.
+std::wstring LogText();
 
- private:
-  std::size_t start_;
-};
-
-// A junction at `link` (a folder that does not exist yet) to the folder `target`.
-bool CreateJunction(const std::wstring& link, const std::wstring& target);
+// A link at `link` (a path not taken yet) to the folder `target`, a path relative to the link's
+// folder with "/" between names: what the updater must not follow.
+bool CreateFolderLink(const std::wstring& link, const std::wstring& target);
 
 enum class TextEncoding { Ansi, Utf16 };
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);

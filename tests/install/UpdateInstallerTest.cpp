@@ -11,7 +11,6 @@
 #include "install/InstallTestSupport.h"
 #include "install/InstallerRunner.h"
 #include "transfer/HexText.h"
-#include "transfer/Md5.h"
 #include "transfer/Sha256File.h"
 #include "transfer/UpdateEvents.h"
 
@@ -138,89 +137,59 @@ TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedSt
   EXPECT_EQ("begin 2 Working\nrecorded\nend 2 0\n", quiet.events.str());
 }
 
-// Tries what someone else could do to the installer while it is about to start, then starts it.
+// Tries what others could do to the installer as it starts, then starts it.
 struct TamperingRunner : InstallerRunner {
   ResultCode Run(const UpdateInfo& update) override {
     const std::wstring& path = update.localFilePath;
     ran.push_back(update.sectionName);
-    const std::wstring copy = path + L".copy";
-    EXPECT_TRUE(CopyFileW(path.c_str(), copy.c_str(), FALSE)) << "others may read it";
-    const FileHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
-    changed += writer ? "written " : "";
-    changed += MoveFileExW(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? "replaced " : "";
-    changed += DeleteFileW(path.c_str()) ? "deleted" : "";
+    CopyFileW(path.c_str(), (path + L".copy").c_str(), FALSE);
+    const DWORD anyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const FileHandle writer(
+        CreateFileW(path.c_str(), GENERIC_WRITE, anyone, nullptr, OPEN_EXISTING, 0, nullptr));
+    changed = writer || DeleteFileW(path.c_str()) ||
+              MoveFileExW((path + L".copy").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
     return DirectInstallerRunner(false).Run(update);
   }
   std::vector<std::wstring> ran;
-  std::string changed;
+  bool changed = false;
 };
 
-// What starts is what was checked at download: an installer changed since, or reached through a
-// linked folder, does not start; the one checked cannot be changed until it has run.
+// What starts is what its download's check saw: an installer swapped since (same size, other
+// bytes) or reached through a linked folder does not start, and the one that starts cannot be
+// changed until it has run.
 TEST(UpdateInstallerTest, InstallerIsCheckedAgainAndHeldUntilItHasRun) {
-  struct Case {
-    const wchar_t* section;
-    bool bySha256;
-    bool swapped;
-    bool linked;
-    ResultCode state;
-  };
-  const Case cases[] = {
-      {L"Kept", true, false, false, kSuccess},
-      {L"SwappedSha256", true, true, false, kSha256Mismatch},
-      {L"SwappedMd5", false, true, false, kMd5Mismatch},
-      {L"Linked", true, false, true, kDownloadFolderIsLink},
-  };
   InstallSetup setup;
-  for (const Case& c : cases) {
-    UpdateInfo& update = setup.AddInstaller(c.section);
-    std::string bytes = test::ReadFileBytes(update.localFilePath);
-    if (c.bySha256) {
-      const FileHandle file(CreateFileW(update.localFilePath.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-      std::vector<unsigned char> digest;
-      ASSERT_EQ(kSuccess, ComputeSHA256(file.Get(), &digest));
-      update.sha256 = ToHexText(digest);
-    } else {
-      Md5 md5;
-      md5.Update(bytes.data(), bytes.size());
-      update.md5 = Md5LowerHex(md5.Final());
-    }
+  for (const wchar_t* section : {L"Kept", L"Swapped", L"Linked"}) {
+    UpdateInfo& update = setup.AddInstaller(section);
+    const FileHandle file(CreateFileW(update.localFilePath.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    std::vector<unsigned char> digest;
+    ASSERT_EQ(kSuccess, ComputeSHA256(file.Get(), &digest));
+    update.sha256 = ToHexText(digest);
     RecordDownloadedFile(setup.client.Config().Settings(), update);
-    if (c.swapped) {
-      bytes.back() ^= 1;
-      std::ofstream(update.localFilePath.c_str(), std::ios::binary | std::ios::trunc) << bytes;
-    }
-    if (c.linked) {
-      const std::wstring real = setup.folder.File(L"Elsewhere");
-      ASSERT_TRUE(MoveFileW(setup.folder.File(c.section).c_str(), real.c_str()));
-      ASSERT_TRUE(test::CreateJunction(setup.folder.File(c.section), real));
-    }
   }
+  const std::wstring swapped = setup.list.updates[1].localFilePath;
+  std::string bytes = test::ReadFileBytes(swapped);
+  bytes.back() ^= 1;
+  std::ofstream(swapped.c_str(), std::ios::binary) << bytes;
+  ASSERT_TRUE(MoveFileW(setup.folder.File(L"Linked").c_str(), setup.folder.File(L"Real").c_str()));
+  ASSERT_TRUE(test::CreateFolderLink(setup.folder.File(L"Linked"), L"Real"));
   TamperingRunner runner;
   RecordingCallback callback(setup.client.Config());
-  const test::LogCapture log;
+  const std::size_t logged = test::LogText().size();
   setup.Install(callback, runner);
   EXPECT_EQ(std::vector<std::wstring>{L"Kept"}, runner.ran);
-  EXPECT_EQ("", runner.changed) << "the held installer was changed while it started";
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const Case& c = cases[i];
+  EXPECT_FALSE(runner.changed) << "the installer was changed as it started";
+  const ResultCode states[] = {kSuccess, kSha256Mismatch, kDownloadFolderIsLink};
+  for (std::size_t i = 0; i < std::size(states); ++i) {
     const UpdateInfo& update = setup.list.updates[i];
-    EXPECT_EQ(c.state, update.state) << Narrow(c.section);
-    EXPECT_EQ(c.state == kSuccess, test::FileExists(setup.Marker(c.section))) << Narrow(c.section);
-    const std::wstring line = L"Update \"" + std::wstring(c.section) + L"\" installer refused";
-    EXPECT_EQ(c.state != kSuccess, log.Text().find(line) != std::wstring::npos)
-        << Narrow(c.section);
-    // A changed installer goes, to be downloaded again; nothing goes where a link leads.
-    EXPECT_EQ(!c.swapped, test::FileExists(update.localFilePath)) << Narrow(c.section);
-    std::wstring recorded;
-    EXPECT_EQ(!c.swapped, setup.client.Config().Settings().ReadString(
-                              SettingsKey::Updates, c.section, &recorded))
-        << Narrow(c.section);
+    EXPECT_EQ(states[i], update.state) << Narrow(update.sectionName);
+    EXPECT_EQ(i == 0, test::FileExists(setup.Marker(update.sectionName))) << i;
+    const std::wstring line = L"Update \"" + update.sectionName + L"\" installer refused";
+    EXPECT_EQ(i != 0, test::LogText().find(line, logged) != line.npos) << i;
+    // A swapped installer goes, to be downloaded again; nothing goes where a link leads.
+    EXPECT_EQ(i != 1, test::FileExists(update.localFilePath)) << i;
   }
-  EXPECT_TRUE(test::FileExists(setup.folder.File(L"Elsewhere\\Linked.exe")));
 }
 
 }  // namespace
