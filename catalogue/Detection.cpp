@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/Logger.h"
 #include "base/UniqueHandle.h"
 #include "catalogue/Applicability.h"
 #include "catalogue/FileVersion.h"
@@ -17,6 +18,8 @@ struct RootName {
   const wchar_t* name;
   HKEY root;
 };
+
+constexpr DWORD kTerminationWaitMs = 5000;
 
 const RootName kRoots[] = {
     {L"HKLM", HKEY_LOCAL_MACHINE}, {L"HKCU", HKEY_CURRENT_USER},  {L"HKU", HKEY_USERS},
@@ -128,7 +131,7 @@ bool IsRegistryValueInstalled(const UpdateInfo& update) {
          (machineKey && ValueSatisfiesVersion(machineKey.Get(), location.valueName, update));
 }
 
-bool IsCustomDetectionInstalled(const UpdateInfo& update) {
+bool IsCustomDetectionInstalled(const UpdateInfo& update, DWORD waitMs) {
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -141,9 +144,16 @@ bool IsCustomDetectionInstalled(const UpdateInfo& update) {
   // A document opened in a running program gives no process, and so no exit code to read.
   const KernelHandle process(info.hProcess);
   if (!process) return false;
+  if (WaitForSingleObject(process.Get(), waitMs) != WAIT_OBJECT_0) {
+    Log(kLogError, L"Custom detection \"" + update.detectionTarget + L"\" has not ended within " +
+                       std::to_wstring(waitMs) + L" ms: ended, update not detected.");
+    TerminateProcess(process.Get(), ERROR_TIMEOUT);
+    // Ending is asynchronous; what it holds is released once the process is gone.
+    WaitForSingleObject(process.Get(), kTerminationWaitMs);
+    return false;
+  }
   DWORD exitCode = 0;
-  return WaitForSingleObject(process.Get(), INFINITE) == WAIT_OBJECT_0 &&
-         GetExitCodeProcess(process.Get(), &exitCode) && exitCode != 0;
+  return GetExitCodeProcess(process.Get(), &exitCode) && exitCode != 0;
 }
 
 bool IsAppPackageInstalled(const UpdateInfo& update) {
@@ -215,14 +225,17 @@ UINT32 PackageArchitecture(const std::wstring& appIdArch) {
   return PROCESSOR_ARCHITECTURE_INTEL;
 }
 
-bool IsInstalled(const UpdateInfo& update) {
+bool IsInstalled(const UpdateInfo& update) { return IsInstalled(update, kCustomDetectionWaitMs); }
+
+bool IsInstalled(const UpdateInfo& update, DWORD customDetectionWaitMs) {
   switch (update.detectionKind) {
     case DetectionKind::File:
       return update.targetUnresolved == 0 && IsFileInstalled(update);
     case DetectionKind::Registry:
       return IsRegistryValueInstalled(update);
     case DetectionKind::Custom:
-      return update.targetUnresolved == 0 && IsCustomDetectionInstalled(update);
+      return update.targetUnresolved == 0 &&
+             IsCustomDetectionInstalled(update, customDetectionWaitMs);
     case DetectionKind::AppPackage:
       return IsAppPackageInstalled(update);
     case DetectionKind::None:

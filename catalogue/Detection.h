@@ -43,7 +43,14 @@ bool SplitRegistryKey(const std::wstring& text, RegistryLocation* location);
 // letter case; anything else 0.
 UINT32 PackageArchitecture(const std::wstring& appIdArch);
 
-// Whether the update is installed, by its DetectionKind. Every failure counts as not installed.
+// How long a CustomDetection program may run before its update counts as not installed.
+constexpr DWORD kCustomDetectionWaitMs = 2 * 60 * 1000;
+
+// Whether the update is installed, by its DetectionKind. Every failure counts as not installed,
+// also a CustomDetection program that has not ended within `customDetectionWaitMs`: it is then
+// logged and ended, since it was started only for its answer and would otherwise stay, holding
+// what it opened, with one more such program after each later check.
+bool IsInstalled(const UpdateInfo& update, DWORD customDetectionWaitMs);
 bool IsInstalled(const UpdateInfo& update);
 
 // The evaluation over given facts and detection, so that its rules can be exercised without the

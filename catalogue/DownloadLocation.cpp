@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "base/Logger.h"
 #include "config/ClientConfig.h"
 
 namespace updater {
@@ -14,11 +15,41 @@ namespace updater {
 namespace {
 
 constexpr wchar_t kFileUrlPlaceholder[] = L"file://";
+constexpr std::size_t kMaxFileNameLength = 255;
+// Its size counts the terminating NUL, as MAX_PATH does.
+constexpr wchar_t kPartialFileSuffix[] = L".part";
+
+// Names that open a device in any folder, whatever extension follows them.
+bool IsDeviceName(const std::wstring& name) {
+  std::wstring stem = name.substr(0, name.find(L'.'));
+  stem.erase(stem.find_last_not_of(L' ') + 1);
+  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+    if (_wcsicmp(stem.c_str(), device) == 0) return true;
+  }
+  if (stem.size() != 4) return false;
+  const std::wstring port = stem.substr(0, 3);
+  constexpr std::wstring_view kPortDigits = L"0123456789\u00B9\u00B2\u00B3";
+  return (_wcsicmp(port.c_str(), L"COM") == 0 || _wcsicmp(port.c_str(), L"LPT") == 0) &&
+         kPortDigits.find(stem[3]) != std::wstring_view::npos;
+}
+
+bool IsLink(const std::wstring& folder) {
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return false;
+  }
+  Log(kLogError, L"Download folder refused, a junction or symbolic link: " + folder);
+  return true;
+}
+
+std::wstring ParentFolder(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
 
 // The folder of a local or network path as a "file://" URL ending in "/".
 ResultCode FileUrlOfFolder(const std::wstring& path, std::wstring* url) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  const std::wstring folder = path.substr(0, slash == std::wstring::npos ? 0 : slash);
+  const std::wstring folder = ParentFolder(path);
   if (folder.empty()) return kUnresolvedFileUrl;
   std::wstring buffer(INTERNET_MAX_URL_LENGTH, L'\0');
   DWORD length = static_cast<DWORD>(buffer.size());
@@ -33,7 +64,10 @@ ResultCode FileUrlOfFolder(const std::wstring& path, std::wstring* url) {
 }  // namespace
 
 bool IsPlainFileName(const std::wstring& name) {
-  if (name.find_first_not_of(L". ") == std::wstring::npos) return false;
+  if (name.empty() || name.size() > kMaxFileNameLength || name.back() == L'.' ||
+      name.back() == L' ' || IsDeviceName(name)) {
+    return false;
+  }
   for (const wchar_t c : name) {
     if (c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) {
       return false;
@@ -71,6 +105,16 @@ std::wstring DownloadFilePath(const std::wstring& downloadsFolder, const std::ws
   std::wstring path = downloadsFolder;
   if (path.empty() || path.back() != L'\\') path += L'\\';
   return path + sectionName + L'\\' + fileName;
+}
+
+bool FitsDownloadPath(const std::wstring& path) {
+  return path.size() + std::size(kPartialFileSuffix) <= MAX_PATH;
+}
+
+ResultCode CheckDownloadFolders(const std::wstring& filePath) {
+  const std::wstring sectionFolder = ParentFolder(filePath);
+  if (IsLink(sectionFolder) || IsLink(ParentFolder(sectionFolder))) return kDownloadFolderIsLink;
+  return kSuccess;
 }
 
 bool IsLocationPlaceholder(const std::vector<std::wstring>& urls) {

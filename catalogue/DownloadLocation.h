@@ -7,10 +7,13 @@
 
 namespace updater {
 
-// A name that can only stand for one entry inside a folder: not empty, no "\", "/", ":", "*",
-// "?", '"', "<", ">", "|" or control character, and not only dots and blanks (".", ".." and
-// what Windows trims down to them). Section names and ServerFileName values become path components
-// of the downloads folder, and a tampered file must not reach outside it.
+// A name that can only stand for one entry inside a folder: 1 to 255 characters (the most a
+// file system takes for one name), no "\", "/", ":", "*", "?", '"', "<", ">", "|" or control
+// character, no dot or blank at its end (Windows drops them, which makes "..", ". ." and "a."
+// other names) and no device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-COM9, LPT0-LPT9
+// and COM or LPT with a superscript digit) before its first dot or trailing blanks, in any letter
+// case. Section names and ServerFileName values become path components of the downloads folder,
+// and a tampered file must not reach outside it or open a device.
 bool IsPlainFileName(const std::wstring& name);
 
 // The path part of a URL, without query: 0 or the WinINet error of parsing it.
@@ -24,6 +27,19 @@ std::wstring DownloadFileName(const std::wstring& serverFileName, const std::wst
 // downloads folder \ section name \ file name.
 std::wstring DownloadFilePath(const std::wstring& downloadsFolder, const std::wstring& sectionName,
                               const std::wstring& fileName);
+
+// Whether a download's path, and that of its partial file (path + ".part"), stay under MAX_PATH,
+// the most that the shell and the installers it starts take.
+bool FitsDownloadPath(const std::wstring& path);
+
+// ERROR_REPARSE_POINT_ENCOUNTERED, which the MinGW headers lack.
+constexpr ResultCode kDownloadFolderIsLink = 4395;
+
+// 0, or kDownloadFolderIsLink when the folder of `filePath` (a section folder) or the folder above
+// it (the downloads folder) is a junction or symbolic link: whoever may write to the downloads
+// folder could otherwise send this program's writes, deletes and launches anywhere. A refused
+// folder is logged; folders that do not exist yet are no links.
+ResultCode CheckDownloadFolders(const std::wstring& filePath);
 
 // Whether the URL list is the "file://" placeholder: every value "file://" in any letter case.
 bool IsLocationPlaceholder(const std::vector<std::wstring>& urls);

@@ -149,6 +149,10 @@ ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
   update.localFilePath =
       DownloadFilePath(client_.DownloadsFolder(), section,
                        DownloadFileName(update.serverFileName, urlPath, section));
+  if (!FitsDownloadPath(update.localFilePath)) {
+    return InvalidSection(section, L"download path is too long");
+  }
+  if (const ResultCode linked = CheckDownloadFolders(update.localFilePath)) return linked;
 
   const std::wstring depends = text(L"Depends");
   if (!depends.empty()) dependsLinks_.emplace_back(section, depends);

@@ -10,6 +10,7 @@
 #include "catalogue/Selection.h"
 #include "install/AutoCloseApplication.h"
 #include "install/InstallRecords.h"
+#include "install/InstallerHold.h"
 #include "install/InstallerRunner.h"
 #include "transfer/SignatureCheck.h"
 #include "transfer/UpdateEvents.h"
@@ -31,6 +32,11 @@ ResultCode VerifyInstaller(const UpdateInfo& update) {
   return VerifyDigitalSignature(self, update.localFilePath);
 }
 
+// A changed installer goes, so that the next run downloads it again.
+bool IsContentMismatch(ResultCode result) {
+  return result == kSha256Mismatch || result == kMd5Mismatch || result == kSizeMismatch;
+}
+
 void CloseApplications(UpdateInfo& update) {
   for (AutoCloseEntry& application : update.autoCloseApplications) {
     const bool wasRunning = CloseApplication(application);
@@ -46,6 +52,15 @@ void CloseApplications(UpdateInfo& update) {
 
 ResultCode InstallUpdate(UpdateInfo& update, const InstallContext& context) {
   if (GetDownloadState(context.settings, update) != DownloadState::Downloaded) return update.state;
+  // Held across the runner's call, whichever runner starts the installer.
+  FileHandle installer;
+  if (const ResultCode held = HoldInstaller(update, &installer); held != kSuccess) {
+    Log(kLogError, L"Update \"" + update.name + L"\" installer refused before its start: " +
+                       ResultText(held));
+    if (IsContentMismatch(held)) RemoveDownloadedFile(context.settings, update);
+    update.state = held;
+    return update.state;
+  }
   if (context.verifySignature) {
     if (const ResultCode verified = VerifyInstaller(update); verified != kSuccess) {
       update.state = verified;
@@ -59,6 +74,7 @@ ResultCode InstallUpdate(UpdateInfo& update, const InstallContext& context) {
   CloseApplications(update);
   update.state = context.runner.Run(update);
   update.installerSucceeded = update.state == kSuccess;
+  installer.Reset();
   if (update.state == kSuccess && !update.HasFlag(kUpdateNoRedetect) && !IsInstalled(update)) {
     update.state = kInstallationFailed;
     return update.state;

@@ -27,9 +27,10 @@ struct InstallContext {
 ResultCode InstallSelectedUpdates(UpdateList& list, const InstallContext& context,
                                   UpdateEvents& events);
 
-// Installs one downloaded update: signature check, dependency, closing its applications, the
-// installer, redetection and, with NoCache, removal of the installer. The result is also stored
-// as the update's state.
+// Installs one downloaded update: the installer held and checked again as at its download
+// (HoldInstaller; a changed one is removed), signature check, dependency, closing its
+// applications, the installer, redetection and, with NoCache, removal of the installer. The
+// result is also stored as the update's state.
 ResultCode InstallUpdate(UpdateInfo& update, const InstallContext& context);
 
 }  // namespace updater

@@ -8,6 +8,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "base/Logger.h"
+
 namespace updater::test {
 
 std::wstring UniqueName(const std::wstring& prefix) {
@@ -88,6 +90,43 @@ std::string ReadFileBytes(const std::wstring& path) {
     bytes.append(buffer, read);
   }
   return bytes;
+}
+
+std::wstring LogText() {
+  Logger& logger = Logger::Instance();
+  if (!logger.IsEnabled()) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    logger.SetLogFile(temp + UniqueName(L"updater test") + L".log");
+    logger.SetEnabled(true);
+    logger.SetLevelMask(kLogError | kLogInfo | kLogDebug | kLogTrace);
+  }
+  const std::string bytes = ReadFileBytes(logger.LogPath());
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+}
+
+bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
+  // Wine 8 makes no junction: "mklink /j" fails, CreateSymbolicLinkW makes nothing and returns
+  // TRUE, FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED. It reports a Unix symbolic link
+  // to a folder as a reparse point and runs Unix programs: ln makes one. Wine signals the handle
+  // of a Unix program at its start, so the link itself is waited for.
+  const std::size_t slash = link.rfind(L'\\');
+  std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      link.substr(0, slash).c_str(), &startup, &process)) {
+    return false;
+  }
+  const KernelHandle thread(process.hThread), child(process.hProcess);
+  for (int tries = 0; tries < 100; ++tries, Sleep(50)) {
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool FileExists(const std::wstring& path) {

@@ -64,6 +64,14 @@ class ScopedClientConfig {
   ClientConfig config_;
 };
 
+// All that the program's log holds; a log that is off is first sent, every level of it, to a file
+// of its own.
+std::wstring LogText();
+
+// A link at `link` (a path not taken yet) to the folder `target`, a path relative to the link's
+// folder with "/" between names: what the updater must not follow.
+bool CreateFolderLink(const std::wstring& link, const std::wstring& target);
+
 enum class TextEncoding { Ansi, Utf16 };
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);
 std::string ReadFileBytes(const std::wstring& path);

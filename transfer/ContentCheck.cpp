@@ -14,13 +14,16 @@
 namespace updater {
 namespace {
 
-// 0 when the file cannot be opened, which no promised size matches but an empty file's.
-std::int64_t FileSize(const std::wstring& path) {
-  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size = {};
-  if (!file || !GetFileSizeEx(file.Get(), &size)) return 0;
-  return size.QuadPart;
+ResultCode MismatchOf(ContentCheck check) {
+  switch (check) {
+    case ContentCheck::Sha256:
+      return kSha256Mismatch;
+    case ContentCheck::Md5:
+      return kMd5Mismatch;
+    case ContentCheck::Size:
+      break;
+  }
+  return kSizeMismatch;
 }
 
 bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
@@ -31,9 +34,14 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
   return true;
 }
 
-bool Sha256Matches(const std::wstring& path, const std::wstring& expected) {
+bool Sha256Matches(HANDLE file, const std::wstring& expected) {
   std::vector<unsigned char> digest;
-  return ComputeSHA256(path, &digest) == kSuccess && EqualIgnoringCase(ToHexText(digest), expected);
+  return ComputeSHA256(file, &digest) == kSuccess && EqualIgnoringCase(ToHexText(digest), expected);
+}
+
+bool SizeMatches(HANDLE file, std::int64_t expected) {
+  LARGE_INTEGER size = {};
+  return GetFileSizeEx(file, &size) && size.QuadPart == expected;
 }
 
 }  // namespace
@@ -45,15 +53,26 @@ ContentCheck ChooseContentCheck(const ExpectedContent& expected) {
 }
 
 ResultCode CheckContent(const std::wstring& path, const ExpectedContent& expected) {
-  switch (ChooseContentCheck(expected)) {
+  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file ? CheckContent(file.Get(), expected) : MismatchOf(ChooseContentCheck(expected));
+}
+
+ResultCode CheckContent(HANDLE file, const ExpectedContent& expected) {
+  const ContentCheck check = ChooseContentCheck(expected);
+  bool matches = false;
+  switch (check) {
     case ContentCheck::Sha256:
-      return Sha256Matches(path, expected.sha256) ? kSuccess : kSha256Mismatch;
+      matches = Sha256Matches(file, expected.sha256);
+      break;
     case ContentCheck::Md5:
-      return CheckMD5(path, expected.md5) ? kSuccess : kMd5Mismatch;
+      matches = CheckMD5(file, expected.md5);
+      break;
     case ContentCheck::Size:
+      matches = SizeMatches(file, expected.size);
       break;
   }
-  return FileSize(path) == expected.size ? kSuccess : kSizeMismatch;
+  return matches ? kSuccess : MismatchOf(check);
 }
 
 ContentCheckOutcome AnswerContentMismatch(ResultCode mismatch, MismatchAnswer answer) {

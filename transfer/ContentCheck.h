@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,7 +10,6 @@
 #include "transfer/UpdateEvents.h"
 
 namespace updater {
-
 
 // What the update configuration file promises about a downloaded installer.
 struct ExpectedContent {
@@ -24,8 +25,12 @@ enum class ContentCheck { Sha256, Md5, Size };
 ContentCheck ChooseContentCheck(const ExpectedContent& expected);
 
 // Runs the chosen check on the file: 0, kSha256Mismatch (also when the digest cannot be computed),
-// kMd5Mismatch or kSizeMismatch.
+// kMd5Mismatch or kSizeMismatch; the chosen check's mismatch too when the file cannot be opened.
+// Others may read the file while it is checked, but not change it.
 ResultCode CheckContent(const std::wstring& path, const ExpectedContent& expected);
+
+// The same check on a file that the caller holds open for reading, from its start.
+ResultCode CheckContent(HANDLE file, const ExpectedContent& expected);
 
 // What becomes of a download after its check.
 struct ContentCheckOutcome {

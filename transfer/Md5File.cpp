@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "base/UniqueHandle.h"
 #include "transfer/Md5.h"
 
 namespace updater {
@@ -19,14 +18,11 @@ wchar_t LowerHexLetter(wchar_t c) { return c >= L'A' && c <= L'F' ? c - L'A' + L
 
 }  // namespace
 
-bool CheckMD5(const std::wstring& path, const std::wstring& expected) {
+bool CheckMD5(HANDLE file, const std::wstring& expected) {
   if (expected.size() < kDigestDigits) return false;
-  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0 ||
-      size.QuadPart >= kFirstUnsupportedSize) {
+  if (!SetFilePointerEx(file, {}, nullptr, FILE_BEGIN) || !GetFileSizeEx(file, &size) ||
+      size.QuadPart == 0 || size.QuadPart >= kFirstUnsupportedSize) {
     return false;
   }
   // A file that grows while it is read is hashed as it was when the check began.
@@ -35,7 +31,7 @@ bool CheckMD5(const std::wstring& path, const std::wstring& expected) {
   std::vector<unsigned char> block(kBlockSize);
   while (remaining > 0) {
     DWORD read = 0;
-    if (!ReadFile(file.Get(), block.data(), remaining < kBlockSize ? remaining : kBlockSize, &read,
+    if (!ReadFile(file, block.data(), remaining < kBlockSize ? remaining : kBlockSize, &read,
                   nullptr)) {
       return false;
     }

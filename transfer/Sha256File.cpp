@@ -18,10 +18,8 @@ constexpr DWORD kSha256Size = 32;
 
 }  // namespace
 
-ResultCode ComputeSHA256(const std::wstring& path, std::vector<unsigned char>* digest) {
-  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return GetLastError();
+ResultCode ComputeSHA256(HANDLE file, std::vector<unsigned char>* digest) {
+  if (!SetFilePointerEx(file, {}, nullptr, FILE_BEGIN)) return GetLastError();
   CryptProvider provider;
   if (!CryptAcquireContextW(provider.Put(), nullptr, kAesProvider, PROV_RSA_AES,
                             CRYPT_VERIFYCONTEXT)) {
@@ -32,7 +30,7 @@ ResultCode ComputeSHA256(const std::wstring& path, std::vector<unsigned char>* d
   BYTE block[kBlockSize];
   for (;;) {
     DWORD read = 0;
-    if (!ReadFile(file.Get(), block, kBlockSize, &read, nullptr)) return GetLastError();
+    if (!ReadFile(file, block, kBlockSize, &read, nullptr)) return GetLastError();
     if (read == 0) break;
     if (!CryptHashData(hash.Get(), block, read, 0)) return GetLastError();
   }

@@ -125,17 +125,27 @@ TEST(DetectionTest, RegistryDetectionUnderEachRootReadsAnyValueTypeWithinItsData
   }
 }
 
-TEST(DetectionTest, CustomDetectionIsInstalledOnNonZeroExit) {
+// A program that never ends counts as not installed once the wait is over, and is ended: the file
+// it held is free again.
+TEST(DetectionTest, CustomDetectionIsInstalledOnNonZeroExitWithinItsTime) {
   const std::wstring exitCode = Fixture(L"ExitCodeFixture.exe");
-  const std::tuple<std::wstring, const wchar_t*, int, bool> cases[] = {
+  const test::TempFolder folder;
+  const std::wstring held = folder.File(L"held.txt");
+  const std::tuple<std::wstring, std::wstring, int, bool> cases[] = {
       {exitCode, L"0", 0, false}, {exitCode, L"1", 0, true},  {exitCode, L"0xE0000001", 0, true},
-      {exitCode, L"1", 1, false}, {Fixture(L"NoSuchProgram.exe"), L"1", 0, false}};
+      {exitCode, L"1", 1, false}, {Fixture(L"NoSuchProgram.exe"), L"1", 0, false},
+      {exitCode, L"hang \"" + held + L"\"", 0, false}};
+  const std::size_t logged = test::LogText().size();
   for (const auto& [program, arguments, unresolved, installed] : cases) {
     UpdateInfo update = Detected(DetectionKind::Custom, program);
     update.customDetectionParams = arguments;
     update.targetUnresolved = unresolved;
-    EXPECT_EQ(installed, IsInstalled(update)) << Narrow(arguments) << " unresolved " << unresolved;
+    EXPECT_EQ(installed, IsInstalled(update, 3000))
+        << Narrow(arguments) << " unresolved " << unresolved;
   }
+  const std::wstring line = L"Custom detection \"" + exitCode + L"\" has not ended within 3000 ms";
+  EXPECT_NE(line.npos, test::LogText().find(line, logged));
+  EXPECT_TRUE(DeleteFileW(held.c_str())) << "still held: " << GetLastError();
 }
 
 bool IsCritical(const UpdateInfo& update) { return update.HasFlag(kUpdateCritical); }

@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "config/ClientConfig.h"
 #include "base/ResultText.h"
+#include "catalogue/DownloadLocation.h"
 #include "catalogue/SelectedUpdatesWriter.h"
 
 namespace updater {
@@ -122,23 +123,39 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
       {L"B", {{L"FilePath", L""}, {L"Version", L">= 1.0"}}, kInvalidUpdateSection},
       {L"B", {{L"ReleaseDate", L"2021-03-05"}}, kInvalidUpdateSection},
       {L"B", {{L"URL", L"not a url"}}, ERROR_INTERNET_UNRECOGNIZED_SCHEME},
-      // Names that would put the download outside its folder.
-      {L"..", {}, kInvalidUpdateSection},   {L". .", {}, kInvalidUpdateSection},
-      {L"a/b", {}, kInvalidUpdateSection},  {L"C:x", {}, kInvalidUpdateSection},
-      {L"..\\..\\Startup", {}, kInvalidUpdateSection},
+      // Names that would put the download outside its folder or open a device (IsPlainFileName),
+      // and a path too long for the installer's partial file.
+      {L"..\\..\\Startup", {}, kInvalidUpdateSection},  {L"nul .x", {}, kInvalidUpdateSection},
       {L"B", {{L"ServerFileName", L"..\\..\\evil.exe"}}, kInvalidUpdateSection},
-      {L"B", {{L"ServerFileName", L"C:\\Windows\\evil.exe"}}, kInvalidUpdateSection},
-      {L"B", {{L"ServerFileName", L"/etc/evil"}}, kInvalidUpdateSection},
-      {L"B", {{L"ServerFileName", L"a|b?.exe"}}, kInvalidUpdateSection},
+      {L"B", {{L"ServerFileName", L"COM1.exe"}}, kInvalidUpdateSection},
+      {L"B", {{L"ServerFileName", std::wstring(MAX_PATH - 5, L'a')}}, kInvalidUpdateSection},
   };
   for (const auto& [section, changes, result] : cases) {
     const Fixture fixture;
     UpdateList list;
     const std::wstring invalid = UpdateSection(section, changes);
+    const std::size_t logged = test::LogText().size();
     EXPECT_EQ(result, fixture.Load(UpdateSection(L"A") + invalid + UpdateSection(L"C"), &list))
         << Narrow(invalid);
+    const std::wstring line = L"Invalid update section [" + std::wstring(section) + L"]";
+    EXPECT_EQ(result == kInvalidUpdateSection, test::LogText().find(line, logged) != line.npos);
     ASSERT_EQ(1u, list.updates.size()) << Narrow(invalid);
     EXPECT_EQ(L"A", list.updates[0].sectionName);
+  }
+}
+
+TEST(ServerConfigTest, DownloadsOrSectionFolderLinkedElsewhereStopsTheLoad) {
+  for (const auto& [linked, target] : {std::pair(L"downloads", L"elsewhere"),
+                                       std::pair(L"downloads\\A", L"../elsewhere")}) {
+    const Fixture fixture;
+    CreateDirectoryW(fixture.folder.File(L"elsewhere").c_str(), nullptr);
+    if (*target == L'.') CreateDirectoryW(fixture.folder.File(L"downloads").c_str(), nullptr);
+    ASSERT_TRUE(test::CreateFolderLink(fixture.folder.File(linked), target));
+    const std::size_t logged = test::LogText().size();
+    UpdateList list;
+    EXPECT_EQ(kDownloadFolderIsLink, fixture.Load(UpdateSection(L"A"), &list)) << Narrow(linked);
+    const std::wstring line = L"Download folder refused, a junction or symbolic link: ";
+    EXPECT_NE(line.npos, test::LogText().find(line + fixture.folder.File(linked), logged));
   }
 }
 
@@ -233,9 +250,8 @@ TEST(ServerConfigTest, DownloadLocationsFromPlaceholderServerFileNameOrUrl) {
   const std::pair<KeyChanges, const wchar_t*> fileNames[] = {
       {{{L"ServerFileName", L"setup.exe"}}, L"setup.exe"},
       {{{L"URL", L"https://x.example.com/dl/tool.msi?token=1"}}, L"tool.msi"},
-      {{{L"URL", L"https://x.example.com/dl/a:b.exe"}}, L"A"},
       {{{L"URL", L"https://x.example.com/dl/"}}, L"A"},
-      {{{L"URL", L"https://x.example.com/dl/.."}}, L"A"},
+      {{{L"URL", L"https://x.example.com/dl/Con.exe"}}, L"A"},
   };
   const Fixture fixture;
   for (const auto& [changes, fileName] : fileNames) {

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
+#include "catalogue/DownloadLocation.h"
+#include "catalogue/DownloadedFile.h"
 #include "config/ClientFlags.h"
 #include "install/InstallTestSupport.h"
 #include "install/InstallerRunner.h"
+#include "transfer/HexText.h"
+#include "transfer/Sha256File.h"
 #include "transfer/UpdateEvents.h"
 
 namespace updater {
@@ -39,6 +44,9 @@ struct InstallSetup {
   // Installs the selected updates from this process, as a session of this configuration would.
   ResultCode Install(UpdateEvents& events) {
     DirectInstallerRunner runner(false);
+    return Install(events, runner);
+  }
+  ResultCode Install(UpdateEvents& events, InstallerRunner& runner) {
     const ClientConfig& config = client.Config();
     const InstallContext context{config.Settings(), runner, false,
                                  config.HasFlag(kFlagNoUpdaterInstallGui)};
@@ -127,6 +135,61 @@ TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedSt
   RecordingCallback quiet(plain.client.Config());
   EXPECT_EQ(kSuccess, plain.Install(quiet));
   EXPECT_EQ("begin 2 Working\nrecorded\nend 2 0\n", quiet.events.str());
+}
+
+// Tries what others could do to the installer as it starts, then starts it.
+struct TamperingRunner : InstallerRunner {
+  ResultCode Run(const UpdateInfo& update) override {
+    const std::wstring& path = update.localFilePath;
+    ran.push_back(update.sectionName);
+    CopyFileW(path.c_str(), (path + L".copy").c_str(), FALSE);
+    const DWORD anyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const FileHandle writer(
+        CreateFileW(path.c_str(), GENERIC_WRITE, anyone, nullptr, OPEN_EXISTING, 0, nullptr));
+    changed = writer || DeleteFileW(path.c_str()) ||
+              MoveFileExW((path + L".copy").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return DirectInstallerRunner(false).Run(update);
+  }
+  std::vector<std::wstring> ran;
+  bool changed = false;
+};
+
+// What starts is what its download's check saw: an installer swapped since (same size, other
+// bytes) or reached through a linked folder does not start, and the one that starts cannot be
+// changed until it has run.
+TEST(UpdateInstallerTest, InstallerIsCheckedAgainAndHeldUntilItHasRun) {
+  InstallSetup setup;
+  for (const wchar_t* section : {L"Kept", L"Swapped", L"Linked"}) {
+    UpdateInfo& update = setup.AddInstaller(section);
+    const FileHandle file(CreateFileW(update.localFilePath.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    std::vector<unsigned char> digest;
+    ASSERT_EQ(kSuccess, ComputeSHA256(file.Get(), &digest));
+    update.sha256 = ToHexText(digest);
+    RecordDownloadedFile(setup.client.Config().Settings(), update);
+  }
+  const std::wstring swapped = setup.list.updates[1].localFilePath;
+  std::string bytes = test::ReadFileBytes(swapped);
+  bytes.back() ^= 1;
+  std::ofstream(swapped.c_str(), std::ios::binary) << bytes;
+  ASSERT_TRUE(MoveFileW(setup.folder.File(L"Linked").c_str(), setup.folder.File(L"Real").c_str()));
+  ASSERT_TRUE(test::CreateFolderLink(setup.folder.File(L"Linked"), L"Real"));
+  TamperingRunner runner;
+  RecordingCallback callback(setup.client.Config());
+  const std::size_t logged = test::LogText().size();
+  setup.Install(callback, runner);
+  EXPECT_EQ(std::vector<std::wstring>{L"Kept"}, runner.ran);
+  EXPECT_FALSE(runner.changed) << "the installer was changed as it started";
+  const ResultCode states[] = {kSuccess, kSha256Mismatch, kDownloadFolderIsLink};
+  for (std::size_t i = 0; i < std::size(states); ++i) {
+    const UpdateInfo& update = setup.list.updates[i];
+    EXPECT_EQ(states[i], update.state) << Narrow(update.sectionName);
+    EXPECT_EQ(i == 0, test::FileExists(setup.Marker(update.sectionName))) << i;
+    const std::wstring line = L"Update \"" + update.sectionName + L"\" installer refused";
+    EXPECT_EQ(i != 0, test::LogText().find(line, logged) != line.npos) << i;
+    // A swapped installer goes, to be downloaded again; nothing goes where a link leads.
+    EXPECT_EQ(i != 1, test::FileExists(update.localFilePath)) << i;
+  }
 }
 
 }  // namespace
