@@ -60,9 +60,6 @@ ScopedRegistryTree::~ScopedRegistryTree() {
 }
 
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(file) << "cannot create " << Narrow(path);
   std::string bytes;
   if (encoding == TextEncoding::Utf16) {
     bytes = "\xFF\xFE";
@@ -74,19 +71,41 @@ void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncod
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
                         nullptr, nullptr);
   }
+  WriteBytes(path, bytes);
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file) << "cannot create " << Narrow(path) << ": " << GetLastError();
   DWORD written = 0;
   ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                         nullptr));
+}
+
+bool StartProcess(const std::wstring& program, std::wstring commandLine, const wchar_t* folder,
+                  KernelHandle* process, DWORD* processId) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder, &startup, &started)) {
+    return false;
+  }
+  const KernelHandle thread(started.hThread);
+  KernelHandle child(started.hProcess);
+  if (process != nullptr) process->Reset(child.Release());
+  if (processId != nullptr) *processId = started.dwProcessId;
+  return true;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   std::string bytes;
-  if (!file) return bytes;
   char buffer[65536];
   DWORD read = 0;
-  while (ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+  while (file && ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
     bytes.append(buffer, read);
   }
   return bytes;
@@ -111,15 +130,8 @@ bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
   // to a folder as a reparse point and runs Unix programs: ln makes one. Wine signals the handle
   // of a Unix program at its start, so the link itself is waited for.
   const std::size_t slash = link.rfind(L'\\');
-  std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      link.substr(0, slash).c_str(), &startup, &process)) {
-    return false;
-  }
-  const KernelHandle thread(process.hThread), child(process.hProcess);
+  const std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
+  if (!StartProcess(L"Z:\\bin\\ln", command, link.substr(0, slash).c_str())) return false;
   for (int tries = 0; tries < 100; ++tries, Sleep(50)) {
     const DWORD attributes = GetFileAttributesW(link.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {

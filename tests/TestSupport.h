@@ -72,8 +72,14 @@ std::wstring LogText();
 // folder with "/" between names: what the updater must not follow.
 bool CreateFolderLink(const std::wstring& link, const std::wstring& target);
 
+// Starts `program` with `commandLine` (its own name first) in `folder` (null: the current one).
+bool StartProcess(const std::wstring& program, std::wstring commandLine,
+                  const wchar_t* folder = nullptr, KernelHandle* process = nullptr,
+                  DWORD* processId = nullptr);
+
 enum class TextEncoding { Ansi, Utf16 };
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 std::wstring ThisExecutableFolder();
@@ -108,24 +114,11 @@ class RecordingEvents : public UpdateEvents {
     begun.push_back(action);
     beginTotals.push_back(total);
   }
-  void Advanced(std::uint32_t amount) override {
-    if (paused_) ++progressWhilePaused;
-    progressBytes += amount;
-  }
+  void Advanced(std::uint32_t amount) override { progressBytes += amount; }
   void ActionEnded(UpdateAction action, ResultCode result) override {
     ended.emplace_back(action, result);
   }
-  bool IsCanceled() override {
-    if (!asked_) firstCancelQuestion_ = GetTickCount();
-    asked_ = true;
-    return (cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes) ||
-           (cancelAfterMs != 0 && GetTickCount() - firstCancelQuestion_ >= cancelAfterMs);
-  }
-  bool IsPaused() override {
-    paused_ = progressBytes > 0 && pauseChecks > 0;
-    if (paused_) --pauseChecks;
-    return paused_;
-  }
+  bool IsCanceled() override { return cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes; }
   bool AcceptCertificate(ResultCode error) override {
     questions.push_back(error);
     return acceptCertificates;
@@ -140,25 +133,17 @@ class RecordingEvents : public UpdateEvents {
   void Failed(ResultCode code, const std::wstring&) override { failures.push_back(code); }
 
   std::uint64_t cancelAfterBytes = 0;  // cancels once this many bytes were reported; 0 never
-  DWORD cancelAfterMs = 0;  // cancels this long after the first question whether to; 0 never
-  int pauseChecks = 0;      // after the first progress, answers "paused" this many times
   bool acceptCertificates = false;
   std::function<bool(CredentialProvider&)> onCredentials;
   std::function<MismatchAnswer(ResultCode)> onMismatch;
 
   std::uint64_t progressBytes = 0;
-  int progressWhilePaused = 0;
   std::vector<UpdateAction> begun;
   std::vector<std::uint32_t> beginTotals;
   std::vector<std::pair<UpdateAction, ResultCode>> ended;
   std::vector<ResultCode> failures;
   // The certificate errors and digest mismatches asked about, in order.
   std::vector<ResultCode> questions;
-
- private:
-  bool paused_ = false;
-  bool asked_ = false;
-  DWORD firstCancelQuestion_ = 0;
 };
 
 }  // namespace updater::test

@@ -79,23 +79,20 @@ std::vector<std::string> Scenario::Requests(const std::wstring& file) const {
 
 RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
   RunOutcome outcome{0xDEAD};
-  std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
-  STARTUPINFOW startup = {sizeof(startup)};
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(Exe().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.Path().c_str(), &startup, &info)) {
+  const std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
+  KernelHandle process;
+  DWORD id = 0;
+  if (!StartProcess(Exe(), commandLine, folder_.Path().c_str(), &process, &id)) {
     ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << GetLastError();
     return outcome;
   }
-  const KernelHandle process(info.hProcess);
-  const KernelHandle thread(info.hThread);
   std::vector<std::wstring>& titles = outcome.windowTitles;
   // A window shown only for a moment is seen only when looking often.
   const bool ended = WaitUntil([&] {
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
       DWORD owner = 0;
       GetWindowThreadProcessId(window, &owner);
-      if (owner != info.dwProcessId || !IsWindowVisible(window)) continue;
+      if (owner != id || !IsWindowVisible(window)) continue;
       wchar_t title[512] = {};
       GetWindowTextW(window, title, 512);
       if (std::find(titles.begin(), titles.end(), title) == titles.end()) titles.push_back(title);

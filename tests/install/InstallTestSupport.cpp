@@ -31,8 +31,7 @@ PowerShellStandIn::PowerShellStandIn() : path_(SystemPowerShellPath()) {
 }
 
 PowerShellStandIn::~PowerShellStandIn() {
-  for (const wchar_t* name : {L"UPDATER_PS_RECORD", L"UPDATER_PS_ERROR", L"UPDATER_PS_ENCODING",
-                              L"UPDATER_PS_EXIT"}) {
+  for (const wchar_t* name : {L"UPDATER_PS_RECORD", L"UPDATER_PS_ERROR", L"UPDATER_PS_EXIT"}) {
     SetEnvironmentVariableW(name, nullptr);
   }
   DeleteFileW(path_.c_str());
@@ -45,9 +44,8 @@ void PowerShellStandIn::ExitWith(int code) {
   SetEnvironmentVariableW(L"UPDATER_PS_EXIT", std::to_wstring(code).c_str());
 }
 
-void PowerShellStandIn::WriteError(const std::wstring& text, const std::wstring& encoding) {
+void PowerShellStandIn::WriteError(const std::wstring& text) {
   SetEnvironmentVariableW(L"UPDATER_PS_ERROR", text.c_str());
-  SetEnvironmentVariableW(L"UPDATER_PS_ENCODING", encoding.c_str());
 }
 
 bool PowerShellStandIn::Record(Run* run) const {
@@ -86,16 +84,7 @@ FixtureApplication::~FixtureApplication() {
 }
 
 bool FixtureApplication::Start(const std::wstring& title) {
-  std::wstring commandLine = L"\"" + path_ + L"\" " + title;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(path_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &started)) {
-    return false;
-  }
-  const KernelHandle process(started.hProcess);
-  const KernelHandle thread(started.hThread);
+  if (!StartProcess(path_, L"\"" + path_ + L"\" " + title)) return false;
   titles_.push_back(title);
   return WaitForWindow(title, true);
 }

@@ -27,8 +27,7 @@ class PowerShellStandIn {
 
   bool Installed() const { return installed_; }
   void ExitWith(int code);
-  // `encoding`: "utf16", "utf16-nobom" or "ansi".
-  void WriteError(const std::wstring& text, const std::wstring& encoding = L"utf16");
+  void WriteError(const std::wstring& text);
 
   struct Run {
     std::wstring commandLine;

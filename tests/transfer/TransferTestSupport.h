@@ -12,18 +12,8 @@
 #include <utility>
 
 #include "TestSupport.h"
-#include "base/UniqueHandle.h"
 
 namespace updater::test {
-
-inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(file) << "cannot create " << Narrow(path) << ": " << GetLastError();
-  DWORD written = 0;
-  ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                        nullptr));
-}
 
 // Distinct, reproducible bytes, so that a wrong offset or a lost block shows.
 inline std::string PatternBytes(std::size_t size, unsigned seed) {
