@@ -32,11 +32,14 @@ TEST(JustCheckTest, ReportsByExitCodeWhetherAnUpdateIsNeeded) {
       {false, true, false, L"/justcheck -critical", 0},
       {false, false, false, L"/justcheck -installready", kUpToDate},
       {false, false, true, L"/justcheck -installready", 0},
+      // What a dump holds is checked with the silent installs; an existing file is left alone.
+      {false, false, false, L"/justcheck -dumpdetected old.ini", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Narrow(c.arguments) + (c.installed ? " installed" : "") +
                  (c.critical ? " critical" : "") + (c.downloaded ? " downloaded" : ""));
     Scenario s;
+    WriteTextFile(s.File(L"old.ini"), L"keep me", TextEncoding::Ansi);
     WriteTextFile(s.Marker(L"First"), L"x", TextEncoding::Ansi);
     if (c.installed) WriteTextFile(s.Marker(L"Second"), L"x", TextEncoding::Ansi);
     // The newer update first, as publishers list them.
@@ -48,16 +51,8 @@ TEST(JustCheckTest, ReportsByExitCodeWhetherAnUpdateIsNeeded) {
     const RunOutcome outcome = s.Run(c.arguments);
     EXPECT_EQ(c.exitCode, outcome.exitCode) << Narrow(s.Log());
     EXPECT_EQ(0, outcome.messageBoxes);
+    EXPECT_EQ("keep me", ReadFileBytes(s.File(L"old.ini")));
   }
-}
-
-// What a dump holds is checked with the silent installs.
-TEST(JustCheckTest, DumpDetectedLeavesAnExistingFileAlone) {
-  Scenario s;
-  s.Publish(s.Section({L"Needed"}));
-  WriteTextFile(s.File(L"old.ini"), L"keep me", TextEncoding::Ansi);
-  EXPECT_EQ(0u, s.Run(L"/justcheck -dumpdetected \"" + s.File(L"old.ini") + L"\"").exitCode);
-  EXPECT_EQ("keep me", ReadFileBytes(s.File(L"old.ini")));
 }
 
 TEST(CheckTest, AsksTheServerOnlyWhenDueAndSchedulesTheNextCheckAfterASuccess) {

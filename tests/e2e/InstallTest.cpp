@@ -125,8 +125,10 @@ TEST(SilentInstallTest, RememberedCredentialsOpenTheServerAndTheApplicationStart
   const std::wstring title = UniqueName(L"Guarded");
   application.Adopt(title);
   s.Publish(s.Section({L"Guarded"}));
-  EXPECT_EQ(0xE0000012, s.Run(L"/justcheck").exitCode) << "nothing remembered yet";
   EXPECT_EQ(0u, s.Run(L"/set rememberpassword alice wonderland").exitCode);
+  // A remembered user keeps its first password: the one that opens the server.
+  EXPECT_EQ(0xE0000013u, s.Run(L"/set rememberpassword alice other").exitCode);
+  EXPECT_FALSE(s.Registered()) << "a setting registered the executable";
   EXPECT_EQ(0u, s.InstallAll(L" -restartapp \"" + application.Path() + L"\" -restartappcmd " +
                              title)) << Narrow(s.Log());
   EXPECT_TRUE(FileExists(s.Marker(L"Guarded")));

@@ -22,15 +22,10 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
   std::vector<unsigned char> cipher;
   ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
   const std::wstring protectedCopy = L"/install silentall none.ini alice:" + ToHexText(cipher);
+  // The parser's other refusals are CommandLineTest's.
   const Case cases[] = {
       {nullptr, false, L"/bogus", kInvalidCommandLine, L"", nullptr},
-      {nullptr, false, L"/checknow -nogui", kInvalidCommandLine, L"", nullptr},
       {nullptr, false, L"/silentall -nogui -reducedgui", kInvalidCommandLine, L"", nullptr},
-      {nullptr, false, L"/checknow extra", kInvalidCommandLine, L"", nullptr},
-      {nullptr, false, L"/set loglevel", kInvalidCommandLine, L"", nullptr},
-      {nullptr, false, L"/install silent", kInvalidCommandLine, L"", nullptr},
-      {nullptr, false, L"/clean now", kInvalidCommandLine, L"", nullptr},
-      {nullptr, false, L"/CHECKNOW", kInvalidCommandLine, L"", nullptr},
       // The link is parsed and then refused, not rejected as a command line.
       {nullptr, false, L"merrow-tovan-updater:/Link C:\\cmd.exe", kInvalidCommandLine,
        L"Refusing to open a link that is not a web address: C:\\cmd.exe", nullptr},
@@ -76,23 +71,6 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
     const bool restarts = Contains(c.arguments, L"-restartapp");
     EXPECT_EQ(restarts, WaitUntil([&] { return FileExists(marker); }, restarts ? 5000 : 0));
   }
-}
-
-TEST(RunModesTest, RememberPasswordKeepsTheFirstPasswordOfAUserAndHidesIt) {
-  Scenario s;
-  const auto remembered = [&] {
-    std::wstring value;
-    GetRegistryString(HKEY_CURRENT_USER, s.Key(L"Settings"), L"UserDetailsU", &value);
-    return value;
-  };
-  EXPECT_EQ(0u, s.Run(L"/set rememberpassword alice secret").exitCode);
-  const std::wstring first = remembered();
-  EXPECT_FALSE(first.empty() || Contains(first, L"secret")) << "not kept, or kept readable";
-  EXPECT_EQ(0xE0000013u, s.Run(L"/set rememberpassword alice other").exitCode);
-  EXPECT_EQ(first, remembered()) << "a remembered user keeps its first password";
-  EXPECT_EQ(0u, s.Run(L"/set rememberpassword bob other").exitCode);
-  EXPECT_NE(first, remembered()) << "a second user was not remembered";
-  EXPECT_FALSE(s.Registered()) << "a setting registered the executable";
 }
 
 TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder) {
