@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -76,44 +77,37 @@ TEST(SelectedDownloadsTest, FetchesAndRecordsTheSelectedAndRemovesAWrongSizeWith
   }
 }
 
-TEST(SelectedDownloadsTest, CorruptDownloadIsRemovedAndFetchedAgainFromNothingOnRetry) {
-  DownloadSetup setup;
-  UpdateInfo& update = setup.AddCorrupt(L"Corrupt");
-  test::RecordingEvents events;
-  events.onMismatch = [&](ResultCode) {
-    // The corrupt copy and its record are gone before the user is asked.
-    EXPECT_FALSE(test::FileExists(update.localFilePath));
-    EXPECT_FALSE(test::FileExists(update.localFilePath + L".part"));
-    EXPECT_EQ(L"", setup.Recorded(L"Corrupt"));
-    setup.Serve(L"Corrupt", L"abc");
-    return MismatchAnswer::DownloadAgain;
+TEST(SelectedDownloadsTest, CorruptDownloadIsRemovedAndFetchedAgainUntilRightOrCanceled) {
+  // Whether the source holds the right bytes once asked, the answer, the result, questions asked.
+  const std::tuple<bool, MismatchAnswer, ResultCode, std::size_t> cases[] = {
+      {true, MismatchAnswer::DownloadAgain, kSuccess, 1},
+      {false, MismatchAnswer::DownloadAgain, kSha256Mismatch, 11},  // endless retries stop
+      {false, MismatchAnswer::Cancel, kCanceled, 1},                // and a cancel ends the batch
   };
-
-  EXPECT_EQ(kSuccess, setup.Run(events));
-  EXPECT_EQ(std::vector<ResultCode>{kSha256Mismatch}, events.questions);
-  using A = UpdateAction;
-  EXPECT_EQ((std::vector<A>{A::DownloadBatch, A::DownloadFile, A::CheckSha256, A::DownloadFile,
-                            A::CheckSha256}),
-            events.begun);
-  EXPECT_EQ("abc", test::ReadFileBytes(update.localFilePath));
-  EXPECT_EQ(update.localFilePath, setup.Recorded(L"Corrupt"));
-}
-
-TEST(SelectedDownloadsTest, EndlessRetriesStopAndACancelEndsTheBatch) {
-  for (const MismatchAnswer answer : {MismatchAnswer::DownloadAgain, MismatchAnswer::Cancel}) {
-    const bool cancel = answer == MismatchAnswer::Cancel;
+  for (const auto& [fixed, answer, result, questions] : cases) {
     DownloadSetup setup;
     const UpdateInfo& corrupt = setup.AddCorrupt(L"Corrupt");
     const UpdateInfo& next = setup.Add(L"Next", 3, L"abc");
     test::RecordingEvents events;
-    events.onMismatch = [answer](ResultCode) { return answer; };
-
-    const ResultCode expected = cancel ? kCanceled : kSha256Mismatch;
-    EXPECT_EQ(expected, setup.Run(events)) << cancel;
-    EXPECT_EQ(expected, corrupt.state) << cancel;
-    EXPECT_FALSE(test::FileExists(corrupt.localFilePath)) << cancel;
-    EXPECT_EQ(cancel ? 1u : 11u, events.questions.size()) << cancel;
-    EXPECT_EQ(!cancel, test::FileExists(next.localFilePath)) << cancel;
+    events.onMismatch = [&, fixed = fixed, answer = answer](ResultCode) {
+      // The corrupt copy and its record are gone before the user is asked.
+      EXPECT_FALSE(test::FileExists(corrupt.localFilePath) ||
+                   test::FileExists(corrupt.localFilePath + L".part"));
+      EXPECT_EQ(L"", setup.Recorded(L"Corrupt"));
+      if (fixed) setup.Serve(L"Corrupt", L"abc");
+      return answer;
+    };
+    EXPECT_EQ(result, setup.Run(events)) << result;
+    EXPECT_EQ(result, corrupt.state) << result;
+    EXPECT_EQ(std::vector<ResultCode>(questions, kSha256Mismatch), events.questions) << result;
+    const bool fetched = result == kSuccess;
+    EXPECT_EQ(fetched ? "abc" : "", test::ReadFileBytes(corrupt.localFilePath)) << result;
+    EXPECT_EQ(fetched ? corrupt.localFilePath : L"", setup.Recorded(L"Corrupt")) << result;
+    EXPECT_EQ(result != kCanceled, test::FileExists(next.localFilePath)) << result;
+    using A = UpdateAction;
+    const std::vector<A> fetchedAgain = {A::DownloadBatch, A::DownloadFile, A::CheckSha256,
+                                         A::DownloadFile, A::CheckSha256, A::DownloadFile};
+    EXPECT_TRUE(!fetched || events.begun == fetchedAgain) << "announced actions";
   }
 }
 
