@@ -54,7 +54,6 @@ TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl
   for (const Urls& urls : {Urls{TestServers::Http(path)}, Urls{TestServers::Ftp(path)},
                            Urls{TestServers::Fault(path)}, Urls{L"file:///" + local},
                            Urls{TestServers::Http(L"updates/none.bin"), TestServers::Ftp(path)},
-                           Urls{TestServers::Http(L"updates/none.bin"), L"file:///" + local},
                            Urls{L"file:///C:/no/such/file.bin", TestServers::Http(path)}}) {
     const std::string url = Narrow(urls.back());
     EXPECT_EQ(kSuccess, MakeDownloader()->Download(urls, destination_)) << url;
