@@ -66,14 +66,10 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             return self.stream_forever()
 
-        fault, drop = None, None
-        m = re.fullmatch(r"/drop/(\d+)(/.+)", path)
+        fault, drop = None, 0
+        m = re.fullmatch(r"/(drop/(\d+)|lie|norange|trickle)(/.+)", path)
         if m:
-            fault, drop, path = "drop", int(m.group(1)), m.group(2)
-        else:
-            m = re.fullmatch(r"/(lie|norange|trickle)(/.+)", path)
-            if m:
-                fault, path = m.group(1), m.group(2)
+            fault, drop, path = m.group(1).split("/")[0], int(m.group(2) or 0), m.group(3)
 
         file = os.path.realpath(os.path.join(root, path.lstrip("/")))
         if not file.startswith(root + os.sep) or not os.path.isfile(file):
@@ -86,10 +82,7 @@ class Handler(BaseHTTPRequestHandler):
         rng = None if fault == "norange" else parse_range(self.headers.get("Range"), size)
         if rng == "bad":
             return self.simple(416, ("Content-Range", "bytes */%d" % size))
-        if rng:
-            status, body = 206, data[rng[0]:rng[1] + 1]
-        else:
-            status, body = 200, data
+        status, body = (206, data[rng[0]:rng[1] + 1]) if rng else (200, data)
 
         self.log_request_line(status)
         self.send_response(status)

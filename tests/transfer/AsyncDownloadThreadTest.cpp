@@ -55,11 +55,11 @@ TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl
                            Urls{TestServers::Fault(path)}, Urls{L"file:///" + local},
                            Urls{TestServers::Http(L"updates/none.bin"), TestServers::Ftp(path)},
                            Urls{L"file:///C:/no/such/file.bin", TestServers::Http(path)}}) {
-    const std::string url = Narrow(urls.back());
-    EXPECT_EQ(kSuccess, MakeDownloader()->Download(urls, destination_)) << url;
-    EXPECT_TRUE(Downloaded() == bytes) << url;
-    EXPECT_FALSE(PartialExists()) << url;
-    EXPECT_EQ(bytes.size(), callback_.progressBytes) << url;
+    SCOPED_TRACE(Narrow(urls.back()));
+    EXPECT_EQ(kSuccess, MakeDownloader()->Download(urls, destination_));
+    EXPECT_TRUE(Downloaded() == bytes);
+    EXPECT_FALSE(PartialExists());
+    EXPECT_EQ(bytes.size(), callback_.progressBytes);
   }
 }
 
@@ -99,14 +99,15 @@ TEST_F(AsyncDownloadThreadTest, ResumesFromThePartialFile) {
       {TestServers::Http(path), larger, kNothingBeyondLocal, ""},
   };
   for (const auto& [url, partial, result, expected] : cases) {
+    SCOPED_TRACE(Narrow(url) + " from " + std::to_string(partial.size()));
     auto downloader = MakeDownloader();
     WritePartial(partial);
-    EXPECT_EQ(result, downloader->Download(url, destination_)) << Narrow(url);
-    EXPECT_TRUE(Downloaded() == expected) << Narrow(url) << " from " << partial.size();
-    EXPECT_EQ(result != kSuccess, PartialExists() && Partial() == partial) << Narrow(url);
+    EXPECT_EQ(result, downloader->Download(url, destination_));
+    EXPECT_TRUE(Downloaded() == expected);
+    EXPECT_EQ(result != kSuccess, PartialExists() && Partial() == partial);
     if (result != kSuccess) continue;  // the resumed bytes count as progress too
     EXPECT_EQ(std::make_pair(std::vector<std::uint32_t>{50000}, std::uint64_t{50000}),
-              std::make_pair(callback_.beginTotals, callback_.progressBytes)) << Narrow(url);
+              std::make_pair(callback_.beginTotals, callback_.progressBytes));
   }
 }
 
@@ -124,11 +125,11 @@ TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
       {{L"http://127.0.0.1:1/x"}, ERROR_INTERNET_CANNOT_CONNECT},
   };
   for (const auto& [urls, result] : cases) {
-    const std::string label = urls.empty() ? std::string("no URL") : Narrow(urls[0]);
-    EXPECT_EQ(result, MakeDownloader()->Download(urls, destination_)) << label;
-    EXPECT_FALSE(test::FileExists(destination_) || PartialExists()) << label;
-    EXPECT_EQ(result, callback_.failures.empty() ? kSuccess : callback_.failures.back()) << label;
-    EXPECT_LE(callback_.questions.size(), 1u) << label << ": a refused certificate was resent";
+    SCOPED_TRACE(urls.empty() ? std::string("no URL") : Narrow(urls[0]));
+    EXPECT_EQ(result, MakeDownloader()->Download(urls, destination_));
+    EXPECT_FALSE(test::FileExists(destination_) || PartialExists());
+    EXPECT_EQ(result, callback_.failures.empty() ? kSuccess : callback_.failures.back());
+    EXPECT_LE(callback_.questions.size(), 1u) << "a refused certificate was resent";
   }
   EXPECT_EQ(kUnableToSaveFile, MakeDownloader()->Download(TestServers::Http(path), L"rel\\f.bin"));
   // Accepted, the certificate errors are ignored for the request, which goes through.
@@ -167,11 +168,10 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
       ++asked;
       return userEnters && provider.Realm() == L"Updater Test" && provider.AskUser(nullptr);
     };
-    const std::wstring url = TestServers::HttpOn(host, path);
-    const std::string label = Narrow(host) + " with " + std::to_string(stored.size()) + " stored";
-    EXPECT_EQ(result, downloader->Download(url, destination_)) << label;
-    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << label;
-    EXPECT_EQ(userEnters || result != kSuccess ? 1 : 0, asked) << label;
+    SCOPED_TRACE(Narrow(host) + " with " + std::to_string(stored.size()) + " stored");
+    EXPECT_EQ(result, downloader->Download(TestServers::HttpOn(host, path), destination_));
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes);
+    EXPECT_EQ(userEnters || result != kSuccess ? 1 : 0, asked);
   }
 }
 
@@ -179,18 +179,18 @@ TEST_F(AsyncDownloadThreadTest, CancelKeepsThePartialFileForALaterResume) {
   const std::string bytes = PatternBytes(2000000, 8);
   const std::wstring path = ServeUnique(bytes);
   for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
+    SCOPED_TRACE(Narrow(url));
     {
       auto canceled = MakeDownloader();
       callback_.cancelAfterBytes = 100000;
-      EXPECT_EQ(kCanceled, canceled->Download(url, destination_)) << Narrow(url);
-      EXPECT_TRUE(callback_.failures.empty()) << Narrow(url);
+      EXPECT_EQ(kCanceled, canceled->Download(url, destination_));
+      EXPECT_TRUE(callback_.failures.empty());
     }
     const std::string partial = Partial();
     EXPECT_TRUE(partial.size() >= 100000 && partial.size() < bytes.size() &&
-                partial == bytes.substr(0, partial.size()))
-        << Narrow(url) << ": " << partial.size() << " bytes kept";
-    EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_)) << Narrow(url);
-    EXPECT_TRUE(Downloaded() == bytes) << Narrow(url);
+                partial == bytes.substr(0, partial.size())) << partial.size() << " bytes kept";
+    EXPECT_EQ(kSuccess, MakeDownloader()->Download(url, destination_));
+    EXPECT_TRUE(Downloaded() == bytes);
   }
 }
 
@@ -212,14 +212,15 @@ TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodesOrAreResumed) {
       {TestServers::Fault(L"slowheaders"), 0, ERROR_INTERNET_CONNECTION_ABORTED, false, false},
   };
   for (const auto& [url, expectedSize, result, progress, partialKept] : cases) {
+    SCOPED_TRACE(Narrow(url));
     DeleteFileW((destination_ + L".part").c_str());
     auto downloader = MakeDownloader();
     downloader->SetExpectedSize(expectedSize);
-    EXPECT_EQ(result, downloader->Download(url, destination_)) << Narrow(url);
-    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << Narrow(url);
-    EXPECT_EQ(progress, callback_.progressBytes > 0) << Narrow(url);
-    EXPECT_EQ(partialKept, PartialExists()) << Narrow(url);
-    EXPECT_TRUE(Partial() == bytes.substr(0, Partial().size())) << Narrow(url);
+    EXPECT_EQ(result, downloader->Download(url, destination_));
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes);
+    EXPECT_EQ(progress, callback_.progressBytes > 0);
+    EXPECT_EQ(partialKept, PartialExists());
+    EXPECT_TRUE(Partial() == bytes.substr(0, Partial().size()));
   }
   EXPECT_NE(std::string::npos, TestServers::FaultLog().find("range=\"bytes=10000-\""));
 }
@@ -247,15 +248,14 @@ TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials)
     provider.AddCredentials(stored);
     auto downloader = MakeDownloader(stored.empty() ? nullptr : &provider);
     downloader->SetProxy(test::ServerAddress(proxy));
-    const std::string label = Narrow(proxy) + " with " + std::to_string(stored.size());
-    EXPECT_EQ(result, downloader->Download(TestServers::HttpOn(host, path), destination_)) << label;
-    EXPECT_EQ(result == kSuccess, Downloaded() == bytes) << label;
-    EXPECT_EQ(result == kSuccess ? 200u : 407u, downloader->StatusCode()) << label;
+    SCOPED_TRACE(Narrow(proxy) + " with " + std::to_string(stored.size()));
+    EXPECT_EQ(result, downloader->Download(TestServers::HttpOn(host, path), destination_));
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes);
+    EXPECT_EQ(result == kSuccess ? 200u : 407u, downloader->StatusCode());
     // Squid logs the full URL of what it forwarded or refused.
     const std::string log = TestServers::ProxyLog();
-    EXPECT_NE(std::string::npos, log.find(result == kSuccess ? "TCP_MISS/200" : "TCP_DENIED/407"))
-        << label;
-    EXPECT_NE(std::string::npos, log.find("/" + Narrow(path))) << label << ": not in the proxy log";
+    EXPECT_NE(std::string::npos, log.find(result == kSuccess ? "TCP_MISS/200" : "TCP_DENIED/407"));
+    EXPECT_NE(std::string::npos, log.find("/" + Narrow(path))) << "not in the proxy log";
   }
 }
 
