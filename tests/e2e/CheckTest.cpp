@@ -1,3 +1,5 @@
+#include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -5,6 +7,7 @@
 #include <future>
 
 #include "e2e/Scenario.h"
+#include "resources/ResourceIds.h"
 
 namespace updater::test {
 
@@ -130,15 +133,16 @@ TEST(CheckNowTest, UpToDateCheckShowsTheResultUntilTheUserClosesTheWindow) {
   ASSERT_NE(nullptr, window);
   wchar_t text[64] = {};
   EXPECT_TRUE(WaitUntil([&] {
-    GetDlgItemTextW(window, 1045, text, 64);
+    GetDlgItemTextW(window, IDC_WAIT_STATUS, text, 64);
     return std::wstring(text) == L"Your software is up to date";
   }, 3000)) << Narrow(text);
   GetDlgItemTextW(window, IDCANCEL, text, 64);
   EXPECT_EQ(std::wstring(L"OK"), text);
+  EXPECT_EQ(100, SendDlgItemMessageW(window, IDC_WAIT_PROGRESS, PBM_GETPOS, 0, 0)) << "bar not full";
   EXPECT_EQ(std::future_status::timeout, check.wait_for(std::chrono::milliseconds(200)))
       << "the window closed by itself";
   PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-  EXPECT_EQ(kUpToDate, check.get().exitCode);
+  EXPECT_EQ(kUpToDate, check.get().exitCode) << "closing the result is not a cancel";
   EXPECT_TRUE(s.Registered());
 }
 

@@ -26,14 +26,6 @@ TEST(PowerShellRunnerTest, KeepsUtf16ErrorTextAndIgnoresOtherEncodings) {
   }
 }
 
-TEST(PowerShellRunnerTest, CommandLineCallsTheScriptAndRedirectsItsErrorStream) {
-  EXPECT_EQ(L"powershell.exe -NonInteractive -NoLogo -ExecutionPolicy Unrestricted -WindowStyle "
-            L"Hidden -Command \"$host.UI.RawUI.BufferSize = new-object "
-            L"System.Management.Automation.Host.Size(1024,50);\" "
-            L"\"&\"\"C:\\Temp\\s.ps1\"\"\" 2> \"C:\\Temp\\o.txt\"",
-            PowerShellCommandLine(L"C:\\Temp\\s.ps1", L"C:\\Temp\\o.txt"));
-}
-
 // The stand-in plays PowerShell: see tests/fixtures/PowerShellStandIn.cpp.
 TEST(PowerShellRunnerTest, RunsTheScriptHiddenFromAUtf16FileAndRemovesItsFiles) {
   test::PowerShellStandIn powerShell;
