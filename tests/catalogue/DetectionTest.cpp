@@ -70,25 +70,10 @@ TEST(DetectionTest, FileDetectionByExistenceVersionAndSize) {
   EXPECT_FALSE(IsInstalled(unresolved));
 }
 
-std::wstring NewSubKey() { return L"Software\\" + test::UniqueName(L"DetectionTest"); }
-
-void SetVersionValue(HKEY root, const std::wstring& subKey, DWORD type, const std::wstring& data) {
-  RegistryKey key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                           key.Put(), nullptr));
-  if (type == REG_NONE) return;
-  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"Version", 0, type,
-                                          reinterpret_cast<const BYTE*>(data.data()),
-                                          static_cast<DWORD>(data.size() * sizeof(wchar_t))));
-}
-
 TEST(DetectionTest, RegistryDetectionUnderEachRootReadsAnyValueTypeWithinItsData) {
   // "-" leaves the key out, "" creates it without the value; binary data has no terminator.
-  struct Case {
-    const wchar_t *user, *machine, *root, *version;
-    bool installed;
-    DWORD type = REG_SZ;
-  };
+  struct Case { const wchar_t *user, *machine, *root, *version; bool installed;
+                DWORD type = REG_SZ; };
   const Case cases[] = {
       {L"-", L"2.0.0.1", L"HKLM", L">= 2.0", true}, {L"-", L"2.0.0.1", L"HKLM", L"", false},
       {L"-", L"none", L"HKLM", L">= 0.0", false},   {L"3.1", L"-", L"HKCU", L">= 3.0", true},
@@ -99,15 +84,20 @@ TEST(DetectionTest, RegistryDetectionUnderEachRootReadsAnyValueTypeWithinItsData
       {L"2.5", L"-", L"HKCU", L">= 2.5", true, REG_EXPAND_SZ},
       {L"\x0002", L"-", L"HKCU", L">= 2.5", false, REG_DWORD}};
   for (const auto& [user, machine, root, version, installed, type] : cases) {
-    const std::wstring subKey = NewSubKey();
+    const std::wstring subKey = L"Software\\" + test::UniqueName(L"DetectionTest");
     const test::ScopedRegistryTree userTree(subKey, HKEY_CURRENT_USER);
     const test::ScopedRegistryTree machineTree(subKey, HKEY_LOCAL_MACHINE);
     for (const auto& [hive, value] : {std::make_pair(HKEY_CURRENT_USER, user),
                                       std::make_pair(HKEY_LOCAL_MACHINE, machine)}) {
-      const std::wstring text = value;
+      const std::wstring text = value, data = type == REG_BINARY ? text : text + L'\0';
       if (text == L"-") continue;
-      SetVersionValue(hive, subKey, text.empty() ? REG_NONE : type,
-                      type == REG_BINARY ? text : text + L'\0');
+      RegistryKey key;
+      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hive, subKey.c_str(), 0, nullptr, 0, KEY_WRITE,
+                                               nullptr, key.Put(), nullptr));
+      if (text.empty()) continue;
+      ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), L"Version", 0, type,
+                                              reinterpret_cast<const BYTE*>(data.data()),
+                                              static_cast<DWORD>(data.size() * sizeof(wchar_t))));
     }
     const std::wstring key = std::wstring(root) + L"\\" + subKey + L"\\Version";
     EXPECT_EQ(installed, IsInstalled(Detected(DetectionKind::Registry, key, version)))

@@ -60,18 +60,17 @@ TEST(JustCheckTest, ReportsByExitCodeWhetherAnUpdateIsNeeded) {
 
 TEST(CheckTest, AsksTheServerOnlyWhenDueAndSchedulesTheNextCheckAfterASuccess) {
   // Served: the update configuration file (none: nothing; empty: one installed update). The next
-  // check, before and after the runs, lies so many days ahead (0: none scheduled).
+  // check, before and after the runs, lies so many days ahead (0: none scheduled). What else
+  // decides whether a check is due is CheckScheduleTest's.
   struct Case { const char* what; const wchar_t* served; std::vector<const wchar_t*> runs;
-                int nextBefore; bool policyOff; DWORD exitCode; std::string statuses;
-                int nextAfter; };
+                int nextBefore; DWORD exitCode; std::string statuses; int nextAfter; };
   const Case cases[] = {
-      {"not due", L"", {L"/silentall"}, 1, false, 0xE000001A, "", 1},
-      {"policy off wins over a passed check", L"", {L"/silentall"}, -1, true, 0xE0000019, "", -1},
-      {"-nofreqcheck", L"", {L"/silentall -nofreqcheck"}, 1, false, kUpToDate, "200 ", 1},
-      {"a failed check", nullptr, {L"/silent"}, 0, false, 0xE0000018, "404 ", 0},
-      {"CheckFrequency days on", L"", {L"/silent"}, 0, false, kUpToDate, "200 ", 5},
-      {"not modified", L"", {L"/justcheck", L"/justcheck"}, 0, false, kUpToDate, "200 304 ", 0},
-      {"no \";qzu;\" line", L"[General]\r\nConfigFileVersion=1.0\r\n", {L"/justcheck"}, 0, false,
+      {"not due", L"", {L"/silentall"}, 1, 0xE000001A, "", 1},
+      {"-nofreqcheck", L"", {L"/silentall -nofreqcheck"}, 1, kUpToDate, "200 ", 1},
+      {"a failed check", nullptr, {L"/silent"}, 0, 0xE0000018, "404 ", 0},
+      {"CheckFrequency days on", L"", {L"/silent"}, 0, kUpToDate, "200 ", 5},
+      {"not modified", L"", {L"/justcheck", L"/justcheck"}, 0, kUpToDate, "200 304 ", 0},
+      {"no \";qzu;\" line", L"[General]\r\nConfigFileVersion=1.0\r\n", {L"/justcheck"}, 0,
        0xE000000E, "200 ", 0},
   };
   for (const Case& c : cases) {
@@ -79,7 +78,6 @@ TEST(CheckTest, AsksTheServerOnlyWhenDueAndSchedulesTheNextCheckAfterASuccess) {
     Scenario s;
     const std::wstring key = s.Key(L"Settings");
     s.Set(L"CheckFrequency", 5);
-    if (c.policyOff) s.Set(L"AutoUpdatePolicy", 0);
     std::int64_t now = 0;  // FILETIME's layout
     GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
     std::int64_t next = now + c.nextBefore * kDay;

@@ -11,12 +11,7 @@ using test::Narrow;
 
 TEST(AutoCloseApplicationTest, ChoosesWindowsByTitlePrefixOrAsMainWindows) {
   constexpr DWORD kMain = WS_OVERLAPPEDWINDOW;
-  struct Case {
-    const wchar_t* title;
-    DWORD style, exStyle;
-    const wchar_t* prefix;
-    bool closes;
-  };
+  struct Case { const wchar_t* title; DWORD style, exStyle; const wchar_t* prefix; bool closes; };
   const Case cases[] = {
       {L"Editor - notes.txt", kMain, 0, L"editor", true},
       {L"Editor", WS_POPUP | WS_DISABLED, 0, L"Editor", true},

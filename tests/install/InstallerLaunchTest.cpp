@@ -11,13 +11,9 @@ namespace {
 using test::Narrow;
 
 TEST(InstallerLaunchTest, PlansEachKindOfInstaller) {
-  struct Case {
-    const wchar_t *file, *commandLine;
-    std::uint32_t flags;
-    bool forceMsiBasicUi;
-    const wchar_t* parameters;  // for an app package: the path as a literal in its script
-    int show;  // -1 for an app package
-  };
+  // For an app package `parameters` is the path as a literal in its script, and `show` is -1.
+  struct Case { const wchar_t *file, *commandLine; std::uint32_t flags; bool forceMsiBasicUi;
+                const wchar_t* parameters; int show; };
   // An app package's path is a literal that no file name can leave: every quote is doubled.
   const Case cases[] = {
       {L"C:\\d\\setup.exe", L"/S /D=x", 0, true, L"/S /D=x", SW_SHOWNORMAL},

@@ -87,14 +87,8 @@ struct RecordingCallback : UpdateEvents {
 // Each installation is reported while the whole batch is recorded in the settings; the batch
 // itself is reported only when the client asks for no installation window of the updater's own.
 TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedState) {
-  struct Case {
-    const wchar_t* section;
-    int exitCode;
-    bool installs;
-    std::uint32_t flags;
-    ResultCode state;
-    bool keepsInstaller;
-  };
+  struct Case { const wchar_t* section; int exitCode; bool installs; std::uint32_t flags;
+                ResultCode state; bool keepsInstaller; };
   const Case cases[] = {
       {L"Cancelled", 1602, true, 0, 1602, true},
       {L"CancelledShell", 1223, true, kUpdateNoCache, 1223, false},

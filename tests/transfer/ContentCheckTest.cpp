@@ -84,18 +84,15 @@ TEST(ContentCheckTest, ChecksOneDigestOrTheSizeAndRemovesWhatFails) {
     int removals = 0;
     const ContentCheckOutcome outcome =
         CheckDownloadedContent(path, expected, callback, [&] { ++removals; });
-    const std::string what = (bytes ? bytes : "-") + test::Narrow(L" " + expected.sha256) +
-                             test::Narrow(L" " + expected.md5);
+    SCOPED_TRACE((bytes ? bytes : "-") + test::Narrow(L" " + expected.sha256 + L" " + expected.md5));
     EXPECT_EQ(std::make_tuple(state, false, state != kSuccess ? 1 : 0, actions),
-              std::make_tuple(outcome.state, outcome.downloadAgain, removals, callback.begun))
-        << what;
+              std::make_tuple(outcome.state, outcome.downloadAgain, removals, callback.begun));
     std::vector<std::pair<UpdateAction, ResultCode>> ended;
     for (const UpdateAction action : actions) ended.emplace_back(action, state);
-    EXPECT_EQ(ended, callback.ended) << what;
+    EXPECT_EQ(ended, callback.ended);
     // A digest mismatch is a question (download again?); a wrong size only a failure.
     EXPECT_EQ(state != kSuccess ? std::vector<ResultCode>{state} : std::vector<ResultCode>{},
-              actions.empty() ? callback.failures : callback.questions)
-        << what;
+              actions.empty() ? callback.failures : callback.questions);
   }
 }
 

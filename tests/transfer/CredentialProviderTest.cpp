@@ -113,11 +113,6 @@ struct RememberedSettings {
   SettingsStore settings{HKEY_CURRENT_USER, id};
   std::wstring path = tree.SubKey() + L"\\Settings";
 
-  std::wstring Value() const {
-    std::wstring text;
-    test::GetRegistryString(HKEY_CURRENT_USER, path, L"UserDetailsU", &text);
-    return text;
-  }
   void SetValue(const std::wstring& text) const {
     test::SetRegistryString(HKEY_CURRENT_USER, path, L"UserDetailsU", text);
   }
@@ -144,7 +139,9 @@ TEST(RememberedCredentialsTest, EachUserIsRememberedOnceAndUnreadableValuesAreKe
   unreadable.SetValue(L"not hex");
   EXPECT_TRUE(unreadable.Loaded(kInvalidData).empty());
   EXPECT_FALSE(RememberCredentials(unreadable.settings, L"alice", L"secret"));
-  EXPECT_EQ(L"not hex", unreadable.Value());
+  std::wstring kept;
+  test::GetRegistryString(HKEY_CURRENT_USER, unreadable.path, L"UserDetailsU", &kept);
+  EXPECT_EQ(L"not hex", kept);
   std::vector<unsigned char> cipher;
   ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));
   unreadable.SetValue(FormatUserDetailsValue({{L"x", L"XYZ"}, {L"alice", ToHexText(cipher)}}));
