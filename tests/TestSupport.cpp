@@ -152,6 +152,10 @@ std::wstring ThisExecutableFolder() {
   return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
+std::wstring FixturePath(const std::wstring& name) {
+  return ThisExecutableFolder() + L"\\fixtures\\" + name;
+}
+
 void SetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
                        const std::wstring& value) {
   ASSERT_EQ(ERROR_SUCCESS,

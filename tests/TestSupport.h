@@ -83,6 +83,8 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 std::wstring ThisExecutableFolder();
+// A file of tests/fixtures, built beside the test programs.
+std::wstring FixturePath(const std::wstring& name);
 
 void SetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
                        const std::wstring& value);

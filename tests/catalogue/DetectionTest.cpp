@@ -15,10 +15,6 @@ using test::Narrow;
 using S = ApplicabilityState;
 using Items = std::vector<std::wstring>;
 
-std::wstring Fixture(const std::wstring& name) {
-  return test::ThisExecutableFolder() + L"\\fixtures\\" + name;
-}
-
 // An update detected by `kind` at `target`, with the Version key as the loader stores it.
 UpdateInfo Detected(DetectionKind kind, const std::wstring& target, const wchar_t* version = L"") {
   UpdateInfo update;
@@ -46,13 +42,13 @@ TEST(DetectionTest, FileDetectionByExistenceVersionAndSize) {
   const test::TempFolder folder;
   const std::wstring five = folder.File(L"five.txt");
   test::WriteTextFile(five, L"12345", test::TextEncoding::Ansi);
-  const std::wstring v2001 = Fixture(L"VersionedFixture-2.0.0.1.exe");
+  const std::wstring v2001 = test::FixturePath(L"VersionedFixture-2.0.0.1.exe");
   // No version resource counts as 0.0.0.0; version and size both must hold.
   constexpr int kNoSize = -1;
   const std::tuple<std::wstring, const wchar_t*, int, bool> cases[] = {
       {v2001, L">= 2.0", kNoSize, true},       {v2001, L"= 2.0", kNoSize, false},
       {v2001, L"= 2.0.0.1", kNoSize, true},    {folder.File(L"missing.exe"), L"", kNoSize, false},
-      {Fixture(L"VersionedFixture-1.0.0.0.exe"), L">= 2.0", kNoSize, false},
+      {test::FixturePath(L"VersionedFixture-1.0.0.0.exe"), L">= 2.0", kNoSize, false},
       {five, L">= 0.0", kNoSize, true},        {five, L">= 0.0.0.1", kNoSize, false},
       {five, L"", 5, true},                    {five, L"", 6, false},
       {v2001, L">= 2.0", 1, false},
@@ -108,12 +104,12 @@ TEST(DetectionTest, RegistryDetectionUnderEachRootReadsAnyValueTypeWithinItsData
 // A program that never ends counts as not installed once the wait is over, and is ended: the file
 // it held is free again.
 TEST(DetectionTest, CustomDetectionIsInstalledOnNonZeroExitWithinItsTime) {
-  const std::wstring exitCode = Fixture(L"ExitCodeFixture.exe");
+  const std::wstring exitCode = test::FixturePath(L"ExitCodeFixture.exe");
   const test::TempFolder folder;
   const std::wstring held = folder.File(L"held.txt");
   const std::tuple<std::wstring, std::wstring, int, bool> cases[] = {
       {exitCode, L"0", 0, false}, {exitCode, L"1", 0, true},  {exitCode, L"0xE0000001", 0, true},
-      {exitCode, L"1", 1, false}, {Fixture(L"NoSuchProgram.exe"), L"1", 0, false},
+      {exitCode, L"1", 1, false}, {test::FixturePath(L"NoSuchProgram.exe"), L"1", 0, false},
       {exitCode, L"hang \"" + held + L"\"", 0, false}};
   const std::size_t logged = test::LogText().size();
   for (const auto& [program, arguments, unresolved, installed] : cases) {

@@ -136,7 +136,7 @@ TEST(CheckNowTest, UpToDateCheckShowsTheResultUntilTheUserClosesTheWindow) {
   }, 3000)) << Narrow(text);
   GetDlgItemTextW(window, IDCANCEL, text, 64);
   EXPECT_EQ(std::wstring(L"OK"), text);
-  EXPECT_EQ(100, SendDlgItemMessageW(window, IDC_WAIT_PROGRESS, PBM_GETPOS, 0, 0)) << "bar not full";
+  EXPECT_EQ(100, SendDlgItemMessageW(window, IDC_WAIT_PROGRESS, PBM_GETPOS, 0, 0)) << "not full";
   EXPECT_EQ(std::future_status::timeout, check.wait_for(std::chrono::milliseconds(200)))
       << "the window closed by itself";
   PostMessageW(window, WM_COMMAND, IDCANCEL, 0);

@@ -9,10 +9,6 @@
 
 namespace updater::test {
 
-std::wstring FixturePath(const std::wstring& name) {
-  return ThisExecutableFolder() + L"\\fixtures\\" + name;
-}
-
 bool WaitForWindow(const std::wstring& title, bool present, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
@@ -35,9 +31,7 @@ PowerShellStandIn::~PowerShellStandIn() {
     SetEnvironmentVariableW(name, nullptr);
   }
   DeleteFileW(path_.c_str());
-  if (keptAside_) {
-    MoveFileExW((path_ + L".kept").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
+  if (keptAside_) MoveFileExW((path_ + L".kept").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 void PowerShellStandIn::ExitWith(int code) {

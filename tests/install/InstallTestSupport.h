@@ -9,9 +9,6 @@
 
 namespace updater::test {
 
-// A program of tests/fixtures, built beside the test programs.
-std::wstring FixturePath(const std::wstring& name);
-
 // Waits until a window of WindowFixture.exe with `title` is there (or, with `present` false, gone).
 bool WaitForWindow(const std::wstring& title, bool present, DWORD timeoutMs = 10000);
 

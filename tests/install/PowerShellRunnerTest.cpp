@@ -21,9 +21,7 @@ TEST(PowerShellRunnerTest, KeepsUtf16ErrorTextAndIgnoresOtherEncodings) {
       {"Deployment failed with HRESULT: 0x80073CF3\r\n", L""},
       {"abc", L""},
   };
-  for (const auto& [bytes, text] : cases) {
-    EXPECT_EQ(text, ScriptErrorText(bytes)) << bytes;
-  }
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(text, ScriptErrorText(bytes)) << bytes;
 }
 
 // The stand-in plays PowerShell: see tests/fixtures/PowerShellStandIn.cpp.

@@ -42,13 +42,10 @@ struct InstallSetup {
     return update;
   }
   // Installs the selected updates from this process, as a session of this configuration would.
-  ResultCode Install(UpdateEvents& events) {
-    DirectInstallerRunner runner(false);
-    return Install(events, runner);
-  }
-  ResultCode Install(UpdateEvents& events, InstallerRunner& runner) {
+  ResultCode Install(UpdateEvents& events, InstallerRunner* runner = nullptr) {
+    DirectInstallerRunner direct(false);
     const ClientConfig& config = client.Config();
-    const InstallContext context{config.Settings(), runner, false,
+    const InstallContext context{config.Settings(), runner ? *runner : direct, false,
                                  config.HasFlag(kFlagNoUpdaterInstallGui)};
     return InstallSelectedUpdates(list, context, events);
   }
@@ -98,9 +95,7 @@ TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedSt
       {L"Dependent", 0, true, 0, kDependencyNotInstalled, true},
   };
   InstallSetup setup(L"NoUpdaterInstallGUI");
-  for (const Case& c : cases) {
-    setup.AddInstaller(c.section, c.exitCode, c.installs).flags = c.flags;
-  }
+  for (const Case& c : cases) setup.AddInstaller(c.section, c.exitCode, c.installs).flags = c.flags;
   UpdateInfo& unselected = setup.AddInstaller(L"Unselected");
   unselected.selectedForInstall = false;
   setup.list.updates[5].dependsOn = &unselected;
@@ -171,7 +166,7 @@ TEST(UpdateInstallerTest, InstallerIsCheckedAgainAndHeldUntilItHasRun) {
   TamperingRunner runner;
   RecordingCallback callback(setup.client.Config());
   const std::size_t logged = test::LogText().size();
-  setup.Install(callback, runner);
+  setup.Install(callback, &runner);
   EXPECT_EQ(std::vector<std::wstring>{L"Kept"}, runner.ran);
   EXPECT_FALSE(runner.changed) << "the installer was changed as it started";
   const ResultCode states[] = {kSuccess, kSha256Mismatch, kDownloadFolderIsLink};

@@ -84,7 +84,7 @@ TEST(ContentCheckTest, ChecksOneDigestOrTheSizeAndRemovesWhatFails) {
     int removals = 0;
     const ContentCheckOutcome outcome =
         CheckDownloadedContent(path, expected, callback, [&] { ++removals; });
-    SCOPED_TRACE((bytes ? bytes : "-") + test::Narrow(L" " + expected.sha256 + L" " + expected.md5));
+    SCOPED_TRACE(test::Narrow(expected.sha256 + L" " + expected.md5) + " " + (bytes ? bytes : "-"));
     EXPECT_EQ(std::make_tuple(state, false, state != kSuccess ? 1 : 0, actions),
               std::make_tuple(outcome.state, outcome.downloadAgain, removals, callback.begun));
     std::vector<std::pair<UpdateAction, ResultCode>> ended;

@@ -16,7 +16,7 @@ constexpr ResultCode kUntrustedRoot = 0x800B0109;  // CERT_E_UNTRUSTEDROOT
 // The files of tests/fixtures/sign-fixtures.sh, made at build time. Publishers A and B chain to
 // the imported root; C to one that stays unknown, as a stranger's would.
 std::wstring Signed(const wchar_t* name) {
-  return test::ThisExecutableFolder() + L"\\fixtures\\signed\\" + name;
+  return test::FixturePath(L"signed\\") + name;
 }
 
 TEST(SignatureCheckTest, InstallerMustShareTheUpdatersTrustedSigner) {
