@@ -13,8 +13,7 @@
 namespace {
 
 double Seconds(LARGE_INTEGER start) {
-  LARGE_INTEGER now;
-  LARGE_INTEGER frequency;
+  LARGE_INTEGER now, frequency;
   QueryPerformanceCounter(&now);
   QueryPerformanceFrequency(&frequency);
   return static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;

@@ -44,13 +44,6 @@ std::string UpdateConfig(int sections) {
   return text;
 }
 
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
-         static_cast<double>(frequency.QuadPart);
-}
-
 }  // namespace
 
 int wmain() {
@@ -74,16 +67,16 @@ int wmain() {
     for (int run = 0; run < kRuns; ++run) {
       UpdateList list;
       ServerConfig config(path, client, list);
-      LARGE_INTEGER start;
-      LARGE_INTEGER end;
+      LARGE_INTEGER start, end, frequency;
       QueryPerformanceCounter(&start);
       const updater::ResultCode result = config.Load(true, true);
       QueryPerformanceCounter(&end);
+      QueryPerformanceFrequency(&frequency);
       if (result != updater::kSuccess || list.updates.size() != static_cast<size_t>(sections)) {
         std::printf("load of %d sections failed: 0x%X\n", sections, result);
         return 1;
       }
-      const double ms = Milliseconds(start, end);
+      const double ms = 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
       if (run == 0 || ms < best) best = ms;
     }
     std::printf("%10d %12.1f %16.3f\n", sections, best, best / sections);
