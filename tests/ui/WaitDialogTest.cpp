@@ -9,32 +9,22 @@
 namespace updater {
 namespace {
 
-std::wstring ItemText(HWND window, int id) {
-  wchar_t text[256] = {};
-  GetDlgItemTextW(window, id, text, 256);
-  return text;
-}
-
-// The shown dialog titled `title` once `ready` holds for it; null when that takes five seconds.
-HWND AwaitDialog(const wchar_t* title, bool (*ready)(HWND)) {
-  for (int i = 0; i < 250; ++i, Sleep(20)) {
-    const HWND window = FindWindowW(L"#32770", title);
-    if (window != nullptr && IsWindowVisible(window) && ready(window)) return window;
-  }
-  return nullptr;
-}
-
 // The worker's status reaches the window; Cancel ends the window, and the worker is waited for
 // when it heeds the cancel, or ended after the given wait when it does not.
 TEST(WaitDialogTest, CancelEndsTheWindowAndTheWorker) {
   for (const bool heeds : {true, false}) {
     WaitDialog dialog(L"Removing Files");
     dialog.SetInitialStatus(L"Pending");
-    std::thread user([] {
-      const HWND window = AwaitDialog(L"Removing Files", [](HWND w) {
-        return ItemText(w, IDC_WAIT_STATUS) == L"Deleting";
-      });
-      if (window != nullptr) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    std::thread user([] {  // gives up after five seconds
+      for (int i = 0; i < 250; ++i, Sleep(20)) {
+        const HWND window = FindWindowW(L"#32770", L"Removing Files");
+        wchar_t status[16] = {};
+        GetDlgItemTextW(window, IDC_WAIT_STATUS, status, 16);
+        if (window && IsWindowVisible(window) && std::wstring(status) == L"Deleting") {
+          PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+          return;
+        }
+      }
     });
     const WaitOutcome outcome = dialog.Run(
         [heeds](WaitProgress& progress) {
