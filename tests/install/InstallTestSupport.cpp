@@ -34,14 +34,6 @@ PowerShellStandIn::~PowerShellStandIn() {
   if (keptAside_) MoveFileExW((path_ + L".kept").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
-void PowerShellStandIn::ExitWith(int code) {
-  SetEnvironmentVariableW(L"UPDATER_PS_EXIT", std::to_wstring(code).c_str());
-}
-
-void PowerShellStandIn::WriteError(const std::wstring& text) {
-  SetEnvironmentVariableW(L"UPDATER_PS_ERROR", text.c_str());
-}
-
 bool PowerShellStandIn::Record(Run* run) const {
   // The command line, the show state and "bom" or "no bom" on a line each, then the script.
   const std::string bytes = ReadFileBytes(folder_.File(L"record.txt"));

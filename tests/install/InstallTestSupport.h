@@ -23,8 +23,8 @@ class PowerShellStandIn {
   PowerShellStandIn& operator=(const PowerShellStandIn&) = delete;
 
   bool Installed() const { return installed_; }
-  void ExitWith(int code);
-  void WriteError(const std::wstring& text);
+  void ExitWith(int code) { Set(L"UPDATER_PS_EXIT", std::to_wstring(code)); }
+  void WriteError(const std::wstring& text) { Set(L"UPDATER_PS_ERROR", text); }
 
   struct Run {
     std::wstring commandLine;
@@ -36,6 +36,9 @@ class PowerShellStandIn {
   bool Record(Run* run) const;
 
  private:
+  static void Set(const wchar_t* name, const std::wstring& value) {
+    SetEnvironmentVariableW(name, value.c_str());
+  }
   std::wstring path_;
   bool keptAside_ = false;
   bool installed_ = false;
