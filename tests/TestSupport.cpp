@@ -179,15 +179,13 @@ bool GetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring&
 bool GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
                        std::wstring* value) {
   DWORD size = 0;
-  if (RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
+  const auto get = [&](void* data) {
+    return RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) ==
+           ERROR_SUCCESS;
+  };
+  if (!get(nullptr)) return false;
   std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
-  if (RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer.data(),
-                   &size) != ERROR_SUCCESS) {
-    return false;
-  }
+  if (!get(buffer.data())) return false;
   *value = buffer.data();
   return true;
 }
