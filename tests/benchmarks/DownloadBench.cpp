@@ -38,12 +38,13 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring mode = argv[1];
+  // Removing the last run's 200 MB is not the download's time.
+  DeleteFileW(argv[3]);
+  DeleteFileW((std::wstring(argv[3]) + L".part").c_str());
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
   unsigned long long bytes = 0;
   if (mode == L"downloader") {
-    DeleteFileW(argv[3]);
-    DeleteFileW((std::wstring(argv[3]) + L".part").c_str());
     updater::AsyncDownloadThread downloader(nullptr, nullptr);
     const updater::ResultCode result = downloader.Download(argv[2], argv[3]);
     if (result != 0) {

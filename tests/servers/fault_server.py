@@ -9,6 +9,7 @@ the start lies beyond the end), except where the path names a fault:
   /lie/<file>             Content-Length LIE_EXTRA bytes larger than the body sent, then closes
   /norange/<file>         ignores Range: always 200 with the whole file, no Accept-Ranges
   /trickle/<file>         one byte per second
+  /paced/<MS>/<file>      a pause of MS milliseconds after each 64 KiB block
   /endless                200 without Content-Length, a body that never ends (1 KiB per 10 ms)
   /slowheaders            reads the request and never answers, until the client goes
 
@@ -66,10 +67,11 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             return self.stream_forever()
 
-        fault, drop = None, 0
-        m = re.fullmatch(r"/(drop/(\d+)|lie|norange|trickle)(/.+)", path)
+        fault, drop, pause = None, 0, 0
+        m = re.fullmatch(r"/(drop/(\d+)|paced/(\d+)|lie|norange|trickle)(/.+)", path)
         if m:
-            fault, drop, path = m.group(1).split("/")[0], int(m.group(2) or 0), m.group(3)
+            fault, path = m.group(1).split("/")[0], m.group(4)
+            drop, pause = int(m.group(2) or 0), int(m.group(3) or 0) / 1000
 
         file = os.path.realpath(os.path.join(root, path.lstrip("/")))
         if not file.startswith(root + os.sep) or not os.path.isfile(file):
@@ -99,11 +101,13 @@ class Handler(BaseHTTPRequestHandler):
         if fault == "drop":
             body = body[:drop]
         try:
-            if fault == "trickle":
-                for i in range(len(body)):
-                    self.wfile.write(body[i:i + 1])
+            # (block, pause after each block in seconds) of the paced faults
+            pace = {"trickle": (1, 1.0), "paced": (65536, pause)}.get(fault)
+            if pace:
+                for i in range(0, len(body), pace[0]):
+                    self.wfile.write(body[i:i + pace[0]])
                     self.wfile.flush()
-                    time.sleep(1)
+                    time.sleep(pace[1])
             else:
                 self.wfile.write(body)
                 self.wfile.flush()
