@@ -119,6 +119,20 @@ struct LocalSecurityDescriptorTraits {
   static void Close(Value v) { LocalFree(v); }
 };
 
+struct IconTraits {
+  using Value = HICON;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { DestroyIcon(v); }
+};
+
+struct MenuTraits {
+  using Value = HMENU;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { DestroyMenu(v); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
@@ -129,5 +143,7 @@ using CryptKey = UniqueHandle<CryptKeyTraits>;
 using CryptHash = UniqueHandle<CryptHashTraits>;
 using CertContext = UniqueHandle<CertContextTraits>;
 using CertStore = UniqueHandle<CertStoreTraits>;
+using IconHandle = UniqueHandle<IconTraits>;
+using MenuHandle = UniqueHandle<MenuTraits>;
 
 }  // namespace updater

@@ -152,6 +152,26 @@ std::wstring ThisExecutableFolder() {
   return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
+void SaveScreenshot(const std::wstring& name) {
+  const std::wstring tests = ThisExecutableFolder();
+  const std::wstring folder = tests.substr(0, tests.find_last_of(L'\\')) + L"\\screenshots";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring path = folder + L"\\" + name + L".png";
+  DeleteFileW(path.c_str());
+  std::wstring unixPath = path.substr(2);  // the build is on Z:
+  for (wchar_t& c : unixPath) c = c == L'\\' ? L'/' : c;
+  Sleep(300);  // windows just shown are drawn by their own threads and the X server
+  ASSERT_TRUE(StartProcess(L"Z:\\usr\\bin\\import", L"import -window root " + unixPath));
+  // The handle of a Unix program is signalled as it starts: its file tells when it is done.
+  std::size_t last = 0;
+  for (int i = 0; i < 100; ++i, Sleep(100)) {
+    const std::size_t size = ReadFileBytes(path).size();
+    if (size != 0 && size == last) return;
+    last = size;
+  }
+  ADD_FAILURE() << "no screenshot " << Narrow(name);
+}
+
 std::wstring FixturePath(const std::wstring& name) {
   return ThisExecutableFolder() + L"\\fixtures\\" + name;
 }

@@ -83,6 +83,8 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 std::wstring ThisExecutableFolder();
+// Saves the whole screen of the test display as <build>/screenshots/<name>.png, to be looked at.
+void SaveScreenshot(const std::wstring& name);
 // A file of tests/fixtures, built beside the test programs.
 std::wstring FixturePath(const std::wstring& name);
 

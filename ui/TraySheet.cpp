@@ -1,0 +1,181 @@
+#include "ui/TraySheet.h"
+
+#include <commctrl.h>
+
+#include "resources/ResourceIds.h"
+#include "resources/TrayIds.h"
+
+namespace updater {
+namespace {
+
+constexpr UINT_PTR kSubclassId = IDM_TRAY;
+constexpr UINT kStartBalloonMs = 20000;
+
+HMODULE ThisModule() { return GetModuleHandleW(nullptr); }
+
+// The first item of the icon's menu: the default command, drawn bold in the menu.
+UINT DefaultCommand() {
+  const MenuHandle menu(LoadMenuW(ThisModule(), MAKEINTRESOURCEW(IDM_TRAY)));
+  return menu ? GetMenuItemID(GetSubMenu(menu.Get(), 0), 0) : IDM_TRAY_SHOW;
+}
+
+}  // namespace
+
+TrayAction TrayActionFor(LPARAM mouseMessage) {
+  switch (mouseMessage) {
+    case WM_RBUTTONUP:
+      return TrayAction::ShowMenu;
+    case WM_LBUTTONDBLCLK:
+    case NIN_BALLOONUSERCLICK:
+      return TrayAction::DefaultCommand;
+    default:
+      return TrayAction::None;
+  }
+}
+
+POINT TrayMenuPoint(POINT cursor, bool cursorOnMonitor, const RECT& nearestWorkArea) {
+  if (!cursorOnMonitor) {
+    if (cursor.x < nearestWorkArea.left) {
+      cursor.x = nearestWorkArea.left;
+    } else if (cursor.x >= nearestWorkArea.right) {
+      cursor.x = nearestWorkArea.right - 1;
+    }
+  }
+  return cursor;
+}
+
+UINT TraySheet::CallbackMessage() {
+  static const UINT message = RegisterWindowMessageW(L"WM_TRAYICON");
+  return message;
+}
+
+ResultCode TraySheet::Attach(HWND sheet, const std::wstring& applicationName,
+                             WizardStartOptions* options) {
+  Detach();
+  if (!SetWindowSubclass(sheet, &TraySheet::SubclassProc, kSubclassId,
+                         reinterpret_cast<DWORD_PTR>(this))) {
+    return ERROR_INVALID_WINDOW_HANDLE;
+  }
+  sheet_ = sheet;
+  applicationName_ = applicationName;
+  options_ = options;
+  iconImage_.Reset(static_cast<HICON>(LoadImageW(
+      ThisModule(), MAKEINTRESOURCEW(IDI_UPDATER), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+      GetSystemMetrics(SM_CYSMICON), 0)));
+  const ResultCode added =
+      icon_.Add(sheet, IDM_TRAY, CallbackMessage(), iconImage_.Get(), applicationName);
+  if (options_ != nullptr && options_->startMinimized) {
+    PostMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  }
+  return added;
+}
+
+void TraySheet::Detach() {
+  icon_.Remove();
+  if (sheet_ != nullptr) {
+    RemoveWindowSubclass(sheet_, &TraySheet::SubclassProc, kSubclassId);
+    sheet_ = nullptr;
+  }
+}
+
+void TraySheet::OnPageStarted() {
+  if (options_ == nullptr || !options_->startMinimized) {
+    return;
+  }
+  options_->startMinimized = false;
+  wchar_t title[256] = {};
+  GetWindowTextW(sheet_, title, 256);
+  icon_.ShowBalloon(title, applicationName_, kStartBalloonMs, NIIF_INFO);
+}
+
+LRESULT CALLBACK TraySheet::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+  auto* traySheet = reinterpret_cast<TraySheet*>(self);
+  if (message == WM_NCDESTROY) {
+    traySheet->Detach();
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+  return traySheet->OnMessage(message, wParam, lParam);
+}
+
+LRESULT TraySheet::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
+    const LRESULT result = DefSubclassProc(sheet_, message, wParam, lParam);
+    // Without an icon a hidden sheet could not be brought back.
+    if (!restoring_ && icon_.IsAdded()) {
+      ShowWindow(sheet_, SW_HIDE);
+    }
+    return result;
+  }
+  if (message == CallbackMessage()) {
+    switch (TrayActionFor(lParam)) {
+      case TrayAction::ShowMenu:
+        ShowMenu();
+        break;
+      case TrayAction::DefaultCommand:
+        SendMessageW(sheet_, WM_COMMAND, DefaultCommand(), 0);
+        break;
+      case TrayAction::None:
+        break;
+    }
+    return 0;
+  }
+  if (message == WM_COMMAND && OnCommand(LOWORD(wParam))) {
+    return 0;
+  }
+  return DefSubclassProc(sheet_, message, wParam, lParam);
+}
+
+bool TraySheet::OnCommand(int command) {
+  switch (command) {
+    case IDM_TRAY_SHOW:
+      Restore();
+      return true;
+    case IDM_TRAY_EXIT:
+      icon_.Remove();
+      // Cancel first, so that running downloads stop; Finish closes a sheet that refused it.
+      PostMessageW(sheet_, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+      PostMessageW(sheet_, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+      return true;
+    case kFinishButton:
+    case IDCANCEL:
+      closingButton_ = command;
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TraySheet::Restore() {
+  if (!IsWindowVisible(sheet_)) {
+    // Shown minimised first, so that the restore animates from the taskbar as a restore does.
+    restoring_ = true;
+    ShowWindow(sheet_, SW_SHOWMINIMIZED);
+    ShowWindow(sheet_, SW_SHOWNORMAL);
+    restoring_ = false;
+  }
+  SetForegroundWindow(sheet_);
+}
+
+void TraySheet::ShowMenu() {
+  const MenuHandle menu(LoadMenuW(ThisModule(), MAKEINTRESOURCEW(IDM_TRAY)));
+  const HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
+  if (popup == nullptr) {
+    return;
+  }
+  SetMenuDefaultItem(popup, 0, TRUE);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+  const bool onMonitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTONULL) != nullptr;
+  const POINT at = TrayMenuPoint(cursor, onMonitor, monitor.rcWork);
+  // The sheet must be in the foreground, or the menu would not close when the user clicks
+  // elsewhere; the WM_NULL afterwards makes a second right click open it again at once.
+  SetForegroundWindow(sheet_);
+  TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, sheet_, nullptr);
+  PostMessageW(sheet_, WM_NULL, 0, 0);
+}
+
+}  // namespace updater
