@@ -162,7 +162,7 @@ void SaveScreenshot(const std::wstring& name) {
   for (wchar_t& c : unixPath) c = c == L'\\' ? L'/' : c;
   Sleep(300);  // windows just shown are drawn by their own threads and the X server
   ASSERT_TRUE(StartProcess(L"Z:\\usr\\bin\\import", L"import -window root " + unixPath));
-  // The handle of a Unix program is signalled as it starts: its file tells when it is done.
+  // Wine hands back no process handle to wait on for a Unix program: its file tells when it ends.
   std::size_t last = 0;
   for (int i = 0; i < 100; ++i, Sleep(100)) {
     const std::size_t size = ReadFileBytes(path).size();

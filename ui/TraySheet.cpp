@@ -148,7 +148,7 @@ bool TraySheet::OnCommand(int command) {
 
 void TraySheet::Restore() {
   if (!IsWindowVisible(sheet_)) {
-    // Shown minimised first, so that the restore animates from the taskbar as a restore does.
+    // Back the way it went: shown minimised, then normal. A minimise on the way must not hide it.
     restoring_ = true;
     ShowWindow(sheet_, SW_SHOWMINIMIZED);
     ShowWindow(sheet_, SW_SHOWNORMAL);
