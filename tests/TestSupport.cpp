@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cwctype>
@@ -150,6 +151,27 @@ std::wstring ThisExecutableFolder() {
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring folder(path);
   return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+bool SaveScreenshot(const std::wstring& name) {
+  wchar_t display[64] = {};
+  if (GetEnvironmentVariableW(L"DISPLAY", display, 64) == 0) return false;
+  const std::wstring tests = ThisExecutableFolder();
+  const std::wstring folder = tests.substr(0, tests.find_last_of(L'\\')) + L"\\screenshots";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring file = folder + L"\\" + name + L".png";
+  DeleteFileW(file.c_str());
+  std::wstring unixFile = file.substr(2);  // the build lies under Z:, the root
+  std::replace(unixFile.begin(), unixFile.end(), L'\\', L'/');
+  KernelHandle process;
+  if (!StartProcess(L"Z:\\usr\\bin\\import",
+                    L"import -display " + std::wstring(display) + L" -window root " + unixFile,
+                    nullptr, &process)) {
+    return false;
+  }
+  WaitForSingleObject(process.Get(), 30000);
+  for (int tries = 0; tries < 100 && !FileExists(file); ++tries) Sleep(50);
+  return FileExists(file);
 }
 
 std::wstring FixturePath(const std::wstring& name) {

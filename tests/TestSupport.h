@@ -101,6 +101,10 @@ std::wstring ServersFolder();
 // "openproxy", "ftp", "ftprest" (REST in any type), "fault".
 std::wstring ServerAddress(const wchar_t* name);
 
+// Saves the whole test display as build/screenshots/<name>.png (ImageMagick's import, a Linux
+// program that Wine starts), for a person to look at; false when no file resulted.
+bool SaveScreenshot(const std::wstring& name);
+
 // Narrow text for assertion messages.
 std::string Narrow(const std::wstring& text);
 
