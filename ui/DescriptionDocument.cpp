@@ -64,8 +64,7 @@ class DocumentWriter {
 std::string BuildUpdateDescription(const UpdateInfo& update, const std::wstring& featuresTitle,
                                    const std::wstring& bugFixesTitle,
                                    const std::wstring& enhancementsTitle,
-                                   const std::wstring& sizeLine,
-                                   std::vector<FormatRange>* ranges) {
+                                   const std::wstring& sizeLine, std::vector<FormatRange>* ranges) {
   DocumentWriter out(ranges);
   std::size_t budget = kMaxDocumentText;
   const bool single = update.HasFlag(kUpdateSingleUpdate);
@@ -100,7 +99,8 @@ std::string BuildMessageDocument(const ServerMessage& message, std::vector<Forma
     body += L" <a href=\"" + message.uri + L"\">" + text + L"</a>";
   }
   std::size_t budget = kMaxDocumentText;
-  const std::vector<std::wstring> lines = Bounded({L"<b>" + message.title + L"</b>", body}, &budget);
+  const std::vector<std::wstring> lines =
+      Bounded({L"<b>" + message.title + L"</b>", body}, &budget);
   DocumentWriter out(ranges);
   out.Line(lines[0], kLineEnd);
   out.Skip(kLineEnd);

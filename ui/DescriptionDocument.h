@@ -21,8 +21,7 @@ constexpr std::size_t kMaxDocumentText = 32768;
 std::string BuildUpdateDescription(const UpdateInfo& update, const std::wstring& featuresTitle,
                                    const std::wstring& bugFixesTitle,
                                    const std::wstring& enhancementsTitle,
-                                   const std::wstring& sizeLine,
-                                   std::vector<FormatRange>* ranges);
+                                   const std::wstring& sizeLine, std::vector<FormatRange>* ranges);
 
 // The RTF of a server message: its title in bold, an empty line, the body indented by two blanks
 // and followed by the message's link.

@@ -23,8 +23,7 @@ ResultCode DescriptionPane::Create(HWND parent, int controlId, const RECT& bound
       WS_EX_CLIENTEDGE, kRichEditClass, L"",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
       bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr),
-      nullptr);
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) return GetLastError();
   // Links are the ranges' own; an address typed in a description stays plain text.
   SendMessageW(window_, EM_AUTOURLDETECT, FALSE, 0);
@@ -82,8 +81,8 @@ bool DescriptionPane::OnNotify(const NMHDR* header, LRESULT* result) {
   if (range == nullptr) return true;
   std::wstring shortcut;
   if (const ResultCode opened = OpenLink(*range, &shortcut)) {
-    Log(kLogError, L"Refusing or failing to open the link " + range->target +
-                       L" LastError: " + ResultText(opened));
+    Log(kLogError, L"Refusing or failing to open the link " + range->target + L" LastError: " +
+                       ResultText(opened));
   }
   if (!shortcut.empty()) shortcuts_.push_back(std::move(shortcut));
   return true;

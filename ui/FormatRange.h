@@ -23,8 +23,8 @@ struct FormatRange {
   std::int32_t start = 0;
   std::int32_t end = 0;
   FormatKind kind = FormatKind::Bold;
-  std::wstring target;     // Link only
-  COLORREF colour = 0;     // Colour: the text colour; Code: the background colour
+  std::wstring target;  // Link only
+  COLORREF colour = 0;  // Colour: the text colour; Code: the background colour
 };
 
 }  // namespace updater

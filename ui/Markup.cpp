@@ -13,10 +13,10 @@ struct KnownElement {
 };
 
 constexpr KnownElement kElements[] = {
-    {L"a", FormatKind::Link},         {L"b", FormatKind::Bold},
-    {L"i", FormatKind::Italic},       {L"font", FormatKind::Colour},
-    {L"sub", FormatKind::Subscript},  {L"sup", FormatKind::Superscript},
-    {L"u", FormatKind::Underline},    {L"code", FormatKind::Code},
+    {L"a", FormatKind::Link},        {L"b", FormatKind::Bold},
+    {L"i", FormatKind::Italic},      {L"font", FormatKind::Colour},
+    {L"sub", FormatKind::Subscript}, {L"sup", FormatKind::Superscript},
+    {L"u", FormatKind::Underline},   {L"code", FormatKind::Code},
 };
 
 struct Entity {
@@ -51,7 +51,8 @@ COLORREF ParseColour(const std::wstring& value) {
 // Reads one line of markup; any deviation from the grammar makes Convert() return false.
 class MarkupReader {
  public:
-  MarkupReader(const std::wstring& line, std::int32_t position) : line_(line), position_(position) {}
+  MarkupReader(const std::wstring& line, std::int32_t position)
+      : line_(line), position_(position) {}
 
   bool Convert() {
     while (at_ < line_.size()) {
@@ -165,11 +166,14 @@ std::wstring EscapeMarkup(const std::wstring& text) {
   std::wstring escaped;
   escaped.reserve(text.size());
   for (const wchar_t c : text) {
-    switch (c) {
-      case L'&': escaped += L"&amp;"; break;
-      case L'<': escaped += L"&lt;"; break;
-      case L'>': escaped += L"&gt;"; break;
-      default: escaped.push_back(c);
+    const wchar_t* replacement = nullptr;
+    for (const Entity& entity : kEntities) {
+      if (entity.character == c) replacement = entity.text;
+    }
+    if (replacement != nullptr) {
+      escaped += replacement;
+    } else {
+      escaped.push_back(c);
     }
   }
   return escaped;

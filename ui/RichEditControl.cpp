@@ -22,42 +22,23 @@ DWORD CALLBACK ReadSource(DWORD_PTR cookie, BYTE* buffer, LONG size, LONG* read)
   return 0;
 }
 
-void AddEffect(const FormatRange& range, CHARFORMAT2W* format) {
-  switch (range.kind) {
-    case FormatKind::Link:
-      format->dwMask |= CFM_LINK;
-      format->dwEffects |= CFE_LINK;
-      break;
-    case FormatKind::Bold:
-      format->dwMask |= CFM_BOLD;
-      format->dwEffects |= CFE_BOLD;
-      break;
-    case FormatKind::Italic:
-      format->dwMask |= CFM_ITALIC;
-      format->dwEffects |= CFE_ITALIC;
-      break;
-    case FormatKind::Colour:
-      format->dwMask |= CFM_COLOR;
-      format->crTextColor = range.colour;
-      break;
-    case FormatKind::Subscript:
-      format->dwMask |= CFM_SUBSCRIPT | CFM_SUPERSCRIPT;
-      format->dwEffects |= CFE_SUBSCRIPT;
-      break;
-    case FormatKind::Superscript:
-      format->dwMask |= CFM_SUBSCRIPT | CFM_SUPERSCRIPT;
-      format->dwEffects |= CFE_SUPERSCRIPT;
-      break;
-    case FormatKind::Underline:
-      format->dwMask |= CFM_UNDERLINE;
-      format->dwEffects |= CFE_UNDERLINE;
-      break;
-    case FormatKind::Code:
-      format->dwMask |= CFM_BACKCOLOR;
-      format->crBackColor = range.colour;
-      break;
-  }
-}
+struct Effect {
+  DWORD mask;
+  DWORD effects;
+};
+
+// By FormatKind. The colour kinds leave CFE_AUTOCOLOR and CFE_AUTOBACKCOLOR out of the effects,
+// which turns the range's own colour on.
+constexpr Effect kEffects[] = {
+    {CFM_LINK, CFE_LINK},
+    {CFM_BOLD, CFE_BOLD},
+    {CFM_ITALIC, CFE_ITALIC},
+    {CFM_COLOR, 0},
+    {CFM_SUBSCRIPT | CFM_SUPERSCRIPT, CFE_SUBSCRIPT},
+    {CFM_SUBSCRIPT | CFM_SUPERSCRIPT, CFE_SUPERSCRIPT},
+    {CFM_UNDERLINE, CFE_UNDERLINE},
+    {CFM_BACKCOLOR, 0},
+};
 
 }  // namespace
 
@@ -83,9 +64,13 @@ void ApplyRanges(HWND control, const std::vector<FormatRange>& ranges) {
     CHARRANGE selection = {range.start, range.end};
     SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     // Only the effect's own mask is written, so that the formats already inside the range stay.
+    const Effect& effect = kEffects[static_cast<int>(range.kind)];
     CHARFORMAT2W format = {};
     format.cbSize = sizeof(format);
-    AddEffect(range, &format);
+    format.dwMask = effect.mask;
+    format.dwEffects = effect.effects;
+    format.crTextColor = range.colour;
+    format.crBackColor = range.colour;
     SendMessageW(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
   }
   CHARRANGE start = {0, 0};

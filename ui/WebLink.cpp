@@ -82,14 +82,12 @@ ResultCode OpenLink(const FormatRange& link, std::wstring* shortcutPath) {
   const std::wstring folder = UserTempPath();
   if (folder.empty()) return ERROR_PATH_NOT_FOUND;
   static std::atomic<unsigned> counter{0};
-  const std::wstring path = folder + L"UpdaterLink" +
-                            std::to_wstring(GetCurrentProcessId()) + L"-" +
-                            std::to_wstring(++counter) + L".url";
+  const std::wstring path = folder + L"UpdaterLink" + std::to_wstring(GetCurrentProcessId()) +
+                            L"-" + std::to_wstring(++counter) + L".url";
   {
     // A new file: never write through whatever already has the name.
-    FileHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                    nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
     DWORD written = 0;
     if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {

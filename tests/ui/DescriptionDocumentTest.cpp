@@ -33,10 +33,10 @@ TEST(DescriptionDocumentTest, HeaderNamesCodePageFontsAndLanguage) {
       "{\\f1\\fnil\\fcharset2 Symbol;}{\\f2\\fnil\\fcharset3 Segoe UI Semibold;}}"
       "{\\*\\generator Msftedit 5.41.15.1507;}\\viewkind4\\uc1\\pard\\li144\\lang1033\\f0\\fs20 ",
       RtfHeader(1252, 1033, true));
-  EXPECT_NE(std::string::npos,
-            RtfHeader(1251, 1049, false).find("\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset1 "
-                                              "Segoe UI;}{\\f1\\fnil\\fcharset2 Symbol;}{\\f2\\fnil"
-                                              "\\fcharset3 Segoe UI;}}"));
+  EXPECT_NE(std::string::npos, RtfHeader(1251, 1049, false)
+                                   .find("\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset1 "
+                                         "Segoe UI;}{\\f1\\fnil\\fcharset2 Symbol;}{\\f2\\fnil"
+                                         "\\fcharset3 Segoe UI;}}"));
   EXPECT_NE(std::string::npos, RtfHeader(1251, 1049, false).find("\\lang1049\\f0"));
 }
 
@@ -70,7 +70,8 @@ TEST(DescriptionDocumentTest, UpdateDescriptionLaysOutLinesAndSections) {
        "R\\u38?D\\u32?\\u60?1\\u62?\\par\nUpdate\\u32?size\\u58?\\u32?2\\u32?KB\\par\n}", L"b0-7"},
       {MakeUpdate(0, {}, {L"<u>One</u>", L"Two"}, {L"<b>Fix</b>"}),
        std::string("\\pard\\li144\\b\\f2\\par New\\u32?Features\\par") + kBullets +
-           "One\\par{\\pntext\\f1\\'B7\\tab}Two\\par\\pard\\li144\\b\\f2\\par Fixed\\u32?Bugs\\par" +
+           "One\\par{\\pntext\\f1\\'B7\\tab}Two\\par\\pard\\li144\\b\\f2\\par "
+           "Fixed\\u32?Bugs\\par" +
            kBullets + "Fix\\par}",
        L"u14-17 b34-37"},
       {MakeUpdate(0, {}, {}, {}), "}", L""},
@@ -111,9 +112,9 @@ TEST(DescriptionDocumentTest, MessageShowsTitleBodyAndLink) {
 // A server can list thousands of long lines: the document keeps a bounded part of them.
 TEST(DescriptionDocumentTest, HugeDescriptionsAreBounded) {
   const std::wstring line = L"<b>" + std::wstring(1000, L'x') + L"</b>";
-  const UpdateInfo update = MakeUpdate(kUpdateSingleUpdate, std::vector<std::wstring>(5000, line),
-                                       std::vector<std::wstring>(5000, line),
-                                       {std::wstring(100000, L'y')});
+  const UpdateInfo update =
+      MakeUpdate(kUpdateSingleUpdate, std::vector<std::wstring>(5000, line),
+                 std::vector<std::wstring>(5000, line), {std::wstring(100000, L'y')});
   std::vector<FormatRange> ranges;
   const std::string rtf =
       BuildUpdateDescription(update, L"F", L"B", L"E", L"Update size: 1 KB", &ranges);

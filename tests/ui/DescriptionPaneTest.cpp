@@ -59,9 +59,9 @@ TEST(DescriptionPaneTest, ShowsAnUpdateWithItsFormattingAndLink) {
   windowClass.lpszClassName = L"DescriptionPaneTestHost";
   RegisterClassW(&windowClass);
   Host host;
-  const HWND window =
-      CreateWindowExW(0, windowClass.lpszClassName, L"Description", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                      20, 20, 520, 360, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Description",
+                                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 520, 360, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, window);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&host));
   ASSERT_EQ(kSuccess, host.pane.Create(window, kPaneId, RECT{10, 10, 490, 310}));
@@ -75,7 +75,9 @@ TEST(DescriptionPaneTest, ShowsAnUpdateWithItsFormattingAndLink) {
       L"See <a href=\"https://example.invalid/notes\">the notes</a> for <b>details</b>.",
       L"Plain \u00e9\u20ac\uff38 text, www.example.invalid stays plain"};
   update.features.items = {L"<i>Faster</i> start", L"Two<br>lines <u>here</u>"};
-  update.bugFixes.items = {L"Fixed <b>crash</b> on <font color=\"#FF0000\">start</font>"};
+  update.bugFixes.items = {
+      L"Fixed <b>crash</b> on <font color=\"#FF0000\">start</font> in "
+      L"<code>main</code><sup>sup</sup>"};
   host.pane.Show(update, L"1.50 MB");
   PumpMessages();
 
@@ -99,10 +101,16 @@ TEST(DescriptionPaneTest, ShowsAnUpdateWithItsFormattingAndLink) {
     DWORD effect;
   };
   const Expected words[] = {
-      {L"Demo <2.0> & more", CFM_BOLD, CFE_BOLD}, {L"the notes", CFM_LINK, CFE_LINK},
-      {L"details", CFM_BOLD, CFE_BOLD},           {L"Faster", CFM_ITALIC, CFE_ITALIC},
-      {L"here", CFM_UNDERLINE, CFE_UNDERLINE},    {L"crash", CFM_BOLD, CFE_BOLD},
-      {L"start", CFM_COLOR, 0},                   {L"www.example.invalid", CFM_LINK, 0},
+      {L"Demo <2.0> & more", CFM_BOLD, CFE_BOLD},
+      {L"the notes", CFM_LINK, CFE_LINK},
+      {L"details", CFM_BOLD, CFE_BOLD},
+      {L"Faster", CFM_ITALIC, CFE_ITALIC},
+      {L"here", CFM_UNDERLINE, CFE_UNDERLINE},
+      {L"crash", CFM_BOLD, CFE_BOLD},
+      {L"start", CFM_COLOR, 0},
+      {L"www.example.invalid", CFM_LINK, 0},
+      {L"main", CFM_BACKCOLOR, 0},
+      {L"sup", CFM_SUPERSCRIPT, CFE_SUPERSCRIPT},
   };
   for (const Expected& expected : words) {
     // "start" is the last one, the coloured one.
@@ -120,6 +128,8 @@ TEST(DescriptionPaneTest, ShowsAnUpdateWithItsFormattingAndLink) {
   }
   const LONG red = static_cast<LONG>(text.rfind(L"start"));
   EXPECT_EQ(RGB(255, 0, 0), FormatOf(control, red, red + 5).crTextColor);
+  const LONG code = static_cast<LONG>(text.find(L"main"));
+  EXPECT_EQ(GetSysColor(COLOR_3DFACE), FormatOf(control, code, code + 4).crBackColor);
 
   // A click on the link reports exactly the link's characters, which is how the pane finds it.
   const LONG link = static_cast<LONG>(text.find(L"the notes"));

@@ -41,7 +41,8 @@ TEST(WebLinkTest, ShortcutCarriesTheTargetPercentEncoded) {
   const std::pair<std::wstring, const char*> cases[] = {
       {L"https://x.invalid/a b", "[InternetShortcut]\r\nURL=https://x.invalid/a%20b\r\n"},
       {L"http://x/\u00fc?q=1&r=[2]#t", "[InternetShortcut]\r\nURL=http://x/%C3%BC?q=1&r=[2]#t\r\n"},
-      {L"http://x/\r\nIconFile=C:\\e.ico", "[InternetShortcut]\r\nURL=http://x/%0D%0AIconFile=C:%5Ce.ico\r\n"},
+      {L"http://x/\r\nIconFile=C:\\e.ico",
+       "[InternetShortcut]\r\nURL=http://x/%0D%0AIconFile=C:%5Ce.ico\r\n"},
       {L"http://x/\"<>%", "[InternetShortcut]\r\nURL=http://x/%22%3C%3E%25\r\n"},
       {L"file:///C:/Windows/notepad.exe", ""},
       {L"http://x/" + std::wstring(2100, L'a'), ""},
