@@ -11,7 +11,7 @@ packages=(
   xvfb
   nginx-light
   squid python3 python3-pyftpdlib openssl osslsigncode curl
-  googletest
+  googletest imagemagick
   wixl
 )
 

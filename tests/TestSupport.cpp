@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cwctype>
@@ -153,25 +152,24 @@ std::wstring ThisExecutableFolder() {
   return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
-bool SaveScreenshot(const std::wstring& name) {
-  wchar_t display[64] = {};
-  if (GetEnvironmentVariableW(L"DISPLAY", display, 64) == 0) return false;
+void SaveScreenshot(const std::wstring& name) {
   const std::wstring tests = ThisExecutableFolder();
   const std::wstring folder = tests.substr(0, tests.find_last_of(L'\\')) + L"\\screenshots";
   CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring file = folder + L"\\" + name + L".png";
-  DeleteFileW(file.c_str());
-  std::wstring unixFile = file.substr(2);  // the build lies under Z:, the root
-  std::replace(unixFile.begin(), unixFile.end(), L'\\', L'/');
-  KernelHandle process;
-  if (!StartProcess(L"Z:\\usr\\bin\\import",
-                    L"import -display " + std::wstring(display) + L" -window root " + unixFile,
-                    nullptr, &process)) {
-    return false;
+  const std::wstring path = folder + L"\\" + name + L".png";
+  DeleteFileW(path.c_str());
+  std::wstring unixPath = path.substr(2);  // the build is on Z:
+  for (wchar_t& c : unixPath) c = c == L'\\' ? L'/' : c;
+  Sleep(300);  // windows just shown are drawn by their own threads and the X server
+  ASSERT_TRUE(StartProcess(L"Z:\\usr\\bin\\import", L"import -window root " + unixPath));
+  // Wine hands back no process handle to wait on for a Unix program: its file tells when it ends.
+  std::size_t last = 0;
+  for (int i = 0; i < 100; ++i, Sleep(100)) {
+    const std::size_t size = ReadFileBytes(path).size();
+    if (size != 0 && size == last) return;
+    last = size;
   }
-  WaitForSingleObject(process.Get(), 30000);
-  for (int tries = 0; tries < 100 && !FileExists(file); ++tries) Sleep(50);
-  return FileExists(file);
+  ADD_FAILURE() << "no screenshot " << Narrow(name);
 }
 
 std::wstring FixturePath(const std::wstring& name) {

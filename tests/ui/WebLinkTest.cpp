@@ -54,15 +54,5 @@ TEST(WebLinkTest, ShortcutCarriesTheTargetPercentEncoded) {
   }
 }
 
-TEST(WebLinkTest, AClickFindsTheLinkSpanningExactlyTheClickedCharacters) {
-  const std::vector<FormatRange> ranges = {{0, 5, FormatKind::Bold, L"", 0},
-                                           {6, 10, FormatKind::Link, L"https://x.invalid/", 0}};
-  const std::pair<CHARRANGE, const FormatRange*> cases[] = {
-      {{6, 10}, &ranges[1]}, {{0, 5}, nullptr}, {{6, 9}, nullptr}, {{7, 10}, nullptr}};
-  for (const auto& [clicked, found] : cases) {
-    EXPECT_EQ(found, FindLink(ranges, clicked)) << clicked.cpMin << "-" << clicked.cpMax;
-  }
-}
-
 }  // namespace
 }  // namespace updater
