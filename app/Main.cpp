@@ -4,6 +4,7 @@
 
 #include "app/UpdaterApp.h"
 #include "base/UniqueHandle.h"
+#include "ui/RichEditControl.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   const HRESULT comResult = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -12,7 +13,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   InitCommonControlsEx(&controls);
   // Kept loaded for the whole run: the rich-text views create their controls from it.
-  updater::ModuleHandle richEdit(LoadLibraryW(L"RICHED20.DLL"));
+  updater::ModuleHandle richEdit = updater::LoadRichEditLibrary();
 
   updater::ResultCode result;
   {

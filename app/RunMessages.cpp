@@ -1,7 +1,5 @@
 #include "app/RunMessages.h"
 
-#include <cwctype>
-
 #include "base/ResultText.h"
 #include "resources/StringIds.h"
 
@@ -10,14 +8,6 @@ namespace {
 
 constexpr ResultCode kFirstWinInetError = 12000;
 constexpr ResultCode kLastProxyRelatedError = 12175;
-
-bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -35,14 +25,6 @@ std::wstring RunFailureLogLine(ResultCode result) {
   std::wstring text = ResultText(result);
   text.erase(text.find_last_not_of(L"\r\n") + 1);
   return text + L" LastError: " + FormatText(format, result);
-}
-
-bool IsOpenableLink(const std::wstring& link) {
-  for (const wchar_t* scheme : {L"http://", L"https://"}) {
-    const std::wstring prefix(scheme);
-    if (StartsWithNoCase(link, prefix) && link.size() > prefix.size()) return true;
-  }
-  return false;
 }
 
 }  // namespace updater

@@ -16,6 +16,7 @@
 #include "base/UniqueHandle.h"
 #include "config/SettingsStore.h"
 #include "transfer/ProtectedText.h"
+#include "ui/WebLink.h"
 
 namespace updater {
 namespace {

@@ -28,14 +28,5 @@ TEST(RunMessagesTest, FailureLogLineShowsWindowsCodesInDecimalOnOneLine) {
   EXPECT_EQ(std::wstring::npos, line.find_first_of(L"\r\n")) << Narrow(line);
 }
 
-TEST(RunMessagesTest, OnlyWebLinksAreOpened) {
-  const std::pair<const wchar_t*, bool> cases[] = {
-      {L"https://a.invalid/news", true}, {L"HTTP://a.invalid/", true}, {L"http://", false},
-      {L"file:///C:/Windows/notepad.exe", false}};
-  for (const auto& [link, openable] : cases) {
-    EXPECT_EQ(openable, IsOpenableLink(link)) << Narrow(link);
-  }
-}
-
 }  // namespace
 }  // namespace updater
