@@ -207,6 +207,42 @@ std::wstring ServersFolder() {
   return path;
 }
 
+void SaveScreenshot(const std::wstring& name) {
+  const std::wstring servers = ServersFolder();
+  if (servers.empty()) return;
+  const std::wstring folder = servers.substr(0, servers.rfind(L'\\')) + L"\\screenshots";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof(header);
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
+                                          DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof(file) + sizeof(header);
+  file.bfSize = file.bfOffBits + stride * height;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
+  bytes.append(static_cast<const char*>(bits), stride * height);
+  WriteBytes(folder + L"\\" + name + L".bmp", bytes);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
 std::wstring ServerAddress(const wchar_t* name) {
   // scripts/test-servers.sh picks free ports at start and wine-env.sh exports them.
   std::wstring variable = L"UPDATER_PORT_";

@@ -101,6 +101,10 @@ std::wstring ServersFolder();
 // "openproxy", "ftp", "ftprest" (REST in any type), "fault".
 std::wstring ServerAddress(const wchar_t* name);
 
+// Saves the screen as screenshots\NAME.bmp in the build folder (beside the servers folder), for
+// a person to look at; scripts/screenshots.sh turns them into PNG files.
+void SaveScreenshot(const std::wstring& name);
+
 // Narrow text for assertion messages.
 std::string Narrow(const std::wstring& text);
 
@@ -121,7 +125,7 @@ class RecordingEvents : public UpdateEvents {
     ended.emplace_back(action, result);
   }
   bool IsCanceled() override { return cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes; }
-  bool AcceptCertificate(ResultCode error) override {
+  bool AcceptCertificate(ResultCode error, HINTERNET) override {
     questions.push_back(error);
     return acceptCertificates;
   }
