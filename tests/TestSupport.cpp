@@ -212,6 +212,13 @@ void SaveScreenshot(const std::wstring& name) {
   if (servers.empty()) return;
   const std::wstring folder = servers.substr(0, servers.rfind(L'\\')) + L"\\screenshots";
   CreateDirectoryW(folder.c_str(), nullptr);
+  // Windows repaint, and Wine hands their pixels to the X server, a moment later; this thread's
+  // own windows only while it handles their messages.
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 300;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   const HDC screen = GetDC(nullptr);

@@ -186,6 +186,9 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       return TRUE;
     case kAskMessage: {
       const auto& question = *reinterpret_cast<const std::function<bool(HWND)>*>(lParam);
+      // A modal window shows itself only once its queue is first empty, which a question asked
+      // at once would keep from happening until it is answered.
+      ShowWindow(window, SW_SHOW);
       SetWindowLongPtrW(window, DWLP_MSGRESULT, question(window) ? 1 : 0);
       return TRUE;
     }
