@@ -3,6 +3,8 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "transfer/AsyncDownloadThread.h"
+#include "transfer/TransferTestSupport.h"
 #include "resources/OptionsIds.h"
 #include "transfer/CredentialProvider.h"
 #include "ui/CredentialsDialog.h"
@@ -82,6 +84,41 @@ TEST(CredentialsDialogTest, TheWaitWindowAsksAndTheTypedPairReachesTheProvider) 
     EXPECT_EQ(c.entered, provider.GetEnteredCredentials(&user, &password));
     EXPECT_EQ(c.entered ? std::wstring(c.user) + L":" + c.password : L":", user + L":" + password);
     EXPECT_EQ(c.remembered ? 1u : 0u, remembered.size());
+  }
+}
+
+// A download from the self-signed HTTPS server puts its certificate errors to the user in the
+// system's dialog over the wait window; accepted, the download goes through, refused, it fails.
+TEST(CertificateQuestionTest, TheSystemDialogOverTheWaitWindowDecides) {
+  const std::wstring path =
+      test::TestServers::Serve(test::UniqueName(L"certificate") + L".bin", "signed?");
+  test::TempFolder folder;
+  // Refused first: Wine keeps an accepted certificate for the server for the whole process.
+  for (const int button : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(button);
+    int questions = 0;
+    WaitDialog wait(L"Checking for Updates");
+    std::thread person([&] {
+      const HWND owner = AwaitWindow(L"Checking for Updates");
+      for (int i = 0; i < 250 && IsWindow(owner); ++i, Sleep(20)) {
+        for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+          if (GetWindow(w, GW_OWNER) != owner || !IsWindowVisible(w)) continue;
+          if (++questions == 1 && button == IDOK) test::SaveScreenshot(L"certificate-question");
+          PostMessageW(w, WM_COMMAND, button, 0);
+          Sleep(200);  // until the dialog is gone
+          break;
+        }
+      }
+    });
+    const WaitOutcome outcome = wait.Run([&](WaitProgress& progress) {
+      WaitEvents events(progress);
+      return AsyncDownloadThread(&events, nullptr)
+          .Download(test::TestServers::Https(path), folder.File(L"certificate.bin"));
+    });
+    person.join();
+    EXPECT_EQ(button == IDOK ? kSuccess : static_cast<ResultCode>(ERROR_INTERNET_INVALID_CA),
+              outcome.result);
+    EXPECT_EQ(button == IDOK ? 2 : 1, questions) << "an unknown authority, then the name";
   }
 }
 
