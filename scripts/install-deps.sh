@@ -11,9 +11,8 @@ packages=(
   xvfb
   nginx-light
   squid python3 python3-pyftpdlib openssl osslsigncode curl
-  googletest
+  googletest imagemagick
   wixl
-  imagemagick
 )
 
 missing=()

@@ -152,6 +152,26 @@ std::wstring ThisExecutableFolder() {
   return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
+void SaveScreenshot(const std::wstring& name) {
+  const std::wstring tests = ThisExecutableFolder();
+  const std::wstring folder = tests.substr(0, tests.find_last_of(L'\\')) + L"\\screenshots";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring path = folder + L"\\" + name + L".png";
+  DeleteFileW(path.c_str());
+  std::wstring unixPath = path.substr(2);  // the build is on Z:
+  for (wchar_t& c : unixPath) c = c == L'\\' ? L'/' : c;
+  Sleep(300);  // windows just shown are drawn by their own threads and the X server
+  ASSERT_TRUE(StartProcess(L"Z:\\usr\\bin\\import", L"import -window root " + unixPath));
+  // Wine hands back no process handle to wait on for a Unix program: its file tells when it ends.
+  std::size_t last = 0;
+  for (int i = 0; i < 100; ++i, Sleep(100)) {
+    const std::size_t size = ReadFileBytes(path).size();
+    if (size != 0 && size == last) return;
+    last = size;
+  }
+  ADD_FAILURE() << "no screenshot " << Narrow(name);
+}
+
 std::wstring FixturePath(const std::wstring& name) {
   return ThisExecutableFolder() + L"\\fixtures\\" + name;
 }
@@ -205,49 +225,6 @@ std::wstring ServersFolder() {
   std::wstring path = L"Z:";
   for (const char* c = unixPath; *c != '\0'; ++c) path.push_back(*c == '/' ? L'\\' : *c);
   return path;
-}
-
-void SaveScreenshot(const std::wstring& name) {
-  const std::wstring servers = ServersFolder();
-  if (servers.empty()) return;
-  const std::wstring folder = servers.substr(0, servers.rfind(L'\\')) + L"\\screenshots";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  // Windows repaint, and Wine hands their pixels to the X server, a moment later; this thread's
-  // own windows only while it handles their messages.
-  for (const DWORD start = GetTickCount(); GetTickCount() - start < 300;) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof(header);
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header),
-                                          DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof(file) + sizeof(header);
-  file.bfSize = file.bfOffBits + stride * height;
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-  bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
-  bytes.append(static_cast<const char*>(bits), stride * height);
-  WriteBytes(folder + L"\\" + name + L".bmp", bytes);
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
 }
 
 std::wstring ServerAddress(const wchar_t* name) {

@@ -83,6 +83,8 @@ void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 std::wstring ThisExecutableFolder();
+// Saves the whole screen of the test display as <build>/screenshots/<name>.png, to be looked at.
+void SaveScreenshot(const std::wstring& name);
 // A file of tests/fixtures, built beside the test programs.
 std::wstring FixturePath(const std::wstring& name);
 
@@ -100,10 +102,6 @@ std::wstring ServersFolder();
 // "127.0.0.1:<port>" of a local test server: "http", "https", "proxy" (basic auth),
 // "openproxy", "ftp", "ftprest" (REST in any type), "fault".
 std::wstring ServerAddress(const wchar_t* name);
-
-// Saves the screen as screenshots\NAME.bmp in the build folder (beside the servers folder), for
-// a person to look at; scripts/screenshots.sh turns them into PNG files.
-void SaveScreenshot(const std::wstring& name);
 
 // Narrow text for assertion messages.
 std::string Narrow(const std::wstring& text);

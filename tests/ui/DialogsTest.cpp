@@ -3,10 +3,10 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "transfer/AsyncDownloadThread.h"
-#include "transfer/TransferTestSupport.h"
 #include "resources/OptionsIds.h"
+#include "transfer/AsyncDownloadThread.h"
 #include "transfer/CredentialProvider.h"
+#include "transfer/TransferTestSupport.h"
 #include "ui/CredentialsDialog.h"
 #include "ui/HyperlinkControl.h"
 #include "ui/WaitDialog.h"
@@ -22,12 +22,6 @@ HWND AwaitWindow(const wchar_t* title) {
     if (window != nullptr && IsWindowVisible(window)) return window;
   }
   return nullptr;
-}
-
-std::wstring ItemText(HWND window, int id) {
-  wchar_t text[256] = {};
-  GetDlgItemTextW(window, id, text, 256);
-  return text;
 }
 
 // A check's credentials question reaches the user over the wait window, on the window's thread;
@@ -52,13 +46,13 @@ TEST(CredentialsDialogTest, TheWaitWindowAsksAndTheTypedPairReachesTheProvider) 
     });
     provider.SetServer(L"http://127.0.0.1:8080/auth/updates.ini");
     provider.SetRealm(L"Updater Test");
-    std::wstring text;
+    wchar_t text[128] = {};
     bool hidden = false, fromWindowThread = false, ownedByWaitWindow = false;
     std::thread person([&] {
       const HWND wait = AwaitWindow(L"Checking for Updates");
       const HWND window = AwaitWindow(L"Connect to 127.0.0.1");
       if (window == nullptr) return;
-      text = ItemText(window, IDC_CREDENTIALS_TEXT);
+      GetDlgItemTextW(window, IDC_CREDENTIALS_TEXT, text, 128);
       hidden = (GetWindowLongW(GetDlgItem(window, IDC_CREDENTIALS_PASSWORD), GWL_STYLE) &
                 ES_PASSWORD) != 0;
       fromWindowThread = GetWindowThreadProcessId(window, nullptr) ==
@@ -76,7 +70,8 @@ TEST(CredentialsDialogTest, TheWaitWindowAsksAndTheTypedPairReachesTheProvider) 
       return events.ProvideCredentials(provider) ? kSuccess : kCredentialsNeeded;
     });
     person.join();
-    EXPECT_EQ(L"The server 127.0.0.1 at Updater Test requires a username and password. ", text);
+    EXPECT_EQ(std::wstring(L"The server 127.0.0.1 at Updater Test requires a username and "
+                           L"password. "), text);
     EXPECT_TRUE(hidden && fromWindowThread && ownedByWaitWindow)
         << hidden << fromWindowThread << ownedByWaitWindow;
     EXPECT_EQ(c.entered ? kSuccess : kCredentialsNeeded, outcome.result);
@@ -122,8 +117,7 @@ TEST(CertificateQuestionTest, TheSystemDialogOverTheWaitWindowDecides) {
   }
 }
 
-// The colour most pixels of the link show, scanning the control's row through its middle: the
-// leftmost and rightmost x of `colour`, or -1 when no pixel has it.
+// The leftmost and rightmost column of the control that shows `colour`; -1 where none does.
 std::pair<int, int> ColumnsOf(HWND control, COLORREF colour) {
   RECT client;
   GetClientRect(control, &client);
@@ -151,17 +145,14 @@ TEST(HyperlinkControlTest, TheLinkedPartIsColouredAndItsClickReachesTheParent) {
   const std::wstring settings = L"Software\\Microsoft\\Internet Explorer\\Settings";
   test::SetRegistryString(HKEY_CURRENT_USER, settings, L"Anchor Color", L"0,128,0");
   test::SetRegistryString(HKEY_CURRENT_USER, settings, L"Anchor Color Visited", L"128,0,0");
-  WNDCLASSW parentClass = {};
-  parentClass.lpfnWndProc = &RecordingParent;
-  parentClass.hInstance = GetModuleHandleW(nullptr);
-  parentClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  parentClass.lpszClassName = L"HyperlinkTestParent";
+  const WNDCLASSW parentClass = {0, &RecordingParent, 0, 0, GetModuleHandleW(nullptr), nullptr,
+                                 nullptr, GetSysColorBrush(COLOR_BTNFACE), nullptr, L"LinkParent"};
   RegisterClassW(&parentClass);
   struct Case { bool browser; COLORREF before, after; };
   for (const Case& c : {Case{false, kOwnLinkColour, kOwnLinkColour},
                         Case{true, RGB(0, 128, 0), RGB(128, 0, 0)}}) {
     SCOPED_TRACE(c.browser);
-    const HWND parent = CreateWindowW(L"HyperlinkTestParent", L"Hyperlink", WS_OVERLAPPEDWINDOW |
+    const HWND parent = CreateWindowW(L"LinkParent", L"Hyperlink", WS_OVERLAPPEDWINDOW |
                                       WS_VISIBLE, 100, 100, 400, 120, nullptr, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
     const HWND link = CreateWindowW(L"STATIC", L"Open the <A>Configure Options</A> dialog",
@@ -170,6 +161,8 @@ TEST(HyperlinkControlTest, TheLinkedPartIsColouredAndItsClickReachesTheParent) {
     SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     ASSERT_TRUE(AttachHyperlink(link, 1072, c.browser));
     UpdateWindow(parent);
+    // Wine hands a window's pixels to the X server while its thread handles messages.
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
     const auto [left, right] = ColumnsOf(link, c.before);
     ASSERT_GT(left, 10) << "the link colour is missing, or the plain text before it has it";
     if (!c.browser) test::SaveScreenshot(L"hyperlink-control");
