@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/ResultCode.h"
+#include "config/NextUpdateCheck.h"
 #include "config/SettingsStore.h"
 
 namespace updater {
@@ -34,17 +35,8 @@ CheckDue DecideCheckDue(const ScheduleValues& values, std::uint64_t now);
 // 0 when due; kCheckDisabledByPolicy or kCheckNotDue otherwise.
 ResultCode CheckDueResult(const CheckDue& answer);
 
-// now + days, saturated so that a huge frequency cannot wrap around into the past.
-std::uint64_t NextCheckTime(std::uint64_t now, int days);
-
-// The system time in UTC as a FILETIME value.
-std::uint64_t CurrentFileTime();
-
 ScheduleValues ReadScheduleValues(const SettingsStore& settings);
 CheckDue IsCheckDue(const ClientConfig& config);
 ResultCode CheckDueResult(const ClientConfig& config);
-
-// Writes NextUpdateCheck = now + days; a failed write only means the next start checks again.
-void ScheduleNextCheck(const ClientConfig& config, int days);
 
 }  // namespace updater

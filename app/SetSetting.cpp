@@ -42,8 +42,7 @@ ResultCode SetSetting(ClientConfig& config, const std::wstring& name, const std:
     return kSuccess;
   }
   if (name == L"downloadsfolder") {
-    settings.WriteString(SettingsKey::Settings, L"DownloadsFolder", value);
-    config.SetDownloadsFolder(value);
+    config.SaveDownloadsFolder(value);
     return kSuccess;
   }
   if (name == L"rememberpassword") {

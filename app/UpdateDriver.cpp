@@ -12,6 +12,7 @@
 #include "config/RunContext.h"
 #include "engine/UpdateSession.h"
 #include "resources/StringIds.h"
+#include "ui/CredentialsDialog.h"
 #include "ui/WaitDialog.h"
 #include "ui/WaitEvents.h"
 
@@ -85,8 +86,10 @@ ResultCode UpdateDriver::Run() {
   }
 }
 
-ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events) {
+ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events,
+                                          const CredentialProvider::Dialog& askUser) {
   UpdateSession session(config_, run_, events);
+  if (askUser) session.SetCredentialsDialog(askUser);
   AvailabilityCount counts;
   if (const ResultCode checked = session.Check(&counts); checked != kSuccess) return checked;
   session.SelectNeeded();
@@ -123,8 +126,10 @@ ResultCode UpdateDriver::CheckNow() {
   if (commandLine_.minimalUserActions || run_.switches.startMinimized) {
     return CheckAndHandOver(nullptr);
   }
-  return RunInWindow([this](UpdateEvents* events) { return CheckAndHandOver(events); }, lock,
-                     INFINITE);
+  // Only a check the user started asks for credentials; the silent ones use those they have.
+  return RunInWindow(
+      [this](UpdateEvents* events) { return CheckAndHandOver(events, &ShowCredentialsDialog); },
+      lock, INFINITE);
 }
 
 ResultCode UpdateDriver::SilentCheck() {

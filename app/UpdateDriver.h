@@ -8,6 +8,7 @@
 #include "app/HandOverFile.h"
 #include "app/RunMode.h"
 #include "base/ResultCode.h"
+#include "transfer/CredentialProvider.h"
 
 namespace updater {
 
@@ -46,8 +47,10 @@ class UpdateDriver {
   ResultCode Install();
   ResultCode SilentInstall(UpdateSession& session);
 
-  // Checks and, when updates are needed, hands them to a temporary copy.
-  ResultCode CheckAndHandOver(UpdateEvents* events);
+  // Checks and, when updates are needed, hands them to a temporary copy; `askUser`, when set,
+  // asks for credentials that neither the settings nor the command line hold.
+  ResultCode CheckAndHandOver(UpdateEvents* events,
+                              const CredentialProvider::Dialog& askUser = nullptr);
   // `work` on a worker thread under the wait window; `waitAfterCancelMs` bounds the wait for the
   // worker once the user cancelled.
   ResultCode RunInWindow(const Work& work, InstanceLock& lock, DWORD waitAfterCancelMs);

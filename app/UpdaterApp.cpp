@@ -17,6 +17,7 @@
 #include "config/SettingsStore.h"
 #include "transfer/ProtectedText.h"
 #include "ui/WebLink.h"
+#include "ui/UpdateOptionsDialog.h"
 
 namespace updater {
 namespace {
@@ -171,6 +172,8 @@ ResultCode UpdaterApp::Dispatch() {
                         commandLine_.settingValue2);
     case RunMode::OpenLink:
       return OpenLink();
+    case RunMode::Configure:
+      return Configure();
     default:
       return kNotImplemented;
   }
@@ -182,6 +185,14 @@ ResultCode UpdaterApp::RunUpdateMode() {
   if (driver.ApplicationMustRestart()) applicationMustRestart_ = true;
   commandLine_.mode = driver.Mode();
   return result;
+}
+
+ResultCode UpdaterApp::Configure() {
+  // The owner is a window of the caller's, given by number; anything else is no owner.
+  HWND owner = reinterpret_cast<HWND>(commandLine_.configureOwner);
+  if (!IsWindow(owner)) owner = GetActiveWindow();
+  UpdateOptionsDialog(*config_).Show(owner);
+  return kSuccess;
 }
 
 ResultCode UpdaterApp::RunConfigureService() {

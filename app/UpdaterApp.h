@@ -33,6 +33,7 @@ class UpdaterApp {
   void StartLogging();
   ResultCode ValidateForUpdates() const;
   ResultCode RunUpdateMode();
+  ResultCode Configure();
   ResultCode RunConfigureService();
   ResultCode OpenLink() const;
   bool IsTemporaryCopyMode() const;

@@ -76,6 +76,13 @@ struct ModuleTraits {
   static void Close(Value v) { FreeLibrary(v); }
 };
 
+struct GdiFontTraits {
+  using Value = HFONT;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { DeleteObject(v); }
+};
+
 struct CryptProviderTraits {
   using Value = HCRYPTPROV;
   static Value Invalid() { return 0; }
@@ -137,6 +144,7 @@ using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using GdiFont = UniqueHandle<GdiFontTraits>;
 using LocalSecurityDescriptor = UniqueHandle<LocalSecurityDescriptorTraits>;
 using CryptProvider = UniqueHandle<CryptProviderTraits>;
 using CryptKey = UniqueHandle<CryptKeyTraits>;

@@ -123,4 +123,14 @@ bool ClientConfig::IsCompleteForUpdates() const {
   return !downloadsFolder_.empty() && !urls_.empty() && !id_.empty() && !appDir_.empty();
 }
 
+void ClientConfig::SaveDownloadsFolder(std::wstring folder) {
+  settings_.WriteString(SettingsKey::Settings, L"DownloadsFolder", folder);
+  downloadsFolder_ = std::move(folder);
+}
+
+void ClientConfig::SaveCheckFrequency(std::int32_t days) {
+  settings_.WriteDword(SettingsKey::Settings, L"CheckFrequency", static_cast<DWORD>(days));
+  checkFrequency_ = days;
+}
+
 }  // namespace updater

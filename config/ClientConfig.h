@@ -62,6 +62,9 @@ class ClientConfig {
   const std::wstring& Proxy() const { return proxy_; }
 
   void SetDownloadsFolder(std::wstring folder) { downloadsFolder_ = std::move(folder); }
+  // Store the per-user setting and take its value; a failed write is left to the next run.
+  void SaveDownloadsFolder(std::wstring folder);
+  void SaveCheckFrequency(std::int32_t days);
   // Replaces the first URL, or makes `url` the only one when there is none.
   void ReplaceFirstUrl(std::wstring url);
 

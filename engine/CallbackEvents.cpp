@@ -28,7 +28,7 @@ bool CallbackEvents::IsCanceled() { return callback_.IsCanceled(); }
 
 bool CallbackEvents::IsPaused() { return callback_.IsPaused(); }
 
-bool CallbackEvents::AcceptCertificate(ResultCode error) {
+bool CallbackEvents::AcceptCertificate(ResultCode error, HINTERNET) {
   return callback_.Error(nullptr, error, nullptr) == kSuccess;
 }
 

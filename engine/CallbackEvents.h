@@ -19,7 +19,7 @@ class CallbackEvents : public UpdateEvents {
   void ActionEnded(UpdateAction action, ResultCode result) override;
   bool IsCanceled() override;
   bool IsPaused() override;
-  bool AcceptCertificate(ResultCode error) override;
+  bool AcceptCertificate(ResultCode error, HINTERNET request) override;
   bool ProvideCredentials(CredentialProvider& provider) override;
   MismatchAnswer AnswerMismatch(ResultCode mismatch) override;
   void Failed(ResultCode code, const std::wstring& text) override;

@@ -38,6 +38,11 @@ class UpdateSession {
   void SetDownloadStateQuery(DownloadStateQuery query) { downloadState_ = std::move(query); }
   // The default installs from this process.
   void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
+  // Where the user can be asked for credentials; without it only remembered and handed-over
+  // credentials are offered.
+  void SetCredentialsDialog(CredentialProvider::Dialog dialog) {
+    credentials_.SetDialog(std::move(dialog));
+  }
 
   // Fetches the update configuration file into the downloads folder, loads it and counts the
   // needed updates into `counts`: 0 when some are needed, kUpToDate when none is, else the

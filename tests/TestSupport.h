@@ -123,7 +123,7 @@ class RecordingEvents : public UpdateEvents {
     ended.emplace_back(action, result);
   }
   bool IsCanceled() override { return cancelAfterBytes != 0 && progressBytes >= cancelAfterBytes; }
-  bool AcceptCertificate(ResultCode error) override {
+  bool AcceptCertificate(ResultCode error, HINTERNET) override {
     questions.push_back(error);
     return acceptCertificates;
   }

@@ -219,7 +219,7 @@ ResultCode AsyncDownloadThread::Fail(const std::wstring& text, ResultCode code) 
 
 bool AsyncDownloadThread::AcceptCertificate(ResultCode error) {
   Log(kLogTrace, L"AsyncDownloadThread::Error(," + ResultText(error) + L")");
-  if (!events_->AcceptCertificate(error)) return false;
+  if (!events_->AcceptCertificate(error, request_.Get())) return false;
   if (error == ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED) {
     // Go on without a client certificate.
     return InternetSetOptionW(request_.Get(), INTERNET_OPTION_SECURITY_SELECT_CLIENT_CERT, nullptr,

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+#include <wininet.h>
+
 #include <cstdint>
 #include <string>
 
@@ -38,9 +41,10 @@ class UpdateEvents {
   virtual bool IsCanceled() { return false; }
   virtual bool IsPaused() { return false; }
 
-  // A request failed on the server's certificate with `error`; true sends it again with that
-  // error ignored.
-  virtual bool AcceptCertificate(ResultCode /*error*/) { return false; }
+  // `request` failed on the server's certificate with `error`; true sends it again with that
+  // error ignored. The request is there for a front end that shows the system's certificate
+  // dialog for it; it stays valid until the answer is given.
+  virtual bool AcceptCertificate(ResultCode /*error*/, HINTERNET /*request*/) { return false; }
   // A server or proxy wants credentials that `provider` (its realm, server and proxy host set)
   // has no more of; true when the user entered some into it.
   virtual bool ProvideCredentials(CredentialProvider& /*provider*/) { return false; }

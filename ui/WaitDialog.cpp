@@ -31,7 +31,8 @@ int Percent(std::uint64_t done, std::uint64_t total) {
 
 }  // namespace
 
-WaitDialog::WaitDialog(std::wstring title) : title_(std::move(title)) {}
+WaitDialog::WaitDialog(std::wstring title)
+    : title_(std::move(title)), windowSettled_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 WaitDialog::~WaitDialog() = default;
 
@@ -54,6 +55,7 @@ WaitOutcome WaitDialog::Run(const Worker& worker, DWORD waitForWorkerMs) {
   canceled_ = false;
   finished_ = false;
   showingResult_ = false;
+  ResetEvent(windowSettled_.Get());
   WaitOutcome outcome;
   KernelHandle thread(CreateThread(nullptr, 0, &WaitDialog::ThreadMain, this, 0, nullptr));
   if (!thread) {
@@ -64,6 +66,7 @@ WaitOutcome WaitDialog::Run(const Worker& worker, DWORD waitForWorkerMs) {
       DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WAIT), GetActiveWindow(),
                       &WaitDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   window_ = nullptr;
+  SetEvent(windowSettled_.Get());
   outcome.canceled = ended == IDCANCEL;
   // Without a window (no template, no desktop) the worker still decides the result.
   const DWORD wait = outcome.canceled ? waitForWorkerMs : INFINITE;
@@ -87,6 +90,14 @@ DWORD WINAPI WaitDialog::ThreadMain(void* self) {
     PostMessageW(window, kWorkerDoneMessage, 0, 0);
   }
   return dialog->result_;
+}
+
+bool WaitDialog::Ask(const std::function<bool(HWND owner)>& question) {
+  WaitForSingleObject(windowSettled_.Get(), INFINITE);
+  const HWND window = window_.load();
+  // Sent, so that the worker waits for the answer; a window destroyed meanwhile answers 0.
+  return window != nullptr &&
+         SendMessageW(window, kAskMessage, 0, reinterpret_cast<LPARAM>(&question)) != 0;
 }
 
 void WaitDialog::SetStatus(const std::wstring& text) {
@@ -147,10 +158,10 @@ INT_PTR CALLBACK WaitDialog::DialogProc(HWND window, UINT message, WPARAM wParam
     SetWindowLongPtrW(window, DWLP_USER, lParam);
   }
   auto* dialog = reinterpret_cast<WaitDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-  return dialog != nullptr ? dialog->OnMessage(window, message, wParam) : FALSE;
+  return dialog != nullptr ? dialog->OnMessage(window, message, wParam, lParam) : FALSE;
 }
 
-INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam) {
+INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       SetWindowTextW(window, title_.c_str());
@@ -163,6 +174,7 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam) {
       SendMessageW(bar, PBM_SETMARQUEE, TRUE, kMarqueeIntervalMs);
       Refresh(window);
       window_ = window;
+      SetEvent(windowSettled_.Get());
       // The worker may have ended before the window existed and found nothing to post to.
       if (finished_.load()) {
         PostMessageW(window, kWorkerDoneMessage, 0, 0);
@@ -172,6 +184,14 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam) {
     case kRefreshMessage:
       Refresh(window);
       return TRUE;
+    case kAskMessage: {
+      const auto& question = *reinterpret_cast<const std::function<bool(HWND)>*>(lParam);
+      // A modal window shows itself only once its queue is first empty, which a question asked
+      // at once would keep from happening until it is answered.
+      ShowWindow(window, SW_SHOW);
+      SetWindowLongPtrW(window, DWLP_MSGRESULT, question(window) ? 1 : 0);
+      return TRUE;
+    }
     case kBringToFrontMessage:
       ShowWindow(window, SW_RESTORE);
       SetForegroundWindow(window);

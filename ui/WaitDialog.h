@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/ResultCode.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 
@@ -24,6 +25,9 @@ class WaitProgress {
   virtual void Advance(std::uint64_t amount) = 0;
   // True once the user pressed Cancel; a worker that checks it may end early.
   virtual bool IsCanceled() const = 0;
+  // Runs `question` on the window's thread with the window as the owner of what it shows, and
+  // returns its answer; the worker waits meanwhile. False, without asking, once the window is gone.
+  virtual bool Ask(const std::function<bool(HWND owner)>& question) = 0;
 };
 
 struct WaitOutcome {
@@ -65,14 +69,16 @@ class WaitDialog : private WaitProgress {
   static constexpr UINT kWorkerDoneMessage = WM_APP + 1;
   static constexpr UINT kRefreshMessage = WM_APP + 2;
   static constexpr UINT kBringToFrontMessage = WM_APP + 3;
+  static constexpr UINT kAskMessage = WM_APP + 4;
 
   void SetStatus(const std::wstring& text) override;
   void SetTotal(std::uint64_t total) override;
   void Advance(std::uint64_t amount) override;
   bool IsCanceled() const override { return canceled_.load(); }
+  bool Ask(const std::function<bool(HWND owner)>& question) override;
 
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR OnMessage(HWND window, UINT message, WPARAM wParam);
+  INT_PTR OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Refresh(HWND window);
   // Called with lock_ held.
   void MarkChanged();
@@ -81,6 +87,8 @@ class WaitDialog : private WaitProgress {
   std::wstring title_;
   const Worker* worker_ = nullptr;
   std::atomic<HWND> window_{nullptr};
+  // Set once the window exists or could not be created, so that a question asked before waits.
+  KernelHandle windowSettled_;
   std::atomic<bool> canceled_{false};
   std::atomic<bool> finished_{false};
   ResultCode result_ = 0;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "e2e/Scenario.h"
+#include "resources/OptionsIds.h"
 #include "transfer/HexText.h"
 #include "transfer/ProtectedText.h"
 
@@ -123,6 +126,55 @@ TEST(ExecutableTest, CarriesAFileVersionOfAtLeastThree) {
   ASSERT_TRUE(GetFileVersionInfoW(s.Exe().c_str(), 0, DWORD(data.size()), data.data()) &&
               VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length));
   EXPECT_GE(HIWORD(info->dwFileVersionMS), 3u);
+}
+
+// What the user chooses in the /configure dialog is what the next silent run goes by: a policy,
+// and a new frequency that moves the next check; "Do not check" greys the frequency out, and
+// Cancel keeps nothing. A check already scheduled (by a first silent run) is shown.
+TEST(ConfigureTest, TheOptionsChosenDecideTheNextSilentRun) {
+  struct Case { bool scheduled; int choice; int kind; const wchar_t* days; int button;
+                bool frequencyEnabled; DWORD silent; };
+  const Case cases[] = {
+      {false, IDC_OPTIONS_AUTOMATIC, 1, L"7", IDOK, true, kCheckNotDue},  // "Critical" in 7 days
+      {true, IDC_OPTIONS_NO_CHECK, 0, L"3", IDOK, false, kCheckDisabledByPolicy},
+      {false, IDC_OPTIONS_NO_CHECK, 0, L"9", IDCANCEL, false, kUpToDate},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.choice);
+    Scenario s;
+    s.Publish(L"");
+    if (c.scheduled) {
+      EXPECT_EQ(kUpToDate, s.Run(L"/silent").exitCode);
+    }
+    bool frequencyEnabled = !c.frequencyEnabled;
+    wchar_t nextCheck[64] = {};
+    std::thread person([&] {
+      HWND options = nullptr;
+      if (!WaitUntil([&] {
+            options = FindWindowW(L"#32770", L"Update Options");
+            return options != nullptr && IsWindowVisible(options);
+          }, 10000)) {
+        return;
+      }
+      SendDlgItemMessageW(options, c.choice, BM_CLICK, 0, 0);
+      SendDlgItemMessageW(options, IDC_OPTIONS_AUTOMATIC_KIND, CB_SETCURSEL, c.kind, 0);
+      SetDlgItemTextW(options, IDC_OPTIONS_FREQUENCY, c.days);
+      frequencyEnabled = IsWindowEnabled(GetDlgItem(options, IDC_OPTIONS_FREQUENCY)) != FALSE;
+      GetDlgItemTextW(options, IDC_OPTIONS_NEXT_CHECK, nextCheck, 64);
+      if (c.scheduled) SaveScreenshot(L"update-options");
+      PostMessageW(options, WM_COMMAND, c.button, 0);
+    });
+    const RunOutcome outcome = s.Run(L"/configure", Dialogs::OnlyWatch);
+    person.join();
+    EXPECT_EQ(0u, outcome.exitCode);
+    EXPECT_EQ(c.frequencyEnabled, frequencyEnabled);
+    EXPECT_EQ(c.scheduled, std::wstring(nextCheck).rfind(L"Next check: ", 0) == 0)
+        << Narrow(nextCheck);
+    DWORD policy = 99;
+    GetRegistryDword(HKEY_CURRENT_USER, s.Key(L"Settings"), L"AutoUpdatePolicy", &policy);
+    EXPECT_EQ(c.button == IDCANCEL ? 99u : c.kind == 1 ? 3u : 0u, policy);
+    EXPECT_EQ(c.silent, s.Run(L"/silent").exitCode);
+  }
 }
 
 }  // namespace updater::test

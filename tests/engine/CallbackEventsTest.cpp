@@ -63,7 +63,7 @@ TEST(CallbackEventsTest, ErrorAnswersBecomeTypedAnswers) {
     callback.answer = answer;
     CallbackEvents events(callback);
     CredentialProvider provider;
-    EXPECT_EQ(certificate, events.AcceptCertificate(ERROR_INTERNET_INVALID_CA)) << answer;
+    EXPECT_EQ(certificate, events.AcceptCertificate(ERROR_INTERNET_INVALID_CA, nullptr)) << answer;
     EXPECT_EQ(credentials, events.ProvideCredentials(provider)) << answer;
     EXPECT_EQ(mismatch, events.AnswerMismatch(kSha256Mismatch)) << answer;
     EXPECT_EQ("!2f0d!e0000012+handle!e0000030", callback.log.str()) << answer;

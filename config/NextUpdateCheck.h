@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace updater {
+
+class ClientConfig;
+
+// FILETIME values as one number of 100-ns units since 1601 (UTC), so that days can be added.
+std::uint64_t FileTimeValue(const FILETIME& time);
+FILETIME ToFileTime(std::uint64_t value);
+
+// now + days, saturated so that a huge frequency cannot wrap around into the past.
+std::uint64_t NextCheckTime(std::uint64_t now, int days);
+
+// The system time in UTC as a FILETIME value.
+std::uint64_t CurrentFileTime();
+
+// Writes NextUpdateCheck = now + days; a failed write only means the next start checks again.
+void ScheduleNextCheck(const ClientConfig& config, int days);
+
+}  // namespace updater
