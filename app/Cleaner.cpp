@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
@@ -49,6 +51,23 @@ std::wstring WithBackslash(std::wstring folder) {
   return folder;
 }
 
+// `path` with its ".." resolved and no "\\?\" prefix, which GetFullPathNameW would keep as it is;
+// empty when it cannot be made full.
+std::wstring FullPath(std::wstring path) {
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    path.erase(2, 6);
+  } else if (path.rfind(L"\\\\?\\", 0) == 0) {
+    path.erase(0, 4);
+  }
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return std::wstring();
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  full.resize(length < size ? length : 0);
+  return full;
+}
+
 void LogFailure(const wchar_t* what, const std::wstring& path, ResultCode error) {
   Log(kLogError, what + path + L" LastError: " + ResultText(error));
 }
@@ -74,15 +93,29 @@ CleanTargets CollectCleanTargets(const std::vector<DownloadRecord>& records,
     if (IsPlainFileName(record.sectionName)) {
       addIfExists(targets.folders, folder + record.sectionName);
     }
-    if (!record.installerPath.empty()) {
-      addIfExists(targets.files, record.installerPath);
-      addIfExists(targets.files, record.installerPath + L".part");
+    if (record.installerPath.empty()) continue;
+    const std::wstring installer = PathInsideFolder(record.installerPath, downloadsFolder);
+    if (installer.empty()) {
+      Log(kLogError, L"Left a recorded file outside the downloads folder: " + record.installerPath);
+      continue;
     }
+    addIfExists(targets.files, installer);
+    addIfExists(targets.files, installer + L".part");
   }
   if (!downloadsFolder.empty() && !updateConfigFileName.empty()) {
     addIfExists(targets.files, folder + updateConfigFileName);
   }
   return targets;
+}
+
+std::wstring PathInsideFolder(const std::wstring& path, const std::wstring& folder) {
+  const std::wstring full = FullPath(path);
+  const std::wstring base = WithBackslash(FullPath(folder));
+  const bool inside =
+      !full.empty() && base.size() > 1 && full.size() > base.size() &&
+      CompareStringOrdinal(full.c_str(), static_cast<int>(base.size()), base.c_str(),
+                           static_cast<int>(base.size()), TRUE) == CSTR_EQUAL;
+  return inside ? full : std::wstring();
 }
 
 std::wstring UpdateConfigFileName(const std::vector<std::wstring>& urls) {

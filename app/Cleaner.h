@@ -25,10 +25,15 @@ struct CleanTargets {
   std::vector<std::wstring> folders;
 };
 
+// `path` as a full path when it lies inside `folder` (not the folder itself); else empty. Both are
+// made full paths first (".." resolved, "/" read as "\", a "\\?\" prefix dropped) and compared
+// without case, so that a record cannot name a file elsewhere, not even in "folder2".
+std::wstring PathInsideFolder(const std::wstring& path, const std::wstring& folder);
+
 // For each record its folder in the downloads folder, its installer and the installer's ".part",
 // and the local copy of the update configuration file; each only when `exists` says it does. A
-// section name that is no plain file name gives no folder, so that a tampered record cannot
-// reach outside the downloads folder.
+// section name that is no plain file name gives no folder, and an installer outside the downloads
+// folder is logged and left, so that a tampered record cannot reach outside the downloads folder.
 CleanTargets CollectCleanTargets(const std::vector<DownloadRecord>& records,
                                  const std::wstring& downloadsFolder,
                                  const std::wstring& updateConfigFileName,

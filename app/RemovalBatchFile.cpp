@@ -2,10 +2,18 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "base/AnsiText.h"
-#include "base/UniqueHandle.h"
+#include "base/Logger.h"
 
 namespace updater {
+namespace {
+
+// GetTempFileNameW's limit: its unique part has four hexadecimal digits.
+constexpr unsigned kBatchNameCount = 0x10000;
+
+}  // namespace
 
 std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
                               const std::wstring& copyExecutable, const std::wstring& copyFolder,
@@ -23,22 +31,56 @@ std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
   return text;
 }
 
-ResultCode ChooseRemovalBatchFile(const std::wstring& folder, RemovalBatchFile* batch) {
-  wchar_t name[MAX_PATH] = {};
-  if (GetTempFileNameW(folder.c_str(), L"qzu", 0, name) == 0) return GetLastError();
-  batch->placeholder = name;
-  const std::size_t dot = batch->placeholder.rfind(L'.');
-  batch->path = batch->placeholder.substr(0, dot) + L".bat";
-  return kSuccess;
+bool IsSafeInBatchLine(const std::wstring& path) {
+  for (const wchar_t c : path) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || std::wcschr(L"%\"^&!<>|", c) != nullptr) {
+      return false;
+    }
+  }
+  return true;
 }
 
-ResultCode WriteRemovalBatchFile(const std::wstring& path, const std::wstring& text) {
-  const std::string ansi = ToAnsiText(text);
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return GetLastError();
+std::wstring RemovalBatchFileName(const std::wstring& folder, unsigned number) {
+  wchar_t name[16];
+  std::swprintf(name, sizeof(name) / sizeof(name[0]), L"qzu%X.bat", number & 0xFFFFu);
+  return folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + name;
+}
+
+ResultCode CreateRemovalBatchFile(const std::wstring& folder, unsigned firstNumber,
+                                  RemovalBatchFile* batch) {
+  for (unsigned attempt = 0; attempt < kBatchNameCount; ++attempt) {
+    const std::wstring path = RemovalBatchFileName(folder, firstNumber + attempt);
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) {
+      batch->path = path;
+      batch->file = std::move(file);
+      return kSuccess;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
+  }
+  return ERROR_FILE_EXISTS;
+}
+
+ResultCode WriteRemovalBatchFile(const RemovalBatchFile& batch,
+                                 const std::vector<std::wstring>& handOverFiles,
+                                 const std::wstring& copyExecutable,
+                                 const std::wstring& copyFolder) {
+  std::vector<std::wstring> paths = handOverFiles;
+  paths.insert(paths.end(), {copyExecutable, copyFolder, batch.path});
+  std::string ansi;
+  for (const std::wstring& path : paths) {
+    if (!IsSafeInBatchLine(path) || !ToExactAnsiText(path, &ansi)) {
+      Log(kLogError, L"Refused to write a path into the removal batch file: " + path);
+      return kUnsafeBatchPath;
+    }
+  }
+  // Exact now: each path converted so above, and the rest of the lines is ASCII.
+  ToExactAnsiText(RemovalBatchText(handOverFiles, copyExecutable, copyFolder, batch.path), &ansi);
   DWORD written = 0;
-  if (!WriteFile(file.Get(), ansi.data(), static_cast<DWORD>(ansi.size()), &written, nullptr) ||
+  if (!WriteFile(batch.file.Get(), ansi.data(), static_cast<DWORD>(ansi.size()), &written,
+                 nullptr) ||
       written != ansi.size()) {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;

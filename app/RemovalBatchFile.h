@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/ResultCode.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 
@@ -11,9 +12,7 @@ namespace updater {
 // until the copy's executable can be deleted, then removes the copy's folder and itself.
 struct RemovalBatchFile {
   std::wstring path;
-  // The empty file that GetTempFileNameW created to reserve the name; the batch deletes it too, so
-  // that the name stays taken while the batch file exists.
-  std::wstring placeholder;
+  FileHandle file;  // the new, empty file this run created, open for writing
 };
 
 // The lines of the batch file, each ending in CR LF except the last.
@@ -21,10 +20,27 @@ std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
                               const std::wstring& copyExecutable, const std::wstring& copyFolder,
                               const std::wstring& batchPath);
 
-// A unique name with the extension ".bat" in `folder`. Returns 0 or the Windows error.
-ResultCode ChooseRemovalBatchFile(const std::wstring& folder, RemovalBatchFile* batch);
+// True when cmd.exe reads `path` between double quotes as it is: no quote that would end them,
+// no % or ! that it would expand, none of ^ & < > | that break the line once the quotes are off,
+// and no control character.
+bool IsSafeInBatchLine(const std::wstring& path);
 
-// Writes `text` in the ANSI code page, as cmd.exe reads it. Returns 0 or the Windows error.
-ResultCode WriteRemovalBatchFile(const std::wstring& path, const std::wstring& text);
+// `folder`\qzuXXXX.bat, XXXX the low 16 bits of `number` in hexadecimal, as GetTempFileNameW
+// names its files.
+std::wstring RemovalBatchFileName(const std::wstring& folder, unsigned number);
+
+// Creates a new file under the first free RemovalBatchFileName from `firstNumber` on. A name that
+// exists is skipped, never opened: in a temporary folder that other users share, a file made
+// in advance could hold their commands. Returns 0 or the Windows error.
+ResultCode CreateRemovalBatchFile(const std::wstring& folder, unsigned firstNumber,
+                                  RemovalBatchFile* batch);
+
+// Writes the lines into `batch` in the ANSI code page, as cmd.exe reads them. Returns 0, the
+// Windows error, or kUnsafeBatchPath (logged) when a path is not IsSafeInBatchLine or has no exact
+// ANSI form.
+ResultCode WriteRemovalBatchFile(const RemovalBatchFile& batch,
+                                 const std::vector<std::wstring>& handOverFiles,
+                                 const std::wstring& copyExecutable,
+                                 const std::wstring& copyFolder);
 
 }  // namespace updater

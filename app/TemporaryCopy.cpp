@@ -4,13 +4,13 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "app/HandOverFile.h"
 #include "app/RemovalBatchFile.h"
 #include "base/AnsiText.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
+#include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 #include "catalogue/SelectedUpdatesWriter.h"
@@ -26,13 +26,20 @@ ResultCode LastErrorOr(ResultCode fallback) {
   return error != ERROR_SUCCESS ? error : fallback;
 }
 
+// Notes `path` as made by this run when nothing is there before the run writes it.
+void NoteIfNew(const std::wstring& path, TemporaryCopy* copy) {
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    copy->createdFiles.push_back(path);
+  }
+}
+
 ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList& updates,
                               TemporaryCopy* copy) {
   RemovalBatchFile batch;
-  ResultCode result = ChooseRemovalBatchFile(UserTempPath(), &batch);
+  ResultCode result = CreateRemovalBatchFile(UserTempPath(), GetTickCount(), &batch);
   if (result != kSuccess) return result;
   copy->batchFile = batch.path;
-  copy->batchPlaceholder = batch.placeholder;
+  copy->createdFiles.push_back(batch.path);
 
   HandOverFile values;
   values.realUpdaterPath = handOver.installedUpdaterPath;
@@ -41,19 +48,17 @@ ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList&
   values.url = handOver.urlOverride;
   values.switches = handOver.switches;
   values.uninstallFilePath = copy->batchFile;
+  NoteIfNew(copy->handOverFile, copy);
   result = WriteHandOverFile(copy->handOverFile, values);
   if (result != kSuccess) return result;
 
+  NoteIfNew(copy->updateListFile, copy);
   result = WriteSelectedUpdates(copy->updateListFile, updates, false);
   if (result != kSuccess) return result;
   copy->arguments =
       TemporaryCopyArguments(handOver.kind, copy->handOverFile, handOver.credentialsArgument);
-
-  const std::vector<std::wstring> handOverFiles = {copy->handOverFile, copy->updateListFile,
-                                                   copy->batchPlaceholder};
-  return WriteRemovalBatchFile(
-      copy->batchFile,
-      RemovalBatchText(handOverFiles, copy->executable, copy->folder, copy->batchFile));
+  return WriteRemovalBatchFile(batch, {copy->handOverFile, copy->updateListFile},
+                               copy->executable, copy->folder);
 }
 
 }  // namespace
@@ -110,10 +115,20 @@ ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
   *copy = TemporaryCopyLayout(tempPath, TemporaryFolderName(installedUpdaterPath),
                               installedUpdaterPath);
 
-  if (!CreateDirectoryW(copy->folder.c_str(), nullptr) &&
-      GetLastError() != ERROR_ALREADY_EXISTS) {
+  if (CreateDirectoryW(copy->folder.c_str(), nullptr)) {
+    copy->createdFolder = true;
+  } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
     return GetLastError();
   }
+  // A folder kept from an earlier run may have become a junction or symbolic link since, through
+  // which the copy would be written and run from wherever it points.
+  const DWORD attributes = GetFileAttributesW(copy->folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    Log(kLogError, L"Refused the temporary folder, a link or no folder: " + copy->folder);
+    return kLinkedFolder;
+  }
+  NoteIfNew(copy->executable, copy);
   if (!CopyFileW(sourceExecutable.c_str(), copy->executable.c_str(), FALSE)) {
     return GetLastError();
   }
@@ -126,7 +141,11 @@ ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const Inst
                                 const UpdateList& updates, TemporaryCopy* copy) {
   ResultCode result = CreateTemporaryCopy(sourceExecutable, handOver.installedUpdaterPath, copy);
   if (result == kSuccess) result = WriteHandOverFiles(handOver, updates, copy);
-  if (result != kSuccess) RemoveTemporaryCopy(*copy);
+  if (result != kSuccess) {
+    Log(kLogError, L"Failed to prepare the temporary copy in " + copy->folder +
+                       L" LastError: " + ResultText(result));
+    RemoveTemporaryCopy(*copy);
+  }
   return result;
 }
 
@@ -160,11 +179,8 @@ ResultCode StartTemporaryCopy(const TemporaryCopy& copy) {
 }
 
 void RemoveTemporaryCopy(const TemporaryCopy& copy) {
-  for (const std::wstring* file : {&copy.executable, &copy.handOverFile, &copy.updateListFile,
-                                   &copy.batchFile, &copy.batchPlaceholder}) {
-    if (!file->empty()) DeleteFileW(file->c_str());
-  }
-  if (!copy.folder.empty()) RemoveDirectoryW(copy.folder.c_str());
+  for (const std::wstring& file : copy.createdFiles) DeleteFileW(file.c_str());
+  if (copy.createdFolder) RemoveDirectoryW(copy.folder.c_str());
 }
 
 ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/RunMode.h"
 #include "base/ResultCode.h"
@@ -19,9 +20,12 @@ struct TemporaryCopy {
   std::wstring executable;      // folder \ base name ".exe"
   std::wstring handOverFile;    // folder \ base name ".ini"
   std::wstring updateListFile;  // folder \ base name ".dat"
-  std::wstring batchFile;
-  std::wstring batchPlaceholder;
+  std::wstring batchFile;       // in the user's temporary folder
   std::wstring arguments;       // the copy's command line after its executable
+  // What this run made, all that a failed preparation removes: the files of a copy still running
+  // from the same folder stay.
+  bool createdFolder = false;
+  std::vector<std::wstring> createdFiles;
 };
 
 // What the installed updater passes on to the copy.
@@ -55,12 +59,13 @@ bool HasUpdateSelectedForInstall(const UpdateList& updates);
 std::wstring TemporaryFolderName(const std::wstring& installedUpdaterPath);
 
 // Copies `sourceExecutable` into the temporary folder of the installed updater (created when
-// missing, reused otherwise), overwriting an older copy.
+// missing, reused otherwise), overwriting an older copy. kLinkedFolder (logged) when the folder is
+// a junction, a symbolic link or no folder.
 ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
                                const std::wstring& installedUpdaterPath, TemporaryCopy* copy);
 
 // The copy, its hand-over file, the list of the needed updates and the batch file that removes
-// them all. On failure everything made so far is removed again.
+// them all. On failure (logged) what this run made is removed again.
 ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const InstallHandOver& handOver,
                                 const UpdateList& updates, TemporaryCopy* copy);
 
@@ -68,7 +73,7 @@ ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const Inst
 // asked once. Returns 0 when the copy runs, else the error of CreateProcessW.
 ResultCode StartTemporaryCopy(const TemporaryCopy& copy);
 
-// Deletes the files of a copy that never ran and its folder when that is then empty.
+// Deletes what the preparation of a copy that never ran made.
 void RemoveTemporaryCopy(const TemporaryCopy& copy);
 
 // The end of a check that selected updates: makes the temporary copy of the running updater and

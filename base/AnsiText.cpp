@@ -3,16 +3,35 @@
 #include <windows.h>
 
 namespace updater {
+namespace {
+
+// The flags and the used-default-char check are not allowed for UTF-8, which loses nothing but
+// unpaired surrogates; WC_ERR_INVALID_CHARS refuses those.
+int ConvertToAnsi(const std::wstring& text, char* buffer, int size, bool exact, BOOL* usedDefault) {
+  const bool utf8 = GetACP() == CP_UTF8;
+  DWORD flags = 0;
+  if (exact) flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  return WideCharToMultiByte(CP_ACP, flags, text.c_str(), static_cast<int>(text.size()), buffer,
+                             size, nullptr, exact && !utf8 ? usedDefault : nullptr);
+}
+
+}  // namespace
 
 std::string ToAnsiText(const std::wstring& text) {
-  const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, nullptr, 0, nullptr,
-                                       nullptr);
+  const int size = ConvertToAnsi(text, nullptr, 0, false, nullptr);
   std::string ansi(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0) {
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, ansi.data(), size, nullptr, nullptr);
-  }
+  if (size > 0) ConvertToAnsi(text, ansi.data(), size, false, nullptr);
   return ansi;
+}
+
+bool ToExactAnsiText(const std::wstring& text, std::string* ansi) {
+  ansi->clear();
+  if (text.empty()) return true;
+  BOOL usedDefault = FALSE;
+  const int size = ConvertToAnsi(text, nullptr, 0, true, &usedDefault);
+  if (size <= 0 || usedDefault) return false;
+  ansi->resize(static_cast<std::size_t>(size));
+  return ConvertToAnsi(text, ansi->data(), size, true, &usedDefault) == size && !usedDefault;
 }
 
 }  // namespace updater

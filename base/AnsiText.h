@@ -7,4 +7,9 @@ namespace updater {
 // `text` in the ANSI code page of the system; characters it lacks become its default character.
 std::string ToAnsiText(const std::wstring& text);
 
+// `text` in the ANSI code page of the system when each character has an exact counterpart there;
+// false when one would be replaced by a look-alike (a full-width quote by '"') or the default
+// character, which would change what a reader of the ANSI text sees.
+bool ToExactAnsiText(const std::wstring& text, std::string* ansi);
+
 }  // namespace updater

@@ -62,6 +62,18 @@ std::wstring TempFolder() {
   return path;
 }
 
+bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// Everyone can write into the shared log folder, so a log file or folder there may be a junction
+// or symbolic link that points the lines of another user's (or an elevated) run at any file.
+bool IsLinkedLogPath(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return IsLink(path) || (slash != std::wstring::npos && IsLink(path.substr(0, slash)));
+}
+
 bool EnsureLogFolder(const std::wstring& folder) {
   const DWORD attributes = GetFileAttributesW(folder.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -267,9 +279,15 @@ bool Logger::TakeNextFallback() {
 void Logger::OpenFile() {
   while (!file_) {
     if (logPath_.empty() && !TakeNextFallback()) return;
+    if (IsLinkedLogPath(logPath_)) {
+      SendToDebugger(L"LOGGER->refused a linked LOG at:" + logPath_);
+      logPath_.clear();
+      continue;
+    }
+    // Opens a link made after the check as itself, not what it points at.
     FileHandle file(CreateFileW(logPath_.c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     const DWORD openError = GetLastError();
     if (!file) {
       SendToDebugger(L"LOGGER->failed to create LOG at:" + logPath_);

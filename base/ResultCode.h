@@ -55,9 +55,11 @@ constexpr ResultCode kSha256Mismatch = 0xE0000030;
 constexpr ResultCode kInvalidNotification = 0xE0000031;
 constexpr ResultCode kPrerelease = 0xE0000032;
 constexpr ResultCode kDraftRelease = 0xE0000033;
+constexpr ResultCode kUnsafeBatchPath = 0xE0000034;
+constexpr ResultCode kLinkedFolder = 0xE0000035;
 
 constexpr ResultCode kFirstOwnCode = 0xE0000001;
-constexpr ResultCode kLastOwnCode = 0xE0000033;
+constexpr ResultCode kLastOwnCode = 0xE0000035;
 
 // Windows errors the run modes produce or treat specially.
 constexpr ResultCode kNotImplemented = 120;   // ERROR_CALL_NOT_IMPLEMENTED

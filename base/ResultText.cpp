@@ -47,6 +47,8 @@ constexpr OwnCodeString kOwnCodeStrings[] = {
     {kUntrustedPublisher, IDS_UNTRUSTED_PUBLISHER},
     {kSignerMismatch, IDS_SIGNATURE_MISMATCH},
     {kInvalidNotification, IDS_INVALID_NOTIFICATION},
+    {kUnsafeBatchPath, IDS_UNSAFE_BATCH_PATH},
+    {kLinkedFolder, IDS_LINKED_FOLDER},
 };
 
 // WinINet's messages live in its own module's message table.

@@ -85,3 +85,5 @@
 #define IDS_SIGNATURE_MISMATCH             237
 #define IDS_INVALID_NOTIFICATION           1081
 #define IDS_CUSTOM_PROXY_HINT              1082
+#define IDS_UNSAFE_BATCH_PATH              1083
+#define IDS_LINKED_FOLDER                  1084

@@ -255,4 +255,24 @@ void TrustRootCertificate(const std::wstring& certificatePath) {
       << "cannot import the test root: " << GetLastError();
 }
 
+bool UnixLink(const std::wstring& link, const std::wstring& target) {
+  using UnixFileName = char*(CDECL*)(const wchar_t*);
+  using Spawn = LONG(WINAPI*)(char* const*, int);
+  const auto unixName = reinterpret_cast<UnixFileName>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  const auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+  if (unixName == nullptr || spawn == nullptr) return false;
+  char* to = unixName(link.c_str());
+  char* from = target.empty() ? nullptr : unixName(target.c_str());
+  char ln[] = "/bin/ln", rm[] = "/bin/rm", symbolic[] = "-s";
+  char* lnArguments[] = {ln, symbolic, from, to, nullptr};
+  char* rmArguments[] = {rm, to, nullptr};
+  const bool done = to != nullptr && (target.empty() || from != nullptr) &&
+                    spawn(target.empty() ? rmArguments : lnArguments, 1) == 0;
+  HeapFree(GetProcessHeap(), 0, from);
+  HeapFree(GetProcessHeap(), 0, to);
+  return done;
+}
+
 }  // namespace updater::test

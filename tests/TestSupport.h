@@ -110,6 +110,12 @@ std::string Narrow(const std::wstring& text);
 // chaining to it are trusted in this prefix.
 void TrustRootCertificate(const std::wstring& certificatePath);
 
+// Makes `link` a link to the folder `target` that the program sees as a reparse point: Wine 8
+// makes no junction or symbolic link (FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED,
+// CreateSymbolicLinkW succeeds and makes nothing) but shows a Unix symbolic link to a folder as
+// one, so /bin/ln makes it through Wine's own spawn function. An empty `target` removes the link.
+bool UnixLink(const std::wstring& link, const std::wstring& target);
+
 // Records what a download, check or installation reports and answers its questions as the test
 // sets up; by default as nobody watching would.
 class RecordingEvents : public UpdateEvents {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "base/SystemLibrary.h"
+
 namespace updater {
 namespace {
 
@@ -42,12 +44,7 @@ constexpr Effect kEffects[] = {
 
 }  // namespace
 
-ModuleHandle LoadRichEditLibrary() {
-  wchar_t folder[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return ModuleHandle();
-  return ModuleHandle(LoadLibraryW((std::wstring(folder) + L"\\riched20.dll").c_str()));
-}
+ModuleHandle LoadRichEditLibrary() { return ModuleHandle(LoadSystemLibrary(L"riched20.dll")); }
 
 ResultCode StreamRtf(HWND control, const std::string& rtf) {
   SendMessageW(control, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(rtf.size()));

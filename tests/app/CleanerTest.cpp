@@ -24,13 +24,32 @@ TEST(CleanerTest, CollectsOnlyWhatExistsAndStaysInsideTheDownloadsFolder) {
   };
   const CleanTargets targets = CollectCleanTargets(records, L"D:\\dl", L"ruddle.ini", exists);
   EXPECT_EQ((std::vector<std::wstring>{L"D:\\dl\\Acme 2.0\\setup.exe",
-                                       L"D:\\dl\\Patch\\patch.msi.part",
-                                       L"D:\\moved\\old\\setup.exe", L"D:\\dl\\ruddle.ini"}),
-            targets.files);
+                                       L"D:\\dl\\Patch\\patch.msi.part", L"D:\\dl\\ruddle.ini"}),
+            targets.files)
+      << "an installer recorded outside the downloads folder stays";
   EXPECT_EQ((std::vector<std::wstring>{L"D:\\dl\\Acme 2.0", L"D:\\dl\\Patch"}), targets.folders)
       << "a section named \"..\" must not name the parent of the downloads folder";
-  EXPECT_EQ(3u, CollectCleanTargets(records, L"", L"ruddle.ini", exists).files.size())
-      << "without a downloads folder there is no local copy";
+  EXPECT_TRUE(CollectCleanTargets(records, L"", L"ruddle.ini", exists).files.empty())
+      << "without a downloads folder nothing is inside it";
+}
+
+TEST(CleanerTest, APathIsInsideTheDownloadsFolderOnlyAsAFullPath) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"D:\\dl\\A\\setup.exe", L"D:\\dl\\A\\setup.exe"},
+      {L"d:/DL/a/./x", L"d:\\DL\\a\\x"},
+      {L"\\\\?\\D:\\dl\\x", L"D:\\dl\\x"},
+      {L"D:\\dl\\A\\..\\..\\Windows\\x.dll", L""},
+      {L"\\\\?\\D:\\dl\\..\\x", L""},
+      {L"D:\\dl2\\x", L""},
+      {L"D:\\dl\\", L""},
+      {L"dl\\x", L""},
+      {L"\\\\.\\D:\\dl\\x", L""},
+  };
+  for (const auto& [path, inside] : cases) {
+    EXPECT_EQ(test::Narrow(inside), test::Narrow(PathInsideFolder(path, L"D:\\dl")))
+        << test::Narrow(path);
+  }
+  EXPECT_EQ(L"\\\\srv\\s\\dl\\x", PathInsideFolder(L"\\\\?\\UNC\\srv\\s\\dl\\x", L"//srv/s/dl/"));
 }
 
 TEST(CleanerTest, SettingsAlreadyGoneCountAsRemovedButAnEmptyIdRemovesNothing) {

@@ -92,6 +92,28 @@ TEST(LoggerTest, NewFileStartsWithTheBannerAndKeepsItsPathOnceOpen) {
   EXPECT_EQ(std::to_wstring(GetCurrentThreadId()), match[5].str());
 }
 
+// Wine 8 shows a Unix symbolic link to a folder as a reparse point, but one to a file as a plain
+// file, so only the linked folder is tried here.
+TEST(LoggerTest, ALinkedLogFolderIsLeftForTheNextFallback) {
+  test::TempFolder folder;
+  const std::wstring target = folder.File(L"target"), link = folder.File(L"linked");
+  CreateDirectoryW(target.c_str(), nullptr);
+  ASSERT_TRUE(test::UnixLink(link, target));
+  std::wstring used;
+  {
+    Logger logger;
+    logger.SetFileName(test::UniqueName(L"fallback") + L".log");
+    logger.SetLogFile(link + L"\\updater.log");
+    logger.Write(L"", L"a line");
+    used = logger.LogPath();
+  }
+  test::UnixLink(link, L"");
+  EXPECT_EQ(std::wstring::npos, used.find(folder.Path())) << Narrow(used);
+  EXPECT_NE(std::wstring::npos, ReadLogText(used).find(L"a line")) << Narrow(used);
+  DeleteFileW(used.c_str());
+  EXPECT_FALSE(test::FileExists(target + L"\\updater.log"));
+}
+
 TEST(LoggerTest, LinesFromSeveralThreadsStayWhole) {
   test::TempFolder folder;
   Logger logger;

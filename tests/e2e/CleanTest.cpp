@@ -33,6 +33,14 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
       WriteTextFile(folder + L"\\setup.exe.part", L"inst", TextEncoding::Ansi);
       paths.insert(paths.end(), {folder + L"\\setup.exe", folder + L"\\setup.exe.part", folder});
     }
+    // Records of files outside the downloads folder, one in a folder that only begins like it.
+    const std::vector<std::wstring> outside = {s.File(L"setup.exe"), s.Downloads() + L"2\\x.exe"};
+    CreateDirectoryW((s.Downloads() + L"2").c_str(), nullptr);
+    for (const std::wstring& file : outside) {
+      WriteTextFile(file, L"kept", TextEncoding::Ansi);
+      const std::wstring section = L"Outside" + file.substr(file.size() - 5);
+      SetRegistryString(HKEY_CURRENT_USER, s.Key(L"Updates"), section, file);
+    }
     const auto remaining = [&](bool all) {
       std::wstring text;
       for (const std::wstring& path : paths) text += all || FileExists(path) ? path + L"\n" : L"";
@@ -60,6 +68,11 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
     const std::wstring canRun = c.otherInstalled ? L"false" : L"true";
     EXPECT_EQ(1u, CountOf(log, L"CanRunClean returns: " + canRun));
     EXPECT_EQ(c.otherInstalled ? 0u : 1u, CountOf(log, L"DoErase started."));
+    for (const std::wstring& file : outside) {
+      EXPECT_TRUE(FileExists(file)) << Narrow(file);
+      EXPECT_EQ(c.otherInstalled ? 0u : 1u,
+                CountOf(log, L"Left a recorded file outside the downloads folder: " + file));
+    }
     EXPECT_EQ(2 * failed, CountOf(log, L"Failed to delete"));
     EXPECT_EQ(failed, CountOf(log, L"Failed to delete file: " + locked + L" LastError: "));
     EXPECT_EQ(failed, CountOf(log, L"Failed to delete folder: " + folder + L" LastError: "));
