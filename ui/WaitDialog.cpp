@@ -13,22 +13,6 @@ namespace {
 constexpr int kPercentRange = 100;
 constexpr UINT kMarqueeIntervalMs = 30;
 
-void SetMarquee(HWND bar, bool on) {
-  const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
-  SetWindowLongPtrW(bar, GWL_STYLE, on ? (style | PBS_MARQUEE) : (style & ~LONG_PTR{PBS_MARQUEE}));
-  SendMessageW(bar, PBM_SETMARQUEE, on ? TRUE : FALSE, kMarqueeIntervalMs);
-  if (!on) {
-    SendMessageW(bar, PBM_SETRANGE32, 0, kPercentRange);
-  }
-}
-
-int Percent(std::uint64_t done, std::uint64_t total) {
-  if (total == 0) {
-    return 0;
-  }
-  return static_cast<int>((done >= total ? total : done) * kPercentRange / total);
-}
-
 }  // namespace
 
 WaitDialog::WaitDialog(std::wstring title) : title_(std::move(title)) {}
@@ -64,6 +48,7 @@ WaitOutcome WaitDialog::Run(const Worker& worker, DWORD waitForWorkerMs) {
       DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WAIT), GetActiveWindow(),
                       &WaitDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   window_ = nullptr;
+  mirror_.Attach(nullptr);
   outcome.canceled = ended == IDCANCEL;
   // Without a window (no template, no desktop) the worker still decides the result.
   const DWORD wait = outcome.canceled ? waitForWorkerMs : INFINITE;
@@ -89,79 +74,23 @@ DWORD WINAPI WaitDialog::ThreadMain(void* self) {
   return dialog->result_;
 }
 
-void WaitDialog::SetStatus(const std::wstring& text) {
-  std::lock_guard<std::mutex> guard(lock_);
-  status_ = text;
-  MarkChanged();
-}
-
-void WaitDialog::SetTotal(std::uint64_t total) {
-  std::lock_guard<std::mutex> guard(lock_);
-  total_ = total;
-  done_ = 0;
-  MarkChanged();
-}
-
-void WaitDialog::Advance(std::uint64_t amount) {
-  std::lock_guard<std::mutex> guard(lock_);
-  done_ += amount;
-  MarkChanged();
-}
-
-void WaitDialog::MarkChanged() {
-  // Posted, never sent: the worker must not wait for the window's thread while it holds lock_.
-  dirty_ = true;
-  const HWND window = window_.load();
-  if (window != nullptr) {
-    PostMessageW(window, kRefreshMessage, 0, 0);
-  }
-}
-
-void WaitDialog::Refresh(HWND window) {
-  std::wstring status;
-  std::uint64_t total = 0;
-  std::uint64_t done = 0;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (!dirty_) {
-      return;
-    }
-    dirty_ = false;
-    status = status_;
-    total = total_;
-    done = done_;
-  }
-  SetDlgItemTextW(window, IDC_WAIT_STATUS, status.c_str());
-  const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
-  const bool marquee = (GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
-  if (marquee != (total == 0)) {
-    SetMarquee(bar, total == 0);
-  }
-  if (total != 0) {
-    SendMessageW(bar, PBM_SETPOS, Percent(done, total), 0);
-  }
-}
-
 INT_PTR CALLBACK WaitDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(window, DWLP_USER, lParam);
   }
   auto* dialog = reinterpret_cast<WaitDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-  return dialog != nullptr ? dialog->OnMessage(window, message, wParam) : FALSE;
+  return dialog != nullptr ? dialog->OnMessage(window, message, wParam, lParam) : FALSE;
 }
 
-INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam) {
+INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       SetWindowTextW(window, title_.c_str());
-      const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
-      {
-        std::lock_guard<std::mutex> guard(lock_);
-        dirty_ = true;
-      }
       // The template starts in marquee mode; Refresh switches when a total is known.
-      SendMessageW(bar, PBM_SETMARQUEE, TRUE, kMarqueeIntervalMs);
-      Refresh(window);
+      SendMessageW(GetDlgItem(window, IDC_WAIT_PROGRESS), PBM_SETMARQUEE, TRUE, kMarqueeIntervalMs);
+      mirror_.Attach(window);
+      mirror_.Refresh(window, IDC_WAIT_STATUS, IDC_WAIT_PROGRESS);
+      if (cancelDisabled_) EnableWindow(GetDlgItem(window, IDCANCEL), FALSE);
       window_ = window;
       // The worker may have ended before the window existed and found nothing to post to.
       if (finished_.load()) {
@@ -169,8 +98,11 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam) {
       }
       return TRUE;
     }
-    case kRefreshMessage:
-      Refresh(window);
+    case ProgressMirror::kRefreshMessage:
+      mirror_.Refresh(window, IDC_WAIT_STATUS, IDC_WAIT_PROGRESS);
+      return TRUE;
+    case ProgressMirror::kAskMessage:
+      ProgressMirror::AnswerQuestion(window, lParam, title_);
       return TRUE;
     case kBringToFrontMessage:
       ShowWindow(window, SW_RESTORE);
@@ -180,12 +112,12 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam) {
       if (showingResult_) {
         return TRUE;
       }
-      Refresh(window);
+      mirror_.Refresh(window, IDC_WAIT_STATUS, IDC_WAIT_PROGRESS);
       if (keepOpen_ && result_ == keepOpenCode_) {
         showingResult_ = true;
         SetDlgItemTextW(window, IDC_WAIT_STATUS, keepOpenText_.c_str());
         const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
-        SetMarquee(bar, false);
+        ProgressMirror::SetMarquee(bar, false);
         SendMessageW(bar, PBM_SETPOS, kPercentRange, 0);
         SetDlgItemTextW(window, IDCANCEL, LoadResourceString(IDS_OK).c_str());
         return TRUE;
@@ -194,6 +126,7 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam) {
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
+        if (cancelDisabled_ && !showingResult_) return TRUE;
         if (showingResult_) {
           EndDialog(window, IDOK);
         } else {

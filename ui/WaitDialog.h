@@ -5,11 +5,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <utility>
 
 #include "base/ResultCode.h"
+#include "ui/ProgressMirror.h"
 
 namespace updater {
 
@@ -24,6 +24,9 @@ class WaitProgress {
   virtual void Advance(std::uint64_t amount) = 0;
   // True once the user pressed Cancel; a worker that checks it may end early.
   virtual bool IsCanceled() const = 0;
+  // Asks the user a yes-or-no question on the window's thread and waits for the answer; false
+  // when no window is shown.
+  virtual bool Ask(const std::wstring& question) = 0;
 };
 
 struct WaitOutcome {
@@ -47,8 +50,8 @@ class WaitDialog : private WaitProgress {
   ~WaitDialog() override;
 
   // Status text and total shown when the window opens.
-  void SetInitialStatus(std::wstring text) { status_ = std::move(text); }
-  void SetInitialTotal(std::uint64_t total) { total_ = total; }
+  void SetInitialStatus(const std::wstring& text) { mirror_.SetStatus(text); }
+  void SetInitialTotal(std::uint64_t total) { mirror_.SetTotal(total); }
 
   // `waitForWorkerMs` bounds the wait for the worker after the window closed on Cancel; INFINITE
   // waits for it, 0 terminates it at once when it still runs.
@@ -58,24 +61,24 @@ class WaitDialog : private WaitProgress {
   // button reading "OK", until the user closes it; the outcome is then not a cancel.
   void KeepOpenOnResult(ResultCode code, std::wstring text);
 
+  // Cancel stays greyed out: the reduced progress window cannot be cancelled.
+  void DisableCancel() { cancelDisabled_ = true; }
+
   // Brings the window to the front while it is shown; safe from any thread, a no-op otherwise.
   void BringToFront() const;
 
  private:
   static constexpr UINT kWorkerDoneMessage = WM_APP + 1;
-  static constexpr UINT kRefreshMessage = WM_APP + 2;
   static constexpr UINT kBringToFrontMessage = WM_APP + 3;
 
-  void SetStatus(const std::wstring& text) override;
-  void SetTotal(std::uint64_t total) override;
-  void Advance(std::uint64_t amount) override;
+  void SetStatus(const std::wstring& text) override { mirror_.SetStatus(text); }
+  void SetTotal(std::uint64_t total) override { mirror_.SetTotal(total); }
+  void Advance(std::uint64_t amount) override { mirror_.Advance(amount); }
   bool IsCanceled() const override { return canceled_.load(); }
+  bool Ask(const std::wstring& question) override { return mirror_.Ask(question); }
 
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR OnMessage(HWND window, UINT message, WPARAM wParam);
-  void Refresh(HWND window);
-  // Called with lock_ held.
-  void MarkChanged();
+  INT_PTR OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static DWORD WINAPI ThreadMain(void* self);
 
   std::wstring title_;
@@ -88,12 +91,8 @@ class WaitDialog : private WaitProgress {
   ResultCode keepOpenCode_ = 0;
   std::wstring keepOpenText_;
   bool showingResult_ = false;
-
-  std::mutex lock_;  // guards the fields below, written by the worker and read by the window
-  std::wstring status_;
-  std::uint64_t total_ = 0;
-  std::uint64_t done_ = 0;
-  bool dirty_ = true;
+  bool cancelDisabled_ = false;
+  ProgressMirror mirror_;
 };
 
 }  // namespace updater

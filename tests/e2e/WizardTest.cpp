@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "e2e/Scenario.h"
+#include "e2e/WizardUser.h"
+#include "resources/WizardIds.h"
+
+namespace updater::test {
+namespace {
+
+constexpr int kNext = 0x3024;
+constexpr int kFinish = 0x3025;
+constexpr DWORD kCanceled = 0xE0000008;
+
+// The temporary copy's wizard, started by /checknow; the installed updater ends once it has
+// handed over.
+bool StartWizard(const Scenario& s, WizardUser& user) {
+  EXPECT_EQ(0u, s.Run(L"/checknow").exitCode) << "no copy started";
+  return user.WaitForSheet(L"Found Updates for Test App");
+}
+
+std::wstring WizardEnd(const Scenario& s) {
+  const std::wstring ended = L"Updater wizard ended. Return code: ";
+  std::wstring log;
+  WaitUntil([&] {
+    log = s.Log();
+    return Contains(log, L"Updater finished. Mode: 6");
+  });
+  const size_t at = log.find(ended);
+  return at == std::wstring::npos ? L"none" : log.substr(at + ended.size(), log.find(L'\r', at) - at - ended.size());
+}
+
+TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
+  Scenario s;
+  s.Publish(s.Section({L"Chosen"}) + s.Section({L"Unchosen"}));
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  ASSERT_EQ(2, user.Rows(IDC_SELECT_LIST));
+  EXPECT_EQ(L"Chosen update", user.Cell(IDC_SELECT_LIST, 0, 0));
+  EXPECT_EQ(L"Download", user.Cell(IDC_SELECT_LIST, 1, 2));
+  EXPECT_TRUE(user.Checked(IDC_SELECT_LIST, 0) && user.Checked(IDC_SELECT_LIST, 1));
+  EXPECT_TRUE(Contains(user.Text(IDC_SELECT_DESCRIPTION), L"Chosen update"));
+  user.Screenshot(L"wizard-select");
+
+  // Unchecking both leaves nothing to install: Next is disabled until one is checked again.
+  user.Click(IDC_SELECT_LIST, 0);
+  user.Click(IDC_SELECT_LIST, 1);
+  EXPECT_TRUE(WaitUntil([&] { return !user.Enabled(kNext); }, 5000)) << "Next enabled";
+  EXPECT_EQ(L"Skip", user.Cell(IDC_SELECT_LIST, 1, 2));
+  user.Screenshot(L"wizard-select-none");
+  user.Click(IDC_SELECT_LIST, 0);
+  EXPECT_TRUE(WaitUntil([&] { return user.Enabled(kNext); }, 5000)) << "Next disabled";
+  EXPECT_TRUE(user.Checked(IDC_SELECT_LIST, 0) && !user.Checked(IDC_SELECT_LIST, 1));
+
+  user.Press(kNext);
+  EXPECT_TRUE(WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; }))
+      << "no summary";
+  EXPECT_EQ(L"Installing Updates for Test App", user.Title());
+  ASSERT_EQ(1, user.Rows(IDC_SUMMARY_LIST));
+  EXPECT_EQ(L"Chosen update", user.Cell(IDC_SUMMARY_LIST, 0, 0));
+  EXPECT_EQ(L"Success.", user.Cell(IDC_SUMMARY_LIST, 0, 1));  // Wine's text for 0
+  EXPECT_EQ(L"", user.Text(IDC_SUMMARY_TEXT));
+  user.Screenshot(L"wizard-summary");
+  user.Press(kFinish);
+  EXPECT_EQ(L"0", WizardEnd(s));
+  EXPECT_TRUE(FileExists(s.Marker(L"Chosen")));
+  EXPECT_FALSE(FileExists(s.Marker(L"Unchosen")));
+}
+
+TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {
+  Scenario s;
+  // Served one byte a second: the download is still running when the user cancels.
+  std::wstring section = s.Section({L"Slow"});
+  const std::wstring nginx = L"http://" + ServerAddress(L"http") + L"/";
+  section.replace(section.find(nginx), nginx.size(),
+                  L"http://" + ServerAddress(L"fault") + L"/trickle/");
+  s.Publish(section);
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  user.Press(kNext);
+  EXPECT_TRUE(WaitUntil([&] { return Contains(user.Text(IDC_PROGRESS_STATUS), L"Downloading ("); }))
+      << Narrow(user.Text(IDC_PROGRESS_STATUS));
+  EXPECT_EQ(L"Installing Updates for Test App", user.Title());
+  EXPECT_FALSE(user.Enabled(kNext));
+  user.Screenshot(L"wizard-progress");
+  user.Press(IDCANCEL);
+  EXPECT_EQ(std::to_wstring(kCanceled), WizardEnd(s));
+  EXPECT_FALSE(FileExists(s.Marker(L"Slow")));
+}
+
+}  // namespace
+}  // namespace updater::test
