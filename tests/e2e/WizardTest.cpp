@@ -18,15 +18,28 @@ bool StartWizard(const Scenario& s, WizardUser& user) {
   return user.WaitForSheet(L"Found Updates for Test App");
 }
 
+// The wizard's result as its log line reads, or "none".
 std::wstring WizardEnd(const Scenario& s) {
   const std::wstring ended = L"Updater wizard ended. Return code: ";
   std::wstring log;
+  size_t at = std::wstring::npos, end = std::wstring::npos;
   WaitUntil([&] {
     log = s.Log();
-    return Contains(log, L"Updater finished. Mode: 6");
+    at = log.find(ended);
+    end = at == std::wstring::npos ? at : log.find(L'\r', at);
+    return end != std::wstring::npos;
   });
-  const size_t at = log.find(ended);
-  return at == std::wstring::npos ? L"none" : log.substr(at + ended.size(), log.find(L'\r', at) - at - ended.size());
+  return end == std::wstring::npos ? L"none" : log.substr(at + ended.size(), end - at - ended.size());
+}
+
+// An update whose installer is served one byte a second: its download is still running when the
+// user looks.
+std::wstring TrickledSection(const Scenario& s, const wchar_t* name) {
+  std::wstring section = s.Section({name});
+  const std::wstring nginx = L"http://" + ServerAddress(L"http") + L"/";
+  section.replace(section.find(nginx), nginx.size(),
+                  L"http://" + ServerAddress(L"fault") + L"/trickle/");
+  return section;
 }
 
 TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
@@ -68,12 +81,7 @@ TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
 
 TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {
   Scenario s;
-  // Served one byte a second: the download is still running when the user cancels.
-  std::wstring section = s.Section({L"Slow"});
-  const std::wstring nginx = L"http://" + ServerAddress(L"http") + L"/";
-  section.replace(section.find(nginx), nginx.size(),
-                  L"http://" + ServerAddress(L"fault") + L"/trickle/");
-  s.Publish(section);
+  s.Publish(TrickledSection(s, L"Slow"));
   WizardUser user;
   ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
   user.Press(kNext);
@@ -85,6 +93,38 @@ TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {
   user.Press(IDCANCEL);
   EXPECT_EQ(std::to_wstring(kCanceled), WizardEnd(s));
   EXPECT_FALSE(FileExists(s.Marker(L"Slow")));
+}
+
+// /silent offers the choice; the two answers that end the wizard at once keep the next automatic
+// check from running, which a check frequency of 0 days would otherwise let run at once.
+TEST(WizardTest, ChoiceToWaitOrToStopCheckingEndsTheWizard) {
+  struct Case { int button; DWORD nextSilentRun; };
+  for (const Case& c : {Case{IDC_REMIND_TOMORROW, 0xE000001A}, {IDC_DISABLE_AUTO_CHECK, 0xE0000019}}) {
+    Scenario s;
+    s.Publish(s.Section({L"Offered"}));
+    s.Set(L"CheckFrequency", 0);
+    WizardUser user;
+    EXPECT_EQ(0u, s.Run(L"/silent").exitCode) << "no copy started";
+    ASSERT_TRUE(user.WaitForSheet(L"Found Updates for Test App")) << Narrow(s.Log());
+    EXPECT_EQ(L"Remind me tomorrow", user.Text(IDC_REMIND_TOMORROW));
+    EXPECT_EQ(nullptr, user.Control(IDC_CONFIGURE_OPTIONS)) << "shown without its flag";
+    user.Screenshot(L"wizard-choice");
+    PostMessageW(user.Control(c.button), BM_CLICK, 0, 0);
+    EXPECT_EQ(L"0", WizardEnd(s)) << c.button;
+    EXPECT_FALSE(FileExists(s.Marker(L"Offered")));
+    EXPECT_EQ(c.nextSilentRun, s.Run(L"/silent").exitCode) << c.button;
+  }
+}
+
+TEST(WizardTest, ReducedWindowShowsTheProgressWithoutCancel) {
+  Scenario s;
+  s.Publish(TrickledSection(s, L"Slow"));
+  WizardUser user;
+  EXPECT_EQ(0u, s.Run(L"/silentall -reducedgui -nofreqcheck").exitCode) << "no copy started";
+  ASSERT_TRUE(user.WaitForSheet(L"Installing Updates for Test App")) << Narrow(s.Log());
+  EXPECT_TRUE(WaitUntil([&] { return Contains(user.Text(1045), L"Downloading ("); }));
+  EXPECT_FALSE(user.Enabled(IDCANCEL));
+  user.Screenshot(L"reduced-progress");
 }
 
 }  // namespace
