@@ -1,5 +1,7 @@
 #include "app/UpdateDriver.h"
 
+#include <utility>
+
 #include "config/CheckSchedule.h"
 #include "app/InstanceLock.h"
 #include "app/TemporaryCopy.h"
@@ -35,30 +37,26 @@ class WaitWindowListener : public InstanceListener {
   const WaitDialog& dialog_;
 };
 
+// The /install modes and the wizard kinds they run.
+constexpr std::pair<RunMode, WizardKind> kWizardKinds[] = {
+    {RunMode::Install, WizardKind::CheckNow},
+    {RunMode::InstallSilent, WizardKind::Silent},
+    {RunMode::InstallSilentAll, WizardKind::SilentAll},
+    {RunMode::InstallSilentCritical, WizardKind::SilentCritical},
+};
+
 WizardKind KindOf(RunMode mode) {
-  switch (mode) {
-    case RunMode::InstallSilent:
-      return WizardKind::Silent;
-    case RunMode::InstallSilentAll:
-      return WizardKind::SilentAll;
-    case RunMode::InstallSilentCritical:
-      return WizardKind::SilentCritical;
-    default:
-      return WizardKind::CheckNow;
+  for (const auto& [runMode, kind] : kWizardKinds) {
+    if (runMode == mode) return kind;
   }
+  return WizardKind::CheckNow;
 }
 
 RunMode ModeOf(WizardKind kind) {
-  switch (kind) {
-    case WizardKind::Silent:
-      return RunMode::InstallSilent;
-    case WizardKind::SilentAll:
-      return RunMode::InstallSilentAll;
-    case WizardKind::SilentCritical:
-      return RunMode::InstallSilentCritical;
-    default:
-      return RunMode::Install;
+  for (const auto& [runMode, wizardKind] : kWizardKinds) {
+    if (wizardKind == kind) return runMode;
   }
+  return RunMode::Install;
 }
 
 // -dumpdetected: the detected updates go to a file that does not exist yet.

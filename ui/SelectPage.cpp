@@ -70,6 +70,10 @@ void SelectPage::OnInit() {
   layout_ = ChooseSelectLayout(shared_.config.HasFlag(kFlagVertSplitter),
                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                static_cast<int>(rows_.size()));
+  if (layout_.headerId != IDS_CHOOSE_UPDATES) {
+    SendMessageW(Sheet(), PSM_SETHEADERTITLEW, IndexOf(Kind()),
+                 reinterpret_cast<LPARAM>(LoadResourceString(layout_.headerId).c_str()));
+  }
   RECT client;
   GetClientRect(Window(), &client);
   split_ = layout_.sideBySide ? client.right / 2 : client.bottom * 2 / 5;
