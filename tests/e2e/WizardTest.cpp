@@ -7,6 +7,7 @@
 namespace updater::test {
 namespace {
 
+constexpr int kBack = 0x3023;
 constexpr int kNext = 0x3024;
 constexpr int kFinish = 0x3025;
 constexpr DWORD kCanceled = 0xE0000008;
@@ -93,6 +94,27 @@ TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {
   user.Press(IDCANCEL);
   EXPECT_EQ(std::to_wstring(kCanceled), WizardEnd(s));
   EXPECT_FALSE(FileExists(s.Marker(L"Slow")));
+}
+
+// A failed installer shows in the summary, whose Back leads to the choice of updates again.
+TEST(WizardTest, FailedUpdateShowsInTheSummaryAndBackChoosesAgain) {
+  Scenario s;
+  s.Publish(s.Section({L"Failing", L"", 5, false}));
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  EXPECT_EQ(nullptr, user.Control(IDC_SELECT_LIST)) << "a single update shows only its description";
+  user.Screenshot(L"wizard-select-single");
+  user.Press(kNext);
+  ASSERT_TRUE(WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; })) << "no summary";
+  EXPECT_EQ(L"Some of the updates failed to install properly.", user.Text(IDC_SUMMARY_TEXT));
+  EXPECT_EQ(0u, user.Cell(IDC_SUMMARY_LIST, 0, 1).rfind(L"Error: ", 0)) << "not an error";
+  EXPECT_TRUE(user.Enabled(kBack));
+  user.Screenshot(L"wizard-summary-failed");
+  user.Press(kBack);
+  EXPECT_TRUE(WaitUntil([&] { return user.Control(IDC_SELECT_DESCRIPTION) != nullptr; }))
+      << "not back at the choice";
+  user.Press(IDCANCEL);
+  EXPECT_EQ(std::to_wstring(0xE000000Cu), WizardEnd(s));  // the installation failed
 }
 
 // /silent offers the choice; the two answers that end the wizard at once keep the next automatic
