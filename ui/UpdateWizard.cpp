@@ -65,6 +65,8 @@ WizardOutcome UpdateWizard::Run() {
   outcome.sheetResult = PropertySheetW(&header);
   if (progress_ != nullptr && progress_->WorkerRan()) {
     outcome.result = progress_->WaitForWorker();
+  } else if (outcome.sheetResult < 0) {
+    outcome.result = static_cast<ResultCode>(-1);  // no sheet, nothing shown
   } else {
     outcome.result = outcome.sheetResult > 0 ? kSuccess : kCanceled;
   }

@@ -19,7 +19,7 @@ struct WizardOutcome {
   // could not be created.
   INT_PTR sheetResult = 0;
   // The worker's result when the progress page ran it; else 0 after Finish, kCanceled after a
-  // close without finishing.
+  // close without finishing, and -1 without a sheet.
   ResultCode result = kSuccess;
 };
 

@@ -76,6 +76,7 @@ TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   user.Screenshot(L"wizard-summary");
   user.Press(kFinish);
   EXPECT_EQ(L"0", WizardEnd(s));
+  EXPECT_FALSE(Contains(s.Log(), L"closed without finishing"));
   EXPECT_TRUE(FileExists(s.Marker(L"Chosen")));
   EXPECT_FALSE(FileExists(s.Marker(L"Unchosen")));
 }
@@ -93,6 +94,7 @@ TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {
   user.Screenshot(L"wizard-progress");
   user.Press(IDCANCEL);
   EXPECT_EQ(std::to_wstring(kCanceled), WizardEnd(s));
+  EXPECT_TRUE(Contains(s.Log(), L"The update wizard was closed without finishing"));
   EXPECT_FALSE(FileExists(s.Marker(L"Slow")));
 }
 
