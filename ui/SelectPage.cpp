@@ -155,7 +155,7 @@ void SelectPage::ShowChecks() {
     anyChecked = anyChecked || checks_[i];
   }
   applying_ = wasApplying;
-  if (IsWindowVisible(Window())) Buttons().Enable(anyChecked ? kButtonNext : 0, kButtonNext);
+  Buttons().Enable(anyChecked ? kButtonNext : 0, kButtonNext);
 }
 
 void SelectPage::ChangeRow(int row, bool checked) {
