@@ -48,6 +48,8 @@ TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   s.Publish(s.Section({L"Chosen"}) + s.Section({L"Unchosen"}));
   WizardUser user;
   ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  EXPECT_TRUE(GetWindowLongW(user.Sheet(), GWL_STYLE) & WS_MINIMIZEBOX);
+  EXPECT_FALSE(GetWindowLongW(user.Sheet(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
   ASSERT_EQ(2, user.Rows(IDC_SELECT_LIST));
   EXPECT_EQ(L"Chosen update", user.Cell(IDC_SELECT_LIST, 0, 0));
   EXPECT_EQ(L"Download", user.Cell(IDC_SELECT_LIST, 1, 2));
