@@ -1,6 +1,8 @@
 #include "app/UpdateDriver.h"
 
-#include "app/CheckSchedule.h"
+#include <utility>
+
+#include "config/CheckSchedule.h"
 #include "app/InstanceLock.h"
 #include "app/TemporaryCopy.h"
 #include "base/ExecutablePath.h"
@@ -13,6 +15,8 @@
 #include "engine/UpdateSession.h"
 #include "resources/StringIds.h"
 #include "ui/CredentialsDialog.h"
+#include "ui/ProgressEvents.h"
+#include "ui/UpdateWizard.h"
 #include "ui/WaitDialog.h"
 #include "ui/WaitEvents.h"
 
@@ -34,12 +38,26 @@ class WaitWindowListener : public InstanceListener {
   const WaitDialog& dialog_;
 };
 
-// The mode a temporary copy started as /install silent takes by the user's policy.
-RunMode ModeByPolicy(RunMode mode, bool hasPolicy, DWORD policy) {
-  if (mode != RunMode::InstallSilent || !hasPolicy) return mode;
-  if (policy == kAutoUpdatePolicyAutoAll) return RunMode::InstallSilentAll;
-  if (policy == kAutoUpdatePolicyAutoCritical) return RunMode::InstallSilentCritical;
-  return mode;
+// The /install modes and the wizard kinds they run.
+constexpr std::pair<RunMode, WizardKind> kWizardKinds[] = {
+    {RunMode::Install, WizardKind::CheckNow},
+    {RunMode::InstallSilent, WizardKind::Silent},
+    {RunMode::InstallSilentAll, WizardKind::SilentAll},
+    {RunMode::InstallSilentCritical, WizardKind::SilentCritical},
+};
+
+WizardKind KindOf(RunMode mode) {
+  for (const auto& [runMode, kind] : kWizardKinds) {
+    if (runMode == mode) return kind;
+  }
+  return WizardKind::CheckNow;
+}
+
+RunMode ModeOf(WizardKind kind) {
+  for (const auto& [runMode, wizardKind] : kWizardKinds) {
+    if (wizardKind == kind) return runMode;
+  }
+  return RunMode::Install;
 }
 
 // -dumpdetected: the detected updates go to a file that does not exist yet.
@@ -182,33 +200,54 @@ ResultCode UpdateDriver::Install() {
   DWORD policy = 0;
   const bool hasPolicy =
       config_.Settings().ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &policy);
-  mode_ = ModeByPolicy(mode_, hasPolicy, policy);
-  if (mode_ == RunMode::InstallSilentAll || mode_ == RunMode::InstallSilentCritical) {
-    return SilentInstall(session);
+  const WizardPlan plan = PlanWizard(KindOf(mode_), hasPolicy, policy);
+  mode_ = ModeOf(plan.kind);
+  const RunSwitches& switches = run_.switches;
+  if (plan.preselection != Preselection::None) {
+    const SilentSelection selection =
+        session.SelectForSilentInstall(plan.preselection == Preselection::CriticalOnly);
+    Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
+                             selection.toDownload));
+    if (selection.selected == 0 || (switches.justDownload && selection.toDownload == 0)) {
+      return kSuccess;
+    }
   }
-  Log(kLogError, L"The update wizard is not available in this build");
-  return kNotImplemented;
+  ResultCode result = kSuccess;
+  if (switches.noGui) {
+    result = session.DownloadAndInstall(switches.justDownload);
+  } else if (switches.reducedGui) {
+    result = RunReducedWindow(session);
+  } else {
+    result = RunWizard(session, plan.pages);
+  }
+  if (ApplicationMustRestartAfter(session.Updates())) applicationMustRestart_ = true;
+  return result;
 }
 
-ResultCode UpdateDriver::SilentInstall(UpdateSession& session) {
-  const RunSwitches& switches = run_.switches;
-  const SilentSelection selection =
-      session.SelectForSilentInstall(mode_ == RunMode::InstallSilentCritical);
-  Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
-                           selection.toDownload));
-  if (selection.selected == 0 || (switches.justDownload && selection.toDownload == 0)) {
-    return kSuccess;
+ResultCode UpdateDriver::RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages) {
+  UpdateWizard wizard(config_, session, std::move(pages), run_.switches.justDownload);
+  const WizardOutcome outcome = wizard.Run();
+  Log(kLogTrace, FormatText(L"Updater wizard ended. Return code: %u", outcome.result));
+  if (outcome.sheetResult == 0) {
+    // Like a cancelled wait window: the application closed for the update starts again.
+    Log(kLogInfo, L"The update wizard was closed without finishing");
+    applicationMustRestart_ = true;
   }
-  if (!switches.noGui) {
-    Log(kLogError, L"The update wizard is not available in this build");
-    return kNotImplemented;
-  }
-  const ResultCode downloaded = session.Download();
-  if (downloaded == kCanceled || switches.justDownload) return downloaded;
-  // An update whose download failed keeps its state and is left out; the others still install.
-  const ResultCode installed = session.Install();
-  if (ApplicationMustRestartAfter(session.Updates())) applicationMustRestart_ = true;
-  return installed != kSuccess ? installed : downloaded;
+  return outcome.result;
+}
+
+ResultCode UpdateDriver::RunReducedWindow(UpdateSession& session) {
+  const bool justDownload = run_.switches.justDownload;
+  const std::wstring action =
+      LoadResourceString(justDownload ? IDS_DOWNLOADING_UPDATES : IDS_INSTALLING_UPDATES);
+  WaitDialog window(FormatText(LoadResourceString(IDS_TITLE_FOR_APP).c_str(), action.c_str(),
+                               config_.ApplicationName().c_str()));
+  window.DisableCancel();
+  return window
+      .Run([&session, justDownload](WaitProgress& progress) {
+        return DownloadAndInstallWith(session, progress, justDownload);
+      })
+      .result;
 }
 
 }  // namespace updater

@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/HandOverFile.h"
 #include "app/RunMode.h"
 #include "base/ResultCode.h"
 #include "transfer/CredentialProvider.h"
+#include "ui/WizardPlan.h"
 
 namespace updater {
 
@@ -32,8 +34,8 @@ class UpdateDriver {
   // Runs the handler of the command line's mode.
   ResultCode Run();
 
-  // Set when the user cancelled the wait window, or when a silent installation ran an installer
-  // or closed an application.
+  // Set when the user cancelled the wait window or closed the wizard without finishing, or when
+  // an installation ran an installer or closed an application.
   bool ApplicationMustRestart() const { return applicationMustRestart_; }
   // The mode after the run: /install silent becomes silentall or silentcritical by policy.
   RunMode Mode() const { return mode_; }
@@ -45,7 +47,8 @@ class UpdateDriver {
   ResultCode SilentCheck();
   ResultCode JustCheck();
   ResultCode Install();
-  ResultCode SilentInstall(UpdateSession& session);
+  ResultCode RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages);
+  ResultCode RunReducedWindow(UpdateSession& session);
 
   // Checks and, when updates are needed, hands them to a temporary copy; `askUser`, when set,
   // asks for credentials that neither the settings nor the command line hold.

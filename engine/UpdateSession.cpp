@@ -49,6 +49,10 @@ UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
   }
 }
 
+void UpdateSession::SetEvents(UpdateEvents* events) {
+  events_ = events != nullptr ? events : &Unobserved();
+}
+
 ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   *counts = AvailabilityCount{};
   std::wstring localPath;
@@ -118,6 +122,13 @@ ResultCode UpdateSession::Install() {
                                config_.HasFlag(kFlagVerifyDigitalSignature),
                                config_.HasFlag(kFlagNoUpdaterInstallGui)};
   return InstallSelectedUpdates(updates_, context, *events_);
+}
+
+ResultCode UpdateSession::DownloadAndInstall(bool justDownload) {
+  const ResultCode downloaded = Download();
+  if (downloaded == kCanceled || justDownload || events_->IsCanceled()) return downloaded;
+  const ResultCode installed = Install();
+  return installed != kSuccess ? installed : downloaded;
 }
 
 ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {

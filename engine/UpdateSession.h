@@ -36,6 +36,8 @@ class UpdateSession {
 
   // Replaceable where the files on disk are not the point; the default looks at them.
   void SetDownloadStateQuery(DownloadStateQuery query) { downloadState_ = std::move(query); }
+  // The observer of the steps from now on; a front end built after the check takes over here.
+  void SetEvents(UpdateEvents* events);
   // The default installs from this process.
   void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
   // Where the user can be asked for credentials; without it only remembered and handed-over
@@ -60,12 +62,16 @@ class UpdateSession {
 
   ResultCode Download();
   ResultCode Install();
+  // Downloads the selected updates and, unless that was cancelled or only downloads are wanted,
+  // installs them; an update whose download failed is left out, the others still install.
+  ResultCode DownloadAndInstall(bool justDownload);
 
   // The credentials argument for a temporary copy: the entered or handed-over credentials (else
   // the first remembered ones) as "user:hex"; empty when there are none.
   ResultCode CredentialsForCopy(std::wstring* argument);
 
   UpdateList& Updates() { return updates_; }
+  DownloadState DownloadStateOf(const UpdateInfo& update) const { return downloadState_(update); }
 
  private:
   const ClientConfig& config_;

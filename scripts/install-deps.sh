@@ -13,6 +13,7 @@ packages=(
   squid python3 python3-pyftpdlib openssl osslsigncode curl
   googletest imagemagick
   wixl
+  imagemagick
 )
 
 missing=()

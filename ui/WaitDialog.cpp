@@ -13,23 +13,15 @@ namespace {
 constexpr int kPercentRange = 100;
 constexpr UINT kMarqueeIntervalMs = 30;
 
-void SetMarquee(HWND bar, bool on) {
-  const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
-  SetWindowLongPtrW(bar, GWL_STYLE, on ? (style | PBS_MARQUEE) : (style & ~LONG_PTR{PBS_MARQUEE}));
-  SendMessageW(bar, PBM_SETMARQUEE, on ? TRUE : FALSE, kMarqueeIntervalMs);
-  if (!on) {
-    SendMessageW(bar, PBM_SETRANGE32, 0, kPercentRange);
-  }
-}
-
-int Percent(std::uint64_t done, std::uint64_t total) {
-  if (total == 0) {
-    return 0;
-  }
-  return static_cast<int>((done >= total ? total : done) * kPercentRange / total);
-}
-
 }  // namespace
+
+bool WaitProgress::AskYesNo(const std::wstring& question) {
+  return Ask([&question](HWND owner) {
+    wchar_t title[256] = {};
+    GetWindowTextW(owner, title, 256);
+    return MessageBoxW(owner, question.c_str(), title, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  });
+}
 
 WaitDialog::WaitDialog(std::wstring title)
     : title_(std::move(title)), windowSettled_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -66,6 +58,7 @@ WaitOutcome WaitDialog::Run(const Worker& worker, DWORD waitForWorkerMs) {
       DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WAIT), GetActiveWindow(),
                       &WaitDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   window_ = nullptr;
+  mirror_.Attach(nullptr);
   SetEvent(windowSettled_.Get());
   outcome.canceled = ended == IDCANCEL;
   // Without a window (no template, no desktop) the worker still decides the result.
@@ -92,65 +85,9 @@ DWORD WINAPI WaitDialog::ThreadMain(void* self) {
   return dialog->result_;
 }
 
-bool WaitDialog::Ask(const std::function<bool(HWND owner)>& question) {
+bool WaitDialog::Ask(const ProgressMirror::Question& question) {
   WaitForSingleObject(windowSettled_.Get(), INFINITE);
-  const HWND window = window_.load();
-  // Sent, so that the worker waits for the answer; a window destroyed meanwhile answers 0.
-  return window != nullptr &&
-         SendMessageW(window, kAskMessage, 0, reinterpret_cast<LPARAM>(&question)) != 0;
-}
-
-void WaitDialog::SetStatus(const std::wstring& text) {
-  std::lock_guard<std::mutex> guard(lock_);
-  status_ = text;
-  MarkChanged();
-}
-
-void WaitDialog::SetTotal(std::uint64_t total) {
-  std::lock_guard<std::mutex> guard(lock_);
-  total_ = total;
-  done_ = 0;
-  MarkChanged();
-}
-
-void WaitDialog::Advance(std::uint64_t amount) {
-  std::lock_guard<std::mutex> guard(lock_);
-  done_ += amount;
-  MarkChanged();
-}
-
-void WaitDialog::MarkChanged() {
-  // Posted, never sent: the worker must not wait for the window's thread while it holds lock_.
-  dirty_ = true;
-  const HWND window = window_.load();
-  if (window != nullptr) {
-    PostMessageW(window, kRefreshMessage, 0, 0);
-  }
-}
-
-void WaitDialog::Refresh(HWND window) {
-  std::wstring status;
-  std::uint64_t total = 0;
-  std::uint64_t done = 0;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (!dirty_) {
-      return;
-    }
-    dirty_ = false;
-    status = status_;
-    total = total_;
-    done = done_;
-  }
-  SetDlgItemTextW(window, IDC_WAIT_STATUS, status.c_str());
-  const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
-  const bool marquee = (GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
-  if (marquee != (total == 0)) {
-    SetMarquee(bar, total == 0);
-  }
-  if (total != 0) {
-    SendMessageW(bar, PBM_SETPOS, Percent(done, total), 0);
-  }
+  return mirror_.Ask(question);
 }
 
 INT_PTR CALLBACK WaitDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -165,14 +102,11 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_INITDIALOG: {
       SetWindowTextW(window, title_.c_str());
-      const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
-      {
-        std::lock_guard<std::mutex> guard(lock_);
-        dirty_ = true;
-      }
       // The template starts in marquee mode; Refresh switches when a total is known.
-      SendMessageW(bar, PBM_SETMARQUEE, TRUE, kMarqueeIntervalMs);
-      Refresh(window);
+      SendMessageW(GetDlgItem(window, IDC_WAIT_PROGRESS), PBM_SETMARQUEE, TRUE, kMarqueeIntervalMs);
+      mirror_.Attach(window);
+      mirror_.Refresh(window, IDC_WAIT_STATUS, IDC_WAIT_PROGRESS);
+      if (cancelDisabled_) EnableWindow(GetDlgItem(window, IDCANCEL), FALSE);
       window_ = window;
       SetEvent(windowSettled_.Get());
       // The worker may have ended before the window existed and found nothing to post to.
@@ -181,17 +115,15 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       }
       return TRUE;
     }
-    case kRefreshMessage:
-      Refresh(window);
+    case ProgressMirror::kRefreshMessage:
+      mirror_.Refresh(window, IDC_WAIT_STATUS, IDC_WAIT_PROGRESS);
       return TRUE;
-    case kAskMessage: {
-      const auto& question = *reinterpret_cast<const std::function<bool(HWND)>*>(lParam);
+    case ProgressMirror::kAskMessage:
       // A modal window shows itself only once its queue is first empty, which a question asked
       // at once would keep from happening until it is answered.
       ShowWindow(window, SW_SHOW);
-      SetWindowLongPtrW(window, DWLP_MSGRESULT, question(window) ? 1 : 0);
+      ProgressMirror::AnswerQuestion(window, lParam);
       return TRUE;
-    }
     case kBringToFrontMessage:
       ShowWindow(window, SW_RESTORE);
       SetForegroundWindow(window);
@@ -200,12 +132,12 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       if (showingResult_) {
         return TRUE;
       }
-      Refresh(window);
+      mirror_.Refresh(window, IDC_WAIT_STATUS, IDC_WAIT_PROGRESS);
       if (keepOpen_ && result_ == keepOpenCode_) {
         showingResult_ = true;
         SetDlgItemTextW(window, IDC_WAIT_STATUS, keepOpenText_.c_str());
         const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
-        SetMarquee(bar, false);
+        ProgressMirror::SetMarquee(bar, false);
         SendMessageW(bar, PBM_SETPOS, kPercentRange, 0);
         SetDlgItemTextW(window, IDCANCEL, LoadResourceString(IDS_OK).c_str());
         return TRUE;
@@ -214,6 +146,7 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
+        if (cancelDisabled_ && !showingResult_) return TRUE;
         if (showingResult_) {
           EndDialog(window, IDOK);
         } else {

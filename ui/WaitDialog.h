@@ -5,12 +5,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <utility>
 
 #include "base/ResultCode.h"
 #include "base/UniqueHandle.h"
+#include "ui/ProgressMirror.h"
 
 namespace updater {
 
@@ -27,7 +27,9 @@ class WaitProgress {
   virtual bool IsCanceled() const = 0;
   // Runs `question` on the window's thread with the window as the owner of what it shows, and
   // returns its answer; the worker waits meanwhile. False, without asking, once the window is gone.
-  virtual bool Ask(const std::function<bool(HWND owner)>& question) = 0;
+  virtual bool Ask(const ProgressMirror::Question& question) = 0;
+  // Asks yes or no in a message box over the window, titled like it.
+  virtual bool AskYesNo(const std::wstring& question);
 };
 
 struct WaitOutcome {
@@ -51,8 +53,8 @@ class WaitDialog : private WaitProgress {
   ~WaitDialog() override;
 
   // Status text and total shown when the window opens.
-  void SetInitialStatus(std::wstring text) { status_ = std::move(text); }
-  void SetInitialTotal(std::uint64_t total) { total_ = total; }
+  void SetInitialStatus(const std::wstring& text) { mirror_.SetStatus(text); }
+  void SetInitialTotal(std::uint64_t total) { mirror_.SetTotal(total); }
 
   // `waitForWorkerMs` bounds the wait for the worker after the window closed on Cancel; INFINITE
   // waits for it, 0 terminates it at once when it still runs.
@@ -62,33 +64,29 @@ class WaitDialog : private WaitProgress {
   // button reading "OK", until the user closes it; the outcome is then not a cancel.
   void KeepOpenOnResult(ResultCode code, std::wstring text);
 
+  // Cancel stays greyed out: the reduced progress window cannot be cancelled.
+  void DisableCancel() { cancelDisabled_ = true; }
+
   // Brings the window to the front while it is shown; safe from any thread, a no-op otherwise.
   void BringToFront() const;
 
  private:
   static constexpr UINT kWorkerDoneMessage = WM_APP + 1;
-  static constexpr UINT kRefreshMessage = WM_APP + 2;
   static constexpr UINT kBringToFrontMessage = WM_APP + 3;
-  static constexpr UINT kAskMessage = WM_APP + 4;
 
-  void SetStatus(const std::wstring& text) override;
-  void SetTotal(std::uint64_t total) override;
-  void Advance(std::uint64_t amount) override;
+  void SetStatus(const std::wstring& text) override { mirror_.SetStatus(text); }
+  void SetTotal(std::uint64_t total) override { mirror_.SetTotal(total); }
+  void Advance(std::uint64_t amount) override { mirror_.Advance(amount); }
   bool IsCanceled() const override { return canceled_.load(); }
-  bool Ask(const std::function<bool(HWND owner)>& question) override;
+  bool Ask(const ProgressMirror::Question& question) override;
 
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void Refresh(HWND window);
-  // Called with lock_ held.
-  void MarkChanged();
   static DWORD WINAPI ThreadMain(void* self);
 
   std::wstring title_;
   const Worker* worker_ = nullptr;
   std::atomic<HWND> window_{nullptr};
-  // Set once the window exists or could not be created, so that a question asked before waits.
-  KernelHandle windowSettled_;
   std::atomic<bool> canceled_{false};
   std::atomic<bool> finished_{false};
   ResultCode result_ = 0;
@@ -96,12 +94,10 @@ class WaitDialog : private WaitProgress {
   ResultCode keepOpenCode_ = 0;
   std::wstring keepOpenText_;
   bool showingResult_ = false;
-
-  std::mutex lock_;  // guards the fields below, written by the worker and read by the window
-  std::wstring status_;
-  std::uint64_t total_ = 0;
-  std::uint64_t done_ = 0;
-  bool dirty_ = true;
+  bool cancelDisabled_ = false;
+  ProgressMirror mirror_;
+  // Set once the window exists or will not; a question waits for it.
+  KernelHandle windowSettled_;
 };
 
 }  // namespace updater

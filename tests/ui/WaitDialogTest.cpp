@@ -15,26 +15,29 @@ TEST(WaitDialogTest, CancelEndsTheWindowAndTheWorker) {
   for (const bool heeds : {true, false}) {
     WaitDialog dialog(L"Removing Files");
     dialog.SetInitialStatus(L"Pending");
-    std::thread user([] {  // gives up after five seconds
-      for (int i = 0; i < 250; ++i, Sleep(20)) {
-        const HWND window = FindWindowW(L"#32770", L"Removing Files");
+    bool sawStatus = false;
+    std::thread user([&sawStatus] {  // cancels once it sees the status, or after five seconds
+      HWND window = nullptr;
+      for (int i = 0; i < 250 && !sawStatus; ++i, Sleep(20)) {
+        window = FindWindowW(L"#32770", L"Removing Files");
         wchar_t status[16] = {};
         GetDlgItemTextW(window, IDC_WAIT_STATUS, status, 16);
-        if (window && IsWindowVisible(window) && std::wstring(status) == L"Deleting") {
-          PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-          return;
-        }
+        sawStatus = window && IsWindowVisible(window) && std::wstring(status) == L"Deleting";
       }
+      PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });
     const WaitOutcome outcome = dialog.Run(
         [heeds](WaitProgress& progress) {
+          // Once the window shows, a change of status alone must reach it.
+          while (FindWindowW(L"#32770", L"Removing Files") == nullptr) Sleep(5);
           progress.SetStatus(L"Deleting");
           while (!heeds || !progress.IsCanceled()) Sleep(5);
           return kCanceled;
         },
         50);
     user.join();
-    EXPECT_TRUE(outcome.canceled) << "the status never reached the window, heeds " << heeds;
+    EXPECT_TRUE(sawStatus) << "the status never reached the window, heeds " << heeds;
+    EXPECT_TRUE(outcome.canceled) << "heeds " << heeds;
     EXPECT_EQ(heeds, outcome.finished) << "heeds " << heeds;
     EXPECT_EQ(kCanceled, outcome.result) << "heeds " << heeds;
   }

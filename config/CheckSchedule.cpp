@@ -1,4 +1,4 @@
-#include "app/CheckSchedule.h"
+#include "config/CheckSchedule.h"
 
 #include "config/ClientConfig.h"
 

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "e2e/Scenario.h"
+#include "e2e/WizardUser.h"
+#include "resources/WizardIds.h"
+
+namespace updater::test {
+namespace {
+
+constexpr int kBack = 0x3023;
+constexpr int kNext = 0x3024;
+constexpr int kFinish = 0x3025;
+constexpr DWORD kCanceled = 0xE0000008;
+
+// The temporary copy's wizard, started by /checknow; the installed updater ends once it has
+// handed over.
+bool StartWizard(const Scenario& s, WizardUser& user) {
+  EXPECT_EQ(0u, s.Run(L"/checknow").exitCode) << "no copy started";
+  return user.WaitForSheet(L"Found Updates for Test App");
+}
+
+// The wizard's result as its log line reads, or "none".
+std::wstring WizardEnd(const Scenario& s) {
+  const std::wstring ended = L"Updater wizard ended. Return code: ";
+  std::wstring log;
+  size_t at = std::wstring::npos, end = std::wstring::npos;
+  WaitUntil([&] {
+    log = s.Log();
+    at = log.find(ended);
+    end = at == std::wstring::npos ? at : log.find(L'\r', at);
+    return end != std::wstring::npos;
+  });
+  return end == std::wstring::npos ? L"none" : log.substr(at + ended.size(), end - at - ended.size());
+}
+
+// An update whose installer is served one byte a second: its download is still running when the
+// user looks.
+std::wstring TrickledSection(const Scenario& s, const wchar_t* name) {
+  std::wstring section = s.Section({name});
+  const std::wstring nginx = L"http://" + ServerAddress(L"http") + L"/";
+  section.replace(section.find(nginx), nginx.size(),
+                  L"http://" + ServerAddress(L"fault") + L"/trickle/");
+  return section;
+}
+
+TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
+  Scenario s;
+  s.Publish(s.Section({L"Chosen"}) + s.Section({L"Unchosen"}));
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  EXPECT_TRUE(GetWindowLongW(user.Sheet(), GWL_STYLE) & WS_MINIMIZEBOX);
+  EXPECT_FALSE(GetWindowLongW(user.Sheet(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
+  ASSERT_EQ(2, user.Rows(IDC_SELECT_LIST));
+  EXPECT_EQ(L"Chosen update", user.Cell(IDC_SELECT_LIST, 0, 0));
+  EXPECT_EQ(L"Download", user.Cell(IDC_SELECT_LIST, 1, 2));
+  EXPECT_TRUE(user.Checked(IDC_SELECT_LIST, 0) && user.Checked(IDC_SELECT_LIST, 1));
+  EXPECT_TRUE(Contains(user.Text(IDC_SELECT_DESCRIPTION), L"Chosen update"));
+  user.Screenshot(L"wizard-select");
+
+  // Unchecking both leaves nothing to install: Next is disabled until one is checked again.
+  user.Click(IDC_SELECT_LIST, 0);
+  user.Click(IDC_SELECT_LIST, 1);
+  EXPECT_TRUE(WaitUntil([&] { return !user.Enabled(kNext); }, 5000)) << "Next enabled";
+  EXPECT_EQ(L"Skip", user.Cell(IDC_SELECT_LIST, 1, 2));
+  user.Screenshot(L"wizard-select-none");
+  user.Click(IDC_SELECT_LIST, 0);
+  EXPECT_TRUE(WaitUntil([&] { return user.Enabled(kNext); }, 5000)) << "Next disabled";
+  EXPECT_TRUE(user.Checked(IDC_SELECT_LIST, 0) && !user.Checked(IDC_SELECT_LIST, 1));
+
+  user.Press(kNext);
+  EXPECT_TRUE(WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; }))
+      << "no summary";
+  EXPECT_EQ(L"Installing Updates for Test App", user.Title());
+  ASSERT_EQ(1, user.Rows(IDC_SUMMARY_LIST));
+  EXPECT_EQ(L"Chosen update", user.Cell(IDC_SUMMARY_LIST, 0, 0));
+  EXPECT_EQ(L"Success.", user.Cell(IDC_SUMMARY_LIST, 0, 1));  // Wine's text for 0
+  EXPECT_EQ(L"", user.Text(IDC_SUMMARY_TEXT));
+  user.Screenshot(L"wizard-summary");
+  user.Press(kFinish);
+  EXPECT_EQ(L"0", WizardEnd(s));
+  EXPECT_FALSE(Contains(s.Log(), L"closed without finishing"));
+  EXPECT_TRUE(FileExists(s.Marker(L"Chosen")));
+  EXPECT_FALSE(FileExists(s.Marker(L"Unchosen")));
+}
+
+TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {
+  Scenario s;
+  s.Publish(TrickledSection(s, L"Slow"));
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  user.Press(kNext);
+  EXPECT_TRUE(WaitUntil([&] { return Contains(user.Text(IDC_PROGRESS_STATUS), L"Downloading ("); }))
+      << Narrow(user.Text(IDC_PROGRESS_STATUS));
+  EXPECT_EQ(L"Installing Updates for Test App", user.Title());
+  EXPECT_FALSE(user.Enabled(kNext));
+  user.Screenshot(L"wizard-progress");
+  user.Press(IDCANCEL);
+  EXPECT_EQ(std::to_wstring(kCanceled), WizardEnd(s));
+  EXPECT_TRUE(Contains(s.Log(), L"The update wizard was closed without finishing"));
+  EXPECT_FALSE(FileExists(s.Marker(L"Slow")));
+}
+
+// A failed installer shows in the summary, whose Back leads to the choice of updates again.
+TEST(WizardTest, FailedUpdateShowsInTheSummaryAndBackChoosesAgain) {
+  Scenario s;
+  s.Publish(s.Section({L"Failing", L"", 5, false}));
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  EXPECT_EQ(nullptr, user.Control(IDC_SELECT_LIST)) << "a single update shows only its description";
+  user.Screenshot(L"wizard-select-single");
+  user.Press(kNext);
+  ASSERT_TRUE(WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; })) << "no summary";
+  EXPECT_EQ(L"Some of the updates failed to install properly.", user.Text(IDC_SUMMARY_TEXT));
+  EXPECT_EQ(0u, user.Cell(IDC_SUMMARY_LIST, 0, 1).rfind(L"Error: ", 0)) << "not an error";
+  EXPECT_TRUE(user.Enabled(kBack));
+  user.Screenshot(L"wizard-summary-failed");
+  user.Press(kBack);
+  EXPECT_TRUE(WaitUntil([&] { return user.Control(IDC_SELECT_DESCRIPTION) != nullptr; }))
+      << "not back at the choice";
+  user.Press(IDCANCEL);
+  EXPECT_EQ(std::to_wstring(0xE000000Cu), WizardEnd(s));  // the installation failed
+}
+
+// /silent offers the choice; the two answers that end the wizard at once keep the next automatic
+// check from running, which a check frequency of 0 days would otherwise let run at once.
+TEST(WizardTest, ChoiceToWaitOrToStopCheckingEndsTheWizard) {
+  struct Case { int button; DWORD nextSilentRun; };
+  for (const Case& c : {Case{IDC_REMIND_TOMORROW, 0xE000001A}, {IDC_DISABLE_AUTO_CHECK, 0xE0000019}}) {
+    Scenario s;
+    s.Publish(s.Section({L"Offered"}));
+    s.Set(L"CheckFrequency", 0);
+    WizardUser user;
+    EXPECT_EQ(0u, s.Run(L"/silent").exitCode) << "no copy started";
+    ASSERT_TRUE(user.WaitForSheet(L"Found Updates for Test App")) << Narrow(s.Log());
+    EXPECT_EQ(L"Remind me tomorrow", user.Text(IDC_REMIND_TOMORROW));
+    EXPECT_EQ(nullptr, user.Control(IDC_CONFIGURE_OPTIONS)) << "shown without its flag";
+    user.Screenshot(L"wizard-choice");
+    PostMessageW(user.Control(c.button), BM_CLICK, 0, 0);
+    EXPECT_EQ(L"0", WizardEnd(s)) << c.button;
+    EXPECT_FALSE(FileExists(s.Marker(L"Offered")));
+    EXPECT_EQ(c.nextSilentRun, s.Run(L"/silent").exitCode) << c.button;
+  }
+}
+
+TEST(WizardTest, ReducedWindowShowsTheProgressWithoutCancel) {
+  Scenario s;
+  s.Publish(TrickledSection(s, L"Slow"));
+  WizardUser user;
+  EXPECT_EQ(0u, s.Run(L"/silentall -reducedgui -nofreqcheck").exitCode) << "no copy started";
+  ASSERT_TRUE(user.WaitForSheet(L"Installing Updates for Test App")) << Narrow(s.Log());
+  EXPECT_TRUE(WaitUntil([&] { return Contains(user.Text(1045), L"Downloading ("); }));
+  EXPECT_FALSE(user.Enabled(IDCANCEL));
+  user.Screenshot(L"reduced-progress");
+}
+
+}  // namespace
+}  // namespace updater::test

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace updater::test {
+
+// Drives another process's update wizard as a user would: finds its windows and controls, reads
+// what they show (list views through the owner's memory, since their texts are not marshalled)
+// and presses buttons and keys.
+class WizardUser {
+ public:
+  WizardUser() = default;
+  WizardUser(const WizardUser&) = delete;
+  WizardUser& operator=(const WizardUser&) = delete;
+  // Ends a wizard that is still open, so that a failed test leaves none for the next to find.
+  ~WizardUser();
+
+  // Waits for the sheet titled `title`; false when it does not come.
+  bool WaitForSheet(const std::wstring& title);
+  HWND Sheet() const { return sheet_; }
+  std::wstring Title() const;
+  // The control `id` on the current page, or nullptr.
+  HWND Control(int id) const;
+  std::wstring Text(int id) const;
+  int Rows(int listId) const;
+  bool Checked(int listId, int row) const;
+  std::wstring Cell(int listId, int row, int column) const;
+  bool Enabled(int buttonId) const { return IsWindowEnabled(GetDlgItem(sheet_, buttonId)) != FALSE; }
+  void Press(int buttonId) const;
+  // Clicks the check box of `row`.
+  void Click(int listId, int row) const;
+  // Saves the screen as build/screenshots/<name>.png.
+  void Screenshot(const std::wstring& name) const;
+
+ private:
+  HWND sheet_ = nullptr;
+};
+
+}  // namespace updater::test

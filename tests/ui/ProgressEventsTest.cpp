@@ -1,0 +1,108 @@
+#include "ui/ProgressEvents.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "base/ResultText.h"
+#include "ui/InstallSummary.h"
+#include "ui/IconFile.h"
+
+namespace updater {
+namespace {
+
+// Records what a progress window would show; answers questions with `answer`.
+class RecordedProgress : public WaitProgress {
+ public:
+  void SetStatus(const std::wstring& text) override { shown.push_back(text); }
+  void SetTotal(std::uint64_t total) override { shown.push_back(L"total " + std::to_wstring(total)); }
+  void Advance(std::uint64_t amount) override { shown.push_back(L"+" + std::to_wstring(amount)); }
+  bool IsCanceled() const override { return false; }
+  bool Ask(const ProgressMirror::Question&) override { return false; }
+  bool AskYesNo(const std::wstring& question) override {
+    shown.push_back(L"? " + question);
+    return answer;
+  }
+  std::vector<std::wstring> shown;
+  bool answer = false;
+};
+
+TEST(ProgressEventsTest, ShowsEachStepAsItsText) {
+  using Shown = std::vector<std::wstring>;
+  struct Case { const char* what; void (*report)(ProgressEvents&); bool answer; Shown shown; };
+  const Case cases[] = {
+      {"download", [](ProgressEvents& e) {
+         e.ActionBegun(UpdateAction::DownloadFile, 2048, L"C:\\x.exe");
+         e.Advanced(1024);
+       }, false, {L"total 2048", L"Downloading (0 bytes of 2.00 KB, 0% complete)", L"+1024",
+                  L"Downloading (1.00 KB of 2.00 KB, 50% complete)"}},
+      {"integrity and install", [](ProgressEvents& e) {
+         e.ActionBegun(UpdateAction::CheckMd5, 0, L"");
+         e.ActionBegun(UpdateAction::InstallOne, 0, L"Fix 2");
+         e.Advanced(5);  // not a download: no text
+       }, false, {L"total 0", L"Checking integrity (MD5)...", L"total 0", L"Installing update Fix 2."}},
+      {"corrupt, downloaded again", [](ProgressEvents& e) {
+         EXPECT_EQ(MismatchAnswer::DownloadAgain, e.AnswerMismatch(kSha256Mismatch));
+       }, true, {L"Error: Corrupt file (wrong SHA256 signature). File removed.",
+                 L"? The file was corrupt (wrong SHA256 signature). Restart download?",
+                 L"Download restarting..."}},
+      {"corrupt, kept", [](ProgressEvents& e) {
+         EXPECT_EQ(MismatchAnswer::Keep, e.AnswerMismatch(kMd5Mismatch));
+       }, false, {L"Error: Corrupt file (wrong MD5 signature). File removed.",
+                  L"? The file was corrupt (wrong MD5 signature). Restart download?"}},
+      {"failure, cancel", [](ProgressEvents& e) {
+         e.Failed(kCanceled, L"");
+         e.Failed(kSizeMismatch, L"C:\\x.exe");
+       }, false, {L"Error: The downloaded update size does not match the size specified in "
+                  L"updates configuration file."}},
+  };
+  for (const Case& c : cases) {
+    RecordedProgress progress;
+    progress.answer = c.answer;
+    ProgressEvents events(progress);
+    c.report(events);
+    EXPECT_EQ(c.shown, progress.shown) << c.what;
+  }
+}
+
+TEST(ProgressEventsTest, SummaryMarksFailuresAndPrefixesOnlyTrueErrors) {
+  struct Case { ResultCode result; bool failed; bool prefixed; };
+  const Case cases[] = {
+      {0, false, false}, {1641, false, false}, {3010, false, false},
+      {1602, true, false}, {1223, true, false}, {kMd5Mismatch, true, false},
+      {kSha256Mismatch, true, false}, {kSizeMismatch, true, true}, {5, true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.failed, InstallFailed(c.result)) << c.result;
+    std::wstring own = ResultText(c.result);
+    own.erase(own.find_last_not_of(L"\r\n") + 1);  // a system text's line break is not shown
+    EXPECT_EQ(c.prefixed ? L"Error: " + own : own, SummaryStatusText(c.result)) << c.result;
+  }
+}
+
+TEST(ProgressEventsTest, CommandLinkIconsFollowTheScreenDpi) {
+  struct Case { int dpi, pixels; };
+  for (const Case& c : {Case{0, 24}, {96, 24}, {97, 32}, {120, 32}, {144, 32}, {145, 36},
+                        {192, 48}, {288, 72}}) {
+    EXPECT_EQ(c.pixels, CommandLinkIconSize(c.dpi)) << c.dpi;
+  }
+  // An .ico directory of 16, 48 and 32 pixel images, 10 bytes each after the directory.
+  std::vector<std::uint8_t> file{0, 0, 1, 0, 3, 0};
+  for (const std::uint8_t width : {16, 48, 32}) {
+    const std::uint8_t entry[16] = {width, width, 0, 0, 1, 0, 32, 0, 10, 0, 0, 0,
+                                    static_cast<std::uint8_t>(54 + 10 * (file.size() - 6) / 16)};
+    file.insert(file.end(), entry, entry + 16);
+  }
+  file.resize(file.size() + 30);
+  struct Pick { int pixels; std::size_t offset; };
+  for (const Pick p : {Pick{32, 74}, {24, 74}, {16, 54}, {40, 64}, {64, 64}}) {
+    const IconImage image = PickIconImage(file.data(), file.size(), p.pixels);
+    EXPECT_EQ(p.offset, image.offset) << p.pixels;
+    EXPECT_EQ(10u, image.length) << p.pixels;
+  }
+  file[4] = 9;  // more entries than the file holds
+  EXPECT_EQ(0u, PickIconImage(file.data(), file.size(), 32).length);
+}
+
+}  // namespace
+}  // namespace updater

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/ResultCode.h"
+#include "catalogue/UpdateInfo.h"
+
+namespace updater {
+
+// Whether an installation result counts as failed: anything but success and the two
+// restart-required successes (1641, 3010).
+bool InstallFailed(ResultCode result);
+
+// The Status column: the result's own text for a success, a cancel or a corrupt download,
+// "Error: ..." for any other failure.
+std::wstring SummaryStatusText(ResultCode result);
+
+struct SummaryRow {
+  std::wstring name;
+  std::wstring status;
+  bool failed = false;
+};
+
+// One row per update selected for install, in list order.
+std::vector<SummaryRow> SummaryRows(const UpdateList& list);
+
+}  // namespace updater

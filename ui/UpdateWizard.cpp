@@ -1,0 +1,88 @@
+#include "ui/UpdateWizard.h"
+
+#include "base/ResultText.h"
+#include "config/ClientConfig.h"
+#include "resources/StringIds.h"
+#include "ui/ChoicePage.h"
+#include "ui/ProgressPage.h"
+#include "ui/SelectPage.h"
+#include "ui/SummaryPage.h"
+
+namespace updater {
+namespace {
+
+// Missing from the MinGW headers.
+constexpr DWORD kAeroWizard = 0x00004000;
+constexpr DWORD kResizable = 0x04000000;
+constexpr WORD kUpdaterIcon = 128;
+
+}  // namespace
+
+UpdateWizard::UpdateWizard(const ClientConfig& config, UpdateSession& session,
+                           std::vector<WizardPageKind> pages, bool justDownload)
+    : shared_{config, session, std::move(pages), justDownload, SheetIsAeroWizard()} {
+  for (const WizardPageKind kind : shared_.pages) {
+    switch (kind) {
+      case WizardPageKind::Choice:
+        pages_.push_back(std::make_unique<ChoicePage>(shared_));
+        break;
+      case WizardPageKind::Select:
+        pages_.push_back(std::make_unique<SelectPage>(shared_));
+        break;
+      case WizardPageKind::Progress: {
+        auto progress = std::make_unique<ProgressPage>(shared_);
+        progress_ = progress.get();
+        pages_.push_back(std::move(progress));
+        break;
+      }
+      case WizardPageKind::Summary:
+        pages_.push_back(std::make_unique<SummaryPage>(shared_));
+        break;
+    }
+  }
+}
+
+WizardOutcome UpdateWizard::Run() {
+  std::vector<PROPSHEETPAGEW> descriptions;
+  for (const auto& page : pages_) descriptions.push_back(page->Describe());
+  icon_.Reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                            MAKEINTRESOURCEW(kUpdaterIcon), IMAGE_ICON, 0, 0,
+                                            LR_DEFAULTSIZE)));
+  PROPSHEETHEADERW header = {};
+  header.dwSize = PROPSHEETHEADERW_V1_SIZE;
+  header.dwFlags = PSH_WIZARD | PSH_PROPSHEETPAGE | PSH_USECALLBACK | kResizable | kAeroWizard |
+                   PSH_WIZARDHASFINISH | PSH_USEHICON;
+  header.hwndParent = GetActiveWindow();
+  header.hInstance = GetModuleHandleW(nullptr);
+  header.hIcon = icon_.Get();
+  header.nPages = static_cast<UINT>(descriptions.size());
+  header.ppsp = descriptions.data();
+  header.pfnCallback = &UpdateWizard::SheetCallback;
+  const std::wstring title = WizardPage::FoundUpdatesTitle(shared_);
+  header.pszCaption = title.c_str();
+
+  WizardOutcome outcome;
+  outcome.sheetResult = PropertySheetW(&header);
+  if (progress_ != nullptr && progress_->WorkerRan()) {
+    outcome.result = progress_->WaitForWorker();
+  } else if (outcome.sheetResult < 0) {
+    outcome.result = static_cast<ResultCode>(-1);  // no sheet, nothing shown
+  } else {
+    outcome.result = outcome.sheetResult > 0 ? kSuccess : kCanceled;
+  }
+  return outcome;
+}
+
+int CALLBACK UpdateWizard::SheetCallback(HWND sheet, UINT message, LPARAM) {
+  if (message == PSCB_INITIALIZED) OnInitialized(sheet);
+  return 0;
+}
+
+void UpdateWizard::OnInitialized(HWND sheet) {
+  SetWindowLongPtrW(sheet, GWL_EXSTYLE,
+                    GetWindowLongPtrW(sheet, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_CONTEXTHELP});
+  SetWindowLongPtrW(sheet, GWL_STYLE, GetWindowLongPtrW(sheet, GWL_STYLE) | WS_MINIMIZEBOX);
+  // The notification-area icon joins the sheet here.
+}
+
+}  // namespace updater
