@@ -225,7 +225,8 @@ ResultCode UpdateDriver::Install() {
 }
 
 ResultCode UpdateDriver::RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages) {
-  UpdateWizard wizard(config_, session, std::move(pages), run_.switches.justDownload);
+  UpdateWizard wizard(config_, session, std::move(pages), run_.switches.justDownload,
+                      run_.switches.startMinimized);
   const WizardOutcome outcome = wizard.Run();
   Log(kLogTrace, FormatText(L"Updater wizard ended. Return code: %u", outcome.result));
   if (outcome.sheetResult == 0) {

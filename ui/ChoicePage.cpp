@@ -6,7 +6,9 @@
 #include "config/ClientFlags.h"
 #include "resources/StringIds.h"
 #include "resources/WizardIds.h"
+#include "ui/HyperlinkControl.h"
 #include "ui/IconFile.h"
+#include "ui/UpdateOptionsDialog.h"
 
 namespace updater {
 namespace {
@@ -70,6 +72,7 @@ void ChoicePage::OnInit() {
   const HWND options = GetDlgItem(Window(), IDC_CONFIGURE_OPTIONS);
   SetWindowTextW(options, LoadResourceString(IDS_CONFIGURE_OPTIONS_LINK).c_str());
   ShowWindow(options, shared_.config.HasFlag(kFlagShowConfigOptionsButton) ? SW_SHOW : SW_HIDE);
+  AttachHyperlink(options, IDC_CONFIGURE_OPTIONS, false);
 }
 
 void ChoicePage::OnCommand(int id) {
@@ -88,7 +91,13 @@ void ChoicePage::OnCommand(int id) {
                                            kAutoUpdatePolicyDisable);
       FinishNow();
       return;
-    default:  // IDC_CONFIGURE_OPTIONS: its STN_CLICKED opens the Update Options dialog here
+    case IDC_CONFIGURE_OPTIONS: {
+      // The options are stored for the next runs; this run keeps the folder it downloads into.
+      ClientConfig options = shared_.config;
+      UpdateOptionsDialog(options).Show(GetActiveWindow());
+      return;
+    }
+    default:
       return;
   }
 }

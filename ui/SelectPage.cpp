@@ -133,7 +133,7 @@ void SelectPage::Fill() {
   ShowSelected();
 }
 
-void SelectPage::Arrange() const {
+void SelectPage::Arrange() {
   if (list_ == nullptr) return;
   RECT client;
   GetClientRect(Window(), &client);
@@ -165,7 +165,7 @@ void SelectPage::ChangeRow(int row, bool checked) {
 
 int SelectPage::SelectedRow() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
 
-void SelectPage::ShowSelected() const {
+void SelectPage::ShowSelected() {
   const int row = SelectedRow();
   if (row < 0) {
     description_.Clear();

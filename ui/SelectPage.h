@@ -3,14 +3,11 @@
 #include <vector>
 
 #include "catalogue/UpdateInfo.h"
-#include "ui/PlainDescriptionPane.h"
+#include "ui/DescriptionPane.h"
 #include "ui/SelectLayout.h"
 #include "ui/WizardPage.h"
 
 namespace updater {
-
-// The description pane the page hosts.
-using DescriptionPane = PlainDescriptionPane;
 
 // The select-updates page (template 196): a list of the applicable updates with check boxes and
 // the description of the selected one, split by a bar the user can drag. The checks follow the
@@ -24,11 +21,11 @@ class SelectPage : public WizardPage {
   INT_PTR OnNotify(const NMHDR& header);
   void OnInit();
   void Fill();
-  void Arrange() const;
+  void Arrange();
   // The user's change of one row, with all that follows from it.
   void ChangeRow(int row, bool checked);
   void ShowChecks();
-  void ShowSelected() const;
+  void ShowSelected();
   void ShowContextMenu(int row, POINT at);
   bool OnSplitterMouse(UINT message, LPARAM lParam);
   int SelectedRow() const;

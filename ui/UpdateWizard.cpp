@@ -1,5 +1,6 @@
 #include "ui/UpdateWizard.h"
 
+#include "base/Logger.h"
 #include "base/ResultText.h"
 #include "config/ClientConfig.h"
 #include "resources/StringIds.h"
@@ -18,9 +19,13 @@ constexpr WORD kUpdaterIcon = 128;
 
 }  // namespace
 
+UpdateWizard* UpdateWizard::running_ = nullptr;
+
 UpdateWizard::UpdateWizard(const ClientConfig& config, UpdateSession& session,
-                           std::vector<WizardPageKind> pages, bool justDownload)
+                           std::vector<WizardPageKind> pages, bool justDownload,
+                           bool startMinimized)
     : shared_{config, session, std::move(pages), justDownload, SheetIsAeroWizard()} {
+  shared_.start.startMinimized = startMinimized;
   for (const WizardPageKind kind : shared_.pages) {
     switch (kind) {
       case WizardPageKind::Choice:
@@ -62,7 +67,9 @@ WizardOutcome UpdateWizard::Run() {
   header.pszCaption = title.c_str();
 
   WizardOutcome outcome;
+  running_ = this;
   outcome.sheetResult = PropertySheetW(&header);
+  running_ = nullptr;
   if (progress_ != nullptr && progress_->WorkerRan()) {
     outcome.result = progress_->WaitForWorker();
   } else if (outcome.sheetResult < 0) {
@@ -74,7 +81,7 @@ WizardOutcome UpdateWizard::Run() {
 }
 
 int CALLBACK UpdateWizard::SheetCallback(HWND sheet, UINT message, LPARAM) {
-  if (message == PSCB_INITIALIZED) OnInitialized(sheet);
+  if (message == PSCB_INITIALIZED && running_ != nullptr) running_->OnInitialized(sheet);
   return 0;
 }
 
@@ -82,7 +89,9 @@ void UpdateWizard::OnInitialized(HWND sheet) {
   SetWindowLongPtrW(sheet, GWL_EXSTYLE,
                     GetWindowLongPtrW(sheet, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_CONTEXTHELP});
   SetWindowLongPtrW(sheet, GWL_STYLE, GetWindowLongPtrW(sheet, GWL_STYLE) | WS_MINIMIZEBOX);
-  // The notification-area icon joins the sheet here.
+  const ResultCode added =
+      shared_.tray.Attach(sheet, shared_.config.ApplicationName(), &shared_.start);
+  if (added != kSuccess) Log(kLogInfo, L"No notification-area icon. LastError: " + ResultText(added));
 }
 
 }  // namespace updater

@@ -27,7 +27,7 @@ struct WizardOutcome {
 class UpdateWizard {
  public:
   UpdateWizard(const ClientConfig& config, UpdateSession& session,
-               std::vector<WizardPageKind> pages, bool justDownload);
+               std::vector<WizardPageKind> pages, bool justDownload, bool startMinimized);
   UpdateWizard(const UpdateWizard&) = delete;
   UpdateWizard& operator=(const UpdateWizard&) = delete;
 
@@ -37,7 +37,10 @@ class UpdateWizard {
 
  private:
   static int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM);
-  static void OnInitialized(HWND sheet);
+  void OnInitialized(HWND sheet);
+
+  // The wizard whose sheet is shown (one at a time): the sheet callback carries no data of its own.
+  static UpdateWizard* running_;
 
   WizardShared shared_;
   std::vector<std::unique_ptr<WizardPage>> pages_;

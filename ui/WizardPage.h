@@ -8,6 +8,8 @@
 
 #include "ui/WizardButtons.h"
 #include "ui/WizardPlan.h"
+#include "ui/TraySheet.h"
+#include "ui/WizardStartOptions.h"
 
 namespace updater {
 
@@ -24,6 +26,9 @@ struct WizardShared {
   bool aero = false;
   int toDownload = 0;
   int downloaded = 0;
+  WizardStartOptions start;
+  // The notification-area icon, while the sheet is shown.
+  TraySheet tray;
 };
 
 // One page of the wizard: its template, its header title and its dialog procedure. The page

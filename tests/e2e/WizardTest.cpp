@@ -45,7 +45,8 @@ std::wstring TrickledSection(const Scenario& s, const wchar_t* name) {
 
 TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   Scenario s;
-  s.Publish(s.Section({L"Chosen"}) + s.Section({L"Unchosen"}));
+  s.Publish(s.Section({L"Chosen", L"Description=What the chosen update mends\r\n"}) +
+            s.Section({L"Unchosen"}));
   WizardUser user;
   ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
   EXPECT_TRUE(GetWindowLongW(user.Sheet(), GWL_STYLE) & WS_MINIMIZEBOX);
@@ -54,7 +55,8 @@ TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   EXPECT_EQ(L"Chosen update", user.Cell(IDC_SELECT_LIST, 0, 0));
   EXPECT_EQ(L"Download", user.Cell(IDC_SELECT_LIST, 1, 2));
   EXPECT_TRUE(user.Checked(IDC_SELECT_LIST, 0) && user.Checked(IDC_SELECT_LIST, 1));
-  EXPECT_TRUE(Contains(user.Text(IDC_SELECT_DESCRIPTION), L"Chosen update"));
+  EXPECT_TRUE(Contains(user.Text(IDC_SELECT_DESCRIPTION), L"What the chosen update mends"))
+      << Narrow(user.Text(IDC_SELECT_DESCRIPTION));
   user.Screenshot(L"wizard-select");
 
   // Unchecking both leaves nothing to install: Next is disabled until one is checked again.
