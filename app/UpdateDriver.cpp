@@ -26,16 +26,22 @@ namespace {
 // A silent run whose worker ignores the cancel is not waited for longer than this.
 constexpr DWORD kSilentWorkerWaitMs = 5000;
 
-// Brings the wait window to the front when a second instance was started.
-class WaitWindowListener : public InstanceListener {
+// Brings a window (the wait window, the wizard) to the front while it is shown, whenever a
+// second instance was started.
+template <typename Window>
+class FrontListener : public InstanceListener {
  public:
-  explicit WaitWindowListener(const WaitDialog& dialog) : dialog_(dialog) {}
+  FrontListener(const Window& window, InstanceLock& lock) : window_(window), lock_(lock) {
+    lock_.AddListener(this);
+  }
+  ~FrontListener() override { lock_.RemoveListener(this); }
   void OnInstanceSignal(WPARAM wParam, LPARAM) override {
-    if (wParam == kInstanceSignalActivate) dialog_.BringToFront();
+    if (wParam == kInstanceSignalActivate) window_.BringToFront();
   }
 
  private:
-  const WaitDialog& dialog_;
+  const Window& window_;
+  InstanceLock& lock_;
 };
 
 // The /install modes and the wizard kinds they run.
@@ -123,15 +129,16 @@ ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
                                      DWORD waitAfterCancelMs) {
   WaitDialog dialog(LoadResourceString(IDS_CHECKING_FOR_UPDATES));
   if (mode_ == RunMode::CheckNow) dialog.KeepOpenOnResult(kUpToDate, ResultText(kUpToDate));
-  WaitWindowListener listener(dialog);
-  lock.AddListener(&listener);
-  const WaitOutcome outcome = dialog.Run(
-      [&work](WaitProgress& progress) {
-        WaitEvents events(progress);
-        return work(&events);
-      },
-      waitAfterCancelMs);
-  lock.RemoveListener(&listener);
+  WaitOutcome outcome;
+  {
+    const FrontListener<WaitDialog> listener(dialog, lock);
+    outcome = dialog.Run(
+        [&work](WaitProgress& progress) {
+          WaitEvents events(progress);
+          return work(&events);
+        },
+        waitAfterCancelMs);
+  }
   if (outcome.canceled) applicationMustRestart_ = true;
   return outcome.result;
 }
@@ -216,18 +223,23 @@ ResultCode UpdateDriver::Install() {
   if (switches.noGui) {
     result = session.DownloadAndInstall(switches.justDownload);
   } else if (switches.reducedGui) {
-    result = RunReducedWindow(session);
+    result = RunReducedWindow(session, lock);
   } else {
-    result = RunWizard(session, plan.pages);
+    result = RunWizard(session, plan.pages, lock);
   }
   if (ApplicationMustRestartAfter(session.Updates())) applicationMustRestart_ = true;
   return result;
 }
 
-ResultCode UpdateDriver::RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages) {
+ResultCode UpdateDriver::RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages,
+                                   InstanceLock& lock) {
   UpdateWizard wizard(config_, session, std::move(pages), run_.switches.justDownload,
                       run_.switches.startMinimized);
-  const WizardOutcome outcome = wizard.Run();
+  WizardOutcome outcome;
+  {
+    const FrontListener<UpdateWizard> listener(wizard, lock);
+    outcome = wizard.Run();
+  }
   Log(kLogTrace, FormatText(L"Updater wizard ended. Return code: %u", outcome.result));
   if (outcome.sheetResult == 0) {
     // Like a cancelled wait window: the application closed for the update starts again.
@@ -237,13 +249,14 @@ ResultCode UpdateDriver::RunWizard(UpdateSession& session, std::vector<WizardPag
   return outcome.result;
 }
 
-ResultCode UpdateDriver::RunReducedWindow(UpdateSession& session) {
+ResultCode UpdateDriver::RunReducedWindow(UpdateSession& session, InstanceLock& lock) {
   const bool justDownload = run_.switches.justDownload;
   const std::wstring action =
       LoadResourceString(justDownload ? IDS_DOWNLOADING_UPDATES : IDS_INSTALLING_UPDATES);
   WaitDialog window(FormatText(LoadResourceString(IDS_TITLE_FOR_APP).c_str(), action.c_str(),
                                config_.ApplicationName().c_str()));
   window.DisableCancel();
+  const FrontListener<WaitDialog> listener(window, lock);
   return window
       .Run([&session, justDownload](WaitProgress& progress) {
         return DownloadAndInstallWith(session, progress, justDownload);

@@ -47,8 +47,9 @@ class UpdateDriver {
   ResultCode SilentCheck();
   ResultCode JustCheck();
   ResultCode Install();
-  ResultCode RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages);
-  ResultCode RunReducedWindow(UpdateSession& session);
+  ResultCode RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages,
+                       InstanceLock& lock);
+  ResultCode RunReducedWindow(UpdateSession& session, InstanceLock& lock);
 
   // Checks and, when updates are needed, hands them to a temporary copy; `askUser`, when set,
   // asks for credentials that neither the settings nor the command line hold.

@@ -27,10 +27,22 @@ std::wstring SummaryStatusText(ResultCode result) {
 }
 
 std::vector<SummaryRow> SummaryRows(const UpdateList& list) {
+  // A cancelled download leaves its own state; the updates after it keep 0, as if installed.
+  bool canceled = false;
+  for (const UpdateInfo& update : list.updates) {
+    canceled = canceled || (update.selectedForInstall && update.state == kCanceled);
+  }
   std::vector<SummaryRow> rows;
   for (const UpdateInfo& update : list.updates) {
     if (!update.selectedForInstall) continue;
-    rows.push_back({update.name, SummaryStatusText(update.state), InstallFailed(update.state)});
+    const bool notRun = update.state == kSuccess && !update.installerSucceeded;
+    if (update.state == kCanceled || (notRun && canceled)) {
+      rows.push_back({update.name, LoadResourceString(IDS_STATE_CANCELED), true});
+    } else if (notRun) {
+      rows.push_back({update.name, LoadResourceString(IDS_STATE_PENDING), false});
+    } else {
+      rows.push_back({update.name, SummaryStatusText(update.state), InstallFailed(update.state)});
+    }
   }
   return rows;
 }

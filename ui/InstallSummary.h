@@ -22,7 +22,9 @@ struct SummaryRow {
   bool failed = false;
 };
 
-// One row per update selected for install, in list order.
+// One row per update selected for install, in list order. A row whose installer never ran reads
+// "Canceled" when the run was cancelled (a failure: Back lets the user choose again), else
+// "Pending" (downloaded by a run that only downloads).
 std::vector<SummaryRow> SummaryRows(const UpdateList& list);
 
 }  // namespace updater

@@ -147,7 +147,10 @@ void ProgressPage::OnWorkerDone() {
 namespace updater {
 
 void ProgressPage::ResetStates() {
-  for (UpdateInfo& update : shared_.session.Updates().updates) update.state = 0;
+  for (UpdateInfo& update : shared_.session.Updates().updates) {
+    update.state = 0;
+    update.installerSucceeded = false;
+  }
 }
 
 }  // namespace updater

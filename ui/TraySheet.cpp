@@ -153,6 +153,9 @@ void TraySheet::Restore() {
     ShowWindow(sheet_, SW_SHOWMINIMIZED);
     ShowWindow(sheet_, SW_SHOWNORMAL);
     restoring_ = false;
+  } else if (IsIconic(sheet_)) {
+    // Minimised without an icon to hide in.
+    ShowWindow(sheet_, SW_RESTORE);
   }
   SetForegroundWindow(sheet_);
 }

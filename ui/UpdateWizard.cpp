@@ -4,6 +4,7 @@
 #include "base/ResultText.h"
 #include "config/ClientConfig.h"
 #include "resources/StringIds.h"
+#include "resources/TrayIds.h"
 #include "ui/ChoicePage.h"
 #include "ui/ProgressPage.h"
 #include "ui/SelectPage.h"
@@ -70,6 +71,7 @@ WizardOutcome UpdateWizard::Run() {
   running_ = this;
   outcome.sheetResult = PropertySheetW(&header);
   running_ = nullptr;
+  sheet_ = nullptr;
   if (progress_ != nullptr && progress_->WorkerRan()) {
     outcome.result = progress_->WaitForWorker();
   } else if (outcome.sheetResult < 0) {
@@ -85,7 +87,14 @@ int CALLBACK UpdateWizard::SheetCallback(HWND sheet, UINT message, LPARAM) {
   return 0;
 }
 
+void UpdateWizard::BringToFront() const {
+  // The tray's "Show" command: it knows whether the sheet is hidden in the notification area.
+  const HWND sheet = sheet_.load();
+  if (sheet != nullptr) PostMessageW(sheet, WM_COMMAND, IDM_TRAY_SHOW, 0);
+}
+
 void UpdateWizard::OnInitialized(HWND sheet) {
+  sheet_ = sheet;
   SetWindowLongPtrW(sheet, GWL_EXSTYLE,
                     GetWindowLongPtrW(sheet, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_CONTEXTHELP});
   SetWindowLongPtrW(sheet, GWL_STYLE, GetWindowLongPtrW(sheet, GWL_STYLE) | WS_MINIMIZEBOX);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,10 @@ class UpdateWizard {
   // worker, if it ran, has ended.
   WizardOutcome Run();
 
+  // Restores the sheet, also from the notification area, and brings it to the front while it is
+  // shown; safe from any thread, a no-op otherwise.
+  void BringToFront() const;
+
  private:
   static int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM);
   void OnInitialized(HWND sheet);
@@ -46,6 +51,7 @@ class UpdateWizard {
   std::vector<std::unique_ptr<WizardPage>> pages_;
   ProgressPage* progress_ = nullptr;
   IconHandle icon_;
+  std::atomic<HWND> sheet_{nullptr};
 };
 
 }  // namespace updater

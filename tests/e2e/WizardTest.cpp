@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "e2e/Scenario.h"
 #include "e2e/WizardUser.h"
 #include "resources/WizardIds.h"
@@ -121,6 +123,99 @@ TEST(WizardTest, FailedUpdateShowsInTheSummaryAndBackChoosesAgain) {
       << "not back at the choice";
   user.Press(IDCANCEL);
   EXPECT_EQ(std::to_wstring(0xE000000Cu), WizardEnd(s));  // the installation failed
+}
+
+// The check rules in the real list, changed by check box, context menu and double click; a
+// second updater started meanwhile brings the sheet back from the notification area.
+TEST(WizardTest, ListRulesMenuDoubleClickAndASecondStartBringingTheSheetBack) {
+  Scenario s;
+  const wchar_t* unticked = L"Flags=SilentInstall|NotSelected\r\n";
+  s.Publish(s.Section({L"Top", std::wstring(L"Depends=Base\r\n") + unticked}) +
+            s.Section({L"Base", unticked}) +
+            s.Section({L"NewFix", std::wstring(L"Replaces=OldFix\r\n") + unticked}) +
+            s.Section({L"OldFix", unticked}));
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  ASSERT_EQ(4, user.Rows(IDC_SELECT_LIST));
+  const auto checks = [&] {
+    std::wstring marks;
+    for (int row = 0; row < 4; ++row) marks += user.Checked(IDC_SELECT_LIST, row) ? L'x' : L'-';
+    return marks;
+  };
+  struct Step { std::function<void()> act; const wchar_t* checks; const char* what; };
+  const Step steps[] = {
+      {[&] { user.Click(IDC_SELECT_LIST, 0); }, L"xx--", "checking pulls its dependency in"},
+      {[&] { user.Click(IDC_SELECT_LIST, 1); }, L"----", "unchecking drops its dependent"},
+      {[&] { user.Click(IDC_SELECT_LIST, 2); }, L"--x-", "checking the replacing update"},
+      {[&] { user.Click(IDC_SELECT_LIST, 3); }, L"---x", "checking the replaced one unchecks it"},
+      {[&] { user.ChooseFromMenu(IDC_SELECT_LIST, 1); }, L"xx-x", "Install from the menu"},
+      {[&] { user.ChooseFromMenu(IDC_SELECT_LIST, 2); }, L"-x-x", "Skip from the menu"},
+      {[&] { user.DoubleClick(IDC_SELECT_LIST, 0); }, L"xx-x", "a double click"},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    EXPECT_TRUE(WaitUntil([&] { return checks() == step.checks; }, 5000))
+        << step.what << ": " << Narrow(checks());
+  }
+  user.Screenshot(L"wizard-select-rules");
+
+  PostMessageW(user.Sheet(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(user.Sheet()); }, 5000)) << "not in the tray";
+  EXPECT_EQ(0u, s.Run(L"/checknow").exitCode) << "no second copy started";
+  EXPECT_TRUE(WaitUntil([&] {
+    return IsWindowVisible(user.Sheet()) && !IsIconic(user.Sheet()) &&
+           GetForegroundWindow() == user.Sheet();
+  })) << "the sheet stayed away";
+  user.Screenshot(L"wizard-brought-back");
+}
+
+// A corrupt download is offered again: Yes downloads it once more, No leaves the failure.
+TEST(WizardTest, CorruptDownloadRestartsOnYesAndFailsOnNo) {
+  Scenario s;
+  s.Publish(s.Section({L"Corrupt", L"SHA256=" + std::wstring(64, L'0') + L"\r\n"}));
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  user.Press(kNext);
+  const std::wstring question = L"The file was corrupt (wrong SHA256 signature). Restart download?";
+  EXPECT_EQ(question, user.AnswerBox(IDYES));
+  user.Screenshot(L"wizard-corrupt-question");
+  EXPECT_EQ(question, user.AnswerBox(IDNO));
+  ASSERT_TRUE(WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; })) << "no summary";
+  EXPECT_EQ(2u, s.Requests(L"Corrupt.exe").size());
+  EXPECT_TRUE(Contains(user.Cell(IDC_SUMMARY_LIST, 0, 1), L"SHA256"))
+      << Narrow(user.Cell(IDC_SUMMARY_LIST, 0, 1));
+  EXPECT_EQ(L"Some of the updates failed to install properly.", user.Text(IDC_SUMMARY_TEXT));
+  user.Screenshot(L"wizard-summary-corrupt");
+  EXPECT_FALSE(FileExists(s.Marker(L"Corrupt")));
+}
+
+// A Windows Installer package chosen in the wizard installs, and the next check finds it.
+TEST(WizardTest, RealPackageInstalledThroughTheWizardIsDetectedAfter) {
+  const auto uninstall = [] {
+    KernelHandle msiexec;
+    StartProcess(L"C:\\windows\\system32\\msiexec.exe",
+                 L"msiexec /x {6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11} /qn", nullptr, &msiexec);
+    WaitForSingleObject(msiexec.Get(), 60000);
+  };
+  uninstall();
+  Scenario s;
+  s.Section({L"Package", L"", 0, true, 0, L"MsiFixture.msi", L"Package.msi"});  // serves it
+  s.Publish(L"[Package]\r\nName=Package update\r\nSize=" +
+            std::to_wstring(ReadFileBytes(FixturePath(L"MsiFixture.msi")).size()) + L"\r\nURL=" +
+            s.Url(L"Package.msi") +
+            L"\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\n"
+            L"Version=>=1.2.0.0\r\n");
+  WizardUser user;
+  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
+  user.Press(kNext);
+  ASSERT_TRUE(WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; }, 60000))
+      << "no summary";
+  EXPECT_EQ(L"", user.Text(IDC_SUMMARY_TEXT)) << Narrow(user.Cell(IDC_SUMMARY_LIST, 0, 1));
+  user.Screenshot(L"wizard-summary-package");
+  user.Press(kFinish);
+  EXPECT_EQ(L"0", WizardEnd(s));
+  EXPECT_EQ(0xE0000011u, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
+  uninstall();
 }
 
 // /silent offers the choice; the two answers that end the wizard at once keep the next automatic

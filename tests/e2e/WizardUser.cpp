@@ -131,6 +131,44 @@ void WizardUser::Click(int listId, int row) const {
   SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.At(0)));
 }
 
+void WizardUser::DoubleClick(int listId, int row) const {
+  const HWND list = Control(listId);
+  const RemoteBuffer remote(list);
+  RECT bounds = {LVIR_LABEL};
+  remote.Write(0, &bounds, sizeof(bounds));
+  SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.At(0)));
+  remote.Read(0, &bounds, sizeof(bounds));
+  PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(bounds.left + 4, bounds.top + 4));
+}
+
+void WizardUser::ChooseFromMenu(int listId, int downs) const {
+  const HWND list = Control(listId);
+  PostMessageW(GetParent(list), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+  HWND menu = nullptr;
+  WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); });
+  for (int i = 0; i < downs; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  WaitUntil([&] { return !IsWindowVisible(menu); }, 5000);
+}
+
+std::wstring WizardUser::AnswerBox(int button) const {
+  DWORD wizard = 0;
+  GetWindowThreadProcessId(sheet_, &wizard);
+  HWND box = nullptr;
+  WaitUntil([&] {
+    for (box = FindWindowW(L"#32770", nullptr); box; box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(box, &owner);
+      if (owner == wizard && box != sheet_ && IsWindowVisible(box)) return true;
+    }
+    return false;
+  });
+  wchar_t text[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  PostMessageW(box, WM_COMMAND, button, 0);
+  return text;
+}
+
 void WizardUser::Press(int buttonId) const {
   PostMessageW(GetDlgItem(sheet_, buttonId), BM_CLICK, 0, 0);
 }

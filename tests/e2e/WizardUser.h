@@ -31,6 +31,13 @@ class WizardUser {
   void Press(int buttonId) const;
   // Clicks the check box of `row`.
   void Click(int listId, int row) const;
+  // Double-clicks the label of `row`.
+  void DoubleClick(int listId, int row) const;
+  // Opens the context menu of the list's selected row from the keyboard and takes the item that
+  // `downs` presses of the down arrow reach.
+  void ChooseFromMenu(int listId, int downs) const;
+  // Waits for a message box of the wizard, answers it with `button` and returns its text.
+  std::wstring AnswerBox(int button) const;
   // Saves the screen as build/screenshots/<name>.png.
   void Screenshot(const std::wstring& name) const;
 

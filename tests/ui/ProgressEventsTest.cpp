@@ -80,6 +80,28 @@ TEST(ProgressEventsTest, SummaryMarksFailuresAndPrefixesOnlyTrueErrors) {
   }
 }
 
+// The second update's installer never ran; the first's outcome decides what that means.
+TEST(ProgressEventsTest, SummaryRowsWhoseInstallerNeverRanArePendingOrCanceled) {
+  struct Case { ResultCode first; bool firstRan; const wchar_t* firstStatus; const wchar_t* second; bool failed; };
+  const Case cases[] = {
+      {kSuccess, true, nullptr, L"Pending", false},
+      {kSuccess, false, L"Pending", L"Pending", false},
+      {kCanceled, false, L"Canceled", L"Canceled", true},
+  };
+  for (const Case& c : cases) {
+    UpdateList list;
+    list.updates.resize(2);
+    for (UpdateInfo& update : list.updates) update.selectedForInstall = true;
+    list.updates[0].state = c.first;
+    list.updates[0].installerSucceeded = c.firstRan;
+    const std::vector<SummaryRow> rows = SummaryRows(list);
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ(c.firstStatus ? c.firstStatus : SummaryStatusText(c.first), rows[0].status) << c.first;
+    EXPECT_EQ(c.second, rows[1].status) << c.first;
+    EXPECT_EQ(c.failed, rows[1].failed) << c.first;
+  }
+}
+
 TEST(ProgressEventsTest, CommandLinkIconsFollowTheScreenDpi) {
   struct Case { int dpi, pixels; };
   for (const Case& c : {Case{0, 24}, {96, 24}, {97, 32}, {120, 32}, {144, 32}, {145, 36},
