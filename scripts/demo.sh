@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Updater.exe and shows real runs of it under Wine against a
 # demo application folder and a demo update configuration file served by the local nginx, with
-# their 32-bit exit codes and the log they wrote.
+# their 32-bit exit codes and the log they wrote: a silent update, then a second update that
+# /checknow finds and shows in the update wizard. On a desktop (DISPLAY set) the wizard is the
+# user's; otherwise it shows on the tests' virtual display, where DemoUser.exe walks it through
+# and saves a screenshot of each page.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${UPDATER_BUILD_DIR:-$root/build}"
+desktop="${DISPLAY:-}"
 
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" "$build"
@@ -14,11 +18,18 @@ trap 'bash "$root/scripts/test-servers.sh" stop "$build"; bash "$root/scripts/te
 export UPDATER_BUILD_DIR="$build"
 # Also brings the ports the servers chose: nginx serves the demo on UPDATER_PORT_HTTP.
 source "$root/scripts/wine-env.sh"
+if [[ -n "$desktop" ]]; then
+  # Wine's desktop process takes the display of the server's first program: start anew there.
+  wineserver -k 2>/dev/null || true
+  export DISPLAY="$desktop"
+fi
 
 demo="$build/demo"
 rm -rf "$demo"
-mkdir -p "$demo/App"
+mkdir -p "$demo/App" "$demo/user"
 cp "$build/Updater.exe" "$demo/App/"
+# DemoUser.exe saves its screenshots in ..\screenshots, that is $demo/screenshots.
+cp "$build/tests/DemoUser.exe" "$demo/user/"
 appDir="$(winepath -w "$demo/App")"
 printf '[General]\r\nID=DemoApp\r\nApplicationName=Demo Application\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/updates.ini\r\nAppDir=%s\r\nDownloadsFolder=%s\\Downloads\r\nDefaultCommandLine=/justcheck\r\n' \
   "$appDir" "$appDir" >"$demo/App/Updater.ini"
@@ -27,14 +38,27 @@ wine reg add 'HKCU\Software\Merrow\Ruddle\DemoApp\Settings' /v LogLevel /t REG_D
 
 # The publisher's side: DemoBase is installed (detected by Updater.exe itself); DemoFix is a real
 # Windows Installer package that writes a registry value, by which it is detected afterwards.
+# DemoFix13, its next version, is published only after the silent update.
 www="$build/servers/www/demo"
 mkdir -p "$www"
-msi="$build/tests/fixtures/MsiFixture.msi"
-cp "$msi" "$www/DemoFix.msi"
-printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n[DemoFix]\r\nName=Demo Fix 1.2\r\nSize=%s\r\nSHA256=%s\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoFix.msi\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\nVersion=>=1.2.0.0\r\n[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' \
-  "$(stat -c %s "$msi")" "$(sha256sum "$msi" | cut -d' ' -f1)" "$appDir" >"$www/updates.ini"
-# Start from a machine where the fix is not installed yet.
-wine msiexec /x '{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}' /qn >/dev/null 2>&1 || true
+msi_section() {
+  # SECTION VERSION MSI [DESCRIPTION]: the section of a fixture package, served as SECTION.msi.
+  local msi="$build/tests/fixtures/$3"
+  cp "$msi" "$www/$1.msi"
+  printf '[%s]\r\nName=Demo Fix %s\r\nSize=%s\r\nSHA256=%s\r\nURL=http://127.0.0.1:%s/demo/%s.msi\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\nVersion=>=%s\r\n' \
+    "$1" "${2%.0.0}" "$(stat -c %s "$msi")" "$(sha256sum "$msi" | cut -d' ' -f1)" \
+    "$UPDATER_PORT_HTTP" "$1" "$2"
+  if (($# > 3)); then printf 'Description=%s\r\n' "$4"; fi
+}
+{
+  printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n'
+  msi_section DemoFix 1.2.0.0 MsiFixture.msi
+  printf '[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' "$appDir"
+} >"$www/updates.ini"
+# Start from a machine where neither version of the fix is installed yet.
+for product in '{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}' '{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E12}'; do
+  wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
+done
 
 run() {
   # cmd shows the whole 32-bit exit code; the Linux side of wine sees only its low byte.
@@ -43,11 +67,20 @@ run() {
   printf '%-45s exit code %s (0x%X)\n' "Updater.exe $*" "$code" "$(( code & 0xFFFFFFFF ))"
 }
 
+log_text() {
+  iconv -f UTF-16 -t UTF-8 "$demo/App/Downloads/updater.log" 2>/dev/null | tr -d '\r'
+}
+
 wait_for_copy() {
-  # The temporary copy installs on its own after the installed Updater has ended.
-  local log="$demo/App/Downloads/updater.log"
-  for _ in $(seq 1 120); do
-    if iconv -f UTF-16 -t UTF-8 "$log" 2>/dev/null | grep -q 'Updater finished. Mode: 8'; then return; fi
+  # MODE SECONDS: the temporary copy goes on after the installed Updater has ended; its log line
+  # "Updater finished. Mode: MODE" (one such copy a demo) tells when it is done, and its exit code.
+  local finished="Updater finished. Mode: $1. Return code: " code
+  for _ in $(seq 1 $(($2 * 2))); do
+    code="$(log_text | grep "$finished" | sed "s/.*$finished//" || true)"
+    if [[ -n "$code" ]]; then
+      printf '%-45s exit code %s (0x%X)\n' "  its temporary copy" "$code" "$code"
+      return
+    fi
     sleep 0.5
   done
   echo "the temporary copy did not finish" >&2
@@ -62,7 +95,25 @@ run /checknow -nogui
 run /justcheck
 run /justcheck -critical
 run /silentall -nofreqcheck -nogui
-wait_for_copy
+wait_for_copy 8 60
+run /justcheck
+msi_section DemoFix13 1.3.0.0 MsiFixture-1.3.msi \
+  'The next version of the demo fix, found by /checknow and installed through the update wizard.' \
+  >>"$www/updates.ini"
+# run returns once the temporary copy, which shows the wizard, has ended: it holds run's pipe.
+if [[ -n "$desktop" ]]; then
+  echo "(the update wizard is yours, on $DISPLAY: the demo goes on once it has ended)"
+  run /checknow
+  wait_for_copy 6 3600
+else
+  (cd "$demo/user" && exec wine DemoUser.exe "Found Updates for Demo Application" </dev/null) &
+  walker=$!
+  run /checknow
+  walked=0
+  wait "$walker" || walked=$?
+  printf '%-45s exit code %s\n' "DemoUser.exe (walks the wizard)" "$walked"
+  wait_for_copy 6 60
+fi
 run /justcheck
 echo
 echo "== Installed by the update =="
@@ -75,4 +126,7 @@ echo "== Settings in the registry =="
 wine reg query 'HKCU\Software\Merrow\Ruddle\DemoApp\Settings' 2>/dev/null | tr -d '\r' | sed '/^$/d'
 echo
 echo "== $demo/App/Downloads/updater.log =="
-iconv -f UTF-16 -t UTF-8 "$demo/App/Downloads/updater.log" | tr -d '\r'
+log_text
+echo
+echo "== Screenshots of the update wizard =="
+ls -1 "$demo"/screenshots/*.png 2>/dev/null || echo "none: the wizard was shown on $DISPLAY"

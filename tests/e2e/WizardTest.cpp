@@ -9,9 +9,6 @@
 namespace updater::test {
 namespace {
 
-constexpr int kBack = 0x3023;
-constexpr int kNext = 0x3024;
-constexpr int kFinish = 0x3025;
 constexpr DWORD kCanceled = 0xE0000008;
 
 // The temporary copy's wizard, started by /checknow; the installed updater ends once it has

@@ -6,6 +6,11 @@
 
 namespace updater::test {
 
+// The sheet's buttons by control id: under Wine the wizard has the classic buttons.
+inline constexpr int kBack = 0x3023;
+inline constexpr int kNext = 0x3024;
+inline constexpr int kFinish = 0x3025;
+
 // Drives another process's update wizard as a user would: finds its windows and controls, reads
 // what they show (list views through the owner's memory, since their texts are not marshalled)
 // and presses buttons and keys.
