@@ -29,6 +29,10 @@ std::wstring WithExtension(const std::wstring& path, const std::wstring& extensi
   return path.substr(0, dot) + extension;
 }
 
+std::wstring CopyLockName(const std::wstring& realPath) {
+  return InstanceLockName(WithExtension(realPath, L".tmp"));
+}
+
 InstanceLock::~InstanceLock() { StopListener(); }
 
 bool InstanceLock::Acquire(const std::wstring& name, const std::wstring& mutexName) {
@@ -54,6 +58,14 @@ bool InstanceLock::Acquire(const std::wstring& name, const std::wstring& mutexNa
     InterlockedExchange(reinterpret_cast<volatile LONG*>(&view_.Get()->listenerThreadId),
                         static_cast<LONG>(listenerThreadId_));
   }
+  return true;
+}
+
+bool InstanceLock::OpenExisting(const std::wstring& name) {
+  mapping_.Reset(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+  if (!mapping_) return false;
+  view_.Reset(static_cast<Block*>(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 0)));
+  isFirst_ = false;
   return true;
 }
 

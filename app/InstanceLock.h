@@ -25,6 +25,9 @@ constexpr WPARAM kInstanceSignalActivate = 1;
 // object names take a backslash only as a namespace separator.
 std::wstring InstanceLockName(const std::wstring& path);
 
+// The lock of the temporary copy that works for the installed updater at `realPath`.
+std::wstring CopyLockName(const std::wstring& realPath);
+
 // `path` with the text from its last "." (after the last backslash) replaced by `extension`,
 // which includes the dot; appended when the file name has no extension.
 std::wstring WithExtension(const std::wstring& path, const std::wstring& extension);
@@ -44,6 +47,9 @@ class InstanceLock {
   // owned, by the first instance when not empty.
   bool Acquire(const std::wstring& name, const std::wstring& mutexName = std::wstring());
 
+  // Opens the block of an instance that runs already, without creating one, so that it can be
+  // signalled; false when none runs.
+  bool OpenExisting(const std::wstring& name);
   bool IsFirst() const { return isFirst_; }
 
   // Posts the registered message with wParam 1 and lParam `startMinimized` to the first
