@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <thread>
 
 #include "resources/ResourceIds.h"
@@ -9,14 +11,16 @@
 namespace updater {
 namespace {
 
-// The worker's status reaches the window; Cancel ends the window, and the worker is waited for
-// when it heeds the cancel, or ended after the given wait when it does not.
+// The worker's status and progress reach the window (a known total ends the marquee); Cancel ends
+// the window, and the worker is waited for when it heeds the cancel, or ended after the given wait
+// when it does not.
 TEST(WaitDialogTest, CancelEndsTheWindowAndTheWorker) {
   for (const bool heeds : {true, false}) {
     WaitDialog dialog(L"Removing Files");
     dialog.SetInitialStatus(L"Pending");
     bool sawStatus = false;
-    std::thread user([&sawStatus] {  // cancels once it sees the status, or after five seconds
+    LRESULT position = -1;
+    std::thread user([&sawStatus, &position] {  // cancels once it sees the status, or after five seconds
       HWND window = nullptr;
       for (int i = 0; i < 250 && !sawStatus; ++i, Sleep(20)) {
         window = FindWindowW(L"#32770", L"Removing Files");
@@ -24,12 +28,17 @@ TEST(WaitDialogTest, CancelEndsTheWindowAndTheWorker) {
         GetDlgItemTextW(window, IDC_WAIT_STATUS, status, 16);
         sawStatus = window && IsWindowVisible(window) && std::wstring(status) == L"Deleting";
       }
+      const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
+      const bool marquee = (GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
+      position = marquee ? -1 : SendMessageW(bar, PBM_GETPOS, 0, 0);
       PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });
     const WaitOutcome outcome = dialog.Run(
         [heeds](WaitProgress& progress) {
           // Once the window shows, a change of status alone must reach it.
           while (FindWindowW(L"#32770", L"Removing Files") == nullptr) Sleep(5);
+          progress.SetTotal(200);
+          progress.Advance(50);
           progress.SetStatus(L"Deleting");
           while (!heeds || !progress.IsCanceled()) Sleep(5);
           return kCanceled;
@@ -37,6 +46,7 @@ TEST(WaitDialogTest, CancelEndsTheWindowAndTheWorker) {
         50);
     user.join();
     EXPECT_TRUE(sawStatus) << "the status never reached the window, heeds " << heeds;
+    EXPECT_EQ(25, position) << "percent shown, -1 for a marquee; heeds " << heeds;
     EXPECT_TRUE(outcome.canceled) << "heeds " << heeds;
     EXPECT_EQ(heeds, outcome.finished) << "heeds " << heeds;
     EXPECT_EQ(kCanceled, outcome.result) << "heeds " << heeds;
