@@ -62,6 +62,14 @@ struct FileHandleTraits {
   static void Close(Value v) { CloseHandle(v); }
 };
 
+// Views of file mappings from MapViewOfFile.
+struct MappedViewTraits {
+  using Value = void*;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { UnmapViewOfFile(v); }
+};
+
 struct RegistryKeyTraits {
   using Value = HKEY;
   static Value Invalid() { return nullptr; }
@@ -142,6 +150,7 @@ struct MenuTraits {
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
+using MappedView = UniqueHandle<MappedViewTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
 using GdiFont = UniqueHandle<GdiFontTraits>;

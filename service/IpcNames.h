@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace updater {
+
+// The four kernel objects of one client/server conversation, all named after one base name.
+struct IpcObjectNames {
+  std::wstring mapping;
+  std::wstring commandEvent;
+  std::wstring replyEvent;
+  std::wstring readyEvent;
+};
+
+IpcObjectNames MakeIpcObjectNames(const std::wstring& baseName);
+
+// A GUID as a base name: upper-case hex groups joined by "_", no braces, since object names
+// must not hold the braces and dashes of the registry form.
+std::wstring GuidBaseName(const GUID& guid);
+
+// A fresh GUID base name; empty when no GUID can be made.
+std::wstring NewIpcBaseName();
+
+// The base name a service older than 2.2.0.0 derives from its configured binary path: the
+// executable's path in lower case with "_" for "\" (object names must not hold "\"), cut before
+// the first "/" of its switches. A quoted path is its first word even when it holds blanks.
+std::wstring LegacyIpcBaseName(const std::wstring& binaryPath);
+
+}  // namespace updater

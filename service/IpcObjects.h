@@ -1,0 +1,38 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/ResultCode.h"
+#include "base/UniqueHandle.h"
+
+namespace updater {
+
+// What the server and client ends of the command channel share.
+
+// Security attributes that give Everyone and LocalSystem full access, so that a user's process
+// and the LocalSystem server can both open the channel's objects.
+class IpcSecurity {
+ public:
+  // context starts the error log line ("CreateFileMapping", "WaitForServerToBecomeReady").
+  ResultCode Create(const std::wstring& context);
+  SECURITY_ATTRIBUTES* Attributes() { return &attributes_; }
+
+ private:
+  LocalSecurityDescriptor descriptor_;
+  SECURITY_ATTRIBUTES attributes_ = {};
+};
+
+// Logs message with the last error at the Error level; answers that error (kServiceError when
+// there is none), for the channel's failures that come back as results.
+ResultCode LogChannelError(const std::wstring& message);
+
+// Creates a manual-reset, non-signalled event with security; none, with the last error set,
+// when it fails or when another process has created the name first.
+KernelHandle CreateChannelEvent(SECURITY_ATTRIBUTES* security, const std::wstring& name);
+
+// Maps the whole command block of mapping into view.
+ResultCode MapCommandBlock(const KernelHandle& mapping, MappedView& view);
+
+}  // namespace updater

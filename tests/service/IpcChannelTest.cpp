@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "base/UniqueHandle.h"
+#include "service/IpcClient.h"
+#include "service/IpcServer.h"
+
+namespace updater {
+namespace {
+
+TEST(IpcChannelTest, ClientSendsOneCommandAndGetsTheHandlersResult) {
+  const std::wstring base = NewIpcBaseName();
+  const IpcCommand sent = {L"install", L"Demo Fix 1.3", L"C:\\Downloads", L"http://h/u.ini"};
+  IpcCommand seen;
+  ResultCode served = kSuccess;
+  IpcServer server;
+  ASSERT_EQ(kSuccess, server.Create(base));
+  ASSERT_EQ(kSuccess, server.Map());
+  std::thread serverThread([&] {
+    served = server.WaitForCommand([&](const IpcCommand& command) {
+      seen = command;
+      return kUntrustedPublisher;
+    });
+  });
+  IpcClient client(10000);
+  client.Open(base);
+  ResultCode result = client.WaitForServerToBecomeReady();
+  if (result == kSuccess) result = client.Connect();
+  if (result == kSuccess) result = client.Map();
+  if (result == kSuccess) result = client.Send(sent);
+  serverThread.join();
+  EXPECT_EQ(kUntrustedPublisher, result);
+  EXPECT_EQ(kUntrustedPublisher, served);
+  EXPECT_EQ(sent.name, seen.name);
+  EXPECT_EQ(sent.argument1, seen.argument1);
+  EXPECT_EQ(sent.argument2, seen.argument2);
+  EXPECT_EQ(sent.argument3, seen.argument3);
+}
+
+TEST(IpcChannelTest, EitherEndAloneGivesUpWithinItsWait) {
+  IpcClient client(200);
+  client.Open(NewIpcBaseName());
+  EXPECT_EQ(kRequestTimeout, client.WaitForServerToBecomeReady());
+  EXPECT_EQ(static_cast<ResultCode>(ERROR_FILE_NOT_FOUND), client.Connect());
+  EXPECT_EQ(kChannelNotOpen, client.Send({L"install", L"a", L"b", L"c"}));
+
+  // A server nobody talks to releases any late client through the reply event.
+  const std::wstring base = NewIpcBaseName();
+  IpcServer server(200);
+  ASSERT_EQ(kSuccess, server.Create(base));
+  ASSERT_EQ(kSuccess, server.Map());
+  EXPECT_EQ(kRequestTimeout, server.WaitForCommand(nullptr));
+  KernelHandle reply(OpenEventW(SYNCHRONIZE, FALSE, MakeIpcObjectNames(base).replyEvent.c_str()));
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reply.Get(), 0));
+
+  // Names another process made first are refused rather than shared.
+  IpcServer squatter;
+  EXPECT_EQ(static_cast<ResultCode>(ERROR_ALREADY_EXISTS), squatter.Create(base));
+}
+
+}  // namespace
+}  // namespace updater
