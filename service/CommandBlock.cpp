@@ -37,9 +37,9 @@ IpcCommand ReadCommand(const void* block) {
 }
 
 void WriteCommandResult(void* block, ResultCode result) {
-  const unsigned char le[4] = {static_cast<unsigned char>(result), static_cast<unsigned char>(result >> 8),
-                               static_cast<unsigned char>(result >> 16),
-                               static_cast<unsigned char>(result >> 24)};
+  const unsigned char le[4] = {
+      static_cast<unsigned char>(result), static_cast<unsigned char>(result >> 8),
+      static_cast<unsigned char>(result >> 16), static_cast<unsigned char>(result >> 24)};
   std::memcpy(static_cast<unsigned char*>(block) + kCommandResultOffset, le, sizeof(le));
 }
 

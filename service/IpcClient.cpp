@@ -4,15 +4,18 @@
 #include "service/IpcObjects.h"
 
 namespace updater {
-void IpcClient::Open(const std::wstring& baseName) { names_ = MakeIpcObjectNames(baseName); }
+void IpcClient::Open(const std::wstring& baseName) {
+  channel_.names = MakeIpcObjectNames(baseName);
+}
 
 ResultCode IpcClient::WaitForServerToBecomeReady() {
-  Log(kLogDebug, L"WaitForServerToBecomeReady " + names_.readyEvent + L" started");
+  Log(kLogDebug, L"WaitForServerToBecomeReady " + channel_.names.readyEvent + L" started");
   IpcSecurity security;
   if (const ResultCode result = security.Create(L"WaitForServerToBecomeReady")) return result;
-  KernelHandle ready = CreateChannelEvent(security.Attributes(), names_.readyEvent);
-  if (!ready) return LogChannelError(L"Unable to create server ready event " + names_.readyEvent);
-  Log(kLogDebug, L"Server ready event " + names_.readyEvent + L" created");
+  KernelHandle ready = CreateChannelEvent(security.Attributes(), channel_.names.readyEvent);
+  if (!ready)
+    return LogChannelError(L"Unable to create server ready event " + channel_.names.readyEvent);
+  Log(kLogDebug, L"Server ready event " + channel_.names.readyEvent + L" created");
   const DWORD wait = WaitForSingleObject(ready.Get(), readyTimeoutMs_);
   if (wait != WAIT_OBJECT_0) {
     const DWORD error = GetLastError();
@@ -25,31 +28,32 @@ ResultCode IpcClient::WaitForServerToBecomeReady() {
 }
 
 ResultCode IpcClient::Connect() {
-  mapping_.Reset(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, names_.mapping.c_str()));
-  if (!mapping_) return LogChannelError(L"Unable to create file mapping.");
-  commandEvent_.Reset(OpenEventW(EVENT_ALL_ACCESS, FALSE, names_.commandEvent.c_str()));
-  if (!commandEvent_) return LogChannelError(L"Unable to open Cmd event.");
-  replyEvent_.Reset(OpenEventW(EVENT_ALL_ACCESS, FALSE, names_.replyEvent.c_str()));
-  if (!replyEvent_) return LogChannelError(L"Unable to open WaitCmd event.");
+  channel_.mapping.Reset(
+      OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, channel_.names.mapping.c_str()));
+  if (!channel_.mapping) return LogChannelError(L"Unable to create file mapping.");
+  channel_.commandEvent.Reset(
+      OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.commandEvent.c_str()));
+  if (!channel_.commandEvent) return LogChannelError(L"Unable to open Cmd event.");
+  channel_.replyEvent.Reset(OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.replyEvent.c_str()));
+  if (!channel_.replyEvent) return LogChannelError(L"Unable to open WaitCmd event.");
   return kSuccess;
 }
 
-ResultCode IpcClient::Map() {
-  return MapCommandBlock(mapping_, view_);
-}
+ResultCode IpcClient::Map() { return MapCommandBlock(channel_); }
 
 ResultCode IpcClient::Send(const IpcCommand& command) {
-  if (!mapping_ || !view_ || !commandEvent_ || !replyEvent_) return kChannelNotOpen;
-  WriteCommand(view_.Get(), command);
-  ResetEvent(replyEvent_.Get());
-  if (!SetEvent(commandEvent_.Get())) return LogChannelError(L"Unable to set command event.");
+  if (!channel_.IsOpen()) return kChannelNotOpen;
+  WriteCommand(channel_.view.Get(), command);
+  ResetEvent(channel_.replyEvent.Get());
+  if (!SetEvent(channel_.commandEvent.Get()))
+    return LogChannelError(L"Unable to set command event.");
   // No limit: the server runs the installer before it replies, and replies on its own time-out.
-  const DWORD wait = WaitForSingleObject(replyEvent_.Get(), INFINITE);
+  const DWORD wait = WaitForSingleObject(channel_.replyEvent.Get(), INFINITE);
   if (wait != WAIT_OBJECT_0) {
     Log(kLogError, L"WaitForSingleObject failed.");
     return wait;
   }
-  return ReadCommandResult(view_.Get());
+  return ReadCommandResult(channel_.view.Get());
 }
 
 }  // namespace updater

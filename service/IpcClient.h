@@ -5,9 +5,8 @@
 #include <string>
 
 #include "base/ResultCode.h"
-#include "base/UniqueHandle.h"
 #include "service/CommandBlock.h"
-#include "service/IpcNames.h"
+#include "service/IpcObjects.h"
 
 namespace updater {
 
@@ -28,11 +27,7 @@ class IpcClient {
 
  private:
   DWORD readyTimeoutMs_;
-  IpcObjectNames names_;
-  KernelHandle mapping_;
-  KernelHandle commandEvent_;
-  KernelHandle replyEvent_;
-  MappedView view_;
+  IpcChannel channel_;
 };
 
 }  // namespace updater

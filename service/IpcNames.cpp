@@ -29,7 +29,8 @@ std::wstring LegacyIpcBaseName(const std::wstring& binaryPath) {
   if (start == std::wstring::npos) return {};
   if (name[start] == L'"') {
     const std::size_t close = name.find(L'"', start + 1);
-    name = name.substr(start + 1, close == std::wstring::npos ? std::wstring::npos : close - start - 1);
+    name = name.substr(start + 1,
+                       close == std::wstring::npos ? std::wstring::npos : close - start - 1);
   } else {
     name = name.substr(start, name.find_first_of(L" \t", start) - start);
   }

@@ -8,9 +8,8 @@
 namespace updater {
 
 ResultCode IpcSecurity::Create(const std::wstring& context) {
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;WD)(A;;GA;;;SY)",
-                                                            SDDL_REVISION_1, descriptor_.Put(),
-                                                            nullptr)) {
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          L"D:(A;;GA;;;WD)(A;;GA;;;SY)", SDDL_REVISION_1, descriptor_.Put(), nullptr)) {
     const DWORD error = GetLastError();
     Log(kLogError, context + L": Unable to create security descriptor with everyone access." +
                        L" LastError: " + std::to_wstring(error));
@@ -35,10 +34,11 @@ KernelHandle CreateChannelEvent(SECURITY_ATTRIBUTES* security, const std::wstrin
   return event;
 }
 
-ResultCode MapCommandBlock(const KernelHandle& mapping, MappedView& view) {
-  if (!mapping) return kChannelNotOpen;
-  view.Reset(MapViewOfFile(mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, kCommandBlockSize));
-  if (!view) return LogChannelError(L"Unable to map view of file.");
+ResultCode MapCommandBlock(IpcChannel& channel) {
+  if (!channel.mapping) return kChannelNotOpen;
+  channel.view.Reset(
+      MapViewOfFile(channel.mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, kCommandBlockSize));
+  if (!channel.view) return LogChannelError(L"Unable to map view of file.");
   return kSuccess;
 }
 

@@ -6,10 +6,22 @@
 
 #include "base/ResultCode.h"
 #include "base/UniqueHandle.h"
+#include "service/IpcNames.h"
 
 namespace updater {
 
 // What the server and client ends of the command channel share.
+
+// The objects one end holds while the channel is open.
+struct IpcChannel {
+  IpcObjectNames names;
+  KernelHandle mapping;
+  KernelHandle commandEvent;
+  KernelHandle replyEvent;
+  MappedView view;
+
+  bool IsOpen() const { return mapping && commandEvent && replyEvent && view; }
+};
 
 // Security attributes that give Everyone and LocalSystem full access, so that a user's process
 // and the LocalSystem server can both open the channel's objects.
@@ -32,7 +44,7 @@ ResultCode LogChannelError(const std::wstring& message);
 // when it fails or when another process has created the name first.
 KernelHandle CreateChannelEvent(SECURITY_ATTRIBUTES* security, const std::wstring& name);
 
-// Maps the whole command block of mapping into view.
-ResultCode MapCommandBlock(const KernelHandle& mapping, MappedView& view);
+// Maps the whole command block of the channel's mapping.
+ResultCode MapCommandBlock(IpcChannel& channel);
 
 }  // namespace updater

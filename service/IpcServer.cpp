@@ -13,32 +13,33 @@ constexpr DWORD kWaitSliceMs = 10;
 
 ResultCode IpcServer::Create(const std::wstring& baseName) {
   Log(kLogDebug, L"IPC Object name base: " + baseName);
-  names_ = MakeIpcObjectNames(baseName);
+  channel_.names = MakeIpcObjectNames(baseName);
   IpcSecurity security;
   if (const ResultCode result = security.Create(L"CreateFileMapping")) return result;
-  mapping_.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, security.Attributes(), PAGE_READWRITE, 0,
-                                    kCommandBlockSize, names_.mapping.c_str()));
+  channel_.mapping.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, security.Attributes(),
+                                            PAGE_READWRITE, 0, kCommandBlockSize,
+                                            channel_.names.mapping.c_str()));
   // A mapping that already exists may have been made by a process that reads the commands.
-  if (mapping_ && GetLastError() == ERROR_ALREADY_EXISTS) {
-    mapping_.Reset();
+  if (channel_.mapping && GetLastError() == ERROR_ALREADY_EXISTS) {
+    channel_.mapping.Reset();
     SetLastError(ERROR_ALREADY_EXISTS);
   }
-  if (!mapping_) return LogChannelError(L"Unable to create file mapping.");
-  commandEvent_ = CreateChannelEvent(security.Attributes(), names_.commandEvent);
-  if (commandEvent_) replyEvent_ = CreateChannelEvent(security.Attributes(), names_.replyEvent);
-  if (!commandEvent_ || !replyEvent_) return LogChannelError(L"Unable to create event.");
+  if (!channel_.mapping) return LogChannelError(L"Unable to create file mapping.");
+  channel_.commandEvent = CreateChannelEvent(security.Attributes(), channel_.names.commandEvent);
+  if (channel_.commandEvent)
+    channel_.replyEvent = CreateChannelEvent(security.Attributes(), channel_.names.replyEvent);
+  if (!channel_.commandEvent || !channel_.replyEvent)
+    return LogChannelError(L"Unable to create event.");
   return kSuccess;
 }
 
-ResultCode IpcServer::Map() {
-  return MapCommandBlock(mapping_, view_);
-}
+ResultCode IpcServer::Map() { return MapCommandBlock(channel_); }
 
 bool IpcServer::SignalServer() {
-  Log(kLogDebug, L"SignalServer " + names_.readyEvent + L" started");
-  KernelHandle ready(OpenEventW(EVENT_ALL_ACCESS, FALSE, names_.readyEvent.c_str()));
+  Log(kLogDebug, L"SignalServer " + channel_.names.readyEvent + L" started");
+  KernelHandle ready(OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.readyEvent.c_str()));
   if (!ready) {
-    Log(kLogError, L"Unable to open event " + names_.readyEvent + L" LastError: " +
+    Log(kLogError, L"Unable to open event " + channel_.names.readyEvent + L" LastError: " +
                        std::to_wstring(GetLastError()));
     return false;
   }
@@ -48,32 +49,32 @@ bool IpcServer::SignalServer() {
 }
 
 ResultCode IpcServer::WaitForCommand(const CommandHandler& handler) {
-  if (!view_ || !commandEvent_ || !replyEvent_) return kChannelNotOpen;
-  Log(kLogDebug, L"Waiting for commands. File map name: " + names_.mapping);
+  if (!channel_.IsOpen()) return kChannelNotOpen;
+  Log(kLogDebug, L"Waiting for commands. File map name: " + channel_.names.mapping);
   const ULONGLONG start = GetTickCount64();
   bool signalled = false;
   for (;;) {
-    const DWORD wait = WaitForSingleObject(commandEvent_.Get(), kWaitSliceMs);
+    const DWORD wait = WaitForSingleObject(channel_.commandEvent.Get(), kWaitSliceMs);
     if (wait == WAIT_OBJECT_0) break;
     if (wait != WAIT_TIMEOUT) {
       const ResultCode error = GetLastError();
-      WriteCommandResult(view_.Get(), error);
-      SetEvent(replyEvent_.Get());
+      WriteCommandResult(channel_.view.Get(), error);
+      SetEvent(channel_.replyEvent.Get());
       return error;
     }
     if (!signalled) signalled = SignalServer();
     if (GetTickCount64() - start >= commandTimeoutMs_) {
-      SetEvent(replyEvent_.Get());
+      SetEvent(channel_.replyEvent.Get());
       return kRequestTimeout;
     }
   }
-  const IpcCommand command = ReadCommand(view_.Get());
+  const IpcCommand command = ReadCommand(channel_.view.Get());
   const ResultCode result = handler ? handler(command) : kSuccess;
   Log(kLogDebug, L"Command " + command.name + L"(\"" + command.argument1 + L"\", \"" +
                      command.argument2 + L"\", \"" + command.argument3 +
                      L"\") executed. Return code: " + ResultText(result));
-  WriteCommandResult(view_.Get(), result);
-  SetEvent(replyEvent_.Get());
+  WriteCommandResult(channel_.view.Get(), result);
+  SetEvent(channel_.replyEvent.Get());
   return result;
 }
 

@@ -6,9 +6,8 @@
 #include <string>
 
 #include "base/ResultCode.h"
-#include "base/UniqueHandle.h"
 #include "service/CommandBlock.h"
-#include "service/IpcNames.h"
+#include "service/IpcObjects.h"
 
 namespace updater {
 
@@ -31,11 +30,7 @@ class IpcServer {
 
  private:
   DWORD commandTimeoutMs_;
-  IpcObjectNames names_;
-  KernelHandle mapping_;
-  KernelHandle commandEvent_;
-  KernelHandle replyEvent_;
-  MappedView view_;
+  IpcChannel channel_;
 };
 
 }  // namespace updater

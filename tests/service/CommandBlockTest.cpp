@@ -1,9 +1,9 @@
-#include "service/CommandBlock.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "service/CommandBlock.h"
 
 namespace updater {
 namespace {

@@ -1,6 +1,6 @@
-#include "service/IpcNames.h"
-
 #include <gtest/gtest.h>
+
+#include "service/IpcNames.h"
 
 namespace updater {
 namespace {
@@ -24,7 +24,8 @@ TEST(IpcNamesTest, GuidBaseNameIsUpperCaseHexJoinedByUnderscores) {
 TEST(IpcNamesTest, LegacyBaseNameIsTheLowerCasedExecutablePathWithoutBackslashes) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"C:\\Tools\\UPDATER.EXE /runservice", L"c:_tools_updater.exe"},
-      {L"\"C:\\Program Files\\Merrow\\Updater.exe\" /runservice", L"c:_program files_merrow_updater.exe"},
+      {L"\"C:\\Program Files\\Merrow\\Updater.exe\" /runservice",
+       L"c:_program files_merrow_updater.exe"},
       {L"  D:\\Upd\\Updater.exe/runservice", L"d:_upd_updater.exe"},
       {L"C:\\Program Files\\Updater.exe /runservice", L"c:_program"},
       {L"\"C:\\Unclosed Quote\\U.exe", L"c:_unclosed quote_u.exe"},
