@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "base/ResultCode.h"
+
+namespace updater {
+
+// A new folder that only LocalSystem and the Administrators can open, whatever the folder above
+// lets others do (the Windows temporary folder lets every user create files in what it holds).
+// Fails with ERROR_ALREADY_EXISTS rather than take over a folder somebody else made first.
+ResultCode CreatePrivateFolder(const std::wstring& path);
+
+// A private folder with a fresh name in `parent` (ending in "\"): the name GetTempFileNameW makes
+// with `prefix`, its file replaced by the folder. `folder` gets the path without a trailing "\".
+ResultCode CreateFreshPrivateFolder(const std::wstring& parent, const wchar_t* prefix,
+                                    std::wstring* folder);
+
+}  // namespace updater
