@@ -14,7 +14,11 @@
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
+#include "base/UserTempPath.h"
 #include "config/SettingsStore.h"
+#include "service/InstallCommand.h"
+#include "service/IpcServer.h"
+#include "service/ServerLaunch.h"
 #include "transfer/ProtectedText.h"
 #include "ui/WebLink.h"
 #include "ui/UpdateOptionsDialog.h"
@@ -167,6 +171,8 @@ ResultCode UpdaterApp::Dispatch() {
       return Cleaner(*config_).Run(commandLine_.cleanSilently);
     case RunMode::ConfigService:
       return RunConfigureService();
+    case RunMode::RunServer:
+      return RunCommandServer();
     case RunMode::SetSetting:
       return SetSetting(*config_, commandLine_.settingName, commandLine_.settingValue,
                         commandLine_.settingValue2);
@@ -199,6 +205,19 @@ ResultCode UpdaterApp::RunConfigureService() {
   ServiceManager manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return GetLastError();
   return kNotImplemented;
+}
+
+ResultCode UpdaterApp::RunCommandServer() {
+  IpcServer server;
+  if (server.Create(handOver_.ipcObjectNameBase) != kSuccess || server.Map() != kSuccess) {
+    return kUnknownException;
+  }
+  const bool haveConfig = !handOver_.clientConfigPath.empty() && IsExistingFile(config_->Path());
+  InstallCommandHandler handler(haveConfig ? config_.get() : nullptr,
+                                {ThisExecutablePath(), UserTempPath(),
+                                 WindowsFolderFromEnvironment()});
+  server.WaitForCommand([&handler](const IpcCommand& command) { return handler.Execute(command); });
+  return kSuccess;
 }
 
 ResultCode UpdaterApp::OpenLink() const {

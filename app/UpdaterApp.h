@@ -35,6 +35,7 @@ class UpdaterApp {
   ResultCode RunUpdateMode();
   ResultCode Configure();
   ResultCode RunConfigureService();
+  ResultCode RunCommandServer();
   ResultCode OpenLink() const;
   bool IsTemporaryCopyMode() const;
 

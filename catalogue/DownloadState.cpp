@@ -31,15 +31,18 @@ DownloadDecision DecideDownloadState(const DownloadFiles& files, std::int64_t ex
   return {DownloadState::ToDownload, true};
 }
 
-DownloadState GetDownloadState(const SettingsStore& settings, const UpdateInfo& update) {
+DownloadDecision InspectDownload(const UpdateInfo& update) {
   // Without a path there is nothing to look at, and ".part" alone would name a file in the
   // current folder.
-  if (update.localFilePath.empty()) return DownloadState::ToDownload;
-  const std::wstring partPath = update.localFilePath + L".part";
+  if (update.localFilePath.empty()) return {DownloadState::ToDownload, false};
   DownloadFiles files;
   files.fileExists = StatFile(update.localFilePath, &files.fileSize);
-  files.partExists = StatFile(partPath, &files.partSize);
-  const DownloadDecision decision = DecideDownloadState(files, update.size);
+  files.partExists = StatFile(update.localFilePath + L".part", &files.partSize);
+  return DecideDownloadState(files, update.size);
+}
+
+DownloadState GetDownloadState(const SettingsStore& settings, const UpdateInfo& update) {
+  const DownloadDecision decision = InspectDownload(update);
   if (decision.removeFiles) RemoveDownloadedFile(settings, update);
   return decision.state;
 }

@@ -12,10 +12,6 @@
 namespace updater {
 
 ResultCode DirectInstallerRunner::Run(const UpdateInfo& update) {
-  if (update.HasFlag(kUpdateAdvertises)) {
-    // No support service is configured to hand it to, so it is installed by this process.
-    Log(kLogError, ResultText(kUnknownException));
-  }
   DWORD exitCode = 0;
   const ResultCode launch = RunInstaller(update, forceMsiBasicUi_, true, &exitCode);
   if (Logger::Instance().ShouldLog(kLogTrace)) {

@@ -23,7 +23,7 @@ std::wstring NewIpcBaseName() {
   return GuidBaseName(guid);
 }
 
-std::wstring LegacyIpcBaseName(const std::wstring& binaryPath) {
+std::wstring ServiceExecutableOf(const std::wstring& binaryPath) {
   std::wstring name = binaryPath.substr(0, binaryPath.find(L'/'));
   const std::size_t start = name.find_first_not_of(L" \t");
   if (start == std::wstring::npos) return {};
@@ -36,7 +36,11 @@ std::wstring LegacyIpcBaseName(const std::wstring& binaryPath) {
   }
   const std::size_t first = name.find_first_not_of(L" \t");
   if (first == std::wstring::npos) return {};
-  name = name.substr(first, name.find_last_not_of(L" \t") - first + 1);
+  return name.substr(first, name.find_last_not_of(L" \t") - first + 1);
+}
+
+std::wstring LegacyIpcBaseName(const std::wstring& binaryPath) {
+  std::wstring name = ServiceExecutableOf(binaryPath);
   for (wchar_t& c : name) {
     if (c == L'\\') c = L'_';
   }

@@ -23,9 +23,13 @@ std::wstring GuidBaseName(const GUID& guid);
 // A fresh GUID base name; empty when no GUID can be made.
 std::wstring NewIpcBaseName();
 
+// The executable of a service's configured binary path: its first word, cut before the first
+// "/" of its switches. A quoted path is its first word even when it holds blanks.
+std::wstring ServiceExecutableOf(const std::wstring& binaryPath);
+
 // The base name a service older than 2.2.0.0 derives from its configured binary path: the
-// executable's path in lower case with "_" for "\" (object names must not hold "\"), cut before
-// the first "/" of its switches. A quoted path is its first word even when it holds blanks.
+// executable's path (ServiceExecutableOf) in lower case with "_" for "\", which object names must
+// not hold.
 std::wstring LegacyIpcBaseName(const std::wstring& binaryPath);
 
 }  // namespace updater

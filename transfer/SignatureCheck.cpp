@@ -36,13 +36,11 @@ std::wstring SubjectName(const CertContext& certificate) {
   return std::wstring(text.data(), length > 0 ? length - 1 : 0);
 }
 
-}  // namespace
-
-ResultCode VerifyDigitalSignature(const std::wstring& reference, const std::wstring& candidate) {
+ResultCode CompareSigners(const std::wstring& reference, const std::wstring& candidate,
+                          ResultCode unsignedReference) {
   CertContext referenceSigner;
   const ResultCode referenceResult = ReadSigner(reference, &referenceSigner);
-  // An unsigned updater has no publisher to hold installers to.
-  if (referenceResult == kNoSignature) return kSuccess;
+  if (referenceResult == kNoSignature) return unsignedReference;
   if (referenceResult != kSuccess) return referenceResult;
   CertContext candidateSigner;
   const ResultCode candidateResult = ReadSigner(candidate, &candidateSigner);
@@ -52,6 +50,17 @@ ResultCode VerifyDigitalSignature(const std::wstring& reference, const std::wstr
   Log(kLogDebug, L"VerifySignatureTrust returnned: " + FormatText(L"0x%X", trust));
   if (trust != kSuccess) return kUntrustedPublisher;
   return sameSigner ? kSuccess : kSignerMismatch;
+}
+
+}  // namespace
+
+ResultCode VerifyDigitalSignature(const std::wstring& reference, const std::wstring& candidate) {
+  // An unsigned updater has no publisher to hold installers to.
+  return CompareSigners(reference, candidate, kSuccess);
+}
+
+ResultCode VerifySamePublisher(const std::wstring& reference, const std::wstring& candidate) {
+  return CompareSigners(reference, candidate, kSignerMismatch);
 }
 
 ResultCode VerifySignatureTrust(const std::wstring& file) {

@@ -14,6 +14,11 @@ namespace updater {
 // kSignerMismatch when the subjects differ.
 ResultCode VerifyDigitalSignature(const std::wstring& reference, const std::wstring& candidate);
 
+// As VerifyDigitalSignature, except that an unsigned reference lets nothing pass
+// (kSignerMismatch): for a process that runs installers with rights of its own on behalf of
+// whoever asks, where an unsigned updater is no publisher at all.
+ResultCode VerifySamePublisher(const std::wstring& reference, const std::wstring& candidate);
+
 // The result of WinVerifyTrust for the file's Authenticode signature, without user interface and
 // without revocation checks: 0 when trusted.
 ResultCode VerifySignatureTrust(const std::wstring& file);
