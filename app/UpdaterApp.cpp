@@ -14,7 +14,6 @@
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
-#include "base/UniqueHandle.h"
 #include "config/SettingsStore.h"
 #include "service/IpcNames.h"
 #include "service/ServiceControl.h"
