@@ -21,7 +21,7 @@ TEST(ServerLauncherTest, RefusesStartsWithoutConfigurationOrWithOtherThanOneVali
           {L"C:\\U.ini", {L"Updater"}, many + L"1 Params:Updater"},
           {L"C:\\U.ini", {L"Updater", base, L"x"}, many + L"3 Params:Updater " + base + L" x"},
           {L"C:\\U.ini", {L"Updater", L"a\r\nB", L""}, many + L"3 Params:Updater a??B "},
-          {L"C:\\U.ini", {L"Updater", L"a\r\nClientConfigPath=x"}, refused + L"a??ClientConfigPath=x"},
+          {L"C:\\U.ini", {L"Updater", L"a\r\nConfig=x"}, refused + L"a??Config=x"},
           {L"C:\\U.ini", {L"Updater", L"x\\y"}, refused + L"x\\y"},
           {L"C:\\U.ini", {L"Updater", L""}, refused},
       };

@@ -45,6 +45,14 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), config.startType);
   EXPECT_EQ(L"LocalSystem", config.account);
   EXPECT_EQ(L"Updater support service", config.description);
+  EXPECT_EQ(0u, s.Run(L"/configservice -name Updater").exitCode);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST),
+            s.Run(L"/configservice -name NoSuchService").exitCode);
+  // From here on only a run that takes the machine's settings, as the service must, logs.
+  s.Set(L"LogLevel", 0);
+  EXPECT_EQ(0u, s.Run(L"/debugservice").exitCode);
+  EXPECT_TRUE(Contains(s.Log(), L"Debugging the service with the object base name "))
+      << Narrow(s.Log());
 
   // The manager passes the service's name first; what a starter gives follows it.
   const std::wstring base = L"0A1B2C3D_00EF_000A_0123_456789ABCDEF";
@@ -53,7 +61,8 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
           {{base.c_str()}, 0, L"Starting updater as server. Return code: "},
           {{L"a", L"b"}, kServiceError,
            L"To many parametes for updater service. Expecred 2. Transmited: 3 Params:Updater a b"},
-          {{L"a\\b"}, kServiceError, L"Refused the object base name the service was started with: "},
+          {{L"a\\b"}, kServiceError,
+           L"Refused the object base name the service was started with: a\\b LastError: "},
       };
   for (const auto& c : cases) {
     SCOPED_TRACE(Narrow(c.logged));

@@ -8,7 +8,7 @@ namespace {
 TEST(ServiceControlTest, TheManagerRunsTheExecutableAsOneWordEvenWithBlanks) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"C:\\Apps\\Updater.exe", L"C:\\Apps\\Updater.exe /runservice"},
-      {L"C:\\Program Files\\A B\\Updater.exe", L"\"C:\\Program Files\\A B\\Updater.exe\" /runservice"},
+      {L"C:\\A B\\Updater.exe", L"\"C:\\A B\\Updater.exe\" /runservice"},
   };
   for (const auto& [path, command] : cases) EXPECT_EQ(command, ServiceCommandLine(path)) << path;
 }
