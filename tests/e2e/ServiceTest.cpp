@@ -92,7 +92,7 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   EXPECT_EQ(0u, s.Run(L"/uninstallservice").exitCode) << Narrow(s.Log());
   EXPECT_FALSE(ServiceHandle(OpenServiceW(manager.Get(), L"Updater", SERVICE_QUERY_STATUS)));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
-  EXPECT_NE(0u, s.Run(L"/uninstallservice").exitCode);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), s.Run(L"/uninstallservice").exitCode);
 }
 
 }  // namespace updater::test
