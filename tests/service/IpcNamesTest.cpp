@@ -50,6 +50,7 @@ TEST(IpcNamesTest, OnlyBaseNamesThatStayOneObjectNameAndOneIniValueAreValid) {
       {L" x", false},
       {L"x ", false},
       {std::wstring(L"x\0y", 3), false},
+      {L"x\x7Fy", false},
       {L"x\x85y", false},
   };
   for (const auto& [name, valid] : cases) {
