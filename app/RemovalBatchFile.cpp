@@ -40,16 +40,17 @@ bool IsSafeInBatchLine(const std::wstring& path) {
   return true;
 }
 
-std::wstring RemovalBatchFileName(const std::wstring& folder, unsigned number) {
+std::wstring RemovalBatchFileName(const std::wstring& folder, const wchar_t* prefix,
+                                  unsigned number) {
   wchar_t name[16];
-  std::swprintf(name, sizeof(name) / sizeof(name[0]), L"qzu%X.bat", number & 0xFFFFu);
-  return folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + name;
+  std::swprintf(name, sizeof(name) / sizeof(name[0]), L"%X.bat", number & 0xFFFFu);
+  return folder + (!folder.empty() && folder.back() == L'\\' ? L"" : L"\\") + prefix + name;
 }
 
-ResultCode CreateRemovalBatchFile(const std::wstring& folder, unsigned firstNumber,
-                                  RemovalBatchFile* batch) {
+ResultCode CreateRemovalBatchFile(const std::wstring& folder, const wchar_t* prefix,
+                                  unsigned firstNumber, RemovalBatchFile* batch) {
   for (unsigned attempt = 0; attempt < kBatchNameCount; ++attempt) {
-    const std::wstring path = RemovalBatchFileName(folder, firstNumber + attempt);
+    const std::wstring path = RemovalBatchFileName(folder, prefix, firstNumber + attempt);
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {

@@ -25,15 +25,16 @@ std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
 // and no control character.
 bool IsSafeInBatchLine(const std::wstring& path);
 
-// `folder`\qzuXXXX.bat, XXXX the low 16 bits of `number` in hexadecimal, as GetTempFileNameW
+// `folder`\PREFIXXXXX.bat, XXXX the low 16 bits of `number` in hexadecimal, as GetTempFileNameW
 // names its files.
-std::wstring RemovalBatchFileName(const std::wstring& folder, unsigned number);
+std::wstring RemovalBatchFileName(const std::wstring& folder, const wchar_t* prefix,
+                                  unsigned number);
 
 // Creates a new file under the first free RemovalBatchFileName from `firstNumber` on. A name that
 // exists is skipped, never opened: in a temporary folder that other users share, a file made
 // in advance could hold their commands. Returns 0 or the Windows error.
-ResultCode CreateRemovalBatchFile(const std::wstring& folder, unsigned firstNumber,
-                                  RemovalBatchFile* batch);
+ResultCode CreateRemovalBatchFile(const std::wstring& folder, const wchar_t* prefix,
+                                  unsigned firstNumber, RemovalBatchFile* batch);
 
 // Writes the lines into `batch` in the ANSI code page, as cmd.exe reads them. Returns 0, the
 // Windows error, or kUnsafeBatchPath (logged) when a path is not IsSafeInBatchLine or has no exact

@@ -10,6 +10,7 @@
 #include "base/AnsiText.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
+#include "base/PrivateFolder.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
@@ -33,13 +34,31 @@ void NoteIfNew(const std::wstring& path, TemporaryCopy* copy) {
   }
 }
 
-ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList& updates,
-                              TemporaryCopy* copy) {
+// Writes `values` into the copy's hand-over file together with the batch file, named with
+// `batchPrefix` in the user's temporary folder, that removes it, `otherFiles` and the copy.
+ResultCode WriteHandOverAndRemoval(HandOverFile values, const wchar_t* batchPrefix,
+                                   std::vector<std::wstring> otherFiles, TemporaryCopy* copy) {
   RemovalBatchFile batch;
-  ResultCode result = CreateRemovalBatchFile(UserTempPath(), GetTickCount(), &batch);
+  ResultCode result = CreateRemovalBatchFile(UserTempPath(), batchPrefix, GetTickCount(), &batch);
   if (result != kSuccess) return result;
   copy->batchFile = batch.path;
   copy->createdFiles.push_back(batch.path);
+
+  values.uninstallFilePath = copy->batchFile;
+  NoteIfNew(copy->handOverFile, copy);
+  result = WriteHandOverFile(copy->handOverFile, values);
+  if (result != kSuccess) return result;
+  otherFiles.insert(otherFiles.begin(), copy->handOverFile);
+  return WriteRemovalBatchFile(batch, otherFiles, copy->executable, copy->folder);
+}
+
+ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList& updates,
+                              TemporaryCopy* copy) {
+  NoteIfNew(copy->updateListFile, copy);
+  const ResultCode result = WriteSelectedUpdates(copy->updateListFile, updates, false);
+  if (result != kSuccess) return result;
+  copy->arguments =
+      TemporaryCopyArguments(handOver.kind, copy->handOverFile, handOver.credentialsArgument);
 
   HandOverFile values;
   values.realUpdaterPath = handOver.installedUpdaterPath;
@@ -47,39 +66,38 @@ ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList&
   values.serverConfigPath = copy->updateListFile;
   values.url = handOver.urlOverride;
   values.switches = handOver.switches;
-  values.uninstallFilePath = copy->batchFile;
-  NoteIfNew(copy->handOverFile, copy);
-  result = WriteHandOverFile(copy->handOverFile, values);
-  if (result != kSuccess) return result;
+  return WriteHandOverAndRemoval(values, L"qzu", {copy->updateListFile}, copy);
+}
 
-  NoteIfNew(copy->updateListFile, copy);
-  result = WriteSelectedUpdates(copy->updateListFile, updates, false);
-  if (result != kSuccess) return result;
-  copy->arguments =
-      TemporaryCopyArguments(handOver.kind, copy->handOverFile, handOver.credentialsArgument);
-  return WriteRemovalBatchFile(batch, {copy->handOverFile, copy->updateListFile},
-                               copy->executable, copy->folder);
+// Copies the updater into the copy's folder, overwriting an older copy.
+ResultCode CopyExecutable(const std::wstring& sourceExecutable, TemporaryCopy* copy) {
+  NoteIfNew(copy->executable, copy);
+  if (!CopyFileW(sourceExecutable.c_str(), copy->executable.c_str(), FALSE)) {
+    return GetLastError();
+  }
+  // A read-only installed executable would otherwise give a copy the batch file cannot delete.
+  SetFileAttributesW(copy->executable.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return kSuccess;
 }
 
 }  // namespace
 
-TemporaryCopy TemporaryCopyLayout(const std::wstring& tempPath, const std::wstring& folderName,
-                                  const std::wstring& installedUpdaterPath) {
+TemporaryCopy TemporaryCopyIn(const std::wstring& folder,
+                              const std::wstring& installedUpdaterPath) {
   TemporaryCopy copy;
-  copy.folder = tempPath;
-  if (!copy.folder.empty() && copy.folder.back() != L'\\') copy.folder += L'\\';
-  copy.folder += folderName;
-
-  const std::size_t slash = installedUpdaterPath.find_last_of(L"\\/");
-  std::wstring baseName =
-      slash == std::wstring::npos ? installedUpdaterPath : installedUpdaterPath.substr(slash + 1);
-  const std::size_t dot = baseName.rfind(L'.');
-  if (dot != std::wstring::npos) baseName.resize(dot);
-  const std::wstring base = copy.folder + L"\\" + baseName;
+  copy.folder = folder;
+  const std::wstring base = copy.folder + L"\\" + ExecutableBaseName(installedUpdaterPath);
   copy.executable = base + L".exe";
   copy.handOverFile = base + L".ini";
   copy.updateListFile = base + L".dat";
   return copy;
+}
+
+TemporaryCopy TemporaryCopyLayout(const std::wstring& tempPath, const std::wstring& folderName,
+                                  const std::wstring& installedUpdaterPath) {
+  std::wstring folder = tempPath;
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  return TemporaryCopyIn(folder + folderName, installedUpdaterPath);
 }
 
 std::wstring TemporaryCopyKind(RunMode mode) {
@@ -128,13 +146,7 @@ ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
     Log(kLogError, L"Refused the temporary folder, a link or no folder: " + copy->folder);
     return kLinkedFolder;
   }
-  NoteIfNew(copy->executable, copy);
-  if (!CopyFileW(sourceExecutable.c_str(), copy->executable.c_str(), FALSE)) {
-    return GetLastError();
-  }
-  // A read-only installed executable would otherwise give a copy the batch file cannot delete.
-  SetFileAttributesW(copy->executable.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return kSuccess;
+  return CopyExecutable(sourceExecutable, copy);
 }
 
 ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const InstallHandOver& handOver,
@@ -146,6 +158,28 @@ ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const Inst
                        L" LastError: " + ResultText(result));
     RemoveTemporaryCopy(*copy);
   }
+  return result;
+}
+
+ResultCode PrepareServerCopy(const std::wstring& installedUpdaterPath,
+                             const std::wstring& clientConfigPath, const std::wstring& ipcBaseName,
+                             TemporaryCopy* copy) {
+  const std::wstring tempPath = UserTempPath();
+  if (tempPath.empty()) return LastErrorOr(ERROR_PATH_NOT_FOUND);
+  std::wstring folder;
+  ResultCode result = CreateFreshPrivateFolder(tempPath, L"qzu", &folder);
+  if (result != kSuccess) return result;
+  *copy = TemporaryCopyIn(folder, installedUpdaterPath);
+  copy->createdFolder = true;
+  copy->arguments = L"/runserver \"" + copy->handOverFile + L"\"";
+
+  HandOverFile values;
+  values.clientConfigPath = clientConfigPath;
+  values.ipcObjectNameBase = ipcBaseName;
+  values.realUpdaterPath = installedUpdaterPath;
+  result = CopyExecutable(installedUpdaterPath, copy);
+  if (result == kSuccess) result = WriteHandOverAndRemoval(values, L"UPD", {}, copy);
+  if (result != kSuccess) RemoveTemporaryCopy(*copy);
   return result;
 }
 

@@ -38,6 +38,9 @@ struct InstallHandOver {
   std::wstring credentialsArgument;
 };
 
+// The paths of a copy of the installed updater in `folder` (given without a trailing "\\").
+TemporaryCopy TemporaryCopyIn(const std::wstring& folder, const std::wstring& installedUpdaterPath);
+
 // The paths of the copy; `tempPath` as GetTempPathW gives it, `folderName` from
 // TemporaryFolderName. The base name is the installed updater's file name without extension.
 TemporaryCopy TemporaryCopyLayout(const std::wstring& tempPath, const std::wstring& folderName,
@@ -68,6 +71,15 @@ ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
 // them all. On failure (logged) what this run made is removed again.
 ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const InstallHandOver& handOver,
                                 const UpdateList& updates, TemporaryCopy* copy);
+
+// The copy that serves one request of the support service, made from the installed updater in a
+// fresh private folder of the user's temporary folder (the service's user may have one from an
+// earlier request still running, and another user must not be able to put files in it), with the
+// hand-over file the server reads and the batch file that removes them; `arguments` are
+// "/runserver "HANDOVER"". On failure what it made is removed again.
+ResultCode PrepareServerCopy(const std::wstring& installedUpdaterPath,
+                             const std::wstring& clientConfigPath, const std::wstring& ipcBaseName,
+                             TemporaryCopy* copy);
 
 // Starts the copy with its folder as current directory; when CreateProcessW fails the shell is
 // asked once. Returns 0 when the copy runs, else the error of CreateProcessW.

@@ -8,6 +8,7 @@
 #include "app/Cleaner.h"
 #include "app/CredentialsArgument.h"
 #include "app/RunMessages.h"
+#include "app/ServerLauncher.h"
 #include "app/SetSetting.h"
 #include "app/UpdateDriver.h"
 #include "base/ExecutablePath.h"
@@ -17,22 +18,17 @@
 #include "base/UserTempPath.h"
 #include "config/SettingsStore.h"
 #include "service/InstallCommand.h"
+#include "service/IpcNames.h"
 #include "service/IpcServer.h"
 #include "service/ServerLaunch.h"
+#include "service/ServiceControl.h"
+#include "service/ServiceHost.h"
 #include "transfer/ProtectedText.h"
 #include "ui/WebLink.h"
 #include "ui/UpdateOptionsDialog.h"
 
 namespace updater {
 namespace {
-
-struct ServiceManagerTraits {
-  using Value = SC_HANDLE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { CloseServiceHandle(v); }
-};
-using ServiceManager = UniqueHandle<ServiceManagerTraits>;
 
 bool IsModeIn(RunMode mode, RunMode first, RunMode last) {
   return static_cast<int>(mode) >= static_cast<int>(first) &&
@@ -61,15 +57,22 @@ bool UpdaterApp::IsTemporaryCopyMode() const {
          commandLine_.mode == RunMode::RunServer;
 }
 
-ResultCode UpdaterApp::LoadConfig(const std::wstring& path) {
-  config_ = std::make_unique<ClientConfig>(path);
-  return config_->Load();
+bool UpdaterApp::RunsAsLocalSystem() const {
+  return commandLine_.mode == RunMode::RunService || commandLine_.mode == RunMode::DebugService ||
+         commandLine_.mode == RunMode::RunServer;
+}
+
+ResultCode UpdaterApp::LoadConfig(const std::wstring& path, HKEY settingsRoot) {
+  config_ = std::make_unique<ClientConfig>(path, settingsRoot);
+  const ResultCode loaded = config_->Load();
+  configLoaded_ = loaded == kSuccess;
+  return loaded;
 }
 
 ResultCode UpdaterApp::Prepare() {
   size_t first = commandLineText_.find_first_not_of(L" \t\r\n");
   if (first == std::wstring::npos) {
-    const ResultCode loaded = LoadConfig(DefaultClientConfigPath());
+    const ResultCode loaded = LoadConfig(DefaultClientConfigPath(), HKEY_CURRENT_USER);
     if (loaded != kSuccess) return loaded;
     commandLineText_ = config_->DefaultCommandLine();
   }
@@ -84,12 +87,16 @@ ResultCode UpdaterApp::Prepare() {
     handOver_ = ReadHandOverFile(commandLine_.handOverFile);
     clientConfigPath = handOver_.clientConfigPath;
   }
-  if (clientConfigPath.empty()) clientConfigPath = DefaultClientConfigPath();
+  // The service's own user may choose nothing: its ConfigFilePath setting would otherwise point
+  // the service, and the LocalSystem server it starts, at any file.
+  if (commandLine_.mode == RunMode::RunService || commandLine_.mode == RunMode::DebugService) {
+    clientConfigPath = IniPathBesideExecutable(ThisExecutablePath());
+  }
+  if (clientConfigPath.empty() && !RunsAsLocalSystem()) clientConfigPath = DefaultClientConfigPath();
 
   if (!config_) {
-    config_ = std::make_unique<ClientConfig>(clientConfigPath);
     // A missing file leaves the configuration empty; the modes that need it say so themselves.
-    config_->Load();
+    LoadConfig(clientConfigPath, RunsAsLocalSystem() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER);
   }
 
   if (IsModeIn(commandLine_.mode, RunMode::CheckNow, RunMode::Configure) ||
@@ -169,8 +176,18 @@ ResultCode UpdaterApp::Dispatch() {
       return RunUpdateMode();
     case RunMode::Clean:
       return Cleaner(*config_).Run(commandLine_.cleanSilently);
+    case RunMode::RunService: {
+      ServerLauncher launcher = MakeServerLauncher();
+      return RunService(ExecutableBaseName(ThisExecutablePath()), launcher);
+    }
+    case RunMode::DebugService:
+      return DebugService();
+    case RunMode::InstallService:
+      return InstallService(ThisExecutablePath());
     case RunMode::ConfigService:
       return RunConfigureService();
+    case RunMode::UninstallService:
+      return UninstallService(ExecutableBaseName(ThisExecutablePath()));
     case RunMode::RunServer:
       return RunCommandServer();
     case RunMode::SetSetting:
@@ -201,19 +218,31 @@ ResultCode UpdaterApp::Configure() {
   return kSuccess;
 }
 
+ServerLauncher UpdaterApp::MakeServerLauncher() const {
+  return ServerLauncher(configLoaded_ ? config_->Path() : std::wstring(), ThisExecutablePath());
+}
+
+ResultCode UpdaterApp::DebugService() {
+  ServerLauncher launcher = MakeServerLauncher();
+  if (launcher.Prepare() == -1) return kSuccess;
+  const std::wstring baseName = NewIpcBaseName();
+  Log(kLogDebug, L"Debugging the service with the object base name " + baseName);
+  return launcher.Handle({ExecutableBaseName(ThisExecutablePath()), baseName});
+}
+
 ResultCode UpdaterApp::RunConfigureService() {
-  ServiceManager manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return GetLastError();
-  return kNotImplemented;
+  return ConfigService(manager.Get(), commandLine_.serviceName);
 }
 
 ResultCode UpdaterApp::RunCommandServer() {
   IpcServer server;
-  if (server.Create(handOver_.ipcObjectNameBase) != kSuccess || server.Map() != kSuccess) {
+  if (!IsValidIpcBaseName(handOver_.ipcObjectNameBase) ||
+      server.Create(handOver_.ipcObjectNameBase) != kSuccess || server.Map() != kSuccess) {
     return kUnknownException;
   }
-  const bool haveConfig = !handOver_.clientConfigPath.empty() && IsExistingFile(config_->Path());
-  InstallCommandHandler handler(haveConfig ? config_.get() : nullptr,
+  InstallCommandHandler handler(configLoaded_ ? config_.get() : nullptr,
                                 {ThisExecutablePath(), UserTempPath(),
                                  WindowsFolderFromEnvironment()});
   server.WaitForCommand([&handler](const IpcCommand& command) { return handler.Execute(command); });

@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/HandOverFile.h"
+#include "app/ServerLauncher.h"
 #include "base/ResultCode.h"
 #include "config/ClientConfig.h"
 #include "config/RunContext.h"
@@ -27,17 +28,21 @@ class UpdaterApp {
   ResultCode Dispatch();
   void Finish(ResultCode result);
 
-  ResultCode LoadConfig(const std::wstring& path);
+  ResultCode LoadConfig(const std::wstring& path, HKEY settingsRoot);
   void RegisterAsClient();
   void ApplySwitches();
   void StartLogging();
   ResultCode ValidateForUpdates() const;
   ResultCode RunUpdateMode();
   ResultCode Configure();
+  ServerLauncher MakeServerLauncher() const;
+  ResultCode DebugService();
   ResultCode RunConfigureService();
   ResultCode RunCommandServer();
   ResultCode OpenLink() const;
   bool IsTemporaryCopyMode() const;
+  // The service and the server it starts run as LocalSystem, whose own settings must not count.
+  bool RunsAsLocalSystem() const;
 
   std::wstring commandLineText_;
   CommandLine commandLine_;
@@ -45,6 +50,7 @@ class UpdaterApp {
   RunContext run_;
   std::unique_ptr<ClientConfig> config_;
   bool commandLineParsed_ = false;
+  bool configLoaded_ = false;
   bool applicationMustRestart_ = false;
 };
 

@@ -18,4 +18,12 @@ std::wstring ThisExecutablePath() {
   }
 }
 
+std::wstring ExecutableBaseName(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.resize(dot);
+  return name;
+}
+
 }  // namespace updater

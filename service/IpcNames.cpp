@@ -5,6 +5,13 @@
 #include "base/ResultText.h"
 
 namespace updater {
+namespace {
+
+// Far above the 36 characters of a GUID name and the paths of the legacy form, far below the
+// 32,767 of an object name.
+constexpr std::size_t kMaxIpcBaseNameLength = 200;
+
+}  // namespace
 
 IpcObjectNames MakeIpcObjectNames(const std::wstring& baseName) {
   return {L"Global\\srv_" + baseName, L"Global\\evt_" + baseName, L"Global\\evt2_" + baseName,
@@ -46,6 +53,17 @@ std::wstring LegacyIpcBaseName(const std::wstring& binaryPath) {
   }
   if (!name.empty()) CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
   return name;
+}
+
+bool IsValidIpcBaseName(const std::wstring& baseName) {
+  if (baseName.empty() || baseName.size() > kMaxIpcBaseNameLength) return false;
+  if (baseName.front() == L' ' || baseName.back() == L' ') return false;
+  for (const wchar_t c : baseName) {
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == L'\\' || c == L'/' || c == L'"') {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace updater

@@ -32,4 +32,10 @@ std::wstring ServiceExecutableOf(const std::wstring& binaryPath);
 // not hold.
 std::wstring LegacyIpcBaseName(const std::wstring& binaryPath);
 
+// Whether a base name that any user may hand to the service can name the objects and stand as a
+// value in the hand-over file: 1 to 200 characters, no control character (an INI line would end),
+// no "\" or "/" (object name separators), no double quote and no blank at either end (the profile
+// functions strip both from a value, so the server would open other objects).
+bool IsValidIpcBaseName(const std::wstring& baseName);
+
 }  // namespace updater

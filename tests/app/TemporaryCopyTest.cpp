@@ -71,7 +71,9 @@ TEST(TemporaryCopyTest, FailedPreparationRemovesOnlyWhatItMadeAndWritesNothingTh
         TemporaryCopyLayout(UserTempPath(), TemporaryFolderName(installed), installed);
     const std::wstring files[] = {layout.executable, layout.handOverFile, layout.updateListFile};
     FileHandle running;
-    if (c.found == Found::Link) ASSERT_TRUE(test::UnixLink(layout.folder, target));
+    if (c.found == Found::Link) {
+      ASSERT_TRUE(test::UnixLink(layout.folder, target));
+    }
     if (c.found == Found::RunningCopy) {
       CreateDirectoryW(layout.folder.c_str(), nullptr);
       for (const auto& file : files) test::WriteTextFile(file, L"running", TextEncoding::Ansi);
@@ -105,7 +107,7 @@ TEST(RemovalBatchFileTest, NeverOpensAFileThatExistsAndRefusesPathsCmdWouldReadO
   test::TempFolder folder;
   test::WriteTextFile(folder.File(L"qzuFFFF.bat"), L"start calc", TextEncoding::Ansi);
   RemovalBatchFile batch;
-  ASSERT_EQ(kSuccess, CreateRemovalBatchFile(folder.Path() + L"\\", 0x1FFFF, &batch));
+  ASSERT_EQ(kSuccess, CreateRemovalBatchFile(folder.Path() + L"\\", L"qzu", 0x1FFFF, &batch));
   EXPECT_EQ(Narrow(folder.File(L"qzu0.bat")), Narrow(batch.path)) << "the next name";
   EXPECT_EQ("start calc", test::ReadFileBytes(folder.File(L"qzuFFFF.bat")));
   // The test prefix's code page 1252 has é, and only look-alikes of U+FF02 and U+0100.

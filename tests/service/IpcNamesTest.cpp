@@ -35,5 +35,28 @@ TEST(IpcNamesTest, LegacyBaseNameIsTheLowerCasedExecutablePathWithoutBackslashes
   for (const auto& [path, name] : cases) EXPECT_EQ(name, LegacyIpcBaseName(path)) << path;
 }
 
+TEST(IpcNamesTest, OnlyBaseNamesThatStayOneObjectNameAndOneIniValueAreValid) {
+  const GUID guid = {0x0A1B2C3D, 0x00EF, 0xA, {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}};
+  const std::pair<std::wstring, bool> cases[] = {
+      {GuidBaseName(guid), true},
+      {LegacyIpcBaseName(L"\"C:\\Program Files\\Merrow\\Updater.exe\" /runservice"), true},
+      {std::wstring(200, L'x'), true},
+      {std::wstring(201, L'x'), false},
+      {L"", false},
+      {L"a\r\nClientConfigPath=x", false},
+      {L"x\\y", false},
+      {L"x/y", false},
+      {L"\"x\"", false},
+      {L" x", false},
+      {L"x ", false},
+      {std::wstring(L"x\0y", 3), false},
+      {L"x\x7Fy", false},
+      {L"x\x85y", false},
+  };
+  for (const auto& [name, valid] : cases) {
+    EXPECT_EQ(valid, IsValidIpcBaseName(name)) << testing::PrintToString(name);
+  }
+}
+
 }  // namespace
 }  // namespace updater

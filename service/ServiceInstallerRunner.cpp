@@ -1,0 +1,87 @@
+#include "service/ServiceInstallerRunner.h"
+
+#include <windows.h>
+
+#include "base/Logger.h"
+#include "base/ResultText.h"
+#include "catalogue/FileVersion.h"
+#include "config/ClientConfig.h"
+#include "service/IpcClient.h"
+#include "service/IpcNames.h"
+#include "service/ServiceControl.h"
+#include "transfer/SignatureCheck.h"
+
+namespace updater {
+
+bool IsSignatureRefusal(ResultCode serverResult) {
+  // The certificate (0x800B) and security (0x8009) facilities: a signature that cannot be read.
+  const ResultCode facility = serverResult & 0xFFFF0000u;
+  return serverResult == kSignerMismatch || serverResult == kUntrustedPublisher ||
+         facility == 0x800B0000u || facility == 0x80090000u;
+}
+
+bool IsLegacyServiceVersion(const VersionNumber& version) {
+  return !AtLeast(version, VersionNumber(2, 2, 0, 0));
+}
+
+ResultCode ServiceInstallerRunner::Run(const UpdateInfo& update) {
+  if (!update.HasFlag(kUpdateAdvertises)) return direct_.Run(update);
+  Log(kLogTrace, L"Installing using helper service.");
+  ResultCode result = kSuccess;
+  if (InstallThroughService(update, &result)) return result;
+  return direct_.Run(update);
+}
+
+bool ServiceInstallerRunner::InstallThroughService(const UpdateInfo& update, ResultCode* result) {
+  const std::wstring& service = config_.SupportServiceName();
+  if (service.empty()) {
+    Log(kLogError, L"Support service not configured in updates.ini. LastError: " +
+                       ResultText(kUnknownException));
+    return false;
+  }
+  Log(kLogTrace, L"Service detected.");
+  const std::wstring baseName = NewIpcBaseName();
+  std::wstring channelName = baseName;
+  std::wstring binaryPath;
+  if (QueryServiceBinaryPath(service, &binaryPath) == kSuccess) {
+    Log(kLogDebug, L"Service running from path: " + binaryPath);
+    VersionNumber version;
+    if (ReadFileVersion(ServiceExecutableOf(binaryPath), &version) &&
+        IsLegacyServiceVersion(version)) {
+      channelName = LegacyIpcBaseName(binaryPath);
+      Log(kLogDebug, L"LegacyIpcObjectBaseName: " + channelName);
+    }
+  }
+  {
+    // One request at a time: a service still serving another client is waited for.
+    ServiceHandle manager, handle;
+    if (OpenServiceByName(service, GENERIC_READ | SERVICE_QUERY_STATUS, &manager, &handle) ==
+        kSuccess) {
+      WaitForServiceState(handle.Get(), SERVICE_STOPPED);
+    }
+  }
+  if (const ResultCode started = StartServiceWithArgument(service, baseName)) {
+    Log(kLogError, L"Unable to start service: " + service + L" LastError: " + ResultText(started));
+    return false;
+  }
+  Log(kLogTrace, L"Service started.");
+  IpcClient client;
+  client.Open(channelName);
+  if (client.WaitForServerToBecomeReady() != kSuccess || client.Connect() != kSuccess ||
+      client.Map() != kSuccess) {
+    return false;
+  }
+  if (const ResultCode verified = VerifyDigitalSignature(reference_, update.localFilePath)) {
+    Log(kLogError, L"The installer is not handed to the support service: " + ResultText(verified));
+    return false;
+  }
+  const std::wstring firstUrl = config_.Urls().empty() ? std::wstring() : config_.Urls().front();
+  *result = client.Send({L"install", update.sectionName, config_.DownloadsFolder(), firstUrl});
+  if (IsSignatureRefusal(*result)) {
+    Log(kLogError, L"The support service refused the installer: " + ResultText(*result));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace updater

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "e2e/Scenario.h"
+#include "service/ServiceControl.h"
+
+namespace updater::test {
+
+// The service's configuration as the manager keeps it, or an empty binary path without it.
+struct ServiceConfig {
+  std::wstring binaryPath, account, description;
+  DWORD startType = 0;
+};
+
+ServiceConfig QueryConfig(SC_HANDLE service) {
+  ServiceConfig config;
+  std::vector<BYTE> buffer(8192);
+  DWORD needed = 0;
+  auto* query = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service, query, 8192, &needed)) return config;
+  config = {query->lpBinaryPathName, query->lpServiceStartName ? query->lpServiceStartName : L"",
+            L"", query->dwStartType};
+  if (QueryServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, buffer.data(), 8192, &needed)) {
+    const auto* description = reinterpret_cast<SERVICE_DESCRIPTIONW*>(buffer.data());
+    config.description = description->lpDescription ? description->lpDescription : L"";
+  }
+  return config;
+}
+
+TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRemovesIt) {
+  Scenario s;
+  // The service reads the machine's settings only, so its log level must be set there.
+  ScopedRegistryTree machine(s.Key(), HKEY_LOCAL_MACHINE);
+  SetRegistryDword(HKEY_LOCAL_MACHINE, s.Key(L"Settings"), L"LogLevel", 15);
+  s.Run(L"/uninstallservice");  // one left by an interrupted run
+
+  ASSERT_EQ(0u, s.Run(L"/installservice").exitCode) << Narrow(s.Log());
+  const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  ServiceHandle service(OpenServiceW(manager.Get(), L"Updater",
+                                     SERVICE_QUERY_CONFIG | SERVICE_START | SERVICE_QUERY_STATUS));
+  ASSERT_TRUE(service) << GetLastError();
+  const ServiceConfig config = QueryConfig(service.Get());
+  EXPECT_EQ(L"\"" + s.Exe() + L"\" /runservice", config.binaryPath) << "its folder holds a blank";
+  EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), config.startType);
+  EXPECT_EQ(L"LocalSystem", config.account);
+  EXPECT_EQ(L"Updater support service", config.description);
+  EXPECT_EQ(0u, s.Run(L"/configservice -name Updater").exitCode);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST),
+            s.Run(L"/configservice -name NoSuchService").exitCode);
+  // From here on only a run that takes the machine's settings, as the service must, logs.
+  s.Set(L"LogLevel", 0);
+  EXPECT_EQ(0u, s.Run(L"/debugservice").exitCode);
+  EXPECT_TRUE(Contains(s.Log(), L"Debugging the service with the object base name "))
+      << Narrow(s.Log());
+
+  // The manager passes the service's name first; what a starter gives follows it.
+  const std::wstring base = L"0A1B2C3D_00EF_000A_0123_456789ABCDEF";
+  const struct { std::vector<const wchar_t*> arguments; DWORD exitCode; std::wstring logged; }
+      cases[] = {
+          {{base.c_str()}, 0, L"Starting updater as server. Return code: "},
+          {{L"a", L"b"}, kServiceError,
+           L"To many parametes for updater service. Expecred 2. Transmited: 3 Params:Updater a b"},
+          {{L"a\\b"}, kServiceError,
+           L"Refused the object base name the service was started with: a\\b LastError: "},
+      };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.logged));
+    const std::wstring before = s.Log();
+    ASSERT_TRUE(StartServiceW(service.Get(), static_cast<DWORD>(c.arguments.size()),
+                              const_cast<const wchar_t**>(c.arguments.data())))
+        << GetLastError();
+    EXPECT_EQ(kSuccess, WaitForServiceState(service.Get(), SERVICE_STOPPED, 30000, 50));
+    SERVICE_STATUS status = {};
+    ASSERT_TRUE(QueryServiceStatus(service.Get(), &status));
+    EXPECT_EQ(c.exitCode, status.dwServiceSpecificExitCode);
+    EXPECT_TRUE(Contains(s.Log().substr(before.size()), c.logged)) << Narrow(s.Log());
+  }
+  // The copy got the base name and the service's configuration through its hand-over file; the
+  // server mode itself is the command server's.
+  EXPECT_TRUE(WaitUntil([&] { return Contains(s.Log(), L"Running updater. Mode: 18\r\n"); }))
+      << Narrow(s.Log());
+  // Its batch file removes it, its hand-over file and its folder once it ends.
+  const std::wstring log = s.Log(), started = L"Running temp updater from path: ";
+  const size_t at = log.find(started) + started.size();
+  const std::wstring copy = log.substr(at, log.find(L'\r', at) - at);
+  EXPECT_TRUE(Contains(copy, L"\\qzu")) << Narrow(copy);
+  EXPECT_TRUE(WaitUntil([&] { return !FileExists(copy.substr(0, copy.rfind(L'\\'))); }))
+      << Narrow(copy);
+
+  service.Reset();
+  EXPECT_EQ(0u, s.Run(L"/uninstallservice").exitCode) << Narrow(s.Log());
+  EXPECT_FALSE(ServiceHandle(OpenServiceW(manager.Get(), L"Updater", SERVICE_QUERY_STATUS)));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
+  EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), s.Run(L"/uninstallservice").exitCode);
+}
+
+}  // namespace updater::test
