@@ -14,6 +14,7 @@
 #include "config/RunContext.h"
 #include "engine/UpdateSession.h"
 #include "resources/StringIds.h"
+#include "service/ServiceInstallerRunner.h"
 #include "ui/CredentialsDialog.h"
 #include "ui/ProgressEvents.h"
 #include "ui/UpdateWizard.h"
@@ -202,6 +203,9 @@ ResultCode UpdateDriver::Install() {
     return lock.SignalFirst(run_.switches.startMinimized);
   }
   UpdateSession session(config_, run_, nullptr);
+  // Advertises updates go through the support service when there is one.
+  ServiceInstallerRunner runner(config_, run_.switches.forceMsiBasicUi, ThisExecutablePath());
+  session.SetInstallerRunner(&runner);
   if (const ResultCode loaded = session.LoadHandedOver(handOver_.serverConfigPath);
       loaded != kSuccess) {
     return loaded;

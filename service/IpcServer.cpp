@@ -36,11 +36,17 @@ ResultCode IpcServer::Create(const std::wstring& baseName) {
 ResultCode IpcServer::Map() { return MapCommandBlock(channel_); }
 
 bool IpcServer::SignalServer() {
-  Log(kLogDebug, L"SignalServer " + channel_.names.readyEvent + L" started");
+  // Tried every slice until the client is there: only the first attempt is logged, or a client
+  // that never comes would fill the log with thousands of lines.
+  const bool firstAttempt = !signalTried_;
+  signalTried_ = true;
+  if (firstAttempt) Log(kLogDebug, L"SignalServer " + channel_.names.readyEvent + L" started");
   KernelHandle ready(OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.readyEvent.c_str()));
   if (!ready) {
-    Log(kLogError, L"Unable to open event " + channel_.names.readyEvent + L" LastError: " +
-                       std::to_wstring(GetLastError()));
+    if (firstAttempt) {
+      Log(kLogError, L"Unable to open event " + channel_.names.readyEvent + L" LastError: " +
+                         std::to_wstring(GetLastError()));
+    }
     return false;
   }
   SetEvent(ready.Get());

@@ -31,6 +31,7 @@ class IpcServer {
  private:
   DWORD commandTimeoutMs_;
   IpcChannel channel_;
+  bool signalTried_ = false;
 };
 
 }  // namespace updater

@@ -275,4 +275,10 @@ bool UnixLink(const std::wstring& link, const std::wstring& target) {
   return done;
 }
 
+size_t CountOf(const std::wstring& text, const std::wstring& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
 }  // namespace updater::test

@@ -67,6 +67,8 @@ class ScopedClientConfig {
 // All that the program's log holds; a log that is off is first sent, every level of it, to a file
 // of its own.
 std::wstring LogText();
+// How often `part` occurs in `text`.
+size_t CountOf(const std::wstring& text, const std::wstring& part);
 
 // A link at `link` (a path not taken yet) to the folder `target`, a path relative to the link's
 // folder with "/" between names: what the updater must not follow.

@@ -64,6 +64,9 @@ TEST(CommandServerTest, RunsOnlyTheCheckedCopyOfAnInstallerOfItsOwnPublisher) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario s;
+    // The server takes the machine's settings, never its user's.
+    ScopedRegistryTree machine(s.Key(), HKEY_LOCAL_MACHINE);
+    SetRegistryDword(HKEY_LOCAL_MACHINE, s.Key(L"Settings"), L"LogLevel", 15);
     if (c.signedUpdater) CopyFileW(signedServer.c_str(), s.Exe().c_str(), FALSE);
     const std::wstring md5 = Md5HexDigest(ReadFileBytes(FixturePath(c.served)));
     s.Publish(s.Section({L"Svc", L"MD5=" + md5 + L"\r\n", 0, true, 0, c.served}));

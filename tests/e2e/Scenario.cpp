@@ -25,12 +25,6 @@ std::wstring ReadUtf16File(const std::wstring& path) {
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
 }
 
-size_t CountOf(const std::wstring& text, const std::wstring& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 Scenario::Scenario(const std::wstring& servedUnder)
     : id_(UniqueName(L"E2e")), served_(servedUnder + UniqueName(L"e2e")), registry_(Key()) {
   EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
@@ -65,6 +59,25 @@ std::wstring Scenario::Section(const Update& update) const {
          File(update.section + (update.installs ? L".installed" : L".ran")) + L"\" " +
          std::to_wstring(update.exitCode) + L"\r\n" + update.keys +
          (Contains(update.keys, L"Flags=") ? L"" : L"Flags=SilentInstall\r\n");
+}
+
+std::wstring Scenario::PackageSection(const std::wstring& fixture, const std::wstring& keys) const {
+  Section({L"Package", L"", 0, true, 0, fixture, L"Package.msi"});
+  return L"[Package]\r\nName=Package update\r\nSize=" +
+         std::to_wstring(ReadFileBytes(FixturePath(fixture)).size()) + L"\r\nURL=" +
+         Url(L"Package.msi") +
+         L"\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\n"
+         L"Version=>=1.2.0.0\r\n" + keys;
+}
+
+void RemoveFixturePackages() {
+  for (const wchar_t* product : {L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}",
+                                 L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E12}"}) {
+    KernelHandle msiexec;
+    StartProcess(L"C:\\windows\\system32\\msiexec.exe",
+                 std::wstring(L"msiexec /x ") + product + L" /qn", nullptr, &msiexec);
+    WaitForSingleObject(msiexec.Get(), 60000);
+  }
 }
 
 std::vector<std::string> Scenario::Requests(const std::wstring& file) const {

@@ -17,10 +17,12 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000, 
 // `path` on the local test server `server` ("http", "fault").
 std::wstring ServerUrl(const wchar_t* server, const std::wstring& path);
 std::wstring ReadUtf16File(const std::wstring& path);  // without its byte-order mark
-size_t CountOf(const std::wstring& text, const std::wstring& part);
 inline bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
 }
+
+// Uninstalls both fixture packages, which answer the same detection (the demo installs the second).
+void RemoveFixturePackages();
 
 // What a user sees of one run: the exit code, the message boxes (read and closed with OK, as a
 // user would, unless only watching) and the titles of its windows, each once, in order.
@@ -80,6 +82,9 @@ class Scenario {
   }
   void Serve(const std::wstring& name, const std::wstring& text) const;
   std::wstring Section(const Update& update) const;  // serves its installer too
+  // The section [Package] of the fixture package `fixture`, served as Package.msi, with `keys`;
+  // detected by the registry value the package writes.
+  std::wstring PackageSection(const std::wstring& fixture, const std::wstring& keys) const;
   // Serves ";qzu;", a [General] section and `sections` as the update configuration file.
   void Publish(const std::wstring& sections) const {
     Serve(L"updates.ini", L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n" + sections);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "e2e/Scenario.h"
+#include "service/IpcClient.h"
 #include "service/ServiceControl.h"
 
 namespace updater::test {
@@ -51,8 +52,19 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   // From here on only a run that takes the machine's settings, as the service must, logs.
   s.Set(L"LogLevel", 0);
   EXPECT_EQ(0u, s.Run(L"/debugservice").exitCode);
-  EXPECT_TRUE(Contains(s.Log(), L"Debugging the service with the object base name "))
-      << Narrow(s.Log());
+  const std::wstring debugging = L"Debugging the service with the object base name ";
+  const std::wstring debugLog = s.Log();
+  ASSERT_TRUE(Contains(debugLog, debugging)) << Narrow(debugLog);
+  const size_t debugAt = debugLog.find(debugging) + debugging.size();
+  // Each copy started serves the channel named after its base name, and refuses a command
+  // without a downloads folder.
+  const auto sendTo = [](const std::wstring& baseName) {
+    IpcClient client;
+    client.Open(baseName);
+    if (client.WaitForServerToBecomeReady() || client.Connect() || client.Map()) return kSuccess;
+    return client.Send({L"install", L"Any", L"", L""});
+  };
+  EXPECT_EQ(kServiceError, sendTo(debugLog.substr(debugAt, debugLog.find(L'\r', debugAt) - debugAt)));
 
   // The manager passes the service's name first; what a starter gives follows it.
   const std::wstring base = L"0A1B2C3D_00EF_000A_0123_456789ABCDEF";
@@ -76,13 +88,10 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
     EXPECT_EQ(c.exitCode, status.dwServiceSpecificExitCode);
     EXPECT_TRUE(Contains(s.Log().substr(before.size()), c.logged)) << Narrow(s.Log());
   }
-  // The copy got the base name and the service's configuration through its hand-over file; the
-  // server mode itself is the command server's.
-  EXPECT_TRUE(WaitUntil([&] { return Contains(s.Log(), L"Running updater. Mode: 18\r\n"); }))
-      << Narrow(s.Log());
+  EXPECT_EQ(kServiceError, sendTo(base));
   // Its batch file removes it, its hand-over file and its folder once it ends.
   const std::wstring log = s.Log(), started = L"Running temp updater from path: ";
-  const size_t at = log.find(started) + started.size();
+  const size_t at = log.rfind(started) + started.size();
   const std::wstring copy = log.substr(at, log.find(L'\r', at) - at);
   EXPECT_TRUE(Contains(copy, L"\\qzu")) << Narrow(copy);
   EXPECT_TRUE(WaitUntil([&] { return !FileExists(copy.substr(0, copy.rfind(L'\\'))); }))
@@ -93,6 +102,43 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   EXPECT_FALSE(ServiceHandle(OpenServiceW(manager.Get(), L"Updater", SERVICE_QUERY_STATUS)));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
   EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), s.Run(L"/uninstallservice").exitCode);
+}
+
+// An Advertises update goes through the service when there is one, and is installed directly
+// when there is none; either way it installs.
+TEST(ServiceTest, AdvertisedPackageInstallsThroughTheServiceElseDirectly) {
+  TrustRootCertificate(FixturePath(L"signed-installer\\trusted-root.cer"));
+  const struct { const char* what; const wchar_t* name; bool registered; std::wstring logged; }
+      cases[] = {
+          {"through the service", L"Updater", true, L"Command install(\"Package\""},
+          {"none configured", L"", false, L"Support service not configured in updates.ini."},
+          {"none registered", L"Updater", false, L"Unable to start service: Updater LastError: "},
+      };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RemoveFixturePackages();
+    Scenario s;
+    ScopedRegistryTree machine(s.Key(), HKEY_LOCAL_MACHINE);
+    SetRegistryDword(HKEY_LOCAL_MACHINE, s.Key(L"Settings"), L"LogLevel", 15);
+    const std::wstring updater = FixturePath(L"signed-installer\\Updater-publisher-a.exe");
+    ASSERT_TRUE(CopyFileW(updater.c_str(), s.Exe().c_str(), FALSE));
+    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nSupportServiceName=" + c.name + L"\r\n",
+                true);
+    s.Run(L"/uninstallservice");
+    if (c.registered) {
+      ASSERT_EQ(0u, s.Run(L"/installservice").exitCode) << Narrow(s.Log());
+    }
+    s.Publish(s.PackageSection(L"signed-installer\\MsiFixture-publisher-a.msi",
+                               L"Flags=Advertises\r\n"));
+    EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
+    const std::wstring log = s.Log();
+    EXPECT_TRUE(Contains(log, L"Installing using helper service.")) << Narrow(log);
+    EXPECT_TRUE(Contains(log, c.logged)) << Narrow(log);
+    EXPECT_EQ(!c.registered, Contains(log, L"Update \"Package update\" installer runned."));
+    EXPECT_EQ(0xE0000011u, s.Run(L"/justcheck").exitCode) << "not installed";
+    if (c.registered) s.Run(L"/uninstallservice");
+  }
+  RemoveFixturePackages();
 }
 
 }  // namespace updater::test

@@ -189,24 +189,9 @@ TEST(WizardTest, CorruptDownloadRestartsOnYesAndFailsOnNo) {
 
 // A Windows Installer package chosen in the wizard installs, and the next check finds it.
 TEST(WizardTest, RealPackageInstalledThroughTheWizardIsDetectedAfter) {
-  // Both versions the fixtures build (the demo installs the second) answer the same detection.
-  const auto uninstall = [] {
-    for (const wchar_t* product : {L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}",
-                                   L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E12}"}) {
-      KernelHandle msiexec;
-      StartProcess(L"C:\\windows\\system32\\msiexec.exe",
-                   std::wstring(L"msiexec /x ") + product + L" /qn", nullptr, &msiexec);
-      WaitForSingleObject(msiexec.Get(), 60000);
-    }
-  };
-  uninstall();
+  RemoveFixturePackages();
   Scenario s;
-  s.Section({L"Package", L"", 0, true, 0, L"MsiFixture.msi", L"Package.msi"});  // serves it
-  s.Publish(L"[Package]\r\nName=Package update\r\nSize=" +
-            std::to_wstring(ReadFileBytes(FixturePath(L"MsiFixture.msi")).size()) + L"\r\nURL=" +
-            s.Url(L"Package.msi") +
-            L"\r\nRegistryKey=HKLM\\Software\\UpdaterFixturePackage\\Version\r\n"
-            L"Version=>=1.2.0.0\r\n");
+  s.Publish(s.PackageSection(L"MsiFixture.msi", L""));
   WizardUser user;
   ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
   user.Press(kNext);
@@ -217,7 +202,7 @@ TEST(WizardTest, RealPackageInstalledThroughTheWizardIsDetectedAfter) {
   user.Press(kFinish);
   EXPECT_EQ(L"0", WizardEnd(s));
   EXPECT_EQ(0xE0000011u, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
-  uninstall();
+  RemoveFixturePackages();
 }
 
 // /silent offers the choice; the two answers that end the wizard at once keep the next automatic

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "TestSupport.h"
 #include "base/UniqueHandle.h"
 #include "service/IpcClient.h"
 #include "service/IpcServer.h"
@@ -50,7 +51,11 @@ TEST(IpcChannelTest, EitherEndAloneGivesUpWithinItsWait) {
   IpcServer server(200);
   ASSERT_EQ(kSuccess, server.Create(base));
   ASSERT_EQ(kSuccess, server.Map());
+  const size_t logged = test::LogText().size();
   EXPECT_EQ(kRequestTimeout, server.WaitForCommand(nullptr));
+  // Twenty slices without a client, the first of them logged.
+  const std::wstring missed = L"Unable to open event " + MakeIpcObjectNames(base).readyEvent;
+  EXPECT_EQ(1u, test::CountOf(test::LogText().substr(logged), missed));
   KernelHandle reply(OpenEventW(SYNCHRONIZE, FALSE, MakeIpcObjectNames(base).replyEvent.c_str()));
   ASSERT_TRUE(reply);
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reply.Get(), 0));
