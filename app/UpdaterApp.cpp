@@ -17,6 +17,8 @@
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 #include "config/SettingsStore.h"
+#include "notify/ToastXml.h"
+#include "notify/UrlProtocol.h"
 #include "service/InstallCommand.h"
 #include "service/IpcNames.h"
 #include "service/IpcServer.h"
@@ -175,7 +177,9 @@ ResultCode UpdaterApp::Dispatch() {
     case RunMode::InstallSilentCritical:
       return RunUpdateMode();
     case RunMode::Clean:
-      return Cleaner(*config_).Run(commandLine_.cleanSilently);
+      return Cleaner(*config_, [](const ClientConfig&) {
+               UnregisterProtocol(HKEY_CURRENT_USER, kUrlScheme);
+             }).Run(commandLine_.cleanSilently);
     case RunMode::RunService: {
       ServerLauncher launcher = MakeServerLauncher();
       return RunService(ExecutableBaseName(ThisExecutablePath()), launcher);

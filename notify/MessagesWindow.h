@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include "base/UniqueHandle.h"
+#include "catalogue/ServerMessage.h"
+#include "ui/DescriptionPane.h"
+
+namespace updater {
+
+// The "Messages" window of systems without toast notifications: a topmost tool window owned by
+// the desktop that shows one server message as rich text, on a thread of its own so that the
+// check goes on meanwhile. It stays until the user closes it; the owner waits for that at its end.
+class MessagesWindow {
+ public:
+  MessagesWindow() = default;
+  MessagesWindow(const MessagesWindow&) = delete;
+  MessagesWindow& operator=(const MessagesWindow&) = delete;
+  ~MessagesWindow() { Wait(); }
+
+  // Starts the window's thread with a copy of `message`; 0 or the error of starting it.
+  ResultCode Start(const ServerMessage& message);
+  // Returns when the window has been closed (at once when none was started).
+  void Wait();
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self);
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  ServerMessage message_;
+  DescriptionPane pane_;
+  KernelHandle thread_;
+};
+
+}  // namespace updater
