@@ -47,7 +47,9 @@ INT_PTR CALLBACK MessagesWindow::DialogProc(HWND window, UINT message, WPARAM wP
       if (self->pane_.Create(window, IDC_MESSAGES_TEXT, bounds) == kSuccess) {
         self->pane_.Show(self->message_);
       }
-      return TRUE;
+      // With the focus the rich edit would select all its text; the window keeps it instead.
+      SetFocus(window);
+      return FALSE;
     }
     case WM_NOTIFY: {
       LRESULT result = 0;
