@@ -47,10 +47,16 @@ INT_PTR CALLBACK MessagesWindow::DialogProc(HWND window, UINT message, WPARAM wP
       if (self->pane_.Create(window, IDC_MESSAGES_TEXT, bounds) == kSuccess) {
         self->pane_.Show(self->message_);
       }
-      // With the focus the rich edit would select all its text; the window keeps it instead.
       SetFocus(window);
       return FALSE;
     }
+    case WM_ACTIVATE:
+      // The dialog manager would hand the focus on to the rich edit on every activation and
+      // every focus the window gets, and with it select all its text; the window keeps it.
+      if (LOWORD(wParam) != WA_INACTIVE) SetFocus(window);
+      return TRUE;
+    case WM_SETFOCUS:
+      return TRUE;
     case WM_NOTIFY: {
       LRESULT result = 0;
       if (self != nullptr && self->pane_.OnNotify(reinterpret_cast<NMHDR*>(lParam), &result)) {
