@@ -79,7 +79,8 @@ ResultCode UpdaterApp::Prepare() {
     commandLineText_ = config_->DefaultCommandLine();
   }
 
-  const std::wstring linkPrefix = std::wstring(kLinkProtocolPrefix) + L"/Link";
+  // A toast's click starts the updater with the scheme and "/Link".
+  const std::wstring linkPrefix = std::wstring(kUrlScheme) + L":/Link";
   const ResultCode parsed = ParseCommandLine(commandLineText_, linkPrefix, &commandLine_);
   if (parsed != kSuccess) return parsed;
   commandLineParsed_ = true;
