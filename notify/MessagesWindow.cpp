@@ -66,7 +66,8 @@ INT_PTR CALLBACK MessagesWindow::DialogProc(HWND window, UINT message, WPARAM wP
       return FALSE;
     }
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
+      // Enter closes it as Escape does: the window has no other command.
+      if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) DestroyWindow(window);
       return TRUE;
     case WM_CLOSE:
       DestroyWindow(window);
