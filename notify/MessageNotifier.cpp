@@ -42,6 +42,9 @@ bool ParseExpirationDate(const std::wstring& text, SYSTEMTIME* date) {
   return ParseIniDate(text, date) && SystemTimeToFileTime(date, &checked);
 }
 
+// Toasts show images of a few hundred kilobytes; anything larger from the server is refused.
+constexpr DWORD kMaxImageBytes = 3 << 20;
+
 }  // namespace
 
 bool ReadServerMessage(const IniReader& reader, ServerMessage* message) {
@@ -141,6 +144,13 @@ void MessageNotifier::DownloadImage() {
                        ResultText(result));
     return;
   }
+  WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
+      attributes.nFileSizeHigh != 0 || attributes.nFileSizeLow > kMaxImageBytes) {
+    Log(kLogError, L"The message image " + message_.imageUrl + L" is larger than a toast shows");
+    DeleteFileW(path.c_str());
+    return;
+  }
   imageFile_ = path;
   config_.Settings().WriteDword(SettingsKey::MessageResources, path, 0);
   const SYSTEMTIME modified = download.GetLastModified();
@@ -159,7 +169,9 @@ void MessageNotifier::Show() {
   }
   if (toasts_) {
     ShowToast();
-  } else if (window_.Start(message_) == kSuccess) {
+  } else if (const ResultCode started = window_.Start(message_)) {
+    Log(kLogError, L"The Messages window could not be shown: " + ResultText(started));
+  } else {
     config_.Settings().WriteDword(SettingsKey::Messages, key_, 0);
   }
 }

@@ -7,8 +7,13 @@ namespace updater {
 ResultCode MessagesWindow::Start(const ServerMessage& message) {
   Wait();
   message_ = message;
+  ready_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!ready_) return GetLastError();
   thread_.Reset(CreateThread(nullptr, 0, &MessagesWindow::ThreadMain, this, 0, nullptr));
-  return thread_ ? kSuccess : GetLastError();
+  if (!thread_) return GetLastError();
+  const HANDLE waits[] = {ready_.Get(), thread_.Get()};
+  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  return created_;
 }
 
 void MessagesWindow::Wait() {
@@ -20,8 +25,11 @@ DWORD WINAPI MessagesWindow::ThreadMain(void* self) {
   const HWND window =
       CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MESSAGES), nullptr,
                          &MessagesWindow::DialogProc, reinterpret_cast<LPARAM>(self));
-  if (window == nullptr) return GetLastError();
-  ShowWindow(window, SW_SHOWNORMAL);
+  auto* owner = static_cast<MessagesWindow*>(self);
+  owner->created_ = window != nullptr ? kSuccess : GetLastError();
+  if (owner->created_ == kSuccess) ShowWindow(window, SW_SHOWNORMAL);
+  SetEvent(owner->ready_.Get());
+  if (window == nullptr) return owner->created_;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (IsDialogMessageW(window, &message)) continue;

@@ -18,7 +18,8 @@ class MessagesWindow {
   MessagesWindow& operator=(const MessagesWindow&) = delete;
   ~MessagesWindow() { Wait(); }
 
-  // Starts the window's thread with a copy of `message`; 0 or the error of starting it.
+  // Starts the window's thread with a copy of `message` and waits until the window is there: 0,
+  // or the error of starting the thread or of creating the window.
   ResultCode Start(const ServerMessage& message);
   // Returns when the window has been closed (at once when none was started).
   void Wait();
@@ -30,6 +31,9 @@ class MessagesWindow {
   ServerMessage message_;
   DescriptionPane pane_;
   KernelHandle thread_;
+  // Set by the thread once the window exists or has failed, with `created_` telling which.
+  KernelHandle ready_;
+  ResultCode created_ = kSuccess;
 };
 
 }  // namespace updater
