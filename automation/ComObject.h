@@ -37,6 +37,13 @@ bool AnyObjectAlive();
 // loaded. The library is loaded once and kept for the process.
 ComRef<ITypeInfo> AutomationTypeInfo(REFIID iid);
 
+// DispInvoke for script clients, which cannot pass [out] parameters as a method declares them:
+// JScript passes none (each missing one gets a place of its own, its value dropped), VBScript a
+// variant by reference (which receives the value).
+HRESULT InvokeForScripts(IUnknown* object, ITypeInfo* typeInfo, DISPID id, WORD flags,
+                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                         UINT* argumentError);
+
 // IUnknown and IDispatch of a dual interface `Interface` (whose id is `Iid`), dispatched through
 // the type library. `Derived` implements the interface's own methods.
 template <typename Interface, const IID& Iid>
@@ -90,8 +97,8 @@ class DualObject : public Interface {
                                    UINT* argumentError) override {
     const ComRef<ITypeInfo> typeInfo = AutomationTypeInfo(Iid);
     if (!typeInfo) return TYPE_E_CANTLOADLIBRARY;
-    return DispInvoke(static_cast<Interface*>(this), typeInfo.Get(), id, flags, params, result,
-                      exception, argumentError);
+    return InvokeForScripts(static_cast<Interface*>(this), typeInfo.Get(), id, flags, params,
+                            result, exception, argumentError);
   }
 
  private:

@@ -1,0 +1,137 @@
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "automation/CallbackAdapter.h"
+#include "automation/UpdaterObject.h"
+#include "config/RunContext.h"
+
+namespace updater {
+namespace {
+
+// Objects in this process, as the server makes them; a configuration without URL fails its
+// check at once with kInvalidClientConfig.
+struct InProcess {
+  InProcess() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~InProcess() { CoUninitialize(); }
+  test::ScopedClientConfig client{L"Automation"};
+  RunContext run;
+  AutomationContext context{client.Config(), run, nullptr};
+};
+
+VARIANT Int(int value) {
+  VARIANT v;
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = value;
+  return v;
+}
+
+TEST(AutomationObjectsTest, ScriptsCallMethodsWithOutParametersTheyCannotDeclare) {
+  InProcess server;
+  auto* updater = new UpdaterObject(server.context);
+  wchar_t name[] = L"CheckForUpdates";
+  LPOLESTR names[] = {name};
+  DISPID id = 0;
+  ASSERT_EQ(S_OK, updater->GetIDsOfNames(IID_NULL, names, 1, 0, &id));
+  // As passed, last first: none (JScript), variants by reference (VBScript), the declared types.
+  VARIANT received[3] = {Int(7), Int(7), Int(7)};
+  int declared[3] = {7, 7, 7};
+  VARIANT byVariant[3], byInt[3];
+  for (int i = 0; i < 3; ++i) {
+    V_VT(&byVariant[i]) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&byVariant[i]) = &received[i];
+    V_VT(&byInt[i]) = VT_BYREF | VT_I4;
+    V_I4REF(&byInt[i]) = reinterpret_cast<LONG*>(&declared[i]);
+  }
+  struct Case { const char* caller; VARIANT* args; UINT count; };
+  for (const Case& c : {Case{"JScript", nullptr, 0}, Case{"VBScript", byVariant, 3},
+                        Case{"declared", byInt, 3}}) {
+    DISPPARAMS params = {c.args, nullptr, c.count, 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(S_OK, updater->Invoke(id, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                                    &params, &result, nullptr, nullptr))
+        << c.caller;
+    EXPECT_EQ(nullptr, V_DISPATCH(&result)) << c.caller;
+    VariantClear(&result);
+  }
+  // The result code comes last, after the two counts.
+  EXPECT_EQ(VT_I4, V_VT(&received[0]));
+  EXPECT_EQ(static_cast<LONG>(kInvalidClientConfig), V_I4(&received[0]));
+  EXPECT_EQ(0, V_I4(&received[2]));
+  EXPECT_EQ(static_cast<int>(kInvalidClientConfig), declared[0]);
+  EXPECT_EQ(0, declared[1]);
+  updater->Release();
+}
+
+TEST(AutomationObjectsTest, NullArgumentsAreRefused) {
+  InProcess server;
+  auto* updater = new UpdaterObject(server.context);
+  int count = 0, toDownload = 0, result = 0;
+  ITovanUpdates* updates = nullptr;
+  EXPECT_EQ(E_FAIL, updater->RegisterCallback(nullptr));
+  EXPECT_EQ(E_FAIL, updater->GetErrorDescription(0, nullptr));
+  EXPECT_EQ(E_INVALIDARG, updater->CheckForUpdates(&count, &toDownload, &result, nullptr));
+  EXPECT_EQ(E_INVALIDARG, updater->CheckForUpdates(nullptr, &toDownload, &result, &updates));
+  updater->Release();
+}
+
+// Records the client's calls as text.
+class ClientCallback : public ITovanUpdaterCallback {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE RegisterAction(int id, int count) override {
+    return Log("R" + std::to_string(id) + "/" + std::to_string(count));
+  }
+  HRESULT STDMETHODCALLTYPE BeginAction(int id) override { return Log("B" + std::to_string(id)); }
+  HRESULT STDMETHODCALLTYPE SubActionPerform(int at) override {
+    return Log("S" + std::to_string(at));
+  }
+  HRESULT STDMETHODCALLTYPE EndAction(int id, int state) override {
+    return Log("E" + std::to_string(id) + "/" + std::to_string(state));
+  }
+  HRESULT STDMETHODCALLTYPE IsCanceled(char* canceled) override {
+    *canceled = flag;
+    return answer;
+  }
+  HRESULT STDMETHODCALLTYPE Error(int code) override { return Log("!" + std::to_string(code)); }
+
+  std::string log;
+  HRESULT answer = S_OK;
+  char flag = 0;
+
+ private:
+  HRESULT Log(const std::string& call) {
+    log += call + " ";
+    return S_OK;
+  }
+};
+
+TEST(AutomationObjectsTest, AdapterRegistersEachActionAndReportsPositionsWithinIt) {
+  ClientCallback client;
+  CallbackAdapter adapter(&client);
+  adapter.BeginAction(1, 100, L"setup.exe");
+  adapter.Progress(40);
+  adapter.Progress(40);
+  adapter.Progress(40);  // beyond the registered count
+  adapter.EndAction(1, 0);
+  adapter.BeginAction(103, 1, nullptr);
+  adapter.Progress(1);
+  EXPECT_EQ(ERROR_RETRY + 0u, adapter.Error(nullptr, ERROR_RETRY, nullptr)) << "a retry answered";
+  EXPECT_EQ("R1/100 B1 S40 S80 S100 E1/0 R103/1 B103 S1 !1237 ", client.log);
+
+  struct Case { HRESULT answer; char flag; bool canceled; };
+  for (const Case& c : {Case{S_OK, 0, false}, Case{S_FALSE, 0, true}, Case{S_OK, 1, true},
+                        Case{E_FAIL, 1, false}}) {
+    client.answer = c.answer;
+    client.flag = c.flag;
+    EXPECT_EQ(c.canceled, adapter.IsCanceled()) << std::hex << c.answer << " " << int(c.flag);
+  }
+}
+
+}  // namespace
+}  // namespace updater
