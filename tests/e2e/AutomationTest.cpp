@@ -10,9 +10,13 @@
 #include "automation/ComObject.h"
 #include "automation/ComRegistration.h"
 #include "automation/TovanUpdater.h"
+#include "base/ResultText.h"
 #include "e2e/Scenario.h"
 
 namespace updater::test {
+
+int InstallFirstUpdate(REFCLSID classId, ITovanUpdaterCallback* progress);  // README.md
+
 namespace {
 
 // A client's progress callback that records what it is told, and cancels when asked to.
@@ -100,11 +104,14 @@ struct Server {
     UnregisterAutomation(classId, s.Exe());
     CoUninitialize();
   }
-  ComRef<ITovanUpdater> Create() const {
-    CLSID clsid;
+  CLSID Clsid() const {
+    CLSID clsid = {};
     CLSIDFromString(classId.c_str(), &clsid);
+    return clsid;
+  }
+  ComRef<ITovanUpdater> Create() const {
     ITovanUpdater* updater = nullptr;
-    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_ITovanUpdater,
+    EXPECT_EQ(S_OK, CoCreateInstance(Clsid(), nullptr, CLSCTX_LOCAL_SERVER, IID_ITovanUpdater,
                                      reinterpret_cast<void**>(&updater)))
         << Narrow(s.Log());
     return ComRef<ITovanUpdater>(updater);
@@ -134,9 +141,8 @@ Check CheckForUpdates(ITovanUpdater* updater) {
 }
 
 TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocalServer) {
-  RemoveFixturePackages();
   Scenario s;
-  s.Publish(s.PackageSection(L"MsiFixture.msi", L"") + s.Section({L"Tool", L"Version=2.1\r\n"}));
+  s.Publish(s.PackageSection(L"MsiFixture.msi", L"") + s.Section({L"Tool"}));
   Server server(s);
   {
     const ComRef<ITovanUpdater> updater = server.Create();
@@ -152,7 +158,7 @@ TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocal
 
     struct Entry { const wchar_t* name; const wchar_t* displayName; const wchar_t* version; };
     const Entry entries[] = {{L"Package", L"Package update", L"1.2"},
-                             {L"Tool", L"Tool update", L"2.1"}};
+                             {L"Tool", L"Tool update", L"0.0.0.0"}};
     std::vector<ComRef<ITovanUpdateInfo>> infos;
     for (int index = 0; index < 2; ++index) {
       const Entry& e = entries[index];
@@ -184,8 +190,8 @@ TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocal
     EXPECT_EQ(0, result) << "nothing selected";
     EXPECT_EQ("", callback.calls);
 
-    ITovanUpdateInfo* package = infos[0].Get();
-    EXPECT_EQ(S_OK, package->SelectForInstall(1));
+    ITovanUpdateInfo* tool = infos[1].Get();
+    EXPECT_EQ(S_OK, tool->SelectForInstall(1));
     callback.cancel = true;
     EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
     EXPECT_EQ(0xE0000008, static_cast<DWORD>(result));
@@ -195,7 +201,7 @@ TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocal
     EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
     EXPECT_EQ(0, result) << Narrow(s.Log());
     int size = 0;
-    package->GetSize(&size);
+    tool->GetSize(&size);
     const std::string sizeText = std::to_string(size);
     EXPECT_EQ("register 101 0, begin 101, register 1 " + sizeText + ", begin 1, end 1 0, "
               "end 101 0, ", callback.calls);
@@ -206,24 +212,58 @@ TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocal
     }
 
     callback.calls.clear();
-    EXPECT_EQ(S_OK, package->LaunchInstaller(&result));
+    EXPECT_EQ(S_OK, tool->LaunchInstaller(&result));
     EXPECT_EQ(0, result) << Narrow(s.Log());
     EXPECT_EQ("register 103 1, begin 103, end 103 0, ", callback.calls);
-    std::wstring installed;
-    GetRegistryString(HKEY_LOCAL_MACHINE, L"Software\\UpdaterFixturePackage", L"Version",
-                      &installed);
-    EXPECT_EQ(L"1.2.0.0", installed) << "the package did not install";
+    EXPECT_TRUE(FileExists(s.Marker(L"Tool"))) << "the installer did not run";
     int state = -1;
-    EXPECT_EQ(S_OK, infos[1].Get()->SelectForInstall(0));
-    EXPECT_EQ(S_OK, package->ClearState());
-    EXPECT_EQ(S_OK, package->GetState(&state));
+    EXPECT_EQ(S_OK, infos[0].Get()->GetState(&state));
+    EXPECT_EQ(0, state) << "an update neither downloaded nor installed";
+    EXPECT_EQ(S_OK, tool->ClearState());
+    EXPECT_EQ(S_OK, tool->GetState(&state));
     EXPECT_EQ(0, state);
     BSTR description = nullptr;
     EXPECT_EQ(S_OK, updater.Get()->GetErrorDescription(0xE0000011, &description));
     EXPECT_FALSE(Text(description).empty());
   }
-  EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000))
-      << "the server outlived its last object";
+}
+
+// The examples of README.md (ReadmeExample.cpp and .js, made of it by the build) install a real
+// package; the server ends after each.
+TEST(AutomationTest, ReadmeExamplesInstallTheFirstUpdate) {
+  for (const bool script : {false, true}) {
+    SCOPED_TRACE(script ? "JScript" : "C++");
+    RemoveFixturePackages();
+    Scenario s;
+    s.Publish(s.PackageSection(L"MsiFixture.msi", L""));
+    Server server(s);
+    DWORD result = 0xDEAD;
+    std::string output;
+    if (script) {
+      const std::wstring printed = s.File(L"printed.txt");
+      KernelHandle process;
+      ASSERT_TRUE(StartProcess(L"C:\\windows\\system32\\cmd.exe",
+                               L"cmd /c cscript.exe //nologo \"" + ThisExecutableFolder() +
+                                   L"\\ReadmeExample.js\" " + ProgIdOf(server.classId) + L" > \"" +
+                                   printed + L"\"",
+                               nullptr, &process));
+      EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.Get(), 120000));
+      output = ReadFileBytes(printed);
+      result = output.find("Result: " + Narrow(ResultText(0))) != std::string::npos ? 0 : 1;
+      const std::string size = std::to_string(ReadFileBytes(FixturePath(L"MsiFixture.msi")).size());
+      EXPECT_NE(std::string::npos, output.find("Package: Package update 1.2, " + size + " bytes"))
+          << output;
+    } else {
+      result = static_cast<DWORD>(InstallFirstUpdate(server.Clsid(), nullptr));
+    }
+    EXPECT_EQ(0u, result) << output << Narrow(s.Log());
+    std::wstring installed;
+    GetRegistryString(HKEY_LOCAL_MACHINE, L"Software\\UpdaterFixturePackage", L"Version",
+                      &installed);
+    EXPECT_EQ(L"1.2.0.0", installed) << "the package did not install";
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000))
+        << "the server outlived its last object";
+  }
   RemoveFixturePackages();
 }
 
