@@ -1,7 +1,9 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "automation/CallbackAdapter.h"
@@ -130,6 +132,47 @@ TEST(AutomationObjectsTest, AdapterRegistersEachActionAndReportsPositionsWithinI
     client.answer = c.answer;
     client.flag = c.flag;
     EXPECT_EQ(c.canceled, adapter.IsCanceled()) << std::hex << c.answer << " " << int(c.flag);
+  }
+}
+
+std::wstring Braced(REFIID iid) {
+  wchar_t text[40] = {};
+  StringFromGUID2(iid, text, 40);
+  return text;
+}
+
+TEST(AutomationObjectsTest, ProxyStubLibraryRegistersEveryInterfaceForTheCurrentUser) {
+  // The factory is named after one of the interfaces.
+  const IID* interfaces[] = {&IID_ITovanUpdaterCallback, &IID_ITovanUpdateInfo, &IID_ITovanUpdates,
+                             &IID_ITovanUpdater};
+  std::vector<std::unique_ptr<test::ScopedRegistryTree>> interfaceKeys, factoryKeys;
+  for (const IID* iid : interfaces) {
+    interfaceKeys.push_back(std::make_unique<test::ScopedRegistryTree>(
+        L"Software\\Classes\\Interface\\" + Braced(*iid)));
+    factoryKeys.push_back(std::make_unique<test::ScopedRegistryTree>(
+        L"Software\\Classes\\CLSID\\" + Braced(*iid)));
+  }
+  const std::wstring path = test::ThisExecutableFolder() + L"\\..\\Updater-comproxystub.dll";
+  const ModuleHandle library(LoadLibraryW(path.c_str()));
+  ASSERT_TRUE(library) << test::Narrow(path);
+  using Register = HRESULT(WINAPI*)();
+  const auto registerProxyStub =
+      reinterpret_cast<Register>(GetProcAddress(library.Get(), "LocalRegisterProxyStub"));
+  ASSERT_NE(nullptr, registerProxyStub);
+  EXPECT_EQ(S_OK, registerProxyStub());
+
+  std::wstring factory, server;
+  test::GetRegistryString(HKEY_CURRENT_USER, interfaceKeys[0]->SubKey() + L"\\ProxyStubClsid32",
+                          L"", &factory);
+  EXPECT_TRUE(test::GetRegistryString(
+      HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\" + factory + L"\\InprocServer32", L"",
+      &server));
+  EXPECT_NE(std::wstring::npos, server.find(L"Updater-comproxystub.dll")) << test::Narrow(server);
+  for (const auto& key : interfaceKeys) {
+    std::wstring registered;
+    EXPECT_TRUE(test::GetRegistryString(HKEY_CURRENT_USER, key->SubKey() + L"\\ProxyStubClsid32",
+                                        L"", &registered));
+    EXPECT_EQ(factory, registered) << test::Narrow(key->SubKey());
   }
 }
 
