@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "automation/CallbackAdapter.h"
 #include "automation/UpdaterObject.h"
 #include "config/RunContext.h"
 
@@ -66,73 +65,6 @@ TEST(AutomationObjectsTest, ScriptsCallMethodsWithOutParametersTheyCannotDeclare
   EXPECT_EQ(static_cast<int>(kInvalidClientConfig), declared[0]);
   EXPECT_EQ(0, declared[1]);
   updater->Release();
-}
-
-TEST(AutomationObjectsTest, NullArgumentsAreRefused) {
-  InProcess server;
-  auto* updater = new UpdaterObject(server.context);
-  int count = 0, toDownload = 0, result = 0;
-  ITovanUpdates* updates = nullptr;
-  EXPECT_EQ(E_FAIL, updater->RegisterCallback(nullptr));
-  EXPECT_EQ(E_FAIL, updater->GetErrorDescription(0, nullptr));
-  EXPECT_EQ(E_INVALIDARG, updater->CheckForUpdates(&count, &toDownload, &result, nullptr));
-  EXPECT_EQ(E_INVALIDARG, updater->CheckForUpdates(nullptr, &toDownload, &result, &updates));
-  updater->Release();
-}
-
-// Records the client's calls as text.
-class ClientCallback : public ITovanUpdaterCallback {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE RegisterAction(int id, int count) override {
-    return Log("R" + std::to_string(id) + "/" + std::to_string(count));
-  }
-  HRESULT STDMETHODCALLTYPE BeginAction(int id) override { return Log("B" + std::to_string(id)); }
-  HRESULT STDMETHODCALLTYPE SubActionPerform(int at) override {
-    return Log("S" + std::to_string(at));
-  }
-  HRESULT STDMETHODCALLTYPE EndAction(int id, int state) override {
-    return Log("E" + std::to_string(id) + "/" + std::to_string(state));
-  }
-  HRESULT STDMETHODCALLTYPE IsCanceled(char* canceled) override {
-    *canceled = flag;
-    return answer;
-  }
-  HRESULT STDMETHODCALLTYPE Error(int code) override { return Log("!" + std::to_string(code)); }
-
-  std::string log;
-  HRESULT answer = S_OK;
-  char flag = 0;
-
- private:
-  HRESULT Log(const std::string& call) {
-    log += call + " ";
-    return S_OK;
-  }
-};
-
-TEST(AutomationObjectsTest, AdapterRegistersEachActionAndReportsPositionsWithinIt) {
-  ClientCallback client;
-  CallbackAdapter adapter(&client);
-  adapter.BeginAction(1, 100, L"setup.exe");
-  adapter.Progress(40);
-  adapter.Progress(40);
-  adapter.Progress(40);  // beyond the registered count
-  adapter.EndAction(1, 0);
-  adapter.BeginAction(103, 1, nullptr);
-  adapter.Progress(1);
-  EXPECT_EQ(ERROR_RETRY + 0u, adapter.Error(nullptr, ERROR_RETRY, nullptr)) << "a retry answered";
-  EXPECT_EQ("R1/100 B1 S40 S80 S100 E1/0 R103/1 B103 S1 !1237 ", client.log);
-
-  struct Case { HRESULT answer; char flag; bool canceled; };
-  for (const Case& c : {Case{S_OK, 0, false}, Case{S_FALSE, 0, true}, Case{S_OK, 1, true},
-                        Case{E_FAIL, 1, false}}) {
-    client.answer = c.answer;
-    client.flag = c.flag;
-    EXPECT_EQ(c.canceled, adapter.IsCanceled()) << std::hex << c.answer << " " << int(c.flag);
-  }
 }
 
 std::wstring Braced(REFIID iid) {
