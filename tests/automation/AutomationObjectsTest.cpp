@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "automation/AutomationServer.h"
 #include "automation/UpdaterObject.h"
 #include "config/RunContext.h"
 
@@ -65,6 +66,20 @@ TEST(AutomationObjectsTest, ScriptsCallMethodsWithOutParametersTheyCannotDeclare
   EXPECT_EQ(static_cast<int>(kInvalidClientConfig), declared[0]);
   EXPECT_EQ(0, declared[1]);
   updater->Release();
+}
+
+// A server that never gets an object returns (else the program hangs until its time-out).
+TEST(AutomationObjectsTest, ServerWithoutObjectEndsAfterItsIdleTime) {
+  InProcess server;
+  GUID classId;
+  CoCreateGuid(&classId);
+  wchar_t text[40] = {};
+  StringFromGUID2(classId, text, 40);
+  struct Case { const wchar_t* classId; ResultCode result; };
+  for (const Case& c : {Case{text, kSuccess}, Case{L"{not a class}", kInvalidCommandLine}}) {
+    EXPECT_EQ(c.result, ServeAutomation(server.context, {c.classId, false, L"", 50}))
+        << test::Narrow(c.classId);
+  }
 }
 
 std::wstring Braced(REFIID iid) {
