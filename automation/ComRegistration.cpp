@@ -87,7 +87,11 @@ ResultCode UnregisterAutomation(const std::wstring& classId, const std::wstring&
   if (const ResultCode deleted = DeleteKey(progId); result == kSuccess) result = deleted;
   BSTR registeredPath = nullptr;
   if (SUCCEEDED(QueryPathOfRegTypeLib(LIBID_TovanUpdater, 1, 0, LOCALE_NEUTRAL, &registeredPath))) {
-    if (CompareStringOrdinal(registeredPath, -1, executablePath.c_str(), -1, TRUE) == CSTR_EQUAL) {
+    // The library is registered with the long-path prefix.
+    std::wstring registered = registeredPath;
+    if (registered.rfind(L"\\\\?\\", 0) == 0) registered.erase(0, 4);
+    if (CompareStringOrdinal(registered.c_str(), -1, executablePath.c_str(), -1, TRUE) ==
+        CSTR_EQUAL) {
       UnRegisterTypeLib(LIBID_TovanUpdater, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
     }
     SysFreeString(registeredPath);

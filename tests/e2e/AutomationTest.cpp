@@ -101,7 +101,11 @@ struct Server {
     EXPECT_EQ(0u, s.Run(L"/automation -clsid " + classId).exitCode) << Narrow(s.Log());
   }
   ~Server() {
-    UnregisterAutomation(classId, s.Exe());
+    EXPECT_EQ(0u, UnregisterAutomation(classId, s.Exe()));
+    BSTR path = nullptr;
+    EXPECT_FALSE(SUCCEEDED(QueryPathOfRegTypeLib(LIBID_TovanUpdater, 1, 0, LOCALE_NEUTRAL, &path)))
+        << "the type library stays registered";
+    SysFreeString(path);
     CoUninitialize();
   }
   CLSID Clsid() const {
