@@ -60,7 +60,8 @@ FUNCDESC* FindMethod(ITypeInfo* typeInfo, DISPID id) {
 // The variant type a place for `param` takes: oleaut32 passes int as a 32-bit integer.
 VARTYPE PlaceType(const ELEMDESC& param) {
   const VARTYPE vt = param.tdesc.lptdesc->vt;
-  return vt == VT_INT ? VT_I4 : vt == VT_UINT ? VT_UI4 : vt;
+  if (vt == VT_INT) return VT_I4;
+  return vt == VT_UINT ? static_cast<VARTYPE>(VT_UI4) : vt;
 }
 
 bool IsOutOnly(const ELEMDESC& param) {

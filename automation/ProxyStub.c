@@ -27,10 +27,11 @@ HRESULT WINAPI LocalRegisterProxyStub(void) {
   LSTATUS status = SetUserClassValue(key, NULL, library);
   if (status == ERROR_SUCCESS) status = SetUserClassValue(key, L"ThreadingModel", L"Both");
   for (unsigned short i = 0; status == ERROR_SUCCESS && i < file->TableSize; ++i) {
-    wchar_t iid[40];
+    wchar_t iid[40], name[100];
     StringFromGUID2(file->pStubVtblList[i]->header.piid, iid, 40);
+    MultiByteToWideChar(CP_ACP, 0, file->pNamesArray[i], -1, name, 100);
     swprintf(key, 100, L"Interface\\%ls", iid);
-    status = SetUserClassValue(key, NULL, file->pNamesArray[i]);
+    status = SetUserClassValue(key, NULL, name);
     swprintf(key, 100, L"Interface\\%ls\\ProxyStubClsid32", iid);
     if (status == ERROR_SUCCESS) status = SetUserClassValue(key, NULL, factory);
   }

@@ -120,6 +120,9 @@ TEST(AutomationObjectsTest, ProxyStubLibraryRegistersEveryInterfaceForTheCurrent
     EXPECT_TRUE(test::GetRegistryString(HKEY_CURRENT_USER, key->SubKey() + L"\\ProxyStubClsid32",
                                         L"", &registered));
     EXPECT_EQ(factory, registered) << test::Narrow(key->SubKey());
+    std::wstring name;
+    test::GetRegistryString(HKEY_CURRENT_USER, key->SubKey(), L"", &name);
+    EXPECT_EQ(0u, name.find(L"ITovanUpdate")) << test::Narrow(name);
   }
 }
 
