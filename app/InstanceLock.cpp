@@ -137,4 +137,8 @@ DWORD WINAPI InstanceLock::ListenerMain(void* self) {
   return 0;
 }
 
+bool AnotherRunIsFirst(InstanceLock& lock, const std::wstring& executable) {
+  return lock.OpenExisting(CopyLockName(executable)) || !lock.Acquire(InstanceLockName(executable));
+}
+
 }  // namespace updater

@@ -32,6 +32,13 @@ std::wstring CopyLockName(const std::wstring& realPath);
 // which includes the dot; appended when the file name has no extension.
 std::wstring WithExtension(const std::wstring& path, const std::wstring& extension);
 
+class InstanceLock;
+
+// Whether `lock` finds another run of the updater at `executable` first: a temporary copy at work
+// for it (its wizard open; it holds the executable a new run would copy over), or the updater
+// itself. Otherwise `lock` now holds the updater's own lock.
+bool AnotherRunIsFirst(InstanceLock& lock, const std::wstring& executable);
+
 // One running updater per executable: named shared memory holding the registered window message
 // and the thread id of the first instance's listener thread. A temporary copy names the lock
 // after the installed updater it works for and also holds a named mutex for the whole run.

@@ -148,16 +148,9 @@ ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
   return outcome.result;
 }
 
-bool UpdateDriver::AnotherRunIsFirst(InstanceLock& lock) const {
-  // A temporary copy at work (its wizard open) holds the executable this run would copy over, so
-  // it is the one to come to the front.
-  return lock.OpenExisting(CopyLockName(ThisExecutablePath())) ||
-         !lock.Acquire(InstanceLockName(ThisExecutablePath()));
-}
-
 ResultCode UpdateDriver::CheckNow() {
   InstanceLock lock;
-  if (AnotherRunIsFirst(lock)) return lock.SignalFirst(run_.switches.startMinimized);
+  if (AnotherRunIsFirst(lock, ThisExecutablePath())) return lock.SignalFirst(run_.switches.startMinimized);
   if (commandLine_.minimalUserActions || run_.switches.startMinimized) {
     return CheckAndHandOver(nullptr);
   }
@@ -172,7 +165,7 @@ ResultCode UpdateDriver::SilentCheck() {
     if (const ResultCode due = CheckDueResult(config_); due != kSuccess) return due;
   }
   InstanceLock lock;
-  if (AnotherRunIsFirst(lock)) return lock.SignalFirst(run_.switches.startMinimized);
+  if (AnotherRunIsFirst(lock, ThisExecutablePath())) return lock.SignalFirst(run_.switches.startMinimized);
   const ResultCode result =
       commandLine_.showWaitDialog
           ? RunInWindow([this](UpdateEvents* events) { return CheckAndHandOver(events); }, lock,

@@ -44,8 +44,6 @@ class UpdateDriver {
  private:
   using Work = std::function<ResultCode(UpdateEvents* events)>;
 
-  // Whether `lock` found another run first: a temporary copy at work, or the installed updater.
-  bool AnotherRunIsFirst(InstanceLock& lock) const;
   ResultCode CheckNow();
   ResultCode SilentCheck();
   ResultCode JustCheck();

@@ -7,10 +7,13 @@
 #include "app/ApplicationStart.h"
 #include "app/Cleaner.h"
 #include "app/CredentialsArgument.h"
+#include "app/InstanceLock.h"
 #include "app/RunMessages.h"
 #include "app/ServerLauncher.h"
 #include "app/SetSetting.h"
 #include "app/UpdateDriver.h"
+#include "automation/AutomationServer.h"
+#include "automation/ComRegistration.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
@@ -202,6 +205,8 @@ ResultCode UpdaterApp::Dispatch() {
       return OpenLink();
     case RunMode::Configure:
       return Configure();
+    case RunMode::Automation:
+      return RunAutomation();
     default:
       return kNotImplemented;
   }
@@ -266,6 +271,19 @@ ResultCode UpdaterApp::OpenLink() const {
   info.nShow = SW_SHOWNORMAL;
   ShellExecuteExW(&info);
   return kSuccess;
+}
+
+ResultCode UpdaterApp::RunAutomation() {
+  if (const ResultCode valid = ValidateForUpdates(); valid != kSuccess) return valid;
+  const std::wstring classId = run_.comClassId.empty() ? config_->Id() : run_.comClassId;
+  const std::wstring executable = ThisExecutablePath();
+  // Started by hand rather than by COM: the application's setup registers the server.
+  if (!commandLine_.embedding) return RegisterAutomation(classId, executable);
+  const AutomationContext context{*config_, run_, [executable](const auto& check) {
+    InstanceLock lock;
+    return AnotherRunIsFirst(lock, executable) ? lock.SignalFirst(false) : check();
+  }};
+  return ServeAutomation(context, {classId, commandLine_.registerProxyStub, executable});
 }
 
 void UpdaterApp::Finish(ResultCode result) {

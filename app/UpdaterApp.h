@@ -40,6 +40,7 @@ class UpdaterApp {
   ResultCode RunConfigureService();
   ResultCode RunCommandServer();
   ResultCode OpenLink() const;
+  ResultCode RunAutomation();
   bool IsTemporaryCopyMode() const;
   // The service and the server it starts run as LocalSystem, whose own settings must not count.
   bool RunsAsLocalSystem() const;

@@ -118,11 +118,21 @@ ResultCode UpdateSession::Download() {
   return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_, &credentials_);
 }
 
+InstallContext UpdateSession::InstallSettings() const {
+  return {config_.Settings(), *runner_, config_.HasFlag(kFlagVerifyDigitalSignature),
+          config_.HasFlag(kFlagNoUpdaterInstallGui)};
+}
+
 ResultCode UpdateSession::Install() {
-  const InstallContext context{config_.Settings(), *runner_,
-                               config_.HasFlag(kFlagVerifyDigitalSignature),
-                               config_.HasFlag(kFlagNoUpdaterInstallGui)};
-  return InstallSelectedUpdates(updates_, context, *events_);
+  return InstallSelectedUpdates(updates_, InstallSettings(), *events_);
+}
+
+ResultCode UpdateSession::InstallOne(UpdateInfo& update) {
+  events_->ActionBegun(UpdateAction::InstallStep, 1, update.name);
+  const ResultCode installed = InstallUpdate(update, InstallSettings());
+  events_->Advanced(1);
+  events_->ActionEnded(UpdateAction::InstallStep, installed);
+  return installed;
 }
 
 ResultCode UpdateSession::DownloadAndInstall(bool justDownload) {

@@ -9,6 +9,7 @@
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
 #include "install/InstallerRunner.h"
+#include "install/UpdateInstaller.h"
 #include "transfer/CredentialProvider.h"
 
 namespace updater {
@@ -67,6 +68,8 @@ class UpdateSession {
 
   ResultCode Download();
   ResultCode Install();
+  // Installs one downloaded update of the list, reported as one installation step (action 103).
+  ResultCode InstallOne(UpdateInfo& update);
   // Downloads the selected updates and, unless that was cancelled or only downloads are wanted,
   // installs them; an update whose download failed is left out, the others still install.
   ResultCode DownloadAndInstall(bool justDownload);
@@ -79,6 +82,8 @@ class UpdateSession {
   DownloadState DownloadStateOf(const UpdateInfo& update) const { return downloadState_(update); }
 
  private:
+  InstallContext InstallSettings() const;
+
   const ClientConfig& config_;
   UpdateEvents* events_;
   UpdateList updates_;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make ninja-build
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  mingw-w64-tools
+  mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
   xvfb
   nginx-light

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "automation/UpdaterObject.h"
+#include "base/ResultCode.h"
+
+namespace updater {
+
+constexpr wchar_t kProxyStubLibraryName[] = L"Updater-comproxystub.dll";
+
+struct AutomationServerOptions {
+  std::wstring classId;  // "{...}"
+  // Loads the proxy-stub library beside `executablePath` and registers it for the current user.
+  bool registerProxyStub = false;
+  std::wstring executablePath;
+  // A server that COM started for a client that died before creating an object would otherwise
+  // wait for ever.
+  DWORD idleMs = 60000;
+};
+
+// Serves the class `classId` on this thread until its last object is released, or until no
+// object was alive for `idleMs`. kInvalidCommandLine for a class id that is not one.
+ResultCode ServeAutomation(const AutomationContext& context,
+                           const AutomationServerOptions& options);
+
+// Ends the serving loop (nothing when none runs on any thread).
+void EndAutomationServer();
+
+}  // namespace updater

@@ -1,0 +1,299 @@
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+#include "app/InstanceLock.h"
+#include "automation/ComObject.h"
+#include "automation/ComRegistration.h"
+#include "automation/TovanUpdater.h"
+#include "base/ResultText.h"
+#include "e2e/Scenario.h"
+
+namespace updater::test {
+
+int InstallFirstUpdate(REFCLSID classId, ITovanUpdaterCallback* progress);  // README.md
+
+namespace {
+
+// A client's progress callback that records what it is told, and cancels when asked to.
+class RecordingCallback : public ITovanUpdaterCallback {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_ITovanUpdaterCallback)) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    *object = this;
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE RegisterAction(int id, int count) override {
+    return Record("register " + std::to_string(id) + " " + std::to_string(count));
+  }
+  HRESULT STDMETHODCALLTYPE BeginAction(int id) override {
+    return Record("begin " + std::to_string(id));
+  }
+  HRESULT STDMETHODCALLTYPE SubActionPerform(int progress) override {
+    positions.push_back(progress);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE EndAction(int id, int state) override {
+    char text[32];
+    wsprintfA(text, "end %d %X", id, state);
+    return Record(text);
+  }
+  HRESULT STDMETHODCALLTYPE IsCanceled(char* canceled) override {
+    *canceled = 0;
+    return cancel ? S_FALSE : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Error(int code) override {
+    char text[32];
+    wsprintfA(text, "error %X", code);
+    return Record(text);
+  }
+
+  std::string calls;
+  std::vector<int> positions;
+  bool cancel = false;
+
+ private:
+  HRESULT Record(const std::string& call) {
+    calls += call + ", ";
+    return S_OK;
+  }
+};
+
+std::wstring NewClassId() {
+  GUID guid;
+  CoCreateGuid(&guid);
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, 40);
+  return text;
+}
+
+bool ProcessRuns(const std::wstring& executable) {
+  const KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry = {sizeof(entry)};
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
+    const KernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (process && QueryFullProcessImageNameW(process.Get(), 0, path, &size) &&
+        CompareStringOrdinal(path, -1, executable.c_str(), -1, TRUE) == CSTR_EQUAL) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The scenario's updater registered as the local server of a class of its own (as by hand:
+// `/automation -clsid`), unregistered at the end; clients run in a single-threaded apartment.
+struct Server {
+  explicit Server(const Scenario& scenario) : s(scenario), classId(NewClassId()) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    EXPECT_EQ(0u, s.Run(L"/automation -clsid " + classId).exitCode) << Narrow(s.Log());
+  }
+  ~Server() {
+    EXPECT_EQ(0u, UnregisterAutomation(classId, s.Exe()));
+    BSTR path = nullptr;
+    EXPECT_FALSE(SUCCEEDED(QueryPathOfRegTypeLib(LIBID_TovanUpdater, 1, 0, LOCALE_NEUTRAL, &path)))
+        << "the type library stays registered";
+    SysFreeString(path);
+    CoUninitialize();
+  }
+  CLSID Clsid() const {
+    CLSID clsid = {};
+    CLSIDFromString(classId.c_str(), &clsid);
+    return clsid;
+  }
+  ComRef<ITovanUpdater> Create() const {
+    ITovanUpdater* updater = nullptr;
+    EXPECT_EQ(S_OK, CoCreateInstance(Clsid(), nullptr, CLSCTX_LOCAL_SERVER, IID_ITovanUpdater,
+                                     reinterpret_cast<void**>(&updater)))
+        << Narrow(s.Log());
+    return ComRef<ITovanUpdater>(updater);
+  }
+  const Scenario& s;
+  std::wstring classId;
+};
+
+std::wstring Text(BSTR text) {
+  std::wstring copy = text != nullptr ? text : L"(null)";
+  SysFreeString(text);
+  return copy;
+}
+
+struct Check {
+  int count = -1, toDownload = -1, result = -1;
+  ComRef<ITovanUpdates> updates;
+};
+
+Check CheckForUpdates(ITovanUpdater* updater) {
+  Check check;
+  ITovanUpdates* updates = nullptr;
+  EXPECT_EQ(S_OK, updater->CheckForUpdates(&check.count, &check.toDownload, &check.result,
+                                           &updates));
+  check.updates.Reset(updates);
+  return check;
+}
+
+TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocalServer) {
+  Scenario s;
+  s.Publish(s.PackageSection(L"MsiFixture.msi", L"") + s.Section({L"Tool"}));
+  Server server(s);
+  {
+    const ComRef<ITovanUpdater> updater = server.Create();
+    ASSERT_TRUE(updater);
+    RecordingCallback callback;
+    EXPECT_EQ(E_FAIL, updater.Get()->RegisterCallback(nullptr));
+    EXPECT_EQ(S_OK, updater.Get()->RegisterCallback(&callback));
+    Check check = CheckForUpdates(updater.Get());
+    ASSERT_EQ(0, check.result) << Narrow(s.Log());
+    EXPECT_EQ(2, check.count);
+    EXPECT_EQ(2, check.toDownload);
+    ITovanUpdates* updates = check.updates.Get();
+
+    struct Entry { const wchar_t* name; const wchar_t* displayName; const wchar_t* version; };
+    const Entry entries[] = {{L"Package", L"Package update", L"1.2"},
+                             {L"Tool", L"Tool update", L"0.0.0.0"}};
+    std::vector<ComRef<ITovanUpdateInfo>> infos;
+    for (int index = 0; index < 2; ++index) {
+      const Entry& e = entries[index];
+      ITovanUpdateInfo* info = nullptr;
+      ASSERT_EQ(S_OK, updates->GetUpdateInfo(index, &info));
+      infos.emplace_back(info);
+      BSTR name = nullptr, displayName = nullptr, version = nullptr, basicName = nullptr,
+           basicVersion = nullptr;
+      int size = 0, basicSize = 0;
+      EXPECT_EQ(S_OK, info->GetName(&name));
+      EXPECT_EQ(S_OK, info->GetDisplayName(&displayName));
+      EXPECT_EQ(S_OK, info->GetVersion(&version));
+      EXPECT_EQ(S_OK, info->GetSize(&size));
+      EXPECT_EQ(S_OK, info->GetBasicInfo(&basicName, &basicVersion, &basicSize));
+      EXPECT_EQ(e.name, Text(name));
+      EXPECT_EQ(e.displayName, Text(displayName));
+      EXPECT_EQ(e.version, Text(version));
+      EXPECT_EQ(e.displayName, Text(basicName));
+      EXPECT_EQ(e.version, Text(basicVersion));
+      EXPECT_GT(size, 1000);
+      EXPECT_EQ(size, basicSize);
+    }
+    ITovanUpdateInfo* beyond = nullptr;
+    EXPECT_EQ(E_FAIL, updates->GetUpdateInfo(2, &beyond));
+    EXPECT_EQ(E_FAIL, updates->GetUpdateInfo(-1, &beyond));
+
+    int result = -1;
+    EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
+    EXPECT_EQ(0, result) << "nothing selected";
+    EXPECT_EQ("", callback.calls);
+
+    ITovanUpdateInfo* tool = infos[1].Get();
+    EXPECT_EQ(S_OK, tool->SelectForInstall(1));
+    callback.cancel = true;
+    EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
+    EXPECT_EQ(0xE0000008, static_cast<DWORD>(result));
+    callback.cancel = false;
+    callback.calls.clear();
+    callback.positions.clear();
+    EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
+    EXPECT_EQ(0, result) << Narrow(s.Log());
+    int size = 0;
+    tool->GetSize(&size);
+    const std::string sizeText = std::to_string(size);
+    EXPECT_EQ("register 101 0, begin 101, register 1 " + sizeText + ", begin 1, end 1 0, "
+              "end 101 0, ", callback.calls);
+    ASSERT_FALSE(callback.positions.empty());
+    EXPECT_EQ(size, callback.positions.back());
+    for (size_t i = 1; i < callback.positions.size(); ++i) {
+      EXPECT_LE(callback.positions[i - 1], callback.positions[i]) << "a position, not a step";
+    }
+
+    callback.calls.clear();
+    EXPECT_EQ(S_OK, tool->LaunchInstaller(&result));
+    EXPECT_EQ(0, result) << Narrow(s.Log());
+    EXPECT_EQ("register 103 1, begin 103, end 103 0, ", callback.calls);
+    EXPECT_TRUE(FileExists(s.Marker(L"Tool"))) << "the installer did not run";
+    int state = -1;
+    EXPECT_EQ(S_OK, infos[0].Get()->GetState(&state));
+    EXPECT_EQ(0, state) << "an update neither downloaded nor installed";
+    EXPECT_EQ(S_OK, tool->ClearState());
+    EXPECT_EQ(S_OK, tool->GetState(&state));
+    EXPECT_EQ(0, state);
+    BSTR description = nullptr;
+    EXPECT_EQ(S_OK, updater.Get()->GetErrorDescription(0xE0000011, &description));
+    EXPECT_FALSE(Text(description).empty());
+  }
+}
+
+// The examples of README.md (ReadmeExample.cpp and .js, made of it by the build) install a real
+// package; the server ends after each.
+TEST(AutomationTest, ReadmeExamplesInstallTheFirstUpdate) {
+  for (const bool script : {false, true}) {
+    SCOPED_TRACE(script ? "JScript" : "C++");
+    RemoveFixturePackages();
+    Scenario s;
+    s.Publish(s.PackageSection(L"MsiFixture.msi", L""));
+    Server server(s);
+    DWORD result = 0xDEAD;
+    std::string output;
+    if (script) {
+      const std::wstring printed = s.File(L"printed.txt");
+      KernelHandle process;
+      ASSERT_TRUE(StartProcess(L"C:\\windows\\system32\\cmd.exe",
+                               L"cmd /c cscript.exe //nologo \"" + ThisExecutableFolder() +
+                                   L"\\ReadmeExample.js\" " + ProgIdOf(server.classId) + L" > \"" +
+                                   printed + L"\"",
+                               nullptr, &process));
+      EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.Get(), 120000));
+      output = ReadFileBytes(printed);
+      result = output.find("Result: " + Narrow(ResultText(0))) != std::string::npos ? 0 : 1;
+      const std::string size = std::to_string(ReadFileBytes(FixturePath(L"MsiFixture.msi")).size());
+      EXPECT_NE(std::string::npos, output.find("Package: Package update 1.2, " + size + " bytes"))
+          << output;
+    } else {
+      result = static_cast<DWORD>(InstallFirstUpdate(server.Clsid(), nullptr));
+    }
+    EXPECT_EQ(0u, result) << output << Narrow(s.Log());
+    std::wstring installed;
+    GetRegistryString(HKEY_LOCAL_MACHINE, L"Software\\UpdaterFixturePackage", L"Version",
+                      &installed);
+    EXPECT_EQ(L"1.2.0.0", installed) << "the package did not install";
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000))
+        << "the server outlived its last object";
+  }
+  RemoveFixturePackages();
+}
+
+TEST(AutomationTest, CheckWithoutUpdateOrBesideAnotherRunSetsEveryOutValue) {
+  struct Case { const char* what; bool published, otherRun; DWORD result; };
+  const Case cases[] = {
+      {"no update found", true, false, 0xE0000011},
+      {"another run of the updater", true, true, 0xE0000027},
+      {"no update configuration file", false, false, 0xE0000018},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario s;
+    if (c.published) s.Publish(L"");
+    Server server(s);
+    InstanceLock otherRun;
+    if (c.otherRun) otherRun.Acquire(InstanceLockName(s.Exe()));
+    const ComRef<ITovanUpdater> updater = server.Create();
+    ASSERT_TRUE(updater);
+    const Check check = CheckForUpdates(updater.Get());
+    EXPECT_EQ(c.result, static_cast<DWORD>(check.result)) << Narrow(s.Log());
+    EXPECT_EQ(0, check.count);
+    EXPECT_EQ(0, check.toDownload);
+    EXPECT_FALSE(check.updates);
+  }
+}
+
+}  // namespace
+}  // namespace updater::test
