@@ -78,7 +78,11 @@ class InlineConverter {
     std::wstring markup;
     bool converted = false;
     for (std::size_t at = 0; at < text_.size();) {
-      if (ConvertElement(&at, &markup)) {
+      const std::size_t run = BacktickRun(at);
+      if (run > kMaxBacktickRun) {
+        markup.append(text_, at, run);
+        at += run;
+      } else if (ConvertElement(&at, &markup)) {
         converted = true;
       } else {
         AppendEscaped(std::wstring(1, text_[at++]), &markup);
@@ -93,10 +97,7 @@ class InlineConverter {
   bool ConvertElement(std::size_t* at, std::wstring* markup) {
     const std::size_t begin = *at;
     std::size_t close = std::wstring::npos;
-    if (text_[begin] == L'`') {
-      std::size_t run = 0;
-      while (begin + run < text_.size() && text_[begin + run] == L'`') ++run;
-      if (run > kMaxBacktickRun) return false;
+    if (const std::size_t run = BacktickRun(begin); run != 0) {
       close = backticks_[run - 1].From(begin + run);
       if (close == std::wstring::npos) return false;
       Append(L"<code>", TrimIniText(text_.substr(begin + run, close - begin - run)), L"</code>",
@@ -132,6 +133,12 @@ class InlineConverter {
                text_.substr(label + 1, labelEnd - label - 1), markup);
     *at = close + 1;
     return true;
+  }
+
+  std::size_t BacktickRun(std::size_t at) const {
+    std::size_t run = 0;
+    while (at + run < text_.size() && text_[at + run] == L'`') ++run;
+    return run;
   }
 
   static void Append(const wchar_t* open, const std::wstring& content, const wchar_t* close,
