@@ -116,6 +116,10 @@ TEST(GitHubSourceTest, ReleasesBecomeUpdatesWithTheirInstallerAndDetection) {
     UpdateList list;
     EXPECT_EQ(c.result, fixture.Load(c.listing, c.settings, &list));
     EXPECT_EQ(c.result != kInvalidHeader, test::FileExists(fixture.path));
+    if (!c.settings.empty()) {
+      EXPECT_EQ(L"https://github.com/o/r/releases/download/v2.1.0/TOVAN_update.json 200",
+                fixture.fetched);
+    }
     ASSERT_EQ(c.section != nullptr, list.updates.size() == 1);
     if (c.section == nullptr) continue;
     const UpdateInfo& update = list.updates.front();

@@ -11,6 +11,7 @@ void ConfigureReleases(const Scenario& s) {
               true);
 }
 
+// The release's settings file is missing on the server, which leaves the release as listed.
 TEST(GitHubReleasesTest, SilentInstallOfTheNewestReleaseThenTheTagVersionIsDetected) {
   RemoveFixturePackages();
   Scenario s;
@@ -22,7 +23,8 @@ TEST(GitHubReleasesTest, SilentInstallOfTheNewestReleaseThenTheTagVersionIsDetec
                {"url":"https://api.github.com/repos/o/r/releases/2","node_id":"RE_kwDOAbc",
                 "tag_name":"v1.2.0","name":"","draft":false,"prerelease":false,
                 "published_at":"2024-03-01T12:00:00Z","body":"## Bug Fixes\r\n- `Version` set",
-                "assets":[{"name":"Package.msi","content_type":"application/x-msi","size":)" +
+                "assets":[{"name":"tovan_update.json","size":20,"browser_download_url":")" +
+              s.Url(L"missing.json") + LR"("},{"name":"Package.msi","content_type":"application/x-msi","size":)" +
               size + LR"(,"browser_download_url":")" + s.Url(L"Package.msi") + LR"("}]}])");
   EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
   EXPECT_TRUE(Contains(s.Log(), L"\"Fixture Package v1.2.0\"")) << Narrow(s.Log());
