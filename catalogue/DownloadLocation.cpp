@@ -117,6 +117,25 @@ ResultCode CheckDownloadFolders(const std::wstring& filePath) {
   return kSuccess;
 }
 
+ResultCode InvalidUpdateSection(const std::wstring& section, const wchar_t* reason) {
+  Log(kLogError, L"Invalid update section [" + section + L"]: " + reason);
+  return kInvalidUpdateSection;
+}
+
+ResultCode AssignLocalFilePath(const std::wstring& downloadsFolder, UpdateInfo* update) {
+  const std::wstring& section = update->sectionName;
+  std::wstring urlPath;
+  if (update->serverFileName.empty() && !update->urls.empty()) {
+    if (const ResultCode result = UrlPath(update->urls.front(), &urlPath)) return result;
+  }
+  update->localFilePath = DownloadFilePath(
+      downloadsFolder, section, DownloadFileName(update->serverFileName, urlPath, section));
+  if (!FitsDownloadPath(update->localFilePath)) {
+    return InvalidUpdateSection(section, L"download path is too long");
+  }
+  return CheckDownloadFolders(update->localFilePath);
+}
+
 bool IsLocationPlaceholder(const std::vector<std::wstring>& urls) {
   if (urls.empty()) return false;
   for (const std::wstring& url : urls) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/ResultCode.h"
+#include "catalogue/UpdateInfo.h"
 
 namespace updater {
 
@@ -40,6 +41,14 @@ constexpr ResultCode kDownloadFolderIsLink = 4395;
 // folder could otherwise send this program's writes, deletes and launches anywhere. A refused
 // folder is logged; folders that do not exist yet are no links.
 ResultCode CheckDownloadFolders(const std::wstring& filePath);
+
+// Logs why an update (a section or a release) is refused; returns kInvalidUpdateSection.
+ResultCode InvalidUpdateSection(const std::wstring& section, const wchar_t* reason);
+
+// Sets the update's LocalFilePath: downloads folder \ section name \ file name of the download.
+// 0; the WinINet error of a first URL that does not parse (without ServerFileName);
+// kInvalidUpdateSection when the path does not fit (logged); or kDownloadFolderIsLink.
+ResultCode AssignLocalFilePath(const std::wstring& downloadsFolder, UpdateInfo* update);
 
 // Whether the URL list is the "file://" placeholder: every value "file://" in any letter case.
 bool IsLocationPlaceholder(const std::vector<std::wstring>& urls);

@@ -10,6 +10,7 @@
 #include "base/IniDocument.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
+#include "catalogue/DetectionKeys.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/UpdateFlags.h"
 #include "config/ClientConfig.h"
@@ -31,11 +32,6 @@ std::array<DescriptionGroup*, 3> ItemGroups(UpdateInfo& update) {
   return {&update.features, &update.enhancements, &update.bugFixes};
 }
 
-ResultCode InvalidSection(const std::wstring& section, const wchar_t* reason) {
-  Log(kLogError, L"Invalid update section [" + section + L"]: " + reason);
-  return kInvalidUpdateSection;
-}
-
 }  // namespace
 
 ServerConfig::ServerConfig(std::wstring localPath, const ClientConfig& client, UpdateList& updates)
@@ -52,9 +48,9 @@ ResultCode ServerConfig::Load(bool checkHeader, bool mergeAbsorbed) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return kUpToDate;
   }
-  if (const ResultCode result = reader_.Load()) return DiscardLocalCopy(result);
+  if (const ResultCode result = reader_.Load()) return DiscardLocalCopy(path, client_, result);
   updates_.isUtf16 = reader_.IsUtf16();
-  if (checkHeader && !reader_.HasHeaderLine()) return DiscardLocalCopy(kInvalidHeader);
+  if (checkHeader && !reader_.HasHeaderLine()) return DiscardLocalCopy(path, client_, kInvalidHeader);
 
   for (const std::wstring& section : reader_.SectionNames()) {
     const ResultCode result =
@@ -63,10 +59,7 @@ ResultCode ServerConfig::Load(bool checkHeader, bool mergeAbsorbed) {
   }
   ResolveLinks();
 
-  if (IsSingleUpdatePresentation(updates_.updates.size(), client_.HasFlag(kFlagVertSplitter),
-                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
-    updates_.updates.front().flags |= kUpdateSingleUpdate;
-  }
+  MarkSingleUpdatePresentation(updates_, client_);
   if (mergeAbsorbed) MergeAbsorbedItems(updates_);
   return kSuccess;
 }
@@ -75,11 +68,6 @@ UpdateInfo* ServerConfig::FindUpdate(const std::wstring& sectionName) {
   return updater::FindUpdate(updates_, sectionName);
 }
 
-ResultCode ServerConfig::DiscardLocalCopy(ResultCode result) const {
-  reader_.File().Delete();
-  client_.Settings().DeleteValue(SettingsKey::Settings, L"LastModified");
-  return result;
-}
 
 ResultCode ServerConfig::ReadGeneralSection() {
   std::wstring versionText = reader_.ReadText(kGeneralSection, L"ConfigFileVersion");
@@ -99,13 +87,13 @@ ResultCode ServerConfig::ReadGeneralSection() {
 }
 
 ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
-  if (!IsPlainFileName(section)) return InvalidSection(section, L"name is not a file name");
+  if (!IsPlainFileName(section)) return InvalidUpdateSection(section, L"name is not a file name");
   UpdateInfo update;
   update.sectionName = section;
   const auto text = [&](const wchar_t* key) { return reader_.ReadText(section, key); };
 
   update.name = text(L"Name");
-  if (update.name.empty()) return InvalidSection(section, L"no Name");
+  if (update.name.empty()) return InvalidUpdateSection(section, L"no Name");
   update.state = static_cast<ResultCode>(reader_.ReadInteger(section, L"State"));
   update.updatedApplicationVersions = reader_.ReadList(section, L"UpdatedApplicationVersions");
   update.updatedApplications = reader_.ReadList(section, L"UpdatedApplications");
@@ -114,20 +102,20 @@ ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
     group->items = reader_.ReadNumbered(section, group->plainKey, group->htmlKey);
   }
   update.size = reader_.ReadInteger(section, L"Size");
-  if (update.size == 0) return InvalidSection(section, L"no Size");
+  if (update.size == 0) return InvalidUpdateSection(section, L"no Size");
   update.flags =
       reader_.ReadFlags(section, L"Flags", kUpdateFlagNames, std::size(kUpdateFlagNames));
   update.sha256 = text(L"SHA256");
   update.md5 = text(L"MD5");
   update.serverFileName = text(L"ServerFileName");
   if (!update.serverFileName.empty() && !IsPlainFileName(update.serverFileName)) {
-    return InvalidSection(section, L"ServerFileName is not a file name");
+    return InvalidUpdateSection(section, L"ServerFileName is not a file name");
   }
   if (const ResultCode result = ReadLocations(section, &update)) return result;
   update.category = text(L"Category");
   const std::wstring releaseDate = text(L"ReleaseDate");
   if (!releaseDate.empty() && !ParseIniDate(releaseDate, &update.releaseDate)) {
-    return InvalidSection(section, L"ReleaseDate is not day/month/year");
+    return InvalidUpdateSection(section, L"ReleaseDate is not day/month/year");
   }
   for (const std::wstring& entry : reader_.ReadNumbered(section, L"AutoCloseApplication")) {
     update.autoCloseApplications.push_back(ParseAutoCloseEntry(entry));
@@ -137,22 +125,14 @@ ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
   if (EqualsIgnoringCase(update.noGuiSwitch, kEmptyFieldMark)) update.noGuiSwitch.clear();
   update.targetOsMinVersion = reader_.ReadVersion(section, L"TargetOsMinVersion");
   update.targetOsMaxVersion = reader_.ReadVersion(section, L"TargetOsMaxVersion");
-  ReadDetectionKeys(section, &update);
+  ReadDetectionKeys([&](const wchar_t* key) { return text(key); }, client_.AppDir(), &update);
   if (update.detectionKind == DetectionKind::None) {
-    return InvalidSection(section, L"no detection source");
+    return InvalidUpdateSection(section, L"no detection source");
   }
 
-  std::wstring urlPath;
-  if (update.serverFileName.empty()) {
-    if (const ResultCode result = UrlPath(update.urls.front(), &urlPath)) return result;
+  if (const ResultCode result = AssignLocalFilePath(client_.DownloadsFolder(), &update)) {
+    return result;
   }
-  update.localFilePath =
-      DownloadFilePath(client_.DownloadsFolder(), section,
-                       DownloadFileName(update.serverFileName, urlPath, section));
-  if (!FitsDownloadPath(update.localFilePath)) {
-    return InvalidSection(section, L"download path is too long");
-  }
-  if (const ResultCode linked = CheckDownloadFolders(update.localFilePath)) return linked;
 
   const std::wstring depends = text(L"Depends");
   if (!depends.empty()) dependsLinks_.emplace_back(section, depends);
@@ -176,48 +156,8 @@ ResultCode ServerConfig::ReadLocations(const std::wstring& section, UpdateInfo* 
       return kUnresolvedFileUrl;
     }
   }
-  if (update->urls.empty()) return InvalidSection(section, L"no URL");
+  if (update->urls.empty()) return InvalidUpdateSection(section, L"no URL");
   return kSuccess;
-}
-
-void ServerConfig::ReadDetectionKeys(const std::wstring& section, UpdateInfo* update) const {
-  const auto text = [&](const wchar_t* key) { return reader_.ReadText(section, key); };
-  const std::wstring filePath = text(L"FilePath");
-  if (!filePath.empty()) {
-    update->detectionKind = DetectionKind::File;
-    if (ExpandPath(filePath, client_.AppDir(), SystemPathLookup(), &update->detectionTarget) !=
-        kSuccess) {
-      update->detectionTarget = filePath;
-      update->targetUnresolved = 1;
-    }
-    const std::wstring fileSize = text(L"FileSize");
-    if (!fileSize.empty()) {
-      update->fileSize = ParseIniInteger(fileSize);
-      update->detectionBits |= kDetectionFileSizeGiven;
-    }
-  } else if (const std::wstring registryKey = text(L"RegistryKey"); !registryKey.empty()) {
-    update->detectionKind = DetectionKind::Registry;
-    update->detectionTarget = registryKey;
-  } else if (const std::wstring custom = text(L"CustomDetection"); !custom.empty()) {
-    update->detectionKind = DetectionKind::Custom;
-    if (ExpandPath(custom, client_.AppDir(), SystemPathLookup(), &update->detectionTarget) !=
-        kSuccess) {
-      update->detectionTarget = custom;
-      update->targetUnresolved = 1;
-    }
-  } else {
-    update->appIdName = text(L"AppIdName");
-    if (!update->appIdName.empty()) update->detectionKind = DetectionKind::AppPackage;
-  }
-  update->customDetectionParams = text(L"CustomDetectionParams");
-  update->appIdArch = text(L"AppIdArch");
-  update->appIdResourceId = text(L"AppIdResourceId");
-  update->appIdPublisherId = text(L"AppIdPublisherId");
-  const std::wstring version = text(L"Version");
-  if (!version.empty()) {
-    ParseVersionCondition(version, &update->versionOperator, &update->version);
-    update->detectionBits |= kDetectionVersionGiven;
-  }
 }
 
 void ServerConfig::ResolveLinks() {
@@ -281,6 +221,20 @@ bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int 
                                 int screenHeight) {
   if (updateCount != 1) return false;
   return !(vertSplitter && screenWidth >= 1024 && screenHeight >= 768);
+}
+
+void MarkSingleUpdatePresentation(UpdateList& list, const ClientConfig& client) {
+  if (IsSingleUpdatePresentation(list.updates.size(), client.HasFlag(kFlagVertSplitter),
+                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
+    list.updates.front().flags |= kUpdateSingleUpdate;
+  }
+}
+
+ResultCode DiscardLocalCopy(const std::wstring& path, const ClientConfig& client,
+                            ResultCode result) {
+  IniFile(path).Delete();
+  client.Settings().DeleteValue(SettingsKey::Settings, L"LastModified");
+  return result;
 }
 
 void MergeAbsorbedItems(UpdateList& list) {

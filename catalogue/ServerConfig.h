@@ -41,11 +41,9 @@ class ServerConfig : public UpdateSource {
  private:
   using Link = std::pair<std::wstring, std::wstring>;
 
-  ResultCode DiscardLocalCopy(ResultCode result) const;
   ResultCode ReadGeneralSection();
   ResultCode ReadUpdateSection(const std::wstring& section);
   ResultCode ReadLocations(const std::wstring& section, UpdateInfo* update) const;
-  void ReadDetectionKeys(const std::wstring& section, UpdateInfo* update) const;
   void ResolveLinks();
 
   std::vector<Link> nextDeprecatedLinks_;
@@ -69,6 +67,15 @@ std::wstring SilentCommandLine(const UpdateInfo& update);
 // room for it (1024 x 768 or more).
 bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int screenWidth,
                                 int screenHeight);
+
+// Sets SingleUpdate on the only update of the list when IsSingleUpdatePresentation holds on this
+// screen with the client's VertSplitter flag.
+void MarkSingleUpdatePresentation(UpdateList& list, const ClientConfig& client);
+
+// Deletes the local copy of an update listing and the LastModified setting, so that the next check
+// fetches it anew; returns `result`.
+ResultCode DiscardLocalCopy(const std::wstring& path, const ClientConfig& client,
+                            ResultCode result);
 
 // Appends to the Feature, Enhancement and BugFix items of each update that is not absorbed itself
 // (absorbed ones are never offered) those of the updates it absorbs, following NextDeprecated

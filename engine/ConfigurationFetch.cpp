@@ -1,15 +1,41 @@
 #include "engine/ConfigurationFetch.h"
 
 #include "base/Logger.h"
+#include "base/ResultText.h"
 #include "catalogue/DownloadLocation.h"
 #include "config/ClientConfig.h"
 #include "engine/TransferSettings.h"
 #include "transfer/AsyncDownloadThread.h"
+#include "transfer/UpdateEvents.h"
 
 namespace updater {
 namespace {
 
 constexpr wchar_t kLastModifiedValue[] = L"LastModified";
+
+// Passes every event on except failures.
+class QuietFailures : public UpdateEvents {
+ public:
+  explicit QuietFailures(UpdateEvents& events) : events_(events) {}
+  void ActionBegun(UpdateAction action, std::uint32_t total, const std::wstring& text) override {
+    events_.ActionBegun(action, total, text);
+  }
+  void Advanced(std::uint32_t amount) override { events_.Advanced(amount); }
+  void ActionEnded(UpdateAction action, ResultCode result) override {
+    events_.ActionEnded(action, result);
+  }
+  bool IsCanceled() override { return events_.IsCanceled(); }
+  bool IsPaused() override { return events_.IsPaused(); }
+  bool AcceptCertificate(ResultCode error, HINTERNET request) override {
+    return events_.AcceptCertificate(error, request);
+  }
+  bool ProvideCredentials(CredentialProvider& provider) override {
+    return events_.ProvideCredentials(provider);
+  }
+
+ private:
+  UpdateEvents& events_;
+};
 
 }  // namespace
 
@@ -61,6 +87,20 @@ ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& lo
     settings.DeleteValue(SettingsKey::Settings, kLastModifiedValue);
   }
   return kSuccess;
+}
+
+ResultCode FetchReleaseAsset(const ClientConfig& config, const std::wstring& url, DWORD size,
+                             const std::wstring& localPath, UpdateEvents* events,
+                             CredentialProvider* credentials) {
+  QuietFailures quiet(events != nullptr ? *events : Unobserved());
+  AsyncDownloadThread download(&quiet, credentials);
+  ApplyTransferSettings(config, download);
+  download.SetExpectedSize(size);
+  const ResultCode result = download.Download(url, localPath);
+  if (result != kSuccess) {
+    Log(kLogInfo, FormatText(L"Release file not fetched (0x%08X): ", result) + url);
+  }
+  return result;
 }
 
 }  // namespace updater

@@ -28,4 +28,11 @@ SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIM
 ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
                               UpdateEvents* events, CredentialProvider* credentials);
 
+// Fetches a file that a release listing names (at most `size` bytes) as the update configuration
+// file is fetched, without a condition. Its failure is the caller's to report: the events see
+// the transfer (progress, cancel, certificates, credentials) but not the failure.
+ResultCode FetchReleaseAsset(const ClientConfig& config, const std::wstring& url, DWORD size,
+                             const std::wstring& localPath, UpdateEvents* events,
+                             CredentialProvider* credentials);
+
 }  // namespace updater

@@ -1,8 +1,11 @@
 #include "engine/UpdateSession.h"
 
+#include <memory>
+
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "catalogue/Detection.h"
+#include "catalogue/GitHubSource.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
 #include "config/ClientFlags.h"
@@ -67,13 +70,19 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
       fetched != kSuccess) {
     return fetched;
   }
+  std::unique_ptr<UpdateSource> source;
   if (config_.HasFlag(kFlagGitHubUpdates)) {
-    Log(kLogError, L"GitHub releases as update source are not available in this build");
-    return kNotImplemented;
+    source = std::make_unique<GitHubSource>(
+        localPath, config_, updates_,
+        [this](const std::wstring& url, DWORD size, const std::wstring& path) {
+          return FetchReleaseAsset(config_, url, size, path, events_, &credentials_);
+        });
+  } else {
+    auto serverConfig = std::make_unique<ServerConfig>(localPath, config_, updates_);
+    serverConfig->SetServerMessageReader(messageReader_);
+    source = std::move(serverConfig);
   }
-  ServerConfig source(localPath, config_, updates_);
-  source.SetServerMessageReader(messageReader_);
-  if (const ResultCode loaded = source.Load(true, true); loaded != kSuccess) {
+  if (const ResultCode loaded = source->Load(true, true); loaded != kSuccess) {
     events_->Failed(loaded, localPath);
     return loaded;
   }

@@ -12,6 +12,7 @@ packages=(
   nginx-light
   squid python3 python3-pyftpdlib openssl osslsigncode curl
   googletest imagemagick
+  rapidjson-dev
   wixl
   imagemagick
 )

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "e2e/Scenario.h"
+
+namespace updater::test {
+
+// An application whose updates are the releases of a repository, listed in releases.json.
+void ConfigureReleases(const Scenario& s) {
+  s.Configure(L"Flags=GitHubUpdates\r\nCompanyName=Updater Tests\r\n"
+              L"ApplicationName=Fixture Package\r\nURL=" + s.Url(L"releases.json") + L"\r\n",
+              true);
+}
+
+// The release's settings file is missing on the server, which leaves the release as listed.
+TEST(GitHubReleasesTest, SilentInstallOfTheNewestReleaseThenTheTagVersionIsDetected) {
+  RemoveFixturePackages();
+  Scenario s;
+  ConfigureReleases(s);
+  s.PackageSection(L"MsiFixture.msi", L"");  // serves Package.msi
+  const std::wstring size = std::to_wstring(ReadFileBytes(FixturePath(L"MsiFixture.msi")).size());
+  s.Serve(L"releases.json",
+          LR"([{"node_id":"RE_draft","draft":true,"tag_name":"v9.0.0","assets":[]},
+               {"url":"https://api.github.com/repos/o/r/releases/2","node_id":"RE_kwDOAbc",
+                "tag_name":"v1.2.0","name":"","draft":false,"prerelease":false,
+                "published_at":"2024-03-01T12:00:00Z","body":"## Bug Fixes\r\n- `Version` set",
+                "assets":[{"name":"tovan_update.json","size":20,"browser_download_url":")" +
+              s.Url(L"missing.json") + LR"("},{"name":"Package.msi","content_type":"application/x-msi","size":)" +
+              size + LR"(,"browser_download_url":")" + s.Url(L"Package.msi") + LR"("}]}])");
+  EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
+  EXPECT_TRUE(Contains(s.Log(), L"\"Fixture Package v1.2.0\"")) << Narrow(s.Log());
+  EXPECT_EQ(0xE0000011u, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
+  RemoveFixturePackages();
+}
+
+TEST(GitHubReleasesTest, MalformedListingsEndTheCheckWithTheirError) {
+  const std::wstring release =
+      LR"({"node_id":"RE_1","tag_name":"v1","assets":[{"name":"a.msi","size":1,)"
+      LR"("browser_download_url":"http://127.0.0.1/a.msi"}]})";
+  const struct { const char* what; std::wstring listing; DWORD exitCode; } cases[] = {
+      {"truncated", L"[" + release.substr(0, 40), 0xE000000E},
+      {"an object", release, 0xE000000E},
+      {"invalid UTF-8", L"[\"\u00C3(\"]", 0xE000000E},
+      {"nested past any depth", std::wstring(300000, L'[') + std::wstring(300000, L']'), 0xE000000E},
+      {"50 MB", L"[\"" + std::wstring(50 << 20, L'x') + L"\"]", 0xE000000E},
+      {"assets an object", L"[{\"assets\":{}," + release.substr(1) + L"]", 0xE0000014},
+      {"a number for node_id", L"[{\"node_id\":1," + release.substr(1) + L"]", 0xE0000014},
+      {"a huge node_id", L"[{\"node_id\":\"" + std::wstring(1 << 20, L'n') + L"\"," +
+                             release.substr(1) + L"]", 0xE0000014},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario s;
+    ConfigureReleases(s);
+    s.Serve(L"releases.json", c.listing);
+    EXPECT_EQ(c.exitCode, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
+  }
+}
+
+}  // namespace updater::test
