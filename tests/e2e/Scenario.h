@@ -81,6 +81,10 @@ class Scenario {
     return ServerUrl(L"http", served_ + L"/" + name);
   }
   void Serve(const std::wstring& name, const std::wstring& text) const;
+  // Where the local nginx serves `name` of this scenario from.
+  std::wstring ServedPath(const std::wstring& name) const {
+    return ServersFolder() + L"\\www\\" + served_ + L"\\" + name;
+  }
   std::wstring Section(const Update& update) const;  // serves its installer too
   // The section [Package] of the fixture package `fixture`, served as Package.msi, with `keys`;
   // detected by the registry value the package writes.
@@ -98,9 +102,6 @@ class Scenario {
   std::optional<DWORD> InstallAll(const std::wstring& options = L"") const;
 
  private:
-  std::wstring ServedPath(const std::wstring& name) const {
-    return ServersFolder() + L"\\www\\" + served_ + L"\\" + name;
-  }
 
   std::wstring id_, served_;
   TempFolder folder_;
