@@ -59,9 +59,6 @@ struct CommandLine {
   std::wstring link;
 };
 
-// The URL scheme of notification links; a click starts the updater with this scheme and "/Link".
-constexpr wchar_t kLinkProtocolPrefix[] = L"merrow-tovan-updater:";
-
 // The switches that a run hands on to its temporary copy.
 RunSwitches SwitchesOf(const CommandLine& commandLine);
 

@@ -55,7 +55,7 @@ ResultCode WriteHandOverAndRemoval(HandOverFile values, const wchar_t* batchPref
 ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList& updates,
                               TemporaryCopy* copy) {
   NoteIfNew(copy->updateListFile, copy);
-  const ResultCode result = WriteSelectedUpdates(copy->updateListFile, updates, false);
+  const ResultCode result = WriteSelectedUpdates(copy->updateListFile, updates, false, handOver.writeMessage);
   if (result != kSuccess) return result;
   copy->arguments =
       TemporaryCopyArguments(handOver.kind, copy->handOverFile, handOver.credentialsArgument);
@@ -219,7 +219,8 @@ void RemoveTemporaryCopy(const TemporaryCopy& copy) {
 
 ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
                                        const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
-                                       const std::wstring& credentialsArgument) {
+                                       const std::wstring& credentialsArgument,
+                                       const ServerMessageWriter& writeMessage) {
   if (!HasUpdateSelectedForInstall(updates)) return kSuccess;
   InstallHandOver handOver;
   handOver.installedUpdaterPath =
@@ -229,6 +230,7 @@ ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunCont
   handOver.urlOverride = urlOverride;
   handOver.kind = TemporaryCopyKind(mode);
   handOver.credentialsArgument = credentialsArgument;
+  handOver.writeMessage = writeMessage;
   if (handOver.kind.empty()) return ERROR_INVALID_PARAMETER;
 
   TemporaryCopy copy;

@@ -5,6 +5,7 @@
 
 #include "app/RunMode.h"
 #include "base/ResultCode.h"
+#include "catalogue/SelectedUpdatesWriter.h"
 #include "catalogue/UpdateInfo.h"
 #include "config/RunSwitches.h"
 
@@ -36,6 +37,8 @@ struct InstallHandOver {
   std::wstring urlOverride;
   std::wstring kind;
   std::wstring credentialsArgument;
+  // The publisher's message, for the copy's selected-updates file; may be null.
+  ServerMessageWriter writeMessage;
 };
 
 // The paths of a copy of the installed updater in `folder` (given without a trailing "\\").
@@ -93,6 +96,7 @@ void RemoveTemporaryCopy(const TemporaryCopy& copy);
 // started, else the Windows error or result code that kept it from starting.
 ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
                                        const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
-                                       const std::wstring& credentialsArgument);
+                                       const std::wstring& credentialsArgument,
+                                       const ServerMessageWriter& writeMessage = nullptr);
 
 }  // namespace updater

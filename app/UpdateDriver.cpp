@@ -88,7 +88,8 @@ UpdateDriver::UpdateDriver(const ClientConfig& config, const RunContext& run,
       run_(run),
       commandLine_(commandLine),
       handOver_(handOver),
-      mode_(commandLine.mode) {}
+      mode_(commandLine.mode),
+      notifier_(config, SystemSupportsToasts()) {}
 
 ResultCode UpdateDriver::Run() {
   switch (mode_) {
@@ -115,15 +116,18 @@ ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events,
                                           const CredentialProvider::Dialog& askUser) {
   UpdateSession session(config_, run_, events);
   if (askUser) session.SetCredentialsDialog(askUser);
+  session.SetServerMessageReader(notifier_.Reader());
   AvailabilityCount counts;
-  if (const ResultCode checked = session.Check(&counts); checked != kSuccess) return checked;
+  const ResultCode checked = session.Check(&counts);
+  notifier_.Show();
+  if (checked != kSuccess) return checked;
   session.SelectNeeded();
   std::wstring credentials;
   if (const ResultCode built = session.CredentialsForCopy(&credentials); built != kSuccess) {
     Log(kLogError, L"Unable to hand the credentials over. LastError: " + ResultText(built));
   }
   return InstallThroughTemporaryCopy(config_, run_, session.Updates(), mode_,
-                                     commandLine_.urlOverride, credentials);
+                                     commandLine_.urlOverride, credentials, notifier_.Writer());
 }
 
 ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,

@@ -9,6 +9,7 @@
 #include "app/HandOverFile.h"
 #include "app/RunMode.h"
 #include "base/ResultCode.h"
+#include "notify/MessageNotifier.h"
 #include "transfer/CredentialProvider.h"
 #include "ui/WizardPlan.h"
 
@@ -67,6 +68,8 @@ class UpdateDriver {
   const HandOverFile& handOver_;
   RunMode mode_;
   bool applicationMustRestart_ = false;
+  // Declared last: its "Messages" window is waited for when the driver ends.
+  MessageNotifier notifier_;
 };
 
 }  // namespace updater

@@ -17,6 +17,8 @@
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 #include "config/SettingsStore.h"
+#include "notify/ToastXml.h"
+#include "notify/UrlProtocol.h"
 #include "service/InstallCommand.h"
 #include "service/IpcNames.h"
 #include "service/IpcServer.h"
@@ -77,7 +79,8 @@ ResultCode UpdaterApp::Prepare() {
     commandLineText_ = config_->DefaultCommandLine();
   }
 
-  const std::wstring linkPrefix = std::wstring(kLinkProtocolPrefix) + L"/Link";
+  // A toast's click starts the updater with the scheme and "/Link".
+  const std::wstring linkPrefix = std::wstring(kUrlScheme) + L":/Link";
   const ResultCode parsed = ParseCommandLine(commandLineText_, linkPrefix, &commandLine_);
   if (parsed != kSuccess) return parsed;
   commandLineParsed_ = true;
@@ -175,7 +178,9 @@ ResultCode UpdaterApp::Dispatch() {
     case RunMode::InstallSilentCritical:
       return RunUpdateMode();
     case RunMode::Clean:
-      return Cleaner(*config_).Run(commandLine_.cleanSilently);
+      return Cleaner(*config_, [](const ClientConfig&) {
+               UnregisterProtocol(HKEY_CURRENT_USER, kUrlScheme);
+             }).Run(commandLine_.cleanSilently);
     case RunMode::RunService: {
       ServerLauncher launcher = MakeServerLauncher();
       return RunService(ExecutableBaseName(ThisExecutablePath()), launcher);

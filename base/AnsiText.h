@@ -12,4 +12,8 @@ std::string ToAnsiText(const std::wstring& text);
 // character, which would change what a reader of the ANSI text sees.
 bool ToExactAnsiText(const std::wstring& text, std::string* ansi);
 
+// `text` as UTF-8, and back; unpaired surrogates and invalid bytes become U+FFFD.
+std::string ToUtf8Text(const std::wstring& text);
+std::wstring FromUtf8Text(const std::string& bytes);
+
 }  // namespace updater

@@ -72,6 +72,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     return kNotImplemented;
   }
   ServerConfig source(localPath, config_, updates_);
+  source.SetServerMessageReader(messageReader_);
   if (const ResultCode loaded = source.Load(true, true); loaded != kSuccess) {
     events_->Failed(loaded, localPath);
     return loaded;

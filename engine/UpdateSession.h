@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "base/ResultCode.h"
 #include "catalogue/DownloadState.h"
+#include "catalogue/ServerConfig.h"
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
 #include "install/InstallerRunner.h"
@@ -46,6 +48,9 @@ class UpdateSession {
     credentials_.SetDialog(std::move(dialog));
   }
 
+  // Handed the [General] section while the update configuration file of a check loads.
+  void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
+
   // Fetches the update configuration file into the downloads folder, loads it and counts the
   // needed updates into `counts`: 0 when some are needed, kUpToDate when none is, else the
   // failure of the fetch or the load.
@@ -81,6 +86,7 @@ class UpdateSession {
   // only to the configuration's own servers and proxy.
   CredentialProvider credentials_;
   DownloadStateQuery downloadState_;
+  ServerMessageReader messageReader_;
   DirectInstallerRunner directRunner_;
   InstallerRunner* runner_ = &directRunner_;
 };

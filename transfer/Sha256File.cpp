@@ -16,10 +16,9 @@ constexpr wchar_t kAesProvider[] = L"Microsoft Enhanced RSA and AES Cryptographi
 constexpr DWORD kBlockSize = 1024;
 constexpr DWORD kSha256Size = 32;
 
-}  // namespace
-
-ResultCode ComputeSHA256(HANDLE file, std::vector<unsigned char>* digest) {
-  if (!SetFilePointerEx(file, {}, nullptr, FILE_BEGIN)) return GetLastError();
+// Feeds `feed` a hash of a fresh provider, then takes the digest.
+template <typename Feed>
+ResultCode HashSHA256(const Feed& feed, std::vector<unsigned char>* digest) {
   CryptProvider provider;
   if (!CryptAcquireContextW(provider.Put(), nullptr, kAesProvider, PROV_RSA_AES,
                             CRYPT_VERIFYCONTEXT)) {
@@ -27,13 +26,7 @@ ResultCode ComputeSHA256(HANDLE file, std::vector<unsigned char>* digest) {
   }
   CryptHash hash;
   if (!CryptCreateHash(provider.Get(), CALG_SHA_256, 0, 0, hash.Put())) return GetLastError();
-  BYTE block[kBlockSize];
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file, block, kBlockSize, &read, nullptr)) return GetLastError();
-    if (read == 0) break;
-    if (!CryptHashData(hash.Get(), block, read, 0)) return GetLastError();
-  }
+  if (const ResultCode fed = feed(hash.Get())) return fed;
   std::vector<unsigned char> value(kSha256Size);
   DWORD size = static_cast<DWORD>(value.size());
   if (!CryptGetHashParam(hash.Get(), HP_HASHVAL, value.data(), &size, 0)) {
@@ -44,6 +37,34 @@ ResultCode ComputeSHA256(HANDLE file, std::vector<unsigned char>* digest) {
   value.resize(size);
   *digest = std::move(value);
   return kSuccess;
+}
+
+}  // namespace
+
+ResultCode ComputeSHA256(HANDLE file, std::vector<unsigned char>* digest) {
+  if (!SetFilePointerEx(file, {}, nullptr, FILE_BEGIN)) return GetLastError();
+  return HashSHA256(
+      [file](HCRYPTHASH hash) -> ResultCode {
+        BYTE block[kBlockSize];
+        for (;;) {
+          DWORD read = 0;
+          if (!ReadFile(file, block, kBlockSize, &read, nullptr)) return GetLastError();
+          if (read == 0) return kSuccess;
+          if (!CryptHashData(hash, block, read, 0)) return GetLastError();
+        }
+      },
+      digest);
+}
+
+ResultCode ComputeSHA256(const std::string& bytes, std::vector<unsigned char>* digest) {
+  return HashSHA256(
+      [&bytes](HCRYPTHASH hash) -> ResultCode {
+        return CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size()), 0)
+                   ? kSuccess
+                   : GetLastError();
+      },
+      digest);
 }
 
 }  // namespace updater

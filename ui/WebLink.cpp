@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cwctype>
 
+#include "base/AnsiText.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 
@@ -28,16 +29,6 @@ bool IsUrlByte(unsigned char c) {
          (c != 0 && std::strchr(kUrlCharacters, c) != nullptr);
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                      nullptr, nullptr);
-  return bytes;
-}
-
 }  // namespace
 
 bool IsOpenableLink(const std::wstring& link) {
@@ -52,7 +43,7 @@ std::string InternetShortcutText(const std::wstring& target) {
   if (!IsOpenableLink(target)) return {};
   std::string text = "[InternetShortcut]\r\nURL=";
   static constexpr char kHex[] = "0123456789ABCDEF";
-  for (const char byte : Utf8(target)) {
+  for (const char byte : ToUtf8Text(target)) {
     const unsigned char c = static_cast<unsigned char>(byte);
     if (IsUrlByte(c)) {
       text.push_back(byte);

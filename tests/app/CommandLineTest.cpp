@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "notify/ToastXml.h"
+
 namespace updater {
 namespace {
 
-const std::wstring kLinkPrefix = std::wstring(kLinkProtocolPrefix) + L"/Link";
+const std::wstring kLinkPrefix = std::wstring(kUrlScheme) + L":/Link";
 
 // Every field that differs from its default, in declaration order, so that one string states the
 // whole parse result and a mismatch shows exactly which field went wrong.

@@ -50,8 +50,13 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
     FileHandle holder(c.locked ? CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                                : INVALID_HANDLE_VALUE);
+    // The link protocol that a message registered goes with the data, and stays with it.
+    const std::wstring protocol = L"Software\\Classes\\merrow-tovan-updater\\shell\\open\\command";
+    SetRegistryString(HKEY_CURRENT_USER, protocol, L"", L"\"" + s.Exe() + L"\" %1");
     const RunOutcome outcome = s.Run(c.arguments, Dialogs::OnlyWatch);
     holder.Reset();
+    std::wstring command;
+    EXPECT_EQ(c.otherInstalled, GetRegistryString(HKEY_CURRENT_USER, protocol, L"", &command));
     EXPECT_EQ(0u, outcome.exitCode);
     EXPECT_EQ(c.windows, outcome.windowTitles);
     EXPECT_EQ(c.otherInstalled ? remaining(true) : c.locked ? locked + L"\n" + folder + L"\n" : L"",

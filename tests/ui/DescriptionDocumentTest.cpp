@@ -145,11 +145,11 @@ TEST(DescriptionDocumentTest, UpdateDescriptionLaysOutLinesAndSections) {
 
 TEST(DescriptionDocumentTest, MessageShowsTitleBodyAndLink) {
   const std::tuple<ServerMessage, std::string, const wchar_t*> cases[] = {
-      {{L"News", L"Read <i>this</i>", L"https://x.invalid/n", L"More"},
+      {{L"News", L"Read <i>this</i>", L"", L"", L"https://x.invalid/n", L"More"},
        "News\\par\n\\par\n\\u32?\\u32?Read\\u32?this\\u32?More\\par\n}",
        L"b0-4 i13-17 a18-22=https://x.invalid/n"},
-      {{L"News", L"Plain", L"", L""}, "News\\par\n\\par\n\\u32?\\u32?Plain\\par\n}", L"b0-4"},
-      {{L"N", L"B", L"http://x/?a&b", L""},
+      {{L"News", L"Plain", L"", L"", L"", L""}, "News\\par\n\\par\n\\u32?\\u32?Plain\\par\n}", L"b0-4"},
+      {{L"N", L"B", L"", L"", L"http://x/?a&b", L""},
        "N\\par\n\\par\n\\u32?\\u32?B\\u32?http\\u58?\\u47?\\u47?x\\u47?\\u63?a\\u38?b\\par\n}",
        L"b0-1 a7-20=http://x/?a&b"},
   };
