@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
+#include "transfer/Sha256File.h"
 
 namespace updater {
 namespace {
@@ -23,15 +24,8 @@ struct KeyTraits {
   static bool IsValid(Value v) { return v != nullptr; }
   static void Close(Value v) { BCryptDestroyKey(v); }
 };
-struct HashTraits {
-  using Value = BCRYPT_HASH_HANDLE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { BCryptDestroyHash(v); }
-};
 using Algorithm = UniqueHandle<AlgorithmTraits>;
 using Key = UniqueHandle<KeyTraits>;
-using Hash = UniqueHandle<HashTraits>;
 
 constexpr ULONG kCoordinateBytes = 32;
 constexpr std::size_t kPublicKeyBytes = 2 * kCoordinateBytes;
@@ -44,6 +38,14 @@ ResultCode Status(NTSTATUS status) { return static_cast<ResultCode>(status); }
 UCHAR* Bytes(std::string& text) { return reinterpret_cast<UCHAR*>(&text[0]); }
 UCHAR* Bytes(const std::string& text) {
   return reinterpret_cast<UCHAR*>(const_cast<char*>(text.data()));
+}
+
+// The SHA-256 digest of `bytes` as CNG takes it.
+ResultCode Digest(const std::string& bytes, std::string* digest) {
+  std::vector<unsigned char> value;
+  if (const ResultCode hashed = ComputeSHA256(bytes, &value)) return hashed;
+  digest->assign(value.begin(), value.end());
+  return kSuccess;
 }
 
 ResultCode OpenEcdsa(Algorithm* algorithm) {
@@ -77,24 +79,6 @@ ResultCode ImportKey(const Algorithm& algorithm, const wchar_t* type, ULONG magi
 
 }  // namespace
 
-ResultCode Sha256Digest(const std::string& bytes, std::string* digest) {
-  Algorithm algorithm;
-  if (NTSTATUS s = BCryptOpenAlgorithmProvider(algorithm.Put(), BCRYPT_SHA256_ALGORITHM, nullptr, 0)) {
-    return Status(s);
-  }
-  Hash hash;
-  if (NTSTATUS s = BCryptCreateHash(algorithm.Get(), hash.Put(), nullptr, 0, nullptr, 0, 0)) {
-    return Status(s);
-  }
-  if (NTSTATUS s = BCryptHashData(hash.Get(), Bytes(bytes), static_cast<ULONG>(bytes.size()), 0)) {
-    return Status(s);
-  }
-  std::string result(32, '\0');
-  if (NTSTATUS s = BCryptFinishHash(hash.Get(), Bytes(result), 32, 0)) return Status(s);
-  *digest = std::move(result);
-  return kSuccess;
-}
-
 ResultCode GenerateFeedKey(std::wstring* privateKey, std::wstring* publicKey) {
   Algorithm algorithm;
   if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
@@ -125,7 +109,7 @@ ResultCode SignFeedBytes(const std::wstring& privateKey, const std::string& byte
                                             kPrivateBlobBytes, &key)) {
     return imported;
   }
-  if (const ResultCode hashed = Sha256Digest(bytes, &digest)) return hashed;
+  if (const ResultCode hashed = Digest(bytes, &digest)) return hashed;
   std::string result(kSignatureBytes, '\0');
   ULONG size = 0;
   if (NTSTATUS s = BCryptSignHash(key.Get(), nullptr, Bytes(digest), 32, Bytes(result),
@@ -154,7 +138,7 @@ ResultCode VerifyFeedBytes(const std::wstring& publicKey, const std::string& byt
                                             blob.size(), &key)) {
     return imported;
   }
-  if (const ResultCode hashed = Sha256Digest(bytes, &digest)) return hashed;
+  if (const ResultCode hashed = Digest(bytes, &digest)) return hashed;
   if (BCryptVerifySignature(key.Get(), nullptr, Bytes(digest), 32, Bytes(signatureBytes),
                             kSignatureBytes, 0)) {
     return kFeedSignatureInvalid;

@@ -10,9 +10,6 @@ namespace updater {
 // signatures travel as base64 text: the public key as the 64 bytes X and Y, the private key as
 // CNG's private key blob, a signature as the 64 bytes r and s.
 
-// The SHA-256 digest of `bytes`: 0 or the CNG status.
-ResultCode Sha256Digest(const std::string& bytes, std::string* digest);
-
 // A new key pair: 0 or the CNG status.
 ResultCode GenerateFeedKey(std::wstring* privateKey, std::wstring* publicKey);
 
