@@ -134,13 +134,7 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out) {
   }
   std::string body = WithoutFeedTrailer(bytes);
   if (!body.empty() && body.back() != '\n') body += "\r\n";
-  FILETIME now = {};
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER ticks = {{now.dwLowDateTime, now.dwHighDateTime}};
-  ticks.QuadPart += static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ull;
-  const FILETIME expiry = {ticks.LowPart, ticks.HighPart};
-  SYSTEMTIME expires = {};
-  FileTimeToSystemTime(&expiry, &expires);
+  const SYSTEMTIME expires = FeedExpiryAfterDays(static_cast<int>(days));
   const std::string signedPart = body + FeedTrailerHead(static_cast<DWORD>(serial), expires);
   std::wstring signature;
   if (const ResultCode signedResult =

@@ -96,6 +96,17 @@ ResultCode CheckFeedFreshness(const FeedTrailer& trailer, ULONGLONG now, bool ha
   return kSuccess;
 }
 
+SYSTEMTIME FeedExpiryAfterDays(int days) {
+  FILETIME now = {};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks = {{now.dwLowDateTime, now.dwHighDateTime}};
+  ticks.QuadPart += static_cast<LONGLONG>(days) * 24 * 3600 * 10000000ll;
+  const FILETIME expiry = {ticks.LowPart, ticks.HighPart};
+  SYSTEMTIME expires = {};
+  FileTimeToSystemTime(&expiry, &expires);
+  return expires;
+}
+
 std::string FeedTrailerHead(DWORD serial, const SYSTEMTIME& expires) {
   char expiry[32] = {};
   std::snprintf(expiry, sizeof(expiry), "%04u-%02u-%02uT%02u:%02u:%02uZ", expires.wYear,

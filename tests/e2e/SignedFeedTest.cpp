@@ -14,14 +14,7 @@ std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), t
 // The file as the publisher tool signs it: body, serial and expiry lines, signature line.
 std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
                        const std::wstring& privateKey) {
-  FILETIME now = {};
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER ticks = {{now.dwLowDateTime, now.dwHighDateTime}};
-  ticks.QuadPart += static_cast<LONGLONG>(expiresInDays) * 24 * 3600 * 10000000ll;
-  const FILETIME expiry = {ticks.LowPart, ticks.HighPart};
-  SYSTEMTIME expires = {};
-  FileTimeToSystemTime(&expiry, &expires);
-  const std::string signedPart = body + FeedTrailerHead(serial, expires);
+  const std::string signedPart = body + FeedTrailerHead(serial, FeedExpiryAfterDays(expiresInDays));
   std::wstring signature;
   EXPECT_EQ(kSuccess, SignFeedBytes(privateKey, signedPart, &signature));
   return signedPart + ";signature=" + Narrow(signature) + "\r\n";
