@@ -57,9 +57,14 @@ constexpr ResultCode kPrerelease = 0xE0000032;
 constexpr ResultCode kDraftRelease = 0xE0000033;
 constexpr ResultCode kUnsafeBatchPath = 0xE0000034;
 constexpr ResultCode kLinkedFolder = 0xE0000035;
+// A client configuration with a FeedPublicKey accepts only update configuration files signed with
+// it, not expired, and not older than the newest it accepted.
+constexpr ResultCode kFeedSignatureInvalid = 0xE0000036;
+constexpr ResultCode kFeedExpired = 0xE0000037;
+constexpr ResultCode kFeedRolledBack = 0xE0000038;
 
 constexpr ResultCode kFirstOwnCode = 0xE0000001;
-constexpr ResultCode kLastOwnCode = 0xE0000035;
+constexpr ResultCode kLastOwnCode = 0xE0000038;
 
 // Windows errors the run modes produce or treat specially.
 constexpr ResultCode kNotImplemented = 120;   // ERROR_CALL_NOT_IMPLEMENTED

@@ -49,6 +49,9 @@ constexpr OwnCodeString kOwnCodeStrings[] = {
     {kInvalidNotification, IDS_INVALID_NOTIFICATION},
     {kUnsafeBatchPath, IDS_UNSAFE_BATCH_PATH},
     {kLinkedFolder, IDS_LINKED_FOLDER},
+    {kFeedSignatureInvalid, IDS_FEED_SIGNATURE_INVALID},
+    {kFeedExpired, IDS_FEED_EXPIRED},
+    {kFeedRolledBack, IDS_FEED_ROLLED_BACK},
 };
 
 // WinINet's messages live in its own module's message table.

@@ -53,6 +53,9 @@ class ClientConfig {
   const std::wstring& DefaultCommandLine() const { return defaultCommandLine_; }
   const std::wstring& SupportServiceName() const { return supportServiceName_; }
   const std::wstring& AppId() const { return appId_; }
+  // The publisher's public key (base64 of the P-256 point) that update configuration files must
+  // be signed with; empty for files taken unsigned. Only the file sets it, never a setting.
+  const std::wstring& FeedPublicKey() const { return feedPublicKey_; }
   // AppId, or CompanyName.ApplicationName ApplicationVersion when AppId is empty.
   std::wstring NotificationAppId() const;
 
@@ -94,6 +97,7 @@ class ClientConfig {
   std::wstring defaultCommandLine_;
   std::wstring supportServiceName_;
   std::wstring appId_;
+  std::wstring feedPublicKey_;
   std::int32_t retryAttempts_ = -1;
   std::uint32_t logLevel_ = 0;
   std::wstring proxy_;

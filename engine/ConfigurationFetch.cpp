@@ -1,17 +1,22 @@
 #include "engine/ConfigurationFetch.h"
 
+#include "base/IniFile.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "catalogue/DownloadLocation.h"
 #include "config/ClientConfig.h"
 #include "engine/TransferSettings.h"
 #include "transfer/AsyncDownloadThread.h"
+#include "transfer/FeedKey.h"
+#include "transfer/FeedTrailer.h"
 #include "transfer/UpdateEvents.h"
 
 namespace updater {
 namespace {
 
 constexpr wchar_t kLastModifiedValue[] = L"LastModified";
+// The serial of the newest signed update configuration file accepted.
+constexpr wchar_t kFeedSerialValue[] = L"FeedSerial";
 
 // Passes every event on except failures.
 class QuietFailures : public UpdateEvents {
@@ -75,7 +80,7 @@ ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& lo
   const ResultCode result = download.Download(config.Urls(), localPath);
   if (result == kNotModified) {
     Log(kLogInfo, L"The update configuration file is not modified; using " + localPath);
-    return kSuccess;
+    return VerifyConfigurationFile(config, localPath);
   }
   if (result != kSuccess) return result;
   const SYSTEMTIME lastModified = download.GetLastModified();
@@ -86,6 +91,40 @@ ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& lo
     // A time from an earlier copy must not make the server skip this one.
     settings.DeleteValue(SettingsKey::Settings, kLastModifiedValue);
   }
+  return VerifyConfigurationFile(config, localPath);
+}
+
+ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstring& localPath) {
+  if (config.FeedPublicKey().empty()) return kSuccess;
+  const SettingsStore& settings = config.Settings();
+  std::string bytes;
+  FeedTrailer trailer;
+  ResultCode result = IniFile(localPath).ReadBytes(kMaxIniFileBytes, &bytes);
+  if (result == kSuccess) result = ParseFeedTrailer(bytes, &trailer);
+  if (result == kSuccess) {
+    result = VerifyFeedBytes(config.FeedPublicKey(), bytes.substr(0, trailer.signedBytes),
+                             trailer.signature);
+  }
+  DWORD accepted = 0;
+  const bool hasAccepted = settings.ReadDword(SettingsKey::Settings, kFeedSerialValue, &accepted);
+  if (result == kSuccess) {
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    result = CheckFeedFreshness(trailer, ticks, hasAccepted, accepted);
+  }
+  if (result != kSuccess) {
+    Log(kLogError, L"Refused the update configuration file " + localPath + L": " +
+                       ResultText(result));
+    DeleteFileW(localPath.c_str());
+    settings.DeleteValue(SettingsKey::Settings, kLastModifiedValue);
+    return result;
+  }
+  if (!hasAccepted || trailer.serial > accepted) {
+    settings.WriteDword(SettingsKey::Settings, kFeedSerialValue, trailer.serial);
+  }
+  Log(kLogInfo, FormatText(L"The update configuration file is signed by the publisher; serial %u",
+                           trailer.serial));
   return kSuccess;
 }
 

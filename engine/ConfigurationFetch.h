@@ -21,9 +21,16 @@ ResultCode LocalConfigurationPath(const std::wstring& downloadsFolder, const std
 // exists and the time is later than zero; all zero (no condition) otherwise.
 SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIME& storedTime);
 
+// Accepts the local copy only when it carries the publisher's signature (for a configuration
+// with a FeedPublicKey), has not expired and is not older than the newest copy accepted, whose
+// serial is then kept in the settings. A refused copy is logged and removed with its LastModified
+// time, so that the next check fetches it anew. 0 without a key.
+ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstring& localPath);
+
 // Fetches the update configuration file from the configuration's URLs into `localPath`, asking
 // only for a copy newer than the one there, and keeps the server's Last-Modified time in the
-// settings for the next fetch. An answer of "not modified" leaves the local copy in use.
+// settings for the next fetch. An answer of "not modified" leaves the local copy in use. Either
+// copy is verified (VerifyConfigurationFile) before it is used.
 // `credentials` (may be null) answers the challenges.
 ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
                               UpdateEvents* events, CredentialProvider* credentials);

@@ -87,3 +87,6 @@
 #define IDS_CUSTOM_PROXY_HINT              1082
 #define IDS_UNSAFE_BATCH_PATH              1083
 #define IDS_LINKED_FOLDER                  1084
+#define IDS_FEED_SIGNATURE_INVALID         1085
+#define IDS_FEED_EXPIRED                   1086
+#define IDS_FEED_ROLLED_BACK               1087

@@ -31,8 +31,11 @@ cp "$build/Updater.exe" "$demo/App/"
 # DemoUser.exe saves its screenshots in ..\screenshots, that is $demo/screenshots.
 cp "$build/tests/DemoUser.exe" "$demo/user/"
 appDir="$(winepath -w "$demo/App")"
-printf '[General]\r\nID=DemoApp\r\nApplicationName=Demo Application\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/updates.ini\r\nAppDir=%s\r\nDownloadsFolder=%s\\Downloads\r\nDefaultCommandLine=/justcheck\r\n' \
-  "$appDir" "$appDir" >"$demo/App/Updater.ini"
+# The publisher signs the feed: a key pair made once, the public half in the client configuration.
+publisher() { wine "$build/UpdaterPublisher.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+publicKey="$(publisher keygen "$(winepath -w "$demo/publisher.key")" | grep '^FeedPublicKey=')"
+printf '[General]\r\nID=DemoApp\r\nApplicationName=Demo Application\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/updates.ini\r\nAppDir=%s\r\nDownloadsFolder=%s\\Downloads\r\nDefaultCommandLine=/justcheck\r\n%s\r\n' \
+  "$appDir" "$appDir" "$publicKey" >"$demo/App/Updater.ini"
 wine reg delete 'HKCU\Software\Merrow\Ruddle\DemoApp' /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Merrow\Ruddle\DemoApp\Settings' /v LogLevel /t REG_DWORD /d 15 /f >/dev/null 2>&1
 
@@ -54,7 +57,14 @@ msi_section() {
   printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n'
   msi_section DemoFix 1.2.0.0 MsiFixture.msi
   printf '[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' "$appDir"
-} >"$www/updates.ini"
+} >"$demo/feed.ini"
+publish() {
+  # The publisher's copy, signed on the server.
+  cp "$demo/feed.ini" "$www/updates.ini"
+  publisher sign "$(winepath -w "$www/updates.ini")" "$(winepath -w "$demo/publisher.key")"
+}
+echo "== Publishing the demo feed =="
+publish
 # Start from a machine where neither version of the fix is installed yet.
 for product in '{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}' '{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E12}'; do
   wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
@@ -99,7 +109,8 @@ wait_for_copy 8 60
 run /justcheck
 msi_section DemoFix13 1.3.0.0 MsiFixture-1.3.msi \
   'The next version of the demo fix, found by /checknow and installed through the update wizard.' \
-  >>"$www/updates.ini"
+  >>"$demo/feed.ini"
+publish
 # run returns once the temporary copy, which shows the wizard, has ended: it holds run's pipe.
 if [[ -n "$desktop" ]]; then
   echo "(the update wizard is yours, on $DISPLAY: the demo goes on once it has ended)"

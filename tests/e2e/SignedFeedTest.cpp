@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "e2e/Scenario.h"
+#include "transfer/FeedKey.h"
+#include "transfer/FeedTrailer.h"
+
+namespace updater::test {
+namespace {
+
+const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// The file as the publisher tool signs it: body, serial and expiry lines, signature line.
+std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
+                       const std::wstring& privateKey) {
+  const std::string signedPart = body + FeedTrailerHead(serial, FeedExpiryAfterDays(expiresInDays));
+  std::wstring signature;
+  EXPECT_EQ(kSuccess, SignFeedBytes(privateKey, signedPart, &signature));
+  return signedPart + ";signature=" + Narrow(signature) + "\r\n";
+}
+
+DWORD RunPublisher(const std::wstring& arguments) {
+  const std::wstring tool = ThisExecutableFolder() + L"\\..\\UpdaterPublisher.exe";
+  KernelHandle process;
+  if (!StartProcess(tool, L"\"" + tool + L"\" " + arguments, nullptr, &process)) return 0xDEAD;
+  WaitForSingleObject(process.Get(), 60000);
+  DWORD code = 0xDEAD;
+  GetExitCodeProcess(process.Get(), &code);
+  return code;
+}
+
+TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
+  std::wstring key, publicKey, otherKey, otherPublic;
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&key, &publicKey));
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&otherKey, &otherPublic));
+  const auto moveSignatureUp = [](std::string feed) {
+    const size_t at = feed.rfind(";signature=");
+    const std::string line = feed.substr(at);
+    return feed.substr(0, at).insert(feed.find("[General]"), line);
+  };
+  const struct { const char* what; std::function<std::string(const std::string&)> publish;
+                 DWORD result; } cases[] = {
+      {"signed", [&](const std::string& b) { return SignedFeed(b, 20, 30, key); }, 0},
+      {"a tampered byte",
+       [&](const std::string& b) {
+         std::string feed = SignedFeed(b, 20, 30, key);
+         feed[feed.find("Signed update")] = 's';
+         return feed;
+       },
+       0xE0000036},
+      {"another key", [&](const std::string& b) { return SignedFeed(b, 20, 30, otherKey); },
+       0xE0000036},
+      {"no signature line",
+       [&](const std::string& b) {
+         const std::string feed = SignedFeed(b, 20, 30, key);
+         return feed.substr(0, feed.rfind(";signature="));
+       },
+       0xE0000036},
+      {"the signature line moved up",
+       [&](const std::string& b) { return moveSignatureUp(SignedFeed(b, 20, 30, key)); },
+       0xE0000036},
+      {"expired", [&](const std::string& b) { return SignedFeed(b, 20, -1, key); }, 0xE0000037},
+      {"rolled back", [&](const std::string& b) { return SignedFeed(b, 9, 30, key); }, 0xE0000038},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario s;
+    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nFeedPublicKey=" + publicKey + L"\r\n",
+                true);
+    s.Set(L"FeedSerial", 10);
+    const std::string body = Narrow(kHeader + s.Section({L"Signed"}));
+    s.Serve(L"updates.ini", Wide(c.publish(body)));
+    const std::wstring localCopy = s.Downloads() + L"\\updates.ini";
+    if (c.result != 0) {
+      EXPECT_EQ(c.result, s.Run(L"/silentall -nogui -nofreqcheck").exitCode) << Narrow(s.Log());
+      EXPECT_TRUE(Contains(s.Log(), L"Refused the update configuration file ")) << Narrow(s.Log());
+      EXPECT_FALSE(FileExists(localCopy)) << "kept for the next check";
+      EXPECT_FALSE(FileExists(s.Marker(L"Signed"))) << "an installer ran";
+      continue;
+    }
+    EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
+    EXPECT_TRUE(FileExists(s.Marker(L"Signed")));
+    DWORD accepted = 0;
+    EXPECT_TRUE(GetRegistryDword(HKEY_CURRENT_USER, s.Key(L"Settings"), L"FeedSerial", &accepted));
+    EXPECT_EQ(20u, accepted);
+    // The server answers "not modified" now; the local copy is used only after it verifies again.
+    std::string local = ReadFileBytes(localCopy);
+    local[local.find("Signed update")] = 's';
+    WriteBytes(localCopy, local);
+    EXPECT_EQ(0xE0000036u, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
+  }
+}
+
+TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
+  Scenario s;
+  s.Publish(s.Section({L"Tooled"}));
+  const std::wstring keyFile = s.File(L"publisher.key");
+  const std::wstring feed = L"\"" + s.ServedPath(L"updates.ini") + L"\"";
+  EXPECT_EQ(0u, RunPublisher(L"keygen \"" + keyFile + L"\""));
+  EXPECT_EQ(1u, RunPublisher(L"keygen \"" + keyFile + L"\"")) << "an existing key replaced";
+  EXPECT_EQ(1u, RunPublisher(L"validate " + feed)) << "no hash yet";
+  EXPECT_EQ(0u, RunPublisher(L"hash " + feed + L" \"" + s.ServedPath(L".") + L"\""));
+  EXPECT_EQ(0u, RunPublisher(L"validate " + feed));
+  EXPECT_EQ(0u, RunPublisher(L"sign " + feed + L" \"" + keyFile + L"\" 5"));
+  EXPECT_EQ(2u, RunPublisher(L"sign " + feed));
+  // The private key blob holds the public point after its header.
+  std::string blob, keyText = ReadFileBytes(keyFile);
+  ASSERT_TRUE(Base64Decode(Wide(keyText.substr(0, keyText.find('\r'))), &blob));
+  s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nFeedPublicKey=" +
+                  Base64Encode(blob.substr(8, 64)) + L"\r\n",
+              true);
+  EXPECT_EQ(0u, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
+  EXPECT_TRUE(Contains(s.Log(), L"signed by the publisher")) << Narrow(s.Log());
+}
+
+}  // namespace
+}  // namespace updater::test

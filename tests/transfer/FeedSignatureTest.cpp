@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "transfer/FeedKey.h"
+#include "transfer/FeedTrailer.h"
+
+namespace updater {
+namespace {
+
+constexpr char kBody[] = ";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
+constexpr char kHead[] = ";serial=7\r\n;expires=2030-01-02T03:04:05Z\r\n";
+
+TEST(FeedSignatureTest, TheTrailerIsTheLastThreeLinesInTheirOrder) {
+  const std::string signature = ";signature=QUJD\r\n";
+  const std::string body = kBody, head = kHead;
+  const struct { const char* what; std::string bytes; bool valid; } cases[] = {
+      {"as the tool writes it", body + head + signature, true},
+      {"without a final line break", body + head + ";signature=QUJD", true},
+      {"unsigned", body, false},
+      {"a line after the signature", body + head + signature + "[Late]\r\n", false},
+      {"a blank line after the signature", body + head + signature + "\r\n", false},
+      {"the signature moved up", body + ";signature=QUJD\r\n" + head, false},
+      {"no expiry", body + ";serial=7\r\n" + signature, false},
+      {"a serial with a sign", body + ";serial=-7\r\n;expires=2030-01-02T03:04:05Z\r\n" + signature, false},
+      {"a serial past 32 bits", body + ";serial=4294967296\r\n;expires=2030-01-02T03:04:05Z\r\n" + signature, false},
+      {"an expiry without its zone", body + ";serial=7\r\n;expires=2030-01-02T03:04:05\r\n" + signature, false},
+      {"an impossible date", body + ";serial=7\r\n;expires=2030-02-30T03:04:05Z\r\n" + signature, false},
+      {"an empty signature", body + head + ";signature=\r\n", false},
+      {"the trailer alone", head + signature, false},
+      {"UTF-16", std::string("\xFF\xFE", 2) + body + head + signature, false},
+  };
+  for (const auto& c : cases) {
+    FeedTrailer trailer;
+    EXPECT_EQ(c.valid ? kSuccess : kFeedSignatureInvalid, ParseFeedTrailer(c.bytes, &trailer))
+        << c.what;
+    if (!c.valid) continue;
+    EXPECT_EQ(7u, trailer.serial) << c.what;
+    EXPECT_EQ(body.size(), trailer.trailerStart) << c.what;
+    EXPECT_EQ(body.size() + head.size(), trailer.signedBytes) << c.what;
+    EXPECT_EQ(L"QUJD", trailer.signature) << c.what;
+    EXPECT_EQ(body, WithoutFeedTrailer(c.bytes)) << c.what;
+  }
+  SYSTEMTIME expires = {2030, 1, 3, 2, 3, 4, 5, 0};
+  EXPECT_EQ(head, FeedTrailerHead(7, expires));
+}
+
+TEST(FeedSignatureTest, ExpiredAndRolledBackFilesAreRefused) {
+  FeedTrailer trailer;
+  trailer.serial = 10;
+  trailer.expires = 1000;
+  const struct { ULONGLONG now; bool hasAccepted; DWORD accepted; ResultCode result; } cases[] = {
+      {999, false, 0, kSuccess},       {999, true, 10, kSuccess},      {999, true, 9, kSuccess},
+      {999, true, 11, kFeedRolledBack}, {1000, false, 0, kFeedExpired}, {5000, true, 1, kFeedExpired},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.result, CheckFeedFreshness(trailer, c.now, c.hasAccepted, c.accepted))
+        << c.now << " " << c.accepted;
+  }
+}
+
+TEST(FeedSignatureTest, OnlyTheKeysOwnSignatureOfTheSameBytesVerifies) {
+  std::wstring privateKey, publicKey, otherPrivate, otherPublic, signature;
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&privateKey, &publicKey));
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&otherPrivate, &otherPublic));
+  const std::string bytes = std::string(kBody) + kHead;
+  ASSERT_EQ(kSuccess, SignFeedBytes(privateKey, bytes, &signature));
+  EXPECT_EQ(kSuccess, VerifyFeedBytes(publicKey, bytes, signature));
+  std::string altered = bytes;
+  altered[10] ^= 1;
+  EXPECT_EQ(kFeedSignatureInvalid, VerifyFeedBytes(publicKey, altered, signature));
+  EXPECT_EQ(kFeedSignatureInvalid, VerifyFeedBytes(otherPublic, bytes, signature));
+  EXPECT_EQ(kFeedSignatureInvalid, VerifyFeedBytes(publicKey.substr(4), bytes, signature));
+  EXPECT_EQ(kFeedSignatureInvalid, VerifyFeedBytes(publicKey, bytes, L"not*base64"));
+  EXPECT_EQ(kFeedSignatureInvalid, SignFeedBytes(publicKey, bytes, &signature)) << "a public key";
+}
+
+}  // namespace
+}  // namespace updater

@@ -1,0 +1,189 @@
+#include "transfer/FeedKey.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+#include <wincrypt.h>
+
+#include <vector>
+
+#include "base/UniqueHandle.h"
+#include "transfer/Sha256File.h"
+
+namespace updater {
+namespace {
+
+struct AlgorithmTraits {
+  using Value = BCRYPT_ALG_HANDLE;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { BCryptCloseAlgorithmProvider(v, 0); }
+};
+struct KeyTraits {
+  using Value = BCRYPT_KEY_HANDLE;
+  static Value Invalid() { return nullptr; }
+  static bool IsValid(Value v) { return v != nullptr; }
+  static void Close(Value v) { BCryptDestroyKey(v); }
+};
+using Algorithm = UniqueHandle<AlgorithmTraits>;
+using Key = UniqueHandle<KeyTraits>;
+
+constexpr ULONG kCoordinateBytes = 32;
+constexpr std::size_t kPublicKeyBytes = 2 * kCoordinateBytes;
+constexpr std::size_t kSignatureBytes = 2 * kCoordinateBytes;
+// A key blob is its header followed by X, Y and, for a private key, d.
+constexpr std::size_t kPrivateBlobBytes = sizeof(BCRYPT_ECCKEY_BLOB) + 3 * kCoordinateBytes;
+
+ResultCode Status(NTSTATUS status) { return static_cast<ResultCode>(status); }
+
+UCHAR* Bytes(std::string& text) { return reinterpret_cast<UCHAR*>(&text[0]); }
+UCHAR* Bytes(const std::string& text) {
+  return reinterpret_cast<UCHAR*>(const_cast<char*>(text.data()));
+}
+
+// The SHA-256 digest of `bytes` as CNG takes it.
+ResultCode Digest(const std::string& bytes, std::string* digest) {
+  std::vector<unsigned char> value;
+  if (const ResultCode hashed = ComputeSHA256(bytes, &value)) return hashed;
+  digest->assign(value.begin(), value.end());
+  return kSuccess;
+}
+
+ResultCode OpenEcdsa(Algorithm* algorithm) {
+  return Status(BCryptOpenAlgorithmProvider(algorithm->Put(), BCRYPT_ECDSA_P256_ALGORITHM,
+                                            nullptr, 0));
+}
+
+ResultCode ExportKey(const Key& key, const wchar_t* type, std::string* blob) {
+  ULONG size = 0;
+  if (NTSTATUS s = BCryptExportKey(key.Get(), nullptr, type, nullptr, 0, &size, 0)) return Status(s);
+  blob->assign(size, '\0');
+  if (NTSTATUS s = BCryptExportKey(key.Get(), nullptr, type, Bytes(*blob), size, &size, 0)) {
+    return Status(s);
+  }
+  blob->resize(size);
+  return kSuccess;
+}
+
+// Imports a blob of `type` whose header must carry `magic` and `bytes` in all.
+ResultCode ImportKey(const Algorithm& algorithm, const wchar_t* type, ULONG magic,
+                     const std::string& blob, std::size_t bytes, Key* key) {
+  if (blob.size() != bytes) return kFeedSignatureInvalid;
+  const auto* header = reinterpret_cast<const BCRYPT_ECCKEY_BLOB*>(blob.data());
+  if (header->dwMagic != magic || header->cbKey != kCoordinateBytes) return kFeedSignatureInvalid;
+  if (BCryptImportKeyPair(algorithm.Get(), nullptr, type, key->Put(), Bytes(blob),
+                          static_cast<ULONG>(blob.size()), 0)) {
+    return kFeedSignatureInvalid;
+  }
+  return kSuccess;
+}
+
+}  // namespace
+
+ResultCode GenerateFeedKey(std::wstring* privateKey, std::wstring* publicKey) {
+  Algorithm algorithm;
+  if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
+  Key key;
+  if (NTSTATUS s = BCryptGenerateKeyPair(algorithm.Get(), key.Put(), 256, 0)) return Status(s);
+  if (NTSTATUS s = BCryptFinalizeKeyPair(key.Get(), 0)) return Status(s);
+  std::string privateBlob, publicBlob;
+  if (const ResultCode exported = ExportKey(key, BCRYPT_ECCPRIVATE_BLOB, &privateBlob)) {
+    return exported;
+  }
+  if (const ResultCode exported = ExportKey(key, BCRYPT_ECCPUBLIC_BLOB, &publicBlob)) {
+    return exported;
+  }
+  *privateKey = Base64Encode(privateBlob);
+  *publicKey = Base64Encode(publicBlob.substr(sizeof(BCRYPT_ECCKEY_BLOB)));
+  return kSuccess;
+}
+
+ResultCode SignFeedBytes(const std::wstring& privateKey, const std::string& bytes,
+                         std::wstring* signature) {
+  std::string blob, digest;
+  if (!Base64Decode(privateKey, &blob)) return kFeedSignatureInvalid;
+  Algorithm algorithm;
+  if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
+  Key key;
+  if (const ResultCode imported = ImportKey(algorithm, BCRYPT_ECCPRIVATE_BLOB,
+                                            BCRYPT_ECDSA_PRIVATE_P256_MAGIC, blob,
+                                            kPrivateBlobBytes, &key)) {
+    return imported;
+  }
+  if (const ResultCode hashed = Digest(bytes, &digest)) return hashed;
+  std::string result(kSignatureBytes, '\0');
+  ULONG size = 0;
+  if (NTSTATUS s = BCryptSignHash(key.Get(), nullptr, Bytes(digest), 32, Bytes(result),
+                                  kSignatureBytes, &size, 0)) {
+    return Status(s);
+  }
+  *signature = Base64Encode(result.substr(0, size));
+  return kSuccess;
+}
+
+ResultCode VerifyFeedBytes(const std::wstring& publicKey, const std::string& bytes,
+                           const std::wstring& signature) {
+  std::string point, signatureBytes, digest;
+  if (!Base64Decode(publicKey, &point) || point.size() != kPublicKeyBytes ||
+      !Base64Decode(signature, &signatureBytes) || signatureBytes.size() != kSignatureBytes) {
+    return kFeedSignatureInvalid;
+  }
+  BCRYPT_ECCKEY_BLOB header = {BCRYPT_ECDSA_PUBLIC_P256_MAGIC, kCoordinateBytes};
+  const std::string blob =
+      std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + point;
+  Algorithm algorithm;
+  if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
+  Key key;
+  if (const ResultCode imported = ImportKey(algorithm, BCRYPT_ECCPUBLIC_BLOB,
+                                            BCRYPT_ECDSA_PUBLIC_P256_MAGIC, blob,
+                                            blob.size(), &key)) {
+    return imported;
+  }
+  if (const ResultCode hashed = Digest(bytes, &digest)) return hashed;
+  if (BCryptVerifySignature(key.Get(), nullptr, Bytes(digest), 32, Bytes(signatureBytes),
+                            kSignatureBytes, 0)) {
+    return kFeedSignatureInvalid;
+  }
+  return kSuccess;
+}
+
+std::wstring Base64Encode(const std::string& bytes) {
+  const DWORD flags = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
+  DWORD length = 0;
+  const auto* data = reinterpret_cast<const BYTE*>(bytes.data());
+  if (bytes.empty() ||
+      !CryptBinaryToStringW(data, static_cast<DWORD>(bytes.size()), flags, nullptr, &length)) {
+    return std::wstring();
+  }
+  std::wstring text(length, L'\0');
+  if (!CryptBinaryToStringW(data, static_cast<DWORD>(bytes.size()), flags, &text[0], &length)) {
+    return std::wstring();
+  }
+  text.resize(length);
+  return text;
+}
+
+bool Base64Decode(const std::wstring& text, std::string* bytes) {
+  // Keys and signatures are short; anything long is not one of them.
+  constexpr std::size_t kMaxText = 1024;
+  if (text.empty() || text.size() > kMaxText) return false;
+  for (const wchar_t c : text) {
+    const bool letter = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+    if (!letter && !(c >= L'0' && c <= L'9') && c != L'+' && c != L'/' && c != L'=') return false;
+  }
+  DWORD size = 0;
+  const DWORD length = static_cast<DWORD>(text.size());
+  if (!CryptStringToBinaryW(text.c_str(), length, CRYPT_STRING_BASE64, nullptr, &size, nullptr,
+                            nullptr)) {
+    return false;
+  }
+  std::string result(size, '\0');
+  if (!CryptStringToBinaryW(text.c_str(), length, CRYPT_STRING_BASE64, Bytes(result), &size,
+                            nullptr, nullptr)) {
+    return false;
+  }
+  result.resize(size);
+  *bytes = std::move(result);
+  return true;
+}
+
+}  // namespace updater
