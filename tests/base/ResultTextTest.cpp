@@ -22,7 +22,7 @@ TEST(ResultTextTest, OwnCodesTakeTheirTextElseTheFirstRegisteredElseHexAndOthers
   EXPECT_NE(std::wstring::npos, ResultText(ERROR_FILE_NOT_FOUND).find(L"not found"));
   EXPECT_NE(std::wstring::npos, ResultText(12002).find(L"timed out"));
   // Just past the program's own range is a Windows code, not the "0x%X" form.
-  EXPECT_NE(std::wstring::npos, ResultText(0xE0000036).find(L"Unknown error"));
+  EXPECT_NE(std::wstring::npos, ResultText(kLastOwnCode + 1).find(L"Unknown error"));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ failures=0
 grep -q 'file format pei-i386' <<<"$headers" || { echo "not a 32-bit PE file"; failures=1; }
 grep -qE '^Subsystem\s+00000002' <<<"$headers" || { echo "not a Windows GUI program"; failures=1; }
 
-system_dlls=' advapi32.dll comctl32.dll comdlg32.dll crypt32.dll gdi32.dll kernel32.dll mpr.dll msi.dll msvcrt.dll ole32.dll oleaut32.dll rpcrt4.dll secur32.dll shell32.dll shlwapi.dll user32.dll userenv.dll version.dll wininet.dll wintrust.dll ws2_32.dll '
+system_dlls=' advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll gdi32.dll kernel32.dll mpr.dll msi.dll msvcrt.dll ole32.dll oleaut32.dll rpcrt4.dll secur32.dll shell32.dll shlwapi.dll user32.dll userenv.dll version.dll wininet.dll wintrust.dll ws2_32.dll '
 while read -r dll; do
   lower="${dll,,}"
   if [[ "$system_dlls" != *" $lower "* ]]; then
