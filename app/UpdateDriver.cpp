@@ -89,7 +89,8 @@ UpdateDriver::UpdateDriver(const ClientConfig& config, const RunContext& run,
       commandLine_(commandLine),
       handOver_(handOver),
       mode_(commandLine.mode),
-      notifier_(config, SystemSupportsToasts()) {}
+      notifier_(config, SystemSupportsToasts(),
+                [this](const ServerMessage& message) { return messagesWindow_.Start(message); }) {}
 
 ResultCode UpdateDriver::Run() {
   switch (mode_) {

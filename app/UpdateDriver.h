@@ -10,6 +10,7 @@
 #include "app/RunMode.h"
 #include "base/ResultCode.h"
 #include "notify/MessageNotifier.h"
+#include "ui/MessagesWindow.h"
 #include "transfer/CredentialProvider.h"
 #include "ui/WizardPlan.h"
 
@@ -66,7 +67,8 @@ class UpdateDriver {
   const HandOverFile& handOver_;
   RunMode mode_;
   bool applicationMustRestart_ = false;
-  // Declared last: its "Messages" window is waited for when the driver ends.
+  // Waited for when the driver ends, until the user has closed it.
+  MessagesWindow messagesWindow_;
   MessageNotifier notifier_;
 };
 

@@ -97,8 +97,9 @@ bool SystemSupportsToasts() {
   return getVersion != nullptr && getVersion(&version) == 0 && version.dwMajorVersion >= 10;
 }
 
-MessageNotifier::MessageNotifier(const ClientConfig& config, bool toasts)
-    : config_(config), toasts_(toasts) {}
+MessageNotifier::MessageNotifier(const ClientConfig& config, bool toasts,
+                                 WindowStarter startWindow)
+    : config_(config), toasts_(toasts), startWindow_(std::move(startWindow)) {}
 
 ServerMessageReader MessageNotifier::Reader() {
   return [this](const IniReader& reader) { return Read(reader); };
@@ -169,7 +170,7 @@ void MessageNotifier::Show() {
   }
   if (toasts_) {
     ShowToast();
-  } else if (const ResultCode started = window_.Start(message_)) {
+  } else if (const ResultCode started = startWindow_(message_)) {
     Log(kLogError, L"The Messages window could not be shown: " + ResultText(started));
   } else {
     config_.Settings().WriteDword(SettingsKey::Messages, key_, 0);

@@ -9,7 +9,7 @@
 #include "catalogue/SelectedUpdatesWriter.h"
 #include "catalogue/ServerConfig.h"
 #include "catalogue/ServerMessage.h"
-#include "notify/MessagesWindow.h"
+#include <functional>
 
 namespace updater {
 
@@ -38,7 +38,10 @@ bool SystemSupportsToasts();
 // toast or, without toasts, in the "Messages" window, and carried into the selected-updates file.
 class MessageNotifier {
  public:
-  MessageNotifier(const ClientConfig& config, bool toasts);
+  // Starts the "Messages" window with a message on systems without toasts: 0 once it is there.
+  using WindowStarter = std::function<ResultCode(const ServerMessage&)>;
+
+  MessageNotifier(const ClientConfig& config, bool toasts, WindowStarter startWindow);
   MessageNotifier(const MessageNotifier&) = delete;
   MessageNotifier& operator=(const MessageNotifier&) = delete;
 
@@ -51,8 +54,6 @@ class MessageNotifier {
   // Shows a message that is read, unexpired and not shown before. The toast blocks until
   // PowerShell ends; the window runs on its own thread until the user closes it.
   void Show();
-  // Returns when the "Messages" window, if any, has been closed.
-  void Wait() { window_.Wait(); }
 
  private:
   void DownloadImage();
@@ -65,7 +66,7 @@ class MessageNotifier {
   ServerMessage message_;
   std::wstring key_;
   std::wstring imageFile_;
-  MessagesWindow window_;
+  WindowStarter startWindow_;
 };
 
 }  // namespace updater

@@ -9,6 +9,7 @@
 #include "install/InstallTestSupport.h"
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
+#include "ui/MessagesWindow.h"
 
 namespace updater {
 namespace {
@@ -137,7 +138,7 @@ TEST(MessageNotifierTest, ToastRunsTheServerTextsAsDataAndCountsAsShownOnlyOnSuc
   const ServerMessage message = {L"'@ $(Stop-Computer)", L"B", L"1/1/2099"};
   const std::wstring key = MessageKey(message);
   UnregisterProtocol(HKEY_CURRENT_USER, kUrlScheme);
-  MessageNotifier notifier(client.Config(), true);
+  MessageNotifier notifier(client.Config(), true, nullptr);
   ReadMessage(notifier, folder, message);
   struct Case { int exitCode; bool runs, shown; };
   const Case cases[] = {{1, true, false}, {0, true, true}, {0, false, true}};
@@ -177,7 +178,9 @@ TEST(MessageNotifierTest, WithoutToastsTheMessagesWindowShowsTheMessage) {
   test::TempFolder folder;
   const ServerMessage message = {L"Spring sale", L"Half price on all <b>upgrades</b>.",
                                  L"1/1/2099", L"", L"https://example.com/sale", L"See the offer"};
-  MessageNotifier notifier(client.Config(), false);
+  MessagesWindow messagesWindow;
+  MessageNotifier notifier(client.Config(), false,
+                           [&](const ServerMessage& m) { return messagesWindow.Start(m); });
   ReadMessage(notifier, folder, message);
   notifier.Show();
   HWND window = nullptr;
@@ -190,7 +193,7 @@ TEST(MessageNotifierTest, WithoutToastsTheMessagesWindowShowsTheMessage) {
   Sleep(300);
   test::SaveScreenshot(L"MessagesWindow");
   PostMessageW(window, WM_CLOSE, 0, 0);
-  notifier.Wait();
+  messagesWindow.Wait();
   DWORD value = 1;
   EXPECT_TRUE(client.Config().Settings().ReadDword(SettingsKey::Messages, MessageKey(message),
                                                    &value));

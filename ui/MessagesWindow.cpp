@@ -1,4 +1,4 @@
-#include "notify/MessagesWindow.h"
+#include "ui/MessagesWindow.h"
 
 #include "resources/ResourceIds.h"
 
