@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 namespace updater {
 
 // How the reader takes a key: as it is, as key, key1, key2 and so on, or as a version.

@@ -106,7 +106,7 @@ std::vector<std::wstring> FeedKeyProblems(const IniDocument& document) {
     std::size_t start = 0;
     while (start < path.size() && path[start] != at) ++start;
     if (start == path.size() || dependsOn.count(path.back()) == 0) continue;
-    std::wstring cycle = L"[" + section + L"] Depends cycle: ";
+    std::wstring cycle = L"[" + known[path[start]] + L"] Depends cycle: ";
     for (std::size_t i = start; i < path.size(); ++i) cycle += known[path[i]] + L" -> ";
     problems.push_back(cycle + known[at]);
   }

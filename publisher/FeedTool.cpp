@@ -166,7 +166,9 @@ std::vector<std::string> SplitAtSectionLines(const std::string& bytes) {
     return utf16 ? static_cast<wchar_t>(low | static_cast<unsigned char>(bytes[at + 1]) << 8)
                  : static_cast<wchar_t>(low);
   };
-  const auto isBlank = [](wchar_t c) { return (c >= L'\t' && c <= L'\r') || c == L'\x1A' || c == L' '; };
+  const auto isBlank = [](wchar_t c) {
+    return (c >= L'\t' && c <= L'\r') || c == L'\x1A' || c == L' ';
+  };
   std::vector<std::string> parts;
   std::size_t partBegin = 0;
   std::size_t lineBegin = utf16 ? 2 : 0;
