@@ -88,18 +88,29 @@ IniDocument IniDocument::Parse(std::string_view bytes, const CodePageDecoder& de
     if (equals != std::wstring_view::npos) {
       value = UnquotedValue(TrimBlanks(line.substr(equals + 1)));
     }
-    keys->emplace(FoldIniName(name), std::move(value));
+    if (keys->values.emplace(FoldIniName(name), std::move(value)).second) {
+      keys->names.emplace_back(name);
+    }
   }
   return document;
 }
 
+const IniDocument::Keys* IniDocument::FindSection(std::wstring_view section) const {
+  const auto found = sectionIndex_.find(FoldIniName(TrimBlanks(section)));
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+}
+
 std::wstring IniDocument::Value(std::wstring_view section, std::wstring_view key) const {
-  const auto foundSection = sectionIndex_.find(FoldIniName(TrimBlanks(section)));
-  if (foundSection == sectionIndex_.end()) return std::wstring();
-  const Keys& keys = sections_[foundSection->second];
-  const auto found = keys.find(FoldIniName(TrimBlanks(key)));
-  if (found == keys.end() || !found->second) return std::wstring();
+  const Keys* keys = FindSection(section);
+  if (keys == nullptr) return std::wstring();
+  const auto found = keys->values.find(FoldIniName(TrimBlanks(key)));
+  if (found == keys->values.end() || !found->second) return std::wstring();
   return *found->second;
+}
+
+std::vector<std::wstring> IniDocument::KeyNames(std::wstring_view section) const {
+  const Keys* keys = FindSection(section);
+  return keys == nullptr ? std::vector<std::wstring>() : keys->names;
 }
 
 std::vector<std::wstring> IniDocument::NumberedValues(std::wstring_view section,

@@ -43,9 +43,16 @@ class IniDocument {
   std::vector<std::wstring> NumberedValues(std::wstring_view section, std::wstring_view key) const;
   // In file order with duplicates, unnamed sections left out.
   const std::vector<std::wstring>& SectionNames() const { return sectionNames_; }
+  // The names of the keys that count in `section`, as written, in file order.
+  std::vector<std::wstring> KeyNames(std::wstring_view section) const;
 
  private:
-  using Keys = std::unordered_map<std::wstring, std::optional<std::wstring>>;
+  struct Keys {
+    std::unordered_map<std::wstring, std::optional<std::wstring>> values;
+    std::vector<std::wstring> names;
+  };
+
+  const Keys* FindSection(std::wstring_view section) const;
 
   // The first section of each folded name; index 0 is the unnamed one before any "[".
   std::unordered_map<std::wstring, std::size_t> sectionIndex_;

@@ -6,6 +6,7 @@
 #include <wininet.h>
 
 #include <string_view>
+#include <utility>
 
 #include "base/Logger.h"
 #include "config/ClientConfig.h"
@@ -117,8 +118,22 @@ ResultCode CheckDownloadFolders(const std::wstring& filePath) {
   return kSuccess;
 }
 
+namespace {
+
+InvalidSectionListener& Listener() {
+  static InvalidSectionListener listener;
+  return listener;
+}
+
+}  // namespace
+
+void SetInvalidSectionListener(InvalidSectionListener listener) {
+  Listener() = std::move(listener);
+}
+
 ResultCode InvalidUpdateSection(const std::wstring& section, const wchar_t* reason) {
   Log(kLogError, L"Invalid update section [" + section + L"]: " + reason);
+  if (Listener()) Listener()(section, reason);
   return kInvalidUpdateSection;
 }
 

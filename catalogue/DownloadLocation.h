@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,12 @@ ResultCode CheckDownloadFolders(const std::wstring& filePath);
 
 // Logs why an update (a section or a release) is refused; returns kInvalidUpdateSection.
 ResultCode InvalidUpdateSection(const std::wstring& section, const wchar_t* reason);
+
+// Receives each refusal of InvalidUpdateSection as well, while set (the publisher's tool reports
+// them); an empty function ends that. One for the process: the tool loads one file at a time.
+using InvalidSectionListener =
+    std::function<void(const std::wstring& section, const std::wstring& reason)>;
+void SetInvalidSectionListener(InvalidSectionListener listener);
 
 // Sets the update's LocalFilePath: downloads folder \ section name \ file name of the download.
 // 0; the WinINet error of a first URL that does not parse (without ServerFileName);

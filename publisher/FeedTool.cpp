@@ -3,12 +3,17 @@
 #include <windows.h>
 
 #include <ctime>
+#include <set>
+#include <utility>
 
 #include "base/IniDocument.h"
 #include "base/IniFile.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
+#include "base/UserTempPath.h"
 #include "catalogue/DownloadLocation.h"
+#include "catalogue/FeedProblems.h"
+#include "catalogue/IniReader.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
 #include "transfer/FeedKey.h"
@@ -150,25 +155,116 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out) {
   return kOk;
 }
 
-int Validate(const std::wstring& feedPath, std::wstring* out) {
-  // A client whose downloads folder is short, so that only the file's own names can be too long.
-  ClientConfig client(std::wstring(), HKEY_CURRENT_USER);
-  client.SetDownloadsFolder(L"C:\\Downloads");
-  UpdateList updates;
-  const ResultCode loaded = ServerConfig(feedPath, client, updates).Load(true, true);
-  int status = loaded == kSuccess ? kOk : kProblem;
-  for (const UpdateInfo& update : updates.updates) {
-    if (update.size <= 0) *out += L"[" + update.sectionName + L"] has no Size\n";
-    if (update.sha256.empty() && update.md5.empty()) {
-      *out += L"[" + update.sectionName + L"] has neither SHA256 nor MD5\n";
+// The file cut before each line that starts a section: the part before the first section (the
+// header line), then one part a section. Lines as the updater's parse sees them: they end at CR or
+// LF, and a section line is "[" after blanks with a "]" later on the line.
+std::vector<std::string> SplitAtSectionLines(const std::string& bytes) {
+  const bool utf16 = StartsWithUtf16ByteOrderMark(bytes);
+  const std::size_t width = utf16 ? 2 : 1;
+  const auto unit = [&](std::size_t at) -> wchar_t {
+    const auto low = static_cast<unsigned char>(bytes[at]);
+    return utf16 ? static_cast<wchar_t>(low | static_cast<unsigned char>(bytes[at + 1]) << 8)
+                 : static_cast<wchar_t>(low);
+  };
+  const auto isBlank = [](wchar_t c) {
+    return (c >= L'\t' && c <= L'\r') || c == L'\x1A' || c == L' ';
+  };
+  std::vector<std::string> parts;
+  std::size_t partBegin = 0;
+  std::size_t lineBegin = utf16 ? 2 : 0;
+  const std::size_t end = bytes.size() - bytes.size() % width;
+  while (lineBegin < end) {
+    std::size_t lineEnd = lineBegin;
+    while (lineEnd < end && unit(lineEnd) != L'\r' && unit(lineEnd) != L'\n') lineEnd += width;
+    std::size_t first = lineBegin;
+    while (first < lineEnd && isBlank(unit(first))) first += width;
+    bool closed = false;
+    for (std::size_t at = first; at < lineEnd && !closed; at += width) closed = unit(at) == L']';
+    if (first < lineEnd && unit(first) == L'[' && closed) {
+      parts.push_back(bytes.substr(partBegin, lineBegin - partBegin));
+      partBegin = lineBegin;
     }
-    if (update.size <= 0 || (update.sha256.empty() && update.md5.empty())) status = kProblem;
+    lineBegin = lineEnd + width;
   }
-  if (loaded != kSuccess) {
-    *out += L"Not accepted: " + ResultText(loaded) + L" (the updater's log names the section)\n";
+  parts.push_back(bytes.substr(partBegin));
+  return parts;
+}
+
+// The name of the last section of an update configuration file's text.
+std::wstring LastSectionName(const std::string& bytes) {
+  const IniDocument document = ParseIniFile(bytes);
+  return document.SectionNames().empty() ? std::wstring() : document.SectionNames().back();
+}
+
+// Loads `bytes` as the updater loads its update configuration file, through a temporary file:
+// the result, the records read and why sections were refused.
+ResultCode LoadAsUpdater(const std::string& bytes, UpdateList* updates,
+                         std::vector<std::wstring>* refusals) {
+  wchar_t path[MAX_PATH];
+  if (!GetTempFileNameW(UserTempPath().c_str(), L"upv", 0, path)) return GetLastError();
+  ResultCode result = ReplaceFile(path, bytes);
+  if (result == kSuccess) {
+    // A client whose downloads folder is short, so that only the file's own names can be too
+    // long.
+    ClientConfig client(std::wstring(), HKEY_CURRENT_USER);
+    client.SetDownloadsFolder(L"C:\\Downloads");
+    SetInvalidSectionListener([&](const std::wstring& section, const std::wstring& reason) {
+      refusals->push_back(L"[" + section + L"] " + reason);
+    });
+    result = ServerConfig(path, client, *updates).Load(true, true);
+    SetInvalidSectionListener(nullptr);
   }
-  *out += FormatText(L"%u updates read\n", static_cast<unsigned>(updates.updates.size()));
-  return status;
+  DeleteFileW(path);
+  return result;
+}
+
+// Each update section is loaded with the header and [General] alone, so that one refused section
+// does not hide the problems of those after it.
+int Validate(const std::wstring& feedPath, std::wstring* out) {
+  std::string bytes;
+  if (const ResultCode read = IniFile(feedPath).ReadBytes(kMaxIniFileBytes, &bytes)) {
+    return Fail(out, L"Cannot read " + feedPath, read);
+  }
+  std::vector<std::wstring> problems = FeedKeyProblems(ParseIniFile(bytes));
+  const std::vector<std::string> parts = SplitAtSectionLines(bytes);
+  std::vector<std::pair<std::wstring, std::string>> sections;
+  std::string head = parts.front();
+  std::set<std::wstring> seen;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    const std::wstring name = LastSectionName(head + parts[i]);
+    // The updater reads only the first section of a name.
+    if (name.empty() || !seen.insert(FoldIniName(name)).second) continue;
+    if (FoldIniName(name) == FoldIniName(L"General")) {
+      head += parts[i];
+    } else {
+      sections.emplace_back(name, parts[i]);
+    }
+  }
+  unsigned count = 0;
+  UpdateList none;
+  const ResultCode headLoaded = LoadAsUpdater(head, &none, &problems);
+  if (headLoaded != kSuccess) {
+    problems.push_back(L"[General] not accepted: " + ResultText(headLoaded));
+    sections.clear();
+  }
+  for (const auto& [name, text] : sections) {
+    UpdateList updates;
+    const std::size_t before = problems.size();
+    const ResultCode loaded = LoadAsUpdater(head + text, &updates, &problems);
+    if (loaded != kSuccess && problems.size() == before) {
+      problems.push_back(L"[" + name + L"] not accepted: " + ResultText(loaded));
+    }
+    for (const UpdateInfo& update : updates.updates) {
+      ++count;
+      if (update.size <= 0) problems.push_back(L"[" + update.sectionName + L"] has no Size");
+      if (update.sha256.empty() && update.md5.empty()) {
+        problems.push_back(L"[" + update.sectionName + L"] has neither SHA256 nor MD5");
+      }
+    }
+  }
+  for (const std::wstring& problem : problems) *out += problem + L"\n";
+  *out += FormatText(L"%u updates read\n", count);
+  return problems.empty() ? kOk : kProblem;
 }
 
 }  // namespace

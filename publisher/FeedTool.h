@@ -12,7 +12,8 @@ namespace updater {
 //   hash FILE FOLDER                      Size and SHA256 of each section from FOLDER's installers
 //   sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]   serial (default: the time), expiry (default 30
 //                                         days) and signature lines, replacing earlier ones
-//   validate FILE                         loads the file as the updater does and reports problems
+//   validate FILE                         loads each section as the updater does and reports every
+//                                         problem, one line each naming its section
 int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out);
 
 }  // namespace updater

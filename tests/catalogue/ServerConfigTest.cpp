@@ -12,6 +12,7 @@
 #include "config/ClientConfig.h"
 #include "base/ResultText.h"
 #include "catalogue/DownloadLocation.h"
+#include "catalogue/FeedProblems.h"
 #include "catalogue/SelectedUpdatesWriter.h"
 
 namespace updater {
@@ -134,10 +135,18 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
     UpdateList list;
     const std::wstring invalid = UpdateSection(section, changes);
     const std::size_t logged = test::LogText().size();
+    std::wstring heard;
+    SetInvalidSectionListener([&](const std::wstring& name, const std::wstring& reason) {
+      heard = L"Invalid update section [" + name + L"]: " + reason;
+    });
     EXPECT_EQ(result, fixture.Load(UpdateSection(L"A") + invalid + UpdateSection(L"C"), &list))
         << Narrow(invalid);
+    SetInvalidSectionListener(nullptr);
     const std::wstring line = L"Invalid update section [" + std::wstring(section) + L"]";
     EXPECT_EQ(result == kInvalidUpdateSection, test::LogText().find(line, logged) != line.npos);
+    EXPECT_EQ(result == kInvalidUpdateSection,
+              !heard.empty() && test::LogText().find(heard, logged) != heard.npos)
+        << Narrow(heard);
     ASSERT_EQ(1u, list.updates.size()) << Narrow(invalid);
     EXPECT_EQ(L"A", list.updates[0].sectionName);
   }
@@ -317,6 +326,8 @@ TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithWhatTheInstallUses) {
     const std::string bytes = test::ReadFileBytes(written);
     EXPECT_EQ(encoding == TextEncoding::Utf16, bytes.rfind("\xFF\xFE", 0) == 0);
     EXPECT_EQ(std::string::npos, bytes.find(";qzu;"));
+    // The writer writes every key the reader reads: none may be missing from the known keys.
+    EXPECT_EQ(Items{}, FeedKeyProblems(ParseIniFile(bytes)));
     UpdateList reloaded;
     ASSERT_EQ(kSuccess, ServerConfig(written, fixture.client, reloaded).Load(false, false));
     ASSERT_EQ(loaded.updates.size(), reloaded.updates.size());

@@ -20,13 +20,28 @@ std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
   return signedPart + ";signature=" + Narrow(signature) + "\r\n";
 }
 
-DWORD RunPublisher(const std::wstring& arguments) {
+// The tool's exit code; what it prints goes to `output` when given.
+DWORD RunPublisher(const std::wstring& arguments, std::string* output = nullptr) {
   const std::wstring tool = ThisExecutableFolder() + L"\\..\\UpdaterPublisher.exe";
-  KernelHandle process;
-  if (!StartProcess(tool, L"\"" + tool + L"\" " + arguments, nullptr, &process)) return 0xDEAD;
+  const std::wstring printed = tool + L".out";
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  FileHandle out(CreateFileW(printed.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  STARTUPINFOW startup = {sizeof(startup)};
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out.Get();
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine = L"\"" + tool + L"\" " + arguments;
+  if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    return 0xDEAD;
+  }
+  const KernelHandle thread(started.hThread), process(started.hProcess);
   WaitForSingleObject(process.Get(), 60000);
   DWORD code = 0xDEAD;
   GetExitCodeProcess(process.Get(), &code);
+  out.Reset();
+  if (output != nullptr) *output = ReadFileBytes(printed);
   return code;
 }
 
@@ -100,6 +115,23 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
   EXPECT_EQ(0u, RunPublisher(L"keygen \"" + keyFile + L"\""));
   EXPECT_EQ(1u, RunPublisher(L"keygen \"" + keyFile + L"\"")) << "an existing key replaced";
   EXPECT_EQ(1u, RunPublisher(L"validate " + feed)) << "no hash yet";
+  const std::wstring broken = s.File(L"broken.ini");
+  WriteBytes(broken, Narrow(kHeader) +
+                         "[First]\r\nSize=1\r\n"
+                         "[Second]\r\nName=S\r\nURL=http://a/s.exe\r\nFilePath=C:\\s.exe\r\n"
+                         "Depends=Third\r\nColour=red\r\n"
+                         "[Third]\r\nName=T\r\nSize=5\r\nURL=http://a/t.exe\r\nMD5=00\r\n"
+                         "RegistryKey=HKLM\\T\r\nDepends=Second\r\nVersion=new\r\n"
+                         "Replaces=Gone\r\n");
+  std::string report;
+  EXPECT_EQ(1u, RunPublisher(L"validate \"" + broken + L"\"", &report));
+  for (const char* line :
+       {"[First] no Name\n", "[Second] no Size\n", "[Second] unknown key Colour\n",
+        "[Third] Version is not a version: new\n",
+        "[Third] Replaces names no update section: Gone\n",
+        "[Second] Depends cycle: Second -> Third -> Second\n", "1 updates read\n"}) {
+    EXPECT_NE(std::string::npos, report.find(line)) << line << " missing from:\n" << report;
+  }
   EXPECT_EQ(0u, RunPublisher(L"hash " + feed + L" \"" + s.ServedPath(L".") + L"\""));
   EXPECT_EQ(0u, RunPublisher(L"validate " + feed));
   EXPECT_EQ(0u, RunPublisher(L"sign " + feed + L" \"" + keyFile + L"\" 5"));

@@ -1,0 +1,116 @@
+#include "catalogue/FeedProblems.h"
+
+#include <cwctype>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "catalogue/FeedKeys.h"
+#include "catalogue/IniReader.h"
+#include "catalogue/VersionNumber.h"
+
+namespace updater {
+namespace {
+
+// The reader builds numbered names as key + std::to_wstring(n), so "URL01" is never read.
+bool IsKeyNumber(std::wstring_view text) {
+  if (text.empty() || text.front() == L'0') return false;
+  for (const wchar_t c : text) {
+    if (c < L'0' || c > L'9') return false;
+  }
+  return true;
+}
+
+template <std::size_t N>
+const FeedKey* FindFeedKey(const FeedKey (&table)[N], const std::wstring& key) {
+  const std::wstring folded = FoldIniName(key);
+  for (const FeedKey& entry : table) {
+    const std::wstring name = FoldIniName(entry.name);
+    if (folded == name) return &entry;
+    if (entry.form == FeedKeyForm::Numbered && folded.compare(0, name.size(), name) == 0 &&
+        IsKeyNumber(std::wstring_view(folded).substr(name.size()))) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+template <std::size_t N>
+void CheckKeys(const IniDocument& document, const std::wstring& section,
+               const FeedKey (&table)[N], std::vector<std::wstring>* problems) {
+  for (const std::wstring& key : document.KeyNames(section)) {
+    if (key.empty() || key.front() == L';') continue;
+    const FeedKey* known = FindFeedKey(table, key);
+    if (known == nullptr) {
+      problems->push_back(L"[" + section + L"] unknown key " + key);
+      continue;
+    }
+    const std::wstring value = document.Value(section, key);
+    if (known->form == FeedKeyForm::Version && !value.empty() && !VersionNumber().Parse(value)) {
+      problems->push_back(L"[" + section + L"] " + key + L" is not a version: " + value);
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::wstring> FeedKeyProblems(const IniDocument& document) {
+  const std::wstring general = FoldIniName(L"General");
+  std::vector<std::wstring> sections;  // update sections, first of each name, in file order
+  std::unordered_map<std::wstring, std::wstring> known;  // folded name -> name as written
+  std::vector<std::wstring> problems;
+  for (const std::wstring& section : document.SectionNames()) {
+    const std::wstring folded = FoldIniName(section);
+    if (!known.emplace(folded, section).second) continue;
+    if (folded == general) {
+      CheckKeys(document, section, kGeneralKeys, &problems);
+      continue;
+    }
+    CheckKeys(document, section, kUpdateKeys, &problems);
+    sections.push_back(section);
+  }
+  known.erase(general);
+
+  std::unordered_map<std::wstring, std::wstring> dependsOn;  // folded name -> folded target
+  for (const std::wstring& section : sections) {
+    const auto link = [&](const wchar_t* key, const std::wstring& target) {
+      if (known.count(FoldIniName(target)) == 0) {
+        problems.push_back(L"[" + section + L"] " + key + L" names no update section: " + target);
+      }
+    };
+    const std::wstring depends = document.Value(section, L"Depends");
+    if (!depends.empty()) {
+      link(L"Depends", depends);
+      dependsOn.emplace(FoldIniName(section), FoldIniName(depends));
+    }
+    const std::vector<std::wstring> replaces = ParseIniList(document.Value(section, L"Replaces"));
+    for (std::size_t i = 0; i < replaces.size(); ++i) {
+      // A first item "All" replaces every other update rather than naming one.
+      if (i > 0 || replaces[i] != L"All") link(L"Replaces", replaces[i]);
+    }
+    const std::wstring next = document.Value(section, L"NextDeprecated");
+    if (!next.empty()) link(L"NextDeprecated", next);
+  }
+
+  // Each section has at most one Depends, so a walk from each section either ends or closes a
+  // cycle; sections met in an earlier walk are not walked again.
+  std::unordered_set<std::wstring> walked;
+  for (const std::wstring& section : sections) {
+    std::vector<std::wstring> path;
+    std::wstring at = FoldIniName(section);
+    while (walked.insert(at).second) {
+      path.push_back(at);
+      const auto next = dependsOn.find(at);
+      if (next == dependsOn.end()) break;
+      at = next->second;
+    }
+    std::size_t start = 0;
+    while (start < path.size() && path[start] != at) ++start;
+    if (start == path.size() || dependsOn.count(path.back()) == 0) continue;
+    std::wstring cycle = L"[" + known[path[start]] + L"] Depends cycle: ";
+    for (std::size_t i = start; i < path.size(); ++i) cycle += known[path[i]] + L" -> ";
+    problems.push_back(cycle + known[at]);
+  }
+  return problems;
+}
+
+}  // namespace updater
