@@ -283,7 +283,9 @@ ResultCode UpdaterApp::RunAutomation() {
     InstanceLock lock;
     return AnotherRunIsFirst(lock, executable) ? lock.SignalFirst(false) : check();
   }};
-  return ServeAutomation(context, {classId, commandLine_.registerProxyStub, executable});
+  AutomationServerOptions options{classId, commandLine_.registerProxyStub, executable};
+  options.endWithLauncher = true;
+  return ServeAutomation(context, options);
 }
 
 void UpdaterApp::Finish(ResultCode result) {

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "automation/ClassFactory.h"
+#include "automation/LauncherProcess.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
@@ -63,14 +64,28 @@ ResultCode ServeAutomation(const AutomationContext& context,
   }
   Log(kLogInfo, L"Serving automation for " + options.classId);
   const UINT_PTR idleTimer = SetTimer(nullptr, 0, options.idleMs, nullptr);
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == idleTimer &&
-        !AnyObjectAlive()) {
-      Log(kLogInfo, L"No automation object was created; the server ends");
+  // Wine never releases the objects of a client that died, and starts the server from the
+  // client's process; Windows starts it from its launcher service, which does not end.
+  const KernelHandle launcher = options.endWithLauncher ? OpenLauncherProcess() : KernelHandle();
+  const HANDLE waits[] = {launcher.Get()};
+  for (bool serving = true; serving;) {
+    if (MsgWaitForMultipleObjects(launcher ? 1 : 0, waits, FALSE, INFINITE, QS_ALLINPUT) ==
+        WAIT_OBJECT_0 && launcher) {
+      Log(kLogInfo, L"The process that started the automation server ended; the server ends");
       break;
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    while (serving && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        serving = false;
+      } else if (message.message == WM_TIMER && message.hwnd == nullptr &&
+                 message.wParam == idleTimer && !AnyObjectAlive()) {
+        Log(kLogInfo, L"No automation object was created; the server ends");
+        serving = false;
+      } else {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+    }
   }
   KillTimer(nullptr, idleTimer);
   servingThread = 0;

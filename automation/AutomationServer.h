@@ -19,10 +19,14 @@ struct AutomationServerOptions {
   // A server that COM started for a client that died before creating an object would otherwise
   // wait for ever.
   DWORD idleMs = 60000;
+  // Ends the server with the process that started it: under Wine, the client (see
+  // OpenLauncherProcess).
+  bool endWithLauncher = false;
 };
 
-// Serves the class `classId` on this thread until its last object is released, or until no
-// object was alive for `idleMs`. kInvalidCommandLine for a class id that is not one.
+// Serves the class `classId` on this thread until its last object is released, until no object
+// was alive for `idleMs`, or until the launcher ends. kInvalidCommandLine for a class id that is
+// not one.
 ResultCode ServeAutomation(const AutomationContext& context,
                            const AutomationServerOptions& options);
 

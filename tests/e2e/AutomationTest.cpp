@@ -271,6 +271,28 @@ TEST(AutomationTest, ReadmeExamplesInstallTheFirstUpdate) {
   RemoveFixturePackages();
 }
 
+// Wine never releases the objects of a client that was killed.
+TEST(AutomationTest, ServerEndsWithAKilledClient) {
+  Scenario s;
+  s.Publish(L"");
+  Server server(s);
+  const std::wstring created = s.File(L"created.txt"), script = s.File(L"client.js");
+  // Wine's WScript.Sleep returns at once; the client spins until it is killed.
+  WriteTextFile(script,
+                L"var updater = new ActiveXObject(WScript.Arguments(0));\n"
+                L"new ActiveXObject('Scripting.FileSystemObject')"
+                L".CreateTextFile(WScript.Arguments(1));\nfor (;;) {}\n",
+                TextEncoding::Ansi);
+  KernelHandle client;
+  ASSERT_TRUE(StartProcess(L"C:\\windows\\system32\\cscript.exe",
+                           L"cscript //nologo \"" + script + L"\" " + ProgIdOf(server.classId) +
+                               L" \"" + created + L"\"", nullptr, &client));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(created); })) << Narrow(s.Log());
+  ASSERT_TRUE(ProcessRuns(s.Exe())) << Narrow(s.Log());
+  TerminateProcess(client.Get(), 1);
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000)) << Narrow(s.Log());
+}
+
 TEST(AutomationTest, CheckWithoutUpdateOrBesideAnotherRunSetsEveryOutValue) {
   struct Case { const char* what; bool published, otherRun; DWORD result; };
   const Case cases[] = {
