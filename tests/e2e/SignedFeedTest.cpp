@@ -135,7 +135,7 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
   EXPECT_EQ(0u, RunPublisher(L"hash " + feed + L" \"" + s.ServedPath(L".") + L"\""));
   EXPECT_EQ(0u, RunPublisher(L"validate " + feed));
   EXPECT_EQ(0u, RunPublisher(L"sign " + feed + L" \"" + keyFile + L"\" 5"));
-  EXPECT_EQ(2u, RunPublisher(L"sign " + feed));
+  for (const wchar_t* usage : {L"", L"sign", L"bogus x"}) EXPECT_EQ(2u, RunPublisher(usage)) << usage;
   // The private key blob holds the public point after its header.
   std::string blob, keyText = ReadFileBytes(keyFile);
   ASSERT_TRUE(Base64Decode(Wide(keyText.substr(0, keyText.find('\r'))), &blob));
