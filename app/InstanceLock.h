@@ -75,13 +75,8 @@ class InstanceLock {
     DWORD listenerThreadId;
   };
 
-  struct ViewTraits {
-    using Value = Block*;
-    static Value Invalid() { return nullptr; }
-    static bool IsValid(Value v) { return v != nullptr; }
-    static void Close(Value v) { UnmapViewOfFile(v); }
-  };
-  using BlockView = UniqueHandle<ViewTraits>;
+  static void UnmapBlock(Block* block) { UnmapViewOfFile(block); }
+  using BlockView = ClosedBy<Block*, &UnmapBlock>;
 
   bool StartListener();
   void StopListener();

@@ -11,14 +11,7 @@ namespace updater {
 
 // A counted reference to a COM interface; taking a borrowed pointer is an explicit AddRef.
 template <typename Interface>
-struct ComTraits {
-  using Value = Interface*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { v->Release(); }
-};
-template <typename Interface>
-using ComRef = UniqueHandle<ComTraits<Interface>>;
+using ComRef = CountedRef<Interface>;
 
 template <typename Interface>
 ComRef<Interface> AddRefTo(Interface* borrowed) {

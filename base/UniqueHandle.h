@@ -62,105 +62,47 @@ struct FileHandleTraits {
   static void Close(Value v) { CloseHandle(v); }
 };
 
-// Views of file mappings from MapViewOfFile.
-struct MappedViewTraits {
-  using Value = void*;
+// Handles whose "no handle" value is zero or null and that one function closes.
+template <typename T, auto CloseFunction>
+struct ClosedByTraits {
+  using Value = T;
+  static Value Invalid() { return Value(); }
+  static bool IsValid(Value v) { return v != Value(); }
+  static void Close(Value v) { CloseFunction(v); }
+};
+template <typename T, auto CloseFunction>
+using ClosedBy = UniqueHandle<ClosedByTraits<T, CloseFunction>>;
+
+// One counted reference to an object that Release gives back (COM interfaces and the like).
+template <typename T>
+struct CountedReferenceTraits {
+  using Value = T*;
   static Value Invalid() { return nullptr; }
   static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { UnmapViewOfFile(v); }
+  static void Close(Value v) { v->Release(); }
 };
+template <typename T>
+using CountedRef = UniqueHandle<CountedReferenceTraits<T>>;
 
-struct RegistryKeyTraits {
-  using Value = HKEY;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { RegCloseKey(v); }
-};
-
-struct ModuleTraits {
-  using Value = HMODULE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { FreeLibrary(v); }
-};
-
-struct GdiFontTraits {
-  using Value = HFONT;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { DeleteObject(v); }
-};
-
-struct CryptProviderTraits {
-  using Value = HCRYPTPROV;
-  static Value Invalid() { return 0; }
-  static bool IsValid(Value v) { return v != 0; }
-  static void Close(Value v) { CryptReleaseContext(v, 0); }
-};
-
-struct CryptKeyTraits {
-  using Value = HCRYPTKEY;
-  static Value Invalid() { return 0; }
-  static bool IsValid(Value v) { return v != 0; }
-  static void Close(Value v) { CryptDestroyKey(v); }
-};
-
-struct CryptHashTraits {
-  using Value = HCRYPTHASH;
-  static Value Invalid() { return 0; }
-  static bool IsValid(Value v) { return v != 0; }
-  static void Close(Value v) { CryptDestroyHash(v); }
-};
-
-struct CertContextTraits {
-  using Value = PCCERT_CONTEXT;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { CertFreeCertificateContext(v); }
-};
-
-struct CertStoreTraits {
-  using Value = HCERTSTORE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { CertCloseStore(v, 0); }
-};
-
-// Security descriptors that ConvertStringSecurityDescriptorToSecurityDescriptorW allocates.
-struct LocalSecurityDescriptorTraits {
-  using Value = PSECURITY_DESCRIPTOR;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { LocalFree(v); }
-};
-
-struct IconTraits {
-  using Value = HICON;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { DestroyIcon(v); }
-};
-
-struct MenuTraits {
-  using Value = HMENU;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { DestroyMenu(v); }
-};
+// The closers that take a flags argument besides the handle.
+inline void ReleaseCryptProvider(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
+inline void CloseCertStore(HCERTSTORE store) { CertCloseStore(store, 0); }
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
-using MappedView = UniqueHandle<MappedViewTraits>;
-using RegistryKey = UniqueHandle<RegistryKeyTraits>;
-using ModuleHandle = UniqueHandle<ModuleTraits>;
-using GdiFont = UniqueHandle<GdiFontTraits>;
-using LocalSecurityDescriptor = UniqueHandle<LocalSecurityDescriptorTraits>;
-using CryptProvider = UniqueHandle<CryptProviderTraits>;
-using CryptKey = UniqueHandle<CryptKeyTraits>;
-using CryptHash = UniqueHandle<CryptHashTraits>;
-using CertContext = UniqueHandle<CertContextTraits>;
-using CertStore = UniqueHandle<CertStoreTraits>;
-using IconHandle = UniqueHandle<IconTraits>;
-using MenuHandle = UniqueHandle<MenuTraits>;
+// Views of file mappings from MapViewOfFile.
+using MappedView = ClosedBy<void*, &UnmapViewOfFile>;
+using RegistryKey = ClosedBy<HKEY, &RegCloseKey>;
+using ModuleHandle = ClosedBy<HMODULE, &FreeLibrary>;
+using GdiFont = ClosedBy<HFONT, &DeleteObject>;
+// Security descriptors that ConvertStringSecurityDescriptorToSecurityDescriptorW allocates.
+using LocalSecurityDescriptor = ClosedBy<PSECURITY_DESCRIPTOR, &LocalFree>;
+using CryptProvider = ClosedBy<HCRYPTPROV, &ReleaseCryptProvider>;
+using CryptKey = ClosedBy<HCRYPTKEY, &CryptDestroyKey>;
+using CryptHash = ClosedBy<HCRYPTHASH, &CryptDestroyHash>;
+using CertContext = ClosedBy<PCCERT_CONTEXT, &CertFreeCertificateContext>;
+using CertStore = ClosedBy<HCERTSTORE, &CloseCertStore>;
+using IconHandle = ClosedBy<HICON, &DestroyIcon>;
+using MenuHandle = ClosedBy<HMENU, &DestroyMenu>;
 
 }  // namespace updater

@@ -9,14 +9,8 @@
 
 namespace updater {
 
-struct ServiceHandleTraits {
-  using Value = SC_HANDLE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { CloseServiceHandle(v); }
-};
 // A handle of the service control manager or of one service.
-using ServiceHandle = UniqueHandle<ServiceHandleTraits>;
+using ServiceHandle = ClosedBy<SC_HANDLE, &CloseServiceHandle>;
 
 // The binary path the service control manager runs: the executable and "/runservice", the
 // executable quoted when it holds a blank, since the manager would otherwise try "C:\Program"

@@ -12,20 +12,9 @@
 namespace updater {
 namespace {
 
-struct AlgorithmTraits {
-  using Value = BCRYPT_ALG_HANDLE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { BCryptCloseAlgorithmProvider(v, 0); }
-};
-struct KeyTraits {
-  using Value = BCRYPT_KEY_HANDLE;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { BCryptDestroyKey(v); }
-};
-using Algorithm = UniqueHandle<AlgorithmTraits>;
-using Key = UniqueHandle<KeyTraits>;
+void CloseAlgorithm(BCRYPT_ALG_HANDLE algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
+using Algorithm = ClosedBy<BCRYPT_ALG_HANDLE, &CloseAlgorithm>;
+using Key = ClosedBy<BCRYPT_KEY_HANDLE, &BCryptDestroyKey>;
 
 constexpr ULONG kCoordinateBytes = 32;
 constexpr std::size_t kPublicKeyBytes = 2 * kCoordinateBytes;

@@ -8,26 +8,14 @@
 
 namespace updater {
 
-struct InternetHandleTraits {
-  using Value = HINTERNET;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { InternetCloseHandle(v); }
-};
-
 // The InternetOpenW handle: the status callback goes first, so that closing reports nothing more.
-struct RootInternetHandleTraits {
-  using Value = HINTERNET;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) {
-    InternetSetStatusCallbackW(v, nullptr);
-    InternetCloseHandle(v);
-  }
-};
+inline void CloseRootInternetHandle(HINTERNET root) {
+  InternetSetStatusCallbackW(root, nullptr);
+  InternetCloseHandle(root);
+}
 
-using InternetHandle = UniqueHandle<InternetHandleTraits>;
-using RootInternetHandle = UniqueHandle<RootInternetHandleTraits>;
+using InternetHandle = ClosedBy<HINTERNET, &InternetCloseHandle>;
+using RootInternetHandle = ClosedBy<HINTERNET, &CloseRootInternetHandle>;
 
 // A connection or request handle whose status callback may still run on a WinINet thread (an
 // asynchronous read keeps it alive). It holds a reference to its callback context until WinINet

@@ -98,14 +98,7 @@ class InternetStatusContext {
   bool leftPending_ = false;
 };
 
-struct InternetStatusContextTraits {
-  using Value = InternetStatusContext*;
-  static Value Invalid() { return nullptr; }
-  static bool IsValid(Value v) { return v != nullptr; }
-  static void Close(Value v) { v->Release(); }
-};
-
 // One reference to a context.
-using InternetStatusContextRef = UniqueHandle<InternetStatusContextTraits>;
+using InternetStatusContextRef = CountedRef<InternetStatusContext>;
 
 }  // namespace updater
