@@ -18,7 +18,8 @@ bool StartWizard(const Scenario& s, WizardUser& user) {
   return user.WaitForSheet(L"Found Updates for Test App");
 }
 
-// The wizard's result as its log line reads, or "none".
+// The wizard's result as its log line reads, or "none". Waits for the copy's last line too, so
+// that whatever the copy logs after the wizard is in the log when the test reads it.
 std::wstring WizardEnd(const Scenario& s) {
   const std::wstring ended = L"Updater wizard ended. Return code: ";
   std::wstring log;
@@ -27,7 +28,7 @@ std::wstring WizardEnd(const Scenario& s) {
     log = s.Log();
     at = log.find(ended);
     end = at == std::wstring::npos ? at : log.find(L'\r', at);
-    return end != std::wstring::npos;
+    return end != std::wstring::npos && log.find(L"Updater finished. Mode: ", end) != log.npos;
   });
   return end == std::wstring::npos ? L"none" : log.substr(at + ended.size(), end - at - ended.size());
 }
