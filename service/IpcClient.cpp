@@ -36,6 +36,10 @@ ResultCode IpcClient::Connect() {
   if (!channel_.commandEvent) return LogChannelError(L"Unable to open Cmd event.");
   channel_.replyEvent.Reset(OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.replyEvent.c_str()));
   if (!channel_.replyEvent) return LogChannelError(L"Unable to open WaitCmd event.");
+  channel_.serverMutex.Reset(OpenMutexW(SYNCHRONIZE, FALSE, channel_.names.serverMutex.c_str()));
+  if (!channel_.serverMutex) {
+    Log(kLogDebug, L"The server shows no sign of life; its reply is awaited without one.");
+  }
   return kSuccess;
 }
 
@@ -48,12 +52,17 @@ ResultCode IpcClient::Send(const IpcCommand& command) {
   if (!SetEvent(channel_.commandEvent.Get()))
     return LogChannelError(L"Unable to set command event.");
   // No limit: the server runs the installer before it replies, and replies on its own time-out.
-  const DWORD wait = WaitForSingleObject(channel_.replyEvent.Get(), INFINITE);
-  if (wait != WAIT_OBJECT_0) {
-    Log(kLogError, L"WaitForSingleObject failed.");
-    return wait;
+  // A server that ends without replying leaves its mutex to this wait.
+  const HANDLE waited[] = {channel_.replyEvent.Get(), channel_.serverMutex.Get()};
+  const DWORD wait = WaitForMultipleObjects(channel_.serverMutex ? 2 : 1, waited, FALSE, INFINITE);
+  if (wait == WAIT_OBJECT_0) return ReadCommandResult(channel_.view.Get());
+  if (wait == WAIT_ABANDONED_0 + 1 || wait == WAIT_OBJECT_0 + 1) {
+    ReleaseMutex(channel_.serverMutex.Get());
+    Log(kLogError, L"The server ended without replying.");
+    return kServiceError;
   }
-  return ReadCommandResult(channel_.view.Get());
+  Log(kLogError, L"WaitForSingleObject failed.");
+  return wait;
 }
 
 }  // namespace updater

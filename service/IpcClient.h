@@ -22,7 +22,8 @@ class IpcClient {
   ResultCode WaitForServerToBecomeReady();
   ResultCode Connect();
   ResultCode Map();
-  // The server's result for the command; kChannelNotOpen before Connect and Map succeeded.
+  // The server's result for the command; kChannelNotOpen before Connect and Map succeeded,
+  // kServiceError when the server ended without replying.
   ResultCode Send(const IpcCommand& command);
 
  private:

@@ -15,7 +15,7 @@ constexpr std::size_t kMaxIpcBaseNameLength = 200;
 
 IpcObjectNames MakeIpcObjectNames(const std::wstring& baseName) {
   return {L"Global\\srv_" + baseName, L"Global\\evt_" + baseName, L"Global\\evt2_" + baseName,
-          L"Global\\evt3_" + baseName};
+          L"Global\\evt3_" + baseName, L"Global\\mtx_" + baseName};
 }
 
 std::wstring GuidBaseName(const GUID& guid) {

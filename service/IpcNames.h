@@ -6,12 +6,15 @@
 
 namespace updater {
 
-// The four kernel objects of one client/server conversation, all named after one base name.
+// The kernel objects of one client/server conversation, all named after one base name.
 struct IpcObjectNames {
   std::wstring mapping;
   std::wstring commandEvent;
   std::wstring replyEvent;
   std::wstring readyEvent;
+  // Owned by the server's thread for its whole life: abandoned when the server ends, so that a
+  // client waiting for the reply learns that none will come.
+  std::wstring serverMutex;
 };
 
 IpcObjectNames MakeIpcObjectNames(const std::wstring& baseName);

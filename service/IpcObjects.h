@@ -18,6 +18,8 @@ struct IpcChannel {
   KernelHandle mapping;
   KernelHandle commandEvent;
   KernelHandle replyEvent;
+  // The server's life; none at a client talking to a server that does not make one.
+  KernelHandle serverMutex;
   MappedView view;
 
   bool IsOpen() const { return mapping && commandEvent && replyEvent && view; }

@@ -30,6 +30,14 @@ ResultCode IpcServer::Create(const std::wstring& baseName) {
     channel_.replyEvent = CreateChannelEvent(security.Attributes(), channel_.names.replyEvent);
   if (!channel_.commandEvent || !channel_.replyEvent)
     return LogChannelError(L"Unable to create event.");
+  channel_.serverMutex.Reset(
+      CreateMutexW(security.Attributes(), TRUE, channel_.names.serverMutex.c_str()));
+  // A mutex someone else made first would not be abandoned when this server ends.
+  if (channel_.serverMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    channel_.serverMutex.Reset();
+    SetLastError(ERROR_ALREADY_EXISTS);
+  }
+  if (!channel_.serverMutex) return LogChannelError(L"Unable to create the server's mutex.");
   return kSuccess;
 }
 

@@ -11,8 +11,9 @@
 
 namespace updater {
 
-// The server end of the command channel: creates the block and the command and reply events,
-// tells the waiting client that it is ready, and executes one command.
+// The server end of the command channel: creates the block, the command and reply events and the
+// mutex its creating thread owns until it ends, tells the waiting client that it is ready, and
+// executes one command.
 class IpcServer {
  public:
   using CommandHandler = std::function<ResultCode(const IpcCommand&)>;

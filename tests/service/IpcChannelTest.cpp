@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "TestSupport.h"
@@ -15,10 +16,10 @@ TEST(IpcChannelTest, ClientSendsOneCommandAndGetsTheHandlersResult) {
   const IpcCommand sent = {L"install", L"Demo Fix 1.3", L"C:\\Downloads", L"http://h/u.ini"};
   IpcCommand seen;
   ResultCode served = kSuccess;
-  IpcServer server;
-  ASSERT_EQ(kSuccess, server.Create(base));
-  ASSERT_EQ(kSuccess, server.Map());
+  // Its own thread, as in its own process: the thread that creates the server owns its mutex.
   std::thread serverThread([&] {
+    IpcServer server;
+    if (server.Create(base) != kSuccess || server.Map() != kSuccess) return;
     served = server.WaitForCommand([&](const IpcCommand& command) {
       seen = command;
       return kUntrustedPublisher;
@@ -37,6 +38,40 @@ TEST(IpcChannelTest, ClientSendsOneCommandAndGetsTheHandlersResult) {
   EXPECT_EQ(sent.argument1, seen.argument1);
   EXPECT_EQ(sent.argument2, seen.argument2);
   EXPECT_EQ(sent.argument3, seen.argument3);
+}
+
+// A server that dies with the command in hand would otherwise keep its client waiting for ever.
+TEST(IpcChannelTest, ClientLearnsThatTheServerEndedWithoutReplying) {
+  const std::wstring base = NewIpcBaseName();
+  const size_t logged = test::LogText().size();
+  std::thread serverThread([&] {
+    IpcServer server;
+    if (server.Create(base) != kSuccess || server.Map() != kSuccess) return;
+    while (!server.SignalServer()) Sleep(10);
+    KernelHandle command(
+        OpenEventW(SYNCHRONIZE, FALSE, MakeIpcObjectNames(base).commandEvent.c_str()));
+    WaitForSingleObject(command.Get(), 10000);
+  });
+  IpcClient client(10000);
+  client.Open(base);
+  ResultCode result = client.WaitForServerToBecomeReady();
+  if (result == kSuccess) result = client.Connect();
+  if (result == kSuccess) result = client.Map();
+  if (result == kSuccess) {
+    const IpcCommand command = {L"install", L"a", L"b", L"c"};
+    auto sent = std::async(std::launch::async, [&] { return client.Send(command); });
+    // A client that misses the server's end is released, so that the fault fails, not hangs.
+    if (sent.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+      KernelHandle reply(
+          OpenEventW(EVENT_MODIFY_STATE, FALSE, MakeIpcObjectNames(base).replyEvent.c_str()));
+      SetEvent(reply.Get());
+    }
+    result = sent.get();
+  }
+  serverThread.join();
+  EXPECT_EQ(kServiceError, result);
+  const std::wstring ended = L"The server ended without replying.";
+  EXPECT_EQ(1u, test::CountOf(test::LogText().substr(logged), ended));
 }
 
 TEST(IpcChannelTest, EitherEndAloneGivesUpWithinItsWait) {

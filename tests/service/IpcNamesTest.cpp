@@ -11,6 +11,7 @@ TEST(IpcNamesTest, ObjectsAreGlobalAndNamedAfterTheBase) {
   EXPECT_EQ(L"Global\\evt_c:_tools_updater.exe", names.commandEvent);
   EXPECT_EQ(L"Global\\evt2_c:_tools_updater.exe", names.replyEvent);
   EXPECT_EQ(L"Global\\evt3_c:_tools_updater.exe", names.readyEvent);
+  EXPECT_EQ(L"Global\\mtx_c:_tools_updater.exe", names.serverMutex);
 }
 
 TEST(IpcNamesTest, GuidBaseNameIsUpperCaseHexJoinedByUnderscores) {
