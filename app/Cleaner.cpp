@@ -81,6 +81,7 @@ bool Advance(WaitProgress* progress) {
 }  // namespace
 
 CleanTargets CollectCleanTargets(const std::vector<DownloadRecord>& records,
+                                 const std::vector<std::wstring>& messageImages,
                                  const std::wstring& downloadsFolder,
                                  const std::wstring& updateConfigFileName,
                                  const std::function<bool(const std::wstring&)>& exists) {
@@ -88,19 +89,28 @@ CleanTargets CollectCleanTargets(const std::vector<DownloadRecord>& records,
   const auto addIfExists = [&](std::vector<std::wstring>& list, const std::wstring& path) {
     if (exists(path)) list.push_back(path);
   };
+  // The recorded path made full, or empty (and logged) when it lies outside the downloads folder.
+  const auto inside = [&](const std::wstring& recorded) {
+    std::wstring path = PathInsideFolder(recorded, downloadsFolder);
+    if (path.empty()) {
+      Log(kLogError, L"Left a recorded file outside the downloads folder: " + recorded);
+    }
+    return path;
+  };
   const std::wstring folder = WithBackslash(downloadsFolder);
   for (const DownloadRecord& record : records) {
     if (IsPlainFileName(record.sectionName)) {
       addIfExists(targets.folders, folder + record.sectionName);
     }
     if (record.installerPath.empty()) continue;
-    const std::wstring installer = PathInsideFolder(record.installerPath, downloadsFolder);
-    if (installer.empty()) {
-      Log(kLogError, L"Left a recorded file outside the downloads folder: " + record.installerPath);
-      continue;
-    }
+    const std::wstring installer = inside(record.installerPath);
+    if (installer.empty()) continue;
     addIfExists(targets.files, installer);
     addIfExists(targets.files, installer + L".part");
+  }
+  for (const std::wstring& recorded : messageImages) {
+    const std::wstring image = inside(recorded);
+    if (!image.empty()) addIfExists(targets.files, image);
   }
   if (!downloadsFolder.empty() && !updateConfigFileName.empty()) {
     addIfExists(targets.files, folder + updateConfigFileName);
@@ -134,6 +144,11 @@ std::vector<DownloadRecord> ReadDownloadRecords(const SettingsStore& settings) {
     }
   }
   return records;
+}
+
+std::vector<std::wstring> ReadMessageImages(const SettingsStore& settings) {
+  return RegistryValueNames(settings.Root(),
+                            SettingsKeyPath(SettingsKey::MessageResources, settings.Id()));
 }
 
 bool CanRunClean(const SettingsStore& settings) {
@@ -197,8 +212,8 @@ void Cleaner::Clean(WaitProgress* progress) const {
   if (!CanRunClean(settings)) return;
 
   const CleanTargets targets =
-      CollectCleanTargets(ReadDownloadRecords(settings), config_.DownloadsFolder(),
-                          UpdateConfigFileName(config_.Urls()), Exists);
+      CollectCleanTargets(ReadDownloadRecords(settings), ReadMessageImages(settings),
+                          config_.DownloadsFolder(), UpdateConfigFileName(config_.Urls()), Exists);
   if (!targets.files.empty() || !targets.folders.empty()) {
     if (progress != nullptr) progress->SetTotal(targets.files.size() + targets.folders.size() + 1);
     DoErase(targets, progress);

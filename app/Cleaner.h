@@ -31,10 +31,12 @@ struct CleanTargets {
 std::wstring PathInsideFolder(const std::wstring& path, const std::wstring& folder);
 
 // For each record its folder in the downloads folder, its installer and the installer's ".part",
-// and the local copy of the update configuration file; each only when `exists` says it does. A
-// section name that is no plain file name gives no folder, and an installer outside the downloads
-// folder is logged and left, so that a tampered record cannot reach outside the downloads folder.
+// the downloaded message images, and the local copy of the update configuration file; each only
+// when `exists` says it does. A section name that is no plain file name gives no folder, and a
+// recorded file outside the downloads folder is logged and left, so that a tampered record cannot
+// reach outside the downloads folder.
 CleanTargets CollectCleanTargets(const std::vector<DownloadRecord>& records,
+                                 const std::vector<std::wstring>& messageImages,
                                  const std::wstring& downloadsFolder,
                                  const std::wstring& updateConfigFileName,
                                  const std::function<bool(const std::wstring&)>& exists);
@@ -45,6 +47,9 @@ std::wstring UpdateConfigFileName(const std::vector<std::wstring>& urls);
 
 // The updates recorded under the configuration's "Updates" key.
 std::vector<DownloadRecord> ReadDownloadRecords(const SettingsStore& settings);
+
+// The message images recorded under the configuration's messages resources key.
+std::vector<std::wstring> ReadMessageImages(const SettingsStore& settings);
 
 // True when fewer than two registered updater executables of this configuration still exist:
 // the data is then used by no other installation.

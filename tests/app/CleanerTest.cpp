@@ -13,7 +13,7 @@ TEST(CleanerTest, CollectsOnlyWhatExistsAndStaysInsideTheDownloadsFolder) {
   const std::set<std::wstring> existing = {
       L"D:\\dl\\Acme 2.0", L"D:\\dl\\Acme 2.0\\setup.exe", L"D:\\dl\\Patch",
       L"D:\\dl\\Patch\\patch.msi.part", L"D:\\dl\\ruddle.ini", L"D:\\dl\\..",
-      L"D:\\moved\\old\\setup.exe",
+      L"D:\\moved\\old\\setup.exe", L"D:\\dl\\banner.png", L"D:\\pictures\\me.png",
   };
   const auto exists = [&](const std::wstring& path) { return existing.count(path) != 0; };
   const std::vector<DownloadRecord> records = {
@@ -22,14 +22,18 @@ TEST(CleanerTest, CollectsOnlyWhatExistsAndStaysInsideTheDownloadsFolder) {
       {L"..", L"D:\\moved\\old\\setup.exe"},
       {L"Gone", L"D:\\dl\\Gone\\gone.exe"},
   };
-  const CleanTargets targets = CollectCleanTargets(records, L"D:\\dl", L"ruddle.ini", exists);
+  const std::vector<std::wstring> images = {L"D:\\dl\\banner.png", L"D:\\pictures\\me.png",
+                                            L"D:\\dl\\gone.png"};
+  const CleanTargets targets =
+      CollectCleanTargets(records, images, L"D:\\dl", L"ruddle.ini", exists);
   EXPECT_EQ((std::vector<std::wstring>{L"D:\\dl\\Acme 2.0\\setup.exe",
-                                       L"D:\\dl\\Patch\\patch.msi.part", L"D:\\dl\\ruddle.ini"}),
+                                       L"D:\\dl\\Patch\\patch.msi.part", L"D:\\dl\\banner.png",
+                                       L"D:\\dl\\ruddle.ini"}),
             targets.files)
-      << "an installer recorded outside the downloads folder stays";
+      << "an installer or an image recorded outside the downloads folder stays";
   EXPECT_EQ((std::vector<std::wstring>{L"D:\\dl\\Acme 2.0", L"D:\\dl\\Patch"}), targets.folders)
       << "a section named \"..\" must not name the parent of the downloads folder";
-  EXPECT_TRUE(CollectCleanTargets(records, L"", L"ruddle.ini", exists).files.empty())
+  EXPECT_TRUE(CollectCleanTargets(records, images, L"", L"ruddle.ini", exists).files.empty())
       << "without a downloads folder nothing is inside it";
 }
 

@@ -33,14 +33,22 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
       WriteTextFile(folder + L"\\setup.exe.part", L"inst", TextEncoding::Ansi);
       paths.insert(paths.end(), {folder + L"\\setup.exe", folder + L"\\setup.exe.part", folder});
     }
+    // A message's downloaded image, and one recorded outside the downloads folder.
+    const std::vector<std::wstring> images = {s.Downloads() + L"\\banner.png", s.File(L"me.png")};
+    for (const std::wstring& image : images) {
+      WriteTextFile(image, L"png", TextEncoding::Ansi);
+      SetRegistryDword(HKEY_CURRENT_USER, s.Key(L"Messages\\Resources"), image, 0);
+    }
+    paths.push_back(images[0]);
     // Records of files outside the downloads folder, one in a folder that only begins like it.
-    const std::vector<std::wstring> outside = {s.File(L"setup.exe"), s.Downloads() + L"2\\x.exe"};
+    std::vector<std::wstring> outside = {s.File(L"setup.exe"), s.Downloads() + L"2\\x.exe"};
     CreateDirectoryW((s.Downloads() + L"2").c_str(), nullptr);
     for (const std::wstring& file : outside) {
       WriteTextFile(file, L"kept", TextEncoding::Ansi);
       const std::wstring section = L"Outside" + file.substr(file.size() - 5);
       SetRegistryString(HKEY_CURRENT_USER, s.Key(L"Updates"), section, file);
     }
+    outside.push_back(images[1]);
     const auto remaining = [&](bool all) {
       std::wstring text;
       for (const std::wstring& path : paths) text += all || FileExists(path) ? path + L"\n" : L"";
