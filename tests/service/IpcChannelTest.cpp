@@ -98,6 +98,11 @@ TEST(IpcChannelTest, EitherEndAloneGivesUpWithinItsWait) {
   // Names another process made first are refused rather than shared.
   IpcServer squatter;
   EXPECT_EQ(static_cast<ResultCode>(ERROR_ALREADY_EXISTS), squatter.Create(base));
+  // So is a reply event alone: whoever made it could answer in the server's name.
+  const std::wstring other = NewIpcBaseName();
+  const KernelHandle reply2(
+      CreateEventW(nullptr, TRUE, FALSE, MakeIpcObjectNames(other).replyEvent.c_str()));
+  EXPECT_EQ(static_cast<ResultCode>(ERROR_ALREADY_EXISTS), IpcServer().Create(other));
 }
 
 }  // namespace
