@@ -79,6 +79,7 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
     EXPECT_EQ(1u, CountOf(log, L"Found valid client: " + s.Exe())) << Narrow(log);
     EXPECT_EQ(c.otherInstalled ? 2u : 1u, CountOf(log, L"Found valid client: "));
     const std::wstring canRun = c.otherInstalled ? L"false" : L"true";
+    EXPECT_EQ(1u, CountOf(log, L"Cleaning thread started."));
     EXPECT_EQ(1u, CountOf(log, L"CanRunClean returns: " + canRun));
     EXPECT_EQ(c.otherInstalled ? 0u : 1u, CountOf(log, L"DoErase started."));
     for (const std::wstring& file : outside) {
