@@ -26,6 +26,16 @@ TEST(UpdateSessionTest, LocalCopyIsNamedAfterTheFirstUrl) {
     EXPECT_EQ(*expected ? kSuccess : kInvalidClientConfig, result) << test::Narrow(url);
     EXPECT_EQ(expected, result == kSuccess ? path : L"") << test::Narrow(url);
   }
+  // A check without one fails before any transfer, and says so to whoever shows it.
+  test::ScopedClientConfig client(L"NoLocalCopy");
+  client.Config().ReplaceFirstUrl(L"https://example.com/app/");
+  const RunContext run;
+  test::RecordingEvents events;
+  UpdateSession session(client.Config(), run, &events);
+  AvailabilityCount counts;
+  EXPECT_EQ(kInvalidClientConfig, session.Check(&counts));
+  EXPECT_EQ(std::vector<ResultCode>{kInvalidClientConfig}, events.failures);
+  EXPECT_TRUE(events.begun.empty()) << "a transfer began";
 }
 
 TEST(UpdateSessionTest, ConditionNeedsALocalCopyAndAStoredTime) {
