@@ -82,7 +82,7 @@ ResultCode InstallCommandHandler::Install(const UpdateInfo& update, ServerWorkFo
   if (environment_.referenceExecutable.empty()) return Refuse(L"GetModuleFileName failed.");
   const std::wstring name = update.localFilePath.substr(update.localFilePath.rfind(L'\\') + 1);
   std::wstring installer;
-  if (const ResultCode copied = work.CopyIn(update.localFilePath, name, &installer)) {
+  if (const ResultCode copied = work.CopyIn(update.localFilePath, update.size, name, &installer)) {
     return LogLastError(L"Unable to copy the installer " + update.localFilePath + L".", copied);
   }
   const ExpectedContent expected{update.size, update.sha256, update.md5};

@@ -32,11 +32,14 @@ ResultCode ServerWorkFolder::Create(const std::wstring& parent) {
   return CreateFreshPrivateFolder(parent, L"qzs", &path_);
 }
 
-ResultCode ServerWorkFolder::CopyIn(const std::wstring& source, const std::wstring& name,
-                                    std::wstring* copy) {
+ResultCode ServerWorkFolder::CopyIn(const std::wstring& source, std::uint64_t size,
+                                    const std::wstring& name, std::wstring* copy) {
   FileHandle from(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!from) return GetLastError();
+  LARGE_INTEGER length = {};
+  if (!GetFileSizeEx(from.Get(), &length)) return GetLastError();
+  if (static_cast<std::uint64_t>(length.QuadPart) != size) return kSizeMismatch;
   const std::wstring target = File(name);
   FileHandle to(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "base/ResultCode.h"
@@ -23,8 +24,10 @@ class ServerWorkFolder {
   // `name` in the folder.
   std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
   // Copies `source` into the folder as `name`, reading it through one handle that keeps it from
-  // being changed meanwhile. 0 or the Windows error.
-  ResultCode CopyIn(const std::wstring& source, const std::wstring& name, std::wstring* copy);
+  // being changed meanwhile. 0, kSizeMismatch when it does not hold `size` bytes (so that whoever
+  // can write the source cannot fill this folder's volume), or the Windows error.
+  ResultCode CopyIn(const std::wstring& source, std::uint64_t size, const std::wstring& name,
+                    std::wstring* copy);
 
  private:
   std::wstring path_;

@@ -27,8 +27,9 @@ void LogError(std::uint32_t level, const wchar_t* what, ResultCode error) {
   Log(level, what + ResultText(error));
 }
 
-ResultCode OpenManager(std::uint32_t logLevel, ServiceHandle* manager) {
-  manager->Reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+// `access`: SC_MANAGER_CONNECT is all a standard user gets, and all opening a service needs.
+ResultCode OpenManager(DWORD access, std::uint32_t logLevel, ServiceHandle* manager) {
+  manager->Reset(OpenSCManagerW(nullptr, nullptr, access));
   if (*manager) return kSuccess;
   const ResultCode error = LastErrorOr(ERROR_GEN_FAILURE);
   LogError(logLevel, L"Unable to open SCM error code: ", error);
@@ -97,7 +98,7 @@ std::wstring ServiceCommandLine(const std::wstring& executablePath) {
 
 ResultCode InstallService(const std::wstring& executablePath) {
   ServiceHandle manager;
-  const ResultCode opened = OpenManager(kLogTrace, &manager);
+  const ResultCode opened = OpenManager(SC_MANAGER_ALL_ACCESS, kLogTrace, &manager);
   if (opened != kSuccess) return opened;
   const std::wstring name = ExecutableBaseName(executablePath);
   const std::wstring binaryPath = ServiceCommandLine(executablePath);
@@ -151,7 +152,7 @@ ResultCode ConfigService(SC_HANDLE manager, const std::wstring& name) {
 
 ResultCode OpenServiceByName(const std::wstring& name, DWORD access, ServiceHandle* manager,
                              ServiceHandle* service) {
-  const ResultCode opened = OpenManager(kLogError, manager);
+  const ResultCode opened = OpenManager(SC_MANAGER_CONNECT, kLogError, manager);
   if (opened != kSuccess) return opened;
   service->Reset(OpenServiceW(manager->Get(), name.c_str(), access));
   if (*service) return kSuccess;

@@ -40,6 +40,12 @@ bool ServiceInstallerRunner::InstallThroughService(const UpdateInfo& update, Res
     return false;
   }
   Log(kLogTrace, L"Service detected.");
+  // Checked before the service starts a server, which would otherwise wait for a command that
+  // never comes and hold the service from the next client.
+  if (const ResultCode verified = VerifyDigitalSignature(reference_, update.localFilePath)) {
+    Log(kLogError, L"The installer is not handed to the support service: " + ResultText(verified));
+    return false;
+  }
   const std::wstring baseName = NewIpcBaseName();
   std::wstring channelName = baseName;
   std::wstring binaryPath;
@@ -69,10 +75,6 @@ bool ServiceInstallerRunner::InstallThroughService(const UpdateInfo& update, Res
   client.Open(channelName);
   if (client.WaitForServerToBecomeReady() != kSuccess || client.Connect() != kSuccess ||
       client.Map() != kSuccess) {
-    return false;
-  }
-  if (const ResultCode verified = VerifyDigitalSignature(reference_, update.localFilePath)) {
-    Log(kLogError, L"The installer is not handed to the support service: " + ResultText(verified));
     return false;
   }
   const std::wstring firstUrl = config_.Urls().empty() ? std::wstring() : config_.Urls().front();
