@@ -64,14 +64,17 @@ class TemporaryFile {
   std::wstring path_;
 };
 
-void SetDefaultDetection(const std::wstring& tagName, const ClientConfig& client,
+// The registry rule "at least the tag's version"; false when the tag holds no version, which
+// would make every installed version count as this release.
+bool SetDefaultDetection(const std::wstring& tagName, const ClientConfig& client,
                          UpdateInfo* update) {
+  if (!update->version.Parse(tagName)) return false;
   update->detectionKind = DetectionKind::Registry;
   update->detectionBits = kDetectionVersionGiven;
   update->versionOperator = VersionOperator::AtLeast;
-  update->version.Parse(tagName);
   update->detectionTarget =
       L"HKLM\\Software\\" + client.CompanyName() + L"\\" + client.ApplicationName() + L"\\Version";
+  return true;
 }
 
 // The settings asset: a failed download or a file that is no JSON object leaves the release as
@@ -210,10 +213,14 @@ ResultCode ParseRelease(const JsonValue& release, const ClientConfig& client,
     return InvalidUpdateSection(update->sectionName, L"published_at is not year-month-day");
   }
   ReadReleaseNotes(JsonString(release, L"body"), update);
-  const JsonValue* tag = JsonMember(release, L"tag_name");
-  const std::wstring tagName = JsonString(release, L"tag_name");
-  if (tag != nullptr && tag->IsString()) SetDefaultDetection(tagName, client, update);
   if (const ResultCode result = ReadAssets(release, client, fetchAsset, update)) return result;
+  // Without a rule from the settings asset, one from the tag: a release that nothing detects
+  // would be offered again after every installation.
+  const std::wstring tagName = JsonString(release, L"tag_name");
+  if (update->detectionKind == DetectionKind::None &&
+      !SetDefaultDetection(tagName, client, update)) {
+    return InvalidUpdateSection(update->sectionName, L"tag_name holds no version");
+  }
   update->name = JsonString(release, L"name");
   if (update->name.empty()) update->name = client.ApplicationName() + L" " + tagName;
   return AssignLocalFilePath(client.DownloadsFolder(), update);
