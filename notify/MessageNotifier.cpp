@@ -11,6 +11,7 @@
 #include "config/ClientConfig.h"
 #include "config/SettingsStore.h"
 #include "engine/ConfigurationFetch.h"
+#include "engine/TransferSettings.h"
 #include "install/PowerShellRunner.h"
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
@@ -126,19 +127,22 @@ ResultCode MessageNotifier::Read(const IniReader& reader) {
   if (!message_.uri.empty()) {
     RegisterProtocol(HKEY_CURRENT_USER, kUrlScheme, ThisExecutablePath());
   }
-  if (!message_.imageUrl.empty()) DownloadImage();
+  // A message shown before is not shown again: its picture would not be looked at.
+  if (!message_.imageUrl.empty() && !WasShown()) DownloadImage();
   return kSuccess;
 }
 
 void MessageNotifier::DownloadImage() {
   // The name comes from the server: only a plain file name may be joined to the folder.
   std::wstring path;
-  if (LocalConfigurationPath(config_.DownloadsFolder(), message_.imageUrl, &path) != kSuccess) {
-    Log(kLogError, L"The message image's URL names no file to keep: " + message_.imageUrl);
+  if (LocalConfigurationPath(config_.DownloadsFolder(), message_.imageUrl, &path) != kSuccess ||
+      !IsToastImageName(path.substr(path.rfind(L'\\') + 1))) {
+    Log(kLogError, L"The message image's URL names no picture to keep: " + message_.imageUrl);
     return;
   }
   CreateDirectoryW(config_.DownloadsFolder().c_str(), nullptr);
   AsyncDownloadThread download(nullptr, nullptr);
+  ApplyTransferSettings(config_, download);
   download.SetQueryLastModified(true);
   if (const ResultCode result = download.Download(message_.imageUrl, path)) {
     Log(kLogError, L"Unable to download the message image " + message_.imageUrl + L": " +
@@ -162,12 +166,13 @@ void MessageNotifier::DownloadImage() {
   if (file) SetFileTime(file.Get(), nullptr, nullptr, &time);
 }
 
-void MessageNotifier::Show() {
+bool MessageNotifier::WasShown() const {
   DWORD shown = 0;
-  if (!read_ || expired_ || key_.empty() ||
-      config_.Settings().ReadDword(SettingsKey::Messages, key_, &shown)) {
-    return;
-  }
+  return config_.Settings().ReadDword(SettingsKey::Messages, key_, &shown);
+}
+
+void MessageNotifier::Show() {
+  if (!read_ || expired_ || key_.empty() || WasShown()) return;
   if (toasts_) {
     ShowToast();
   } else if (const ResultCode started = startWindow_(message_)) {

@@ -56,6 +56,8 @@ class MessageNotifier {
   void Show();
 
  private:
+  // Whether the message of key_ is recorded as shown.
+  bool WasShown() const;
   void DownloadImage();
   void ShowToast();
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/AnsiText.h"
+#include "catalogue/DownloadLocation.h"
 #include "resources/ResourceIds.h"
 
 namespace updater {
@@ -21,6 +22,16 @@ std::wstring EscapeXml(const std::wstring& text) {
     }
   }
   return escaped;
+}
+
+bool IsToastImageName(const std::wstring& name) {
+  const std::size_t dot = name.rfind(L'.');
+  if (dot == 0 || dot == std::wstring::npos || !IsPlainFileName(name)) return false;
+  const std::wstring extension = name.substr(dot + 1);
+  for (const wchar_t* image : {L"png", L"jpg", L"jpeg", L"gif"}) {
+    if (CompareStringOrdinal(extension.c_str(), -1, image, -1, TRUE) == CSTR_EQUAL) return true;
+  }
+  return false;
 }
 
 int ToastTemplateId(bool hasLink, bool hasImage) {

@@ -14,6 +14,11 @@ constexpr wchar_t kUrlScheme[] = L"merrow-tovan-updater";
 // never holding a quote that could end the script's here-string.
 std::wstring EscapeXml(const std::wstring& text);
 
+// Whether a file name from the server may be kept as a toast's picture: a plain name with the
+// extension of a format toasts show, so that the download cannot replace the update configuration
+// file, the log or anything else that lives in the downloads folder.
+bool IsToastImageName(const std::wstring& name);
+
 // The resource id of the toast template for a message with or without a link and an image.
 int ToastTemplateId(bool hasLink, bool hasImage);
 

@@ -10,11 +10,15 @@ namespace {
 // application's defaults give it. The toast shows the message's image unless it is oversized.
 TEST(MessageTest, OlderWindowsShowTheMessagesWindowNewerOnesAToast) {
   const std::wstring defaults = L"Software\\Wine\\AppDefaults\\Updater.exe";
-  const struct { const char* what; bool toast; size_t imageBytes; } cases[] = {
-      {"win7", false, 0},
-      {"win10", true, 0},
-      {"win10 with an image", true, 1000},
-      {"win10 with an oversized image", true, 4 << 20},
+  const struct {
+    const char* what; bool toast; size_t imageBytes; const wchar_t* image; bool imageShown;
+  } cases[] = {
+      {"win7", false, 0, L"", false},
+      {"win10", true, 0, L"", false},
+      {"win10 with an image", true, 1000, L"picture.png", true},
+      {"win10 with an oversized image", true, 4 << 20, L"picture.png", false},
+      // A picture named like the local copy of the update configuration file would replace it.
+      {"win10 with an image that is no picture", true, 1000, L"updates.ini", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -25,8 +29,9 @@ TEST(MessageTest, OlderWindowsShowTheMessagesWindowNewerOnesAToast) {
     Scenario s;
     std::wstring image;
     if (c.imageBytes > 0) {
-      WriteBytes(s.ServedPath(L"picture.png"), std::string(c.imageBytes, 'p'));
-      image = L"MessageImageURL=" + s.Url(L"picture.png") + L"\r\n";
+      CreateDirectoryW(s.ServedPath(L"pictures").c_str(), nullptr);
+      WriteBytes(s.ServedPath(L"pictures\\") + c.image, std::string(c.imageBytes, 'p'));
+      image = L"MessageImageURL=" + s.Url(L"pictures/") + c.image + L"\r\n";
     }
     s.Publish(L"MessageTitle=Spring sale\r\nMessageBody=Half price on all upgrades\r\n"
               L"MessageExpirationDate=31/12/2099\r\n" + image);
@@ -37,9 +42,9 @@ TEST(MessageTest, OlderWindowsShowTheMessagesWindowNewerOnesAToast) {
     PowerShellStandIn::Run run;
     EXPECT_EQ(c.toast, powerShell.Record(&run));
     EXPECT_EQ(c.toast, Contains(run.script, L"Spring sale")) << Narrow(run.script);
-    const bool imageShown = c.imageBytes > 0 && c.imageBytes < (3 << 20);
-    EXPECT_EQ(imageShown, Contains(run.script, L"picture.png")) << Narrow(run.script);
-    EXPECT_EQ(imageShown, FileExists(s.Downloads() + L"\\picture.png"));
+    EXPECT_EQ(c.imageShown, Contains(run.script, L"<image")) << Narrow(run.script);
+    EXPECT_EQ(c.imageShown, FileExists(s.Downloads() + L"\\picture.png"));
+    EXPECT_EQ(0u, ReadFileBytes(s.Downloads() + L"\\updates.ini").find(";qzu;"));
   }
 }
 

@@ -81,6 +81,15 @@ TEST(MessageNotifierTest, EachToastTemplateParsesBackWithTheServerTextsAsText) {
   CoUninitialize();
 }
 
+TEST(MessageNotifierTest, OnlyPicturesWithPlainNamesAreKeptAsToastImages) {
+  const std::pair<const wchar_t*, bool> cases[] = {
+      {L"sale.png", true},     {L"Sale.JPEG", true}, {L"a.b.gif", true},   {L"x.jpg", true},
+      {L"updates.ini", false}, {L"updater.log", false}, {L"png", false},  {L".png", false},
+      {L"sale.png.exe", false}, {L"a\\b.png", false}, {L"COM1.png", false}, {L"", false},
+  };
+  for (const auto& [name, kept] : cases) EXPECT_EQ(kept, IsToastImageName(name)) << Narrow(name);
+}
+
 TEST(MessageNotifierTest, KeyIsTheSha256OfTheJoinedTexts) {
   const std::pair<ServerMessage, const wchar_t*> cases[] = {
       {{L"Hello", L"World", L"31/12/2099"},
