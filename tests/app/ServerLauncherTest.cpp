@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "base/Logger.h"
 #include "base/ResultText.h"
 
 namespace updater {
@@ -25,20 +24,13 @@ TEST(ServerLauncherTest, RefusesStartsWithoutConfigurationOrWithOtherThanOneVali
           {L"C:\\U.ini", {L"Updater", L"x\\y"}, refused + L"x\\y"},
           {L"C:\\U.ini", {L"Updater", L""}, refused},
       };
-  const std::wstring logPath = test::ThisExecutableFolder() + L"\\AppTests.log";
-  Logger::Instance().SetLogFile(logPath);
-  Logger::Instance().SetLevelMask(kLogError);
-  Logger::Instance().SetEnabled(true);
   for (const auto& c : cases) {
+    const size_t logged = test::LogText().size();
     ServerLauncher launcher(c.config, L"C:\\none\\Updater.exe");
-    EXPECT_EQ(0, launcher.Prepare());
     EXPECT_EQ(kServiceError, launcher.Handle(c.arguments)) << Narrow(c.log);
-    const std::string bytes = test::ReadFileBytes(logPath);
-    const std::wstring log(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
     const std::wstring line = c.log + L" LastError: " + ResultText(kServiceError) + L"\r\n";
-    EXPECT_NE(std::wstring::npos, log.find(line)) << Narrow(line);
+    EXPECT_NE(std::wstring::npos, test::LogText().find(line, logged)) << Narrow(line);
   }
-  Logger::Instance().SetEnabled(false);
 }
 
 TEST(ServerLauncherTest, LoggedArgumentsAreOneBoundedLine) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/Scenario.h"
+#include "notify/ToastXml.h"
 
 namespace updater::test {
 
@@ -59,7 +60,9 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                                : INVALID_HANDLE_VALUE);
     // The link protocol that a message registered goes with the data, and stays with it.
-    const std::wstring protocol = L"Software\\Classes\\merrow-tovan-updater\\shell\\open\\command";
+    const std::wstring classKey = L"Software\\Classes\\" + std::wstring(kUrlScheme);
+    const ScopedRegistryTree registration(classKey);
+    const std::wstring protocol = classKey + L"\\shell\\open\\command";
     SetRegistryString(HKEY_CURRENT_USER, protocol, L"", L"\"" + s.Exe() + L"\" %1");
     const RunOutcome outcome = s.Run(c.arguments, Dialogs::OnlyWatch);
     holder.Reset();

@@ -39,6 +39,13 @@ TEST(FeedSignatureTest, TheTrailerIsTheLastThreeLinesInTheirOrder) {
     EXPECT_EQ(L"QUJD", trailer.signature) << c.what;
     EXPECT_EQ(body, WithoutFeedTrailer(c.bytes)) << c.what;
   }
+  // The signature is bounded, as a hostile file's last line may be as long as the file.
+  for (const std::size_t length : {200u, 201u}) {
+    FeedTrailer bounded;
+    EXPECT_EQ(length == 200 ? kSuccess : kFeedSignatureInvalid,
+              ParseFeedTrailer(body + head + ";signature=" + std::string(length, 'A'), &bounded))
+        << length;
+  }
   SYSTEMTIME expires = {2030, 1, 3, 2, 3, 4, 5, 0};
   EXPECT_EQ(head, FeedTrailerHead(7, expires));
 }
