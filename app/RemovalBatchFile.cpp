@@ -33,7 +33,7 @@ std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
 
 bool IsSafeInBatchLine(const std::wstring& path) {
   for (const wchar_t c : path) {
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || std::wcschr(L"%\"^&!<>|", c) != nullptr) {
+    if (IsControlCharacter(c) || std::wcschr(L"%\"^&!<>|", c) != nullptr) {
       return false;
     }
   }

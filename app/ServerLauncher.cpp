@@ -1,6 +1,7 @@
 #include "app/ServerLauncher.h"
 
 #include "app/TemporaryCopy.h"
+#include "base/AnsiText.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "service/IpcNames.h"
@@ -29,7 +30,7 @@ std::wstring LoggableServiceArguments(const std::vector<std::wstring>& arguments
   }
   if (text.size() > kMaxLoggedArgumentsLength) text.resize(kMaxLoggedArgumentsLength);
   for (wchar_t& c : text) {
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) c = L'?';
+    if (IsControlCharacter(c)) c = L'?';
   }
   return text;
 }

@@ -22,11 +22,6 @@
 namespace updater {
 namespace {
 
-ResultCode LastErrorOr(ResultCode fallback) {
-  const DWORD error = GetLastError();
-  return error != ERROR_SUCCESS ? error : fallback;
-}
-
 // Notes `path` as made by this run when nothing is there before the run writes it.
 void NoteIfNew(const std::wstring& path, TemporaryCopy* copy) {
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {

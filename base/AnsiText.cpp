@@ -52,4 +52,8 @@ std::wstring FromUtf8Text(const std::string& bytes) {
   return text;
 }
 
+bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace updater

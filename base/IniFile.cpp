@@ -4,16 +4,12 @@
 
 #include <utility>
 
+#include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
 
 namespace {
-
-ResultCode LastErrorOr(DWORD fallback) {
-  const DWORD error = GetLastError();
-  return error != ERROR_SUCCESS ? error : fallback;
-}
 
 std::wstring DecodeCodePage(std::string_view bytes, CodePage codePage) {
   const UINT windowsCodePage = codePage == CodePage::Utf8 ? CP_UTF8 : CP_ACP;

@@ -1,6 +1,7 @@
 #include "base/Logger.h"
 
 #include "base/ExecutablePath.h"
+#include "base/OsVersion.h"
 #include "base/UserTempPath.h"
 
 #include <sddl.h>
@@ -97,16 +98,8 @@ std::wstring PathInLogFolder(const std::wstring& parent, const std::wstring& fil
 }
 
 std::wstring OsVersionLine() {
-  // RtlGetVersion reports the real version; GetVersionExW answers what the manifest allows.
-  OSVERSIONINFOEXW version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-  if (const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-    // Through void (*)() since that is the one cast between function types GCC does not flag.
-    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")));
-    if (rtlGetVersion != nullptr) rtlGetVersion(&version);
-  }
+  OSVERSIONINFOEXW version;
+  ReadRealOsVersion(&version);
   BOOL wow64 = FALSE;
   IsWow64Process(GetCurrentProcess(), &wow64);
   wchar_t line[128];

@@ -140,6 +140,11 @@ void RegisterResultText(ResultCode code, const std::wstring& text) {
   RegisteredTexts::Instance().Add(code, text);
 }
 
+ResultCode LastErrorOr(ResultCode fallback) {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : fallback;
+}
+
 std::wstring ResultText(ResultCode code) {
   RegisteredTexts& registered = RegisteredTexts::Instance();
   if (!IsOwnCode(code)) return SystemMessage(code);

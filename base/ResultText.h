@@ -11,6 +11,9 @@ namespace updater {
 // the system's message text for Windows and WinINet errors.
 std::wstring ResultText(ResultCode code);
 
+// GetLastError, or `fallback` when the failed call left no error.
+ResultCode LastErrorOr(ResultCode fallback);
+
 // Adds a text for an own code that has none in the string table. A code registered twice keeps
 // its first text.
 void RegisterResultText(ResultCode code, const std::wstring& text);

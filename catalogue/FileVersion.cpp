@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/OsVersion.h"
 #include "base/UserTempPath.h"
 
 
@@ -40,17 +41,6 @@ std::wstring WindowsFolder() {
     return std::wstring();
   }
   return folder;
-}
-
-// The real version: GetVersionExW reports what the executable's manifest allows.
-bool IsWindows10OrLater() {
-  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-  if (rtlGetVersion == nullptr) return false;
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof(info);
-  return rtlGetVersion(&info) == 0 && info.dwMajorVersion >= 10;
 }
 
 // Copies with the WOW64 redirection switched off, so that a 32-bit process reads the system32

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/AnsiText.h"
 #include "base/Logger.h"
 #include "base/UserTempPath.h"
 #include "catalogue/DetectionKeys.h"
@@ -18,10 +19,6 @@ namespace updater {
 namespace {
 
 constexpr wchar_t kSettingsAssetName[] = L"tovan_update.json";
-
-bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
-}
 
 bool IsInstallerName(const std::wstring& name) {
   const std::size_t dot = name.rfind(L'.');

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/AnsiText.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
@@ -23,10 +24,6 @@ int LeadingNumber(const std::wstring& text) {
     value = value * 10 + (c - L'0');
   }
   return value;
-}
-
-bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
-  return _wcsicmp(a.c_str(), b) == 0;
 }
 
 DWORD ReadDword(HKEY key, const wchar_t* name) {

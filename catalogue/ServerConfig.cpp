@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/AnsiText.h"
 #include "base/IniDocument.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
@@ -23,10 +24,6 @@ namespace {
 
 constexpr wchar_t kGeneralSection[] = L"General";
 constexpr wchar_t kEmptyFieldMark[] = L"qzemptyfield";
-
-bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
-}
 
 std::array<DescriptionGroup*, 3> ItemGroups(UpdateInfo& update) {
   return {&update.features, &update.enhancements, &update.bugFixes};

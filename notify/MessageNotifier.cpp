@@ -6,6 +6,7 @@
 #include "base/AnsiText.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
+#include "base/OsVersion.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "config/ClientConfig.h"
@@ -17,6 +18,7 @@
 #include "notify/UrlProtocol.h"
 #include "resources/ResourceIds.h"
 #include "transfer/AsyncDownloadThread.h"
+#include "transfer/HexText.h"
 #include "transfer/Sha256File.h"
 
 namespace updater {
@@ -79,24 +81,10 @@ std::wstring MessageKey(const ServerMessage& message) {
   for (const MessageKeyName& key : kMessageKeys) joined += message.*key.field;
   std::vector<unsigned char> digest;
   if (ComputeSHA256(ToUtf8Text(joined), &digest) != kSuccess) return {};
-  std::wstring hex;
-  for (const unsigned char byte : digest) {
-    wchar_t digits[3];
-    swprintf(digits, 3, L"%02X", byte);
-    hex += digits;
-  }
-  return hex;
+  return ToHexText(digest);
 }
 
-bool SystemSupportsToasts() {
-  using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-  // RtlGetVersion, unlike GetVersionExW, does not depend on the manifest's supported systems.
-  const auto getVersion = reinterpret_cast<RtlGetVersionFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-  OSVERSIONINFOW version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  return getVersion != nullptr && getVersion(&version) == 0 && version.dwMajorVersion >= 10;
-}
+bool SystemSupportsToasts() { return IsWindows10OrLater(); }
 
 MessageNotifier::MessageNotifier(const ClientConfig& config, bool toasts,
                                  WindowStarter startWindow)

@@ -29,7 +29,7 @@ bool IsToastImageName(const std::wstring& name) {
   if (dot == 0 || dot == std::wstring::npos || !IsPlainFileName(name)) return false;
   const std::wstring extension = name.substr(dot + 1);
   for (const wchar_t* image : {L"png", L"jpg", L"jpeg", L"gif"}) {
-    if (CompareStringOrdinal(extension.c_str(), -1, image, -1, TRUE) == CSTR_EQUAL) return true;
+    if (EqualsIgnoringCase(extension, image)) return true;
   }
   return false;
 }

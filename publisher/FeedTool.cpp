@@ -18,6 +18,7 @@
 #include "config/ClientConfig.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
+#include "transfer/HexText.h"
 #include "transfer/Sha256File.h"
 
 namespace updater {
@@ -103,8 +104,7 @@ int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring*
       status = kProblem;
       continue;
     }
-    std::wstring hex;
-    for (const unsigned char byte : digest) hex += FormatText(L"%02x", byte);
+    const std::wstring hex = ToHexText(digest);
     const std::wstring sizeText = std::to_wstring(size.QuadPart);
     if (!WritePrivateProfileStringW(section.c_str(), L"Size", sizeText.c_str(), feedPath.c_str()) ||
         !WritePrivateProfileStringW(section.c_str(), L"SHA256", hex.c_str(), feedPath.c_str())) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AnsiText.h"
 #include "publisher/FeedTool.h"
 
 // The publisher's console tool: prepares, signs and checks update configuration files.
@@ -15,11 +16,7 @@ int wmain() {
   LocalFree(argv);
   std::wstring out;
   const int status = updater::RunFeedTool(arguments, &out);
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, out.c_str(), static_cast<int>(out.size()),
-                                        nullptr, 0, nullptr, nullptr);
-  std::string text(bytes, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, out.c_str(), static_cast<int>(out.size()), &text[0], bytes,
-                      nullptr, nullptr);
+  const std::string text = updater::ToUtf8Text(out);
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()),
             &written, nullptr);

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "base/AnsiText.h"
 #include "base/ResultText.h"
 
 namespace updater {
@@ -59,7 +60,7 @@ bool IsValidIpcBaseName(const std::wstring& baseName) {
   if (baseName.empty() || baseName.size() > kMaxIpcBaseNameLength) return false;
   if (baseName.front() == L' ' || baseName.back() == L' ') return false;
   for (const wchar_t c : baseName) {
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == L'\\' || c == L'/' || c == L'"') {
+    if (IsControlCharacter(c) || c == L'\\' || c == L'/' || c == L'"') {
       return false;
     }
   }

@@ -18,11 +18,6 @@ constexpr DWORD kEveryoneServiceAccess = 0x00020030;
 // wrong size asked for cannot make us allocate without bound.
 constexpr DWORD kMaxServiceBufferBytes = 64 * 1024;
 
-ResultCode LastErrorOr(ResultCode fallback) {
-  const DWORD error = GetLastError();
-  return error != ERROR_SUCCESS ? error : fallback;
-}
-
 void LogError(std::uint32_t level, const wchar_t* what, ResultCode error) {
   Log(level, what + ResultText(error));
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "transfer/Utf16Bytes.h"
 
@@ -15,11 +16,6 @@ namespace {
 constexpr BYTE kKeyConstant[28] = {0x52, 0x75, 0x64, 0x64, 0x6C, 0x65, 0x2D, 0x4D, 0x65, 0x72,
                                    0x72, 0x6F, 0x77, 0x2D, 0x9E, 0x31, 0xC4, 0x07, 0x5B, 0xA2,
                                    0x6D, 0xF0, 0x13, 0x88, 0x4A, 0xE9, 0x27, 0xB6};
-
-ResultCode LastErrorOr(ResultCode fallback) {
-  const DWORD error = GetLastError();
-  return error != 0 ? error : fallback;
-}
 
 ResultCode AcquireProvider(CryptProvider* provider) {
   if (CryptAcquireContextW(provider->Put(), L"Ruddle", nullptr, PROV_RSA_FULL, 0)) {
