@@ -132,16 +132,11 @@ void MessageNotifier::DownloadImage() {
   AsyncDownloadThread download(nullptr, nullptr);
   ApplyTransferSettings(config_, download);
   download.SetQueryLastModified(true);
+  // Larger than a toast shows: stopped as soon as the server announces or sends more.
+  download.SetMaxSize(kMaxImageBytes);
   if (const ResultCode result = download.Download(message_.imageUrl, path)) {
     Log(kLogError, L"Unable to download the message image " + message_.imageUrl + L": " +
                        ResultText(result));
-    return;
-  }
-  WIN32_FILE_ATTRIBUTE_DATA attributes = {};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||
-      attributes.nFileSizeHigh != 0 || attributes.nFileSizeLow > kMaxImageBytes) {
-    Log(kLogError, L"The message image " + message_.imageUrl + L" is larger than a toast shows");
-    DeleteFileW(path.c_str());
     return;
   }
   imageFile_ = path;

@@ -152,6 +152,8 @@ void AsyncDownloadThread::SetSharedFileAccess(bool shared) { sharedFileAccess_ =
 SYSTEMTIME AsyncDownloadThread::GetLastModified() const { return lastModified_; }
 void AsyncDownloadThread::SetResume(bool resume) { resume_ = resume; }
 void AsyncDownloadThread::SetExpectedSize(DWORD bytes) { expectedSize_ = bytes; }
+
+void AsyncDownloadThread::SetMaxSize(DWORD bytes) { maxSize_ = bytes; }
 void AsyncDownloadThread::SetEvents(UpdateEvents* events) {
   events_ = events != nullptr ? events : &Unobserved();
 }
@@ -320,7 +322,8 @@ ResultCode AsyncDownloadThread::Download(const std::vector<std::wstring>& urls,
   } else if (result != kSuccess && result != kNotModified) {
     Log(kLogTrace, L"Connect() failed");
     Report(currentUrl_, result);
-  } else if (result == kSuccess && expectedSize_ != 0 && total != 0 && total != expectedSize_) {
+  } else if (result == kSuccess && ((expectedSize_ != 0 && total != 0 && total != expectedSize_) ||
+                                    (maxSize_ != 0 && total > maxSize_))) {
     Report(currentUrl_, kSizeMismatch);
     result = kSizeMismatch;
   } else if (result == kSuccess) {
@@ -684,6 +687,11 @@ ResultCode AsyncDownloadThread::ReadRemote(DWORD total) {
   events_->Advanced(resumeOffset_);
 
   DWORD written = resumeOffset_;
+  // The most bytes the file may hold: what was expected or allowed, else what a DWORD counts.
+  DWORD limit = kMaxFileSize;
+  for (const DWORD bound : {expectedSize_, maxSize_}) {
+    if (bound != 0) limit = std::min(limit, bound);
+  }
   FruitlessAttempts attempts;
   attempts.Start(written);
   for (;;) {
@@ -692,9 +700,8 @@ ResultCode AsyncDownloadThread::ReadRemote(DWORD total) {
     result = ReadChunk(&received);
     if (result == kCanceled) return result;
     if (received > 0) {
-      if ((expectedSize_ != 0 && received > expectedSize_ - std::min(written, expectedSize_)) ||
-          received > kMaxFileSize - written) {
-        // More than was announced: a server that never stops would fill the disk.
+      if (received > limit - std::min(written, limit)) {
+        // More than expected or allowed: a server that never stops would fill the disk.
         file.Reset();
         DeleteFileW(partialPath_.c_str());
         Log(kLogTrace, L"The server sent more bytes than the expected size");

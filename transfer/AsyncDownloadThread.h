@@ -50,6 +50,8 @@ class AsyncDownloadThread {
   virtual void SetResume(bool resume);
   // 0 accepts any size; otherwise a different announced size, or more bytes than this, fail.
   virtual void SetExpectedSize(DWORD bytes);
+  // 0 accepts any size; otherwise a larger announced size, or more bytes than this, fail.
+  virtual void SetMaxSize(DWORD bytes);
   virtual void SetEvents(UpdateEvents* events);
   virtual ResultCode Download(const std::vector<std::wstring>& urls,
                               const std::wstring& destination);
@@ -115,6 +117,7 @@ class AsyncDownloadThread {
   int retryAttempts_ = 6;
   bool sharedFileAccess_ = false;
   DWORD expectedSize_ = 0;
+  DWORD maxSize_ = 0;
   bool remoteSource_ = true;
   DWORD statusCode_ = 0;
   DWORD resumeOffset_ = 0;

@@ -223,6 +223,17 @@ TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodesOrAreResumed) {
     EXPECT_TRUE(Partial() == bytes.substr(0, Partial().size()));
   }
   EXPECT_NE(std::string::npos, TestServers::FaultLog().find("range=\"bytes=10000-\""));
+  // A bound instead of a size: an announced size or a stream past it fails, a smaller file loads.
+  for (const DWORD bound : {29999u, 30000u}) {
+    for (const std::wstring& url : {TestServers::Http(path), TestServers::Fault(L"endless")}) {
+      auto downloader = MakeDownloader();
+      downloader->SetMaxSize(bound);
+      const bool fits = bound == bytes.size() && url == TestServers::Http(path);
+      EXPECT_EQ(fits ? kSuccess : kSizeMismatch, downloader->Download(url, destination_))
+          << Narrow(url) << " " << bound;
+      EXPECT_FALSE(PartialExists());
+    }
+  }
 }
 
 TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials) {
