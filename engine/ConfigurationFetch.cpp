@@ -18,30 +18,6 @@ constexpr wchar_t kLastModifiedValue[] = L"LastModified";
 // The serial of the newest signed update configuration file accepted.
 constexpr wchar_t kFeedSerialValue[] = L"FeedSerial";
 
-// Passes every event on except failures.
-class QuietFailures : public UpdateEvents {
- public:
-  explicit QuietFailures(UpdateEvents& events) : events_(events) {}
-  void ActionBegun(UpdateAction action, std::uint32_t total, const std::wstring& text) override {
-    events_.ActionBegun(action, total, text);
-  }
-  void Advanced(std::uint32_t amount) override { events_.Advanced(amount); }
-  void ActionEnded(UpdateAction action, ResultCode result) override {
-    events_.ActionEnded(action, result);
-  }
-  bool IsCanceled() override { return events_.IsCanceled(); }
-  bool IsPaused() override { return events_.IsPaused(); }
-  bool AcceptCertificate(ResultCode error, HINTERNET request) override {
-    return events_.AcceptCertificate(error, request);
-  }
-  bool ProvideCredentials(CredentialProvider& provider) override {
-    return events_.ProvideCredentials(provider);
-  }
-
- private:
-  UpdateEvents& events_;
-};
-
 }  // namespace
 
 ResultCode LocalConfigurationPath(const std::wstring& downloadsFolder, const std::wstring& firstUrl,
@@ -131,9 +107,10 @@ ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstrin
 ResultCode FetchReleaseAsset(const ClientConfig& config, const std::wstring& url, DWORD size,
                              const std::wstring& localPath, UpdateEvents* events,
                              CredentialProvider* credentials) {
-  QuietFailures quiet(events != nullptr ? *events : Unobserved());
-  AsyncDownloadThread download(&quiet, credentials);
+  AsyncDownloadThread download(events, credentials);
   ApplyTransferSettings(config, download);
+  // An asset that cannot be fetched leaves its release as it is: no failure to show.
+  download.SetReportsFailures(false);
   download.SetExpectedSize(size);
   const ResultCode result = download.Download(url, localPath);
   if (result != kSuccess) {

@@ -154,6 +154,8 @@ void AsyncDownloadThread::SetResume(bool resume) { resume_ = resume; }
 void AsyncDownloadThread::SetExpectedSize(DWORD bytes) { expectedSize_ = bytes; }
 
 void AsyncDownloadThread::SetMaxSize(DWORD bytes) { maxSize_ = bytes; }
+
+void AsyncDownloadThread::SetReportsFailures(bool reports) { reportsFailures_ = reports; }
 void AsyncDownloadThread::SetEvents(UpdateEvents* events) {
   events_ = events != nullptr ? events : &Unobserved();
 }
@@ -211,7 +213,7 @@ bool AsyncDownloadThread::IsCanceled() { return events_->IsCanceled(); }
 
 void AsyncDownloadThread::Report(const std::wstring& text, ResultCode code) {
   Log(kLogTrace, L"AsyncDownloadThread::Error(" + text + L"," + ResultText(code) + L")");
-  events_->Failed(code, text);
+  if (reportsFailures_) events_->Failed(code, text);
 }
 
 ResultCode AsyncDownloadThread::Fail(const std::wstring& text, ResultCode code) {

@@ -52,6 +52,8 @@ class AsyncDownloadThread {
   virtual void SetExpectedSize(DWORD bytes);
   // 0 accepts any size; otherwise a larger announced size, or more bytes than this, fail.
   virtual void SetMaxSize(DWORD bytes);
+  // Whether failures go to the events' Failed as well as to the log; they do by default.
+  virtual void SetReportsFailures(bool reports);
   virtual void SetEvents(UpdateEvents* events);
   virtual ResultCode Download(const std::vector<std::wstring>& urls,
                               const std::wstring& destination);
@@ -118,6 +120,7 @@ class AsyncDownloadThread {
   bool sharedFileAccess_ = false;
   DWORD expectedSize_ = 0;
   DWORD maxSize_ = 0;
+  bool reportsFailures_ = true;
   bool remoteSource_ = true;
   DWORD statusCode_ = 0;
   DWORD resumeOffset_ = 0;
