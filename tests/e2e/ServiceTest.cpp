@@ -61,8 +61,10 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   const auto sendTo = [](const std::wstring& baseName) {
     IpcClient client;
     client.Open(baseName);
-    if (client.WaitForServerToBecomeReady() || client.Connect() || client.Map()) return kSuccess;
-    return client.Send({L"install", L"Any", L"", L""});
+    ResultCode result = client.WaitForServerToBecomeReady();
+    if (result == kSuccess) result = client.Connect();
+    if (result == kSuccess) result = client.Map();
+    return result != kSuccess ? result : client.Send({L"install", L"Any", L"", L""});
   };
   EXPECT_EQ(kServiceError, sendTo(debugLog.substr(debugAt, debugLog.find(L'\r', debugAt) - debugAt)));
 
@@ -91,6 +93,7 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   EXPECT_EQ(kServiceError, sendTo(base));
   // Its batch file removes it, its hand-over file and its folder once it ends.
   const std::wstring log = s.Log(), started = L"Running temp updater from path: ";
+  ASSERT_TRUE(Contains(log, started)) << Narrow(log);
   const size_t at = log.rfind(started) + started.size();
   const std::wstring copy = log.substr(at, log.find(L'\r', at) - at);
   EXPECT_TRUE(Contains(copy, L"\\qzu")) << Narrow(copy);
