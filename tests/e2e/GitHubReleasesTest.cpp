@@ -36,16 +36,11 @@ TEST(GitHubReleasesTest, MalformedListingsEndTheCheckWithTheirError) {
   const std::wstring release =
       LR"({"node_id":"RE_1","tag_name":"v1","assets":[{"name":"a.msi","size":1,)"
       LR"("browser_download_url":"http://127.0.0.1/a.msi"}]})";
+  // One listing for each way a check ends; the parser's own table has the other malformed ones.
   const struct { const char* what; std::wstring listing; DWORD exitCode; } cases[] = {
       {"truncated", L"[" + release.substr(0, 40), 0xE000000E},
-      {"an object", release, 0xE000000E},
-      {"invalid UTF-8", L"[\"\u00C3(\"]", 0xE000000E},
-      {"nested past any depth", std::wstring(300000, L'[') + std::wstring(300000, L']'), 0xE000000E},
-      {"50 MB", L"[\"" + std::wstring(50 << 20, L'x') + L"\"]", 0xE000000E},
+      {"past the listing's bound", L"[\"" + std::wstring(9 << 20, L'x') + L"\"]", 0xE000000E},
       {"assets an object", L"[{\"assets\":{}," + release.substr(1) + L"]", 0xE0000014},
-      {"a number for node_id", L"[{\"node_id\":1," + release.substr(1) + L"]", 0xE0000014},
-      {"a huge node_id", L"[{\"node_id\":\"" + std::wstring(1 << 20, L'n') + L"\"," +
-                             release.substr(1) + L"]", 0xE0000014},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
