@@ -12,6 +12,13 @@
 
 namespace updater::test {
 
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
+  for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(pollMs)) {
+    if (GetTickCount64() > deadline) return false;
+  }
+  return true;
+}
+
 std::wstring UniqueName(const std::wstring& prefix) {
   static std::atomic<unsigned> counter{0};
   // Wine reuses process ids from run to run, and server logs outlive a run: the start time of

@@ -14,6 +14,9 @@
 
 namespace updater::test {
 
+// Polls `condition` until it holds; false when it did not within `timeoutMs`.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000, DWORD pollMs = 20);
+
 // A fresh folder under the temporary folder, removed with everything in it at the end.
 class TempFolder {
  public:

@@ -8,13 +8,6 @@
 
 namespace updater::test {
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
-  for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(pollMs)) {
-    if (GetTickCount64() > deadline) return false;
-  }
-  return true;
-}
-
 std::wstring ServerUrl(const wchar_t* server, const std::wstring& path) {
   return L"http://" + ServerAddress(server) + L"/" + path;
 }

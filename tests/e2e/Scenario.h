@@ -13,7 +13,6 @@
 namespace updater::test {
 
 // Polls, since what a test waits for happens in another process or on another thread.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000, DWORD pollMs = 20);
 // `path` on the local test server `server` ("http", "fault").
 std::wstring ServerUrl(const wchar_t* server, const std::wstring& path);
 std::wstring ReadUtf16File(const std::wstring& path);  // without its byte-order mark

@@ -193,9 +193,7 @@ TEST(MessageNotifierTest, WithoutToastsTheMessagesWindowShowsTheMessage) {
   ReadMessage(notifier, folder, message);
   notifier.Show();
   HWND window = nullptr;
-  for (int i = 0; i < 200 && window == nullptr; ++i, Sleep(25)) {
-    window = FindWindowW(nullptr, L"Messages");
-  }
+  test::WaitUntil([&] { return (window = FindWindowW(nullptr, L"Messages")) != nullptr; }, 5000);
   ASSERT_NE(nullptr, window);
   EXPECT_EQ(WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
             GetWindowLongW(window, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW));

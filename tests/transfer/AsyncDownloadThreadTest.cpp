@@ -265,11 +265,11 @@ TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials)
     EXPECT_EQ(result == kSuccess ? 200u : 407u, downloader->StatusCode());
     // Squid logs the full URL of what it forwarded or refused, once it has closed the
     // transaction, which may be after the client has its answer.
-    std::string log = TestServers::ProxyLog();
-    for (int i = 0; i < 250 && log.find("/" + Narrow(path)) == std::string::npos; ++i) {
-      Sleep(20);
+    std::string log;
+    test::WaitUntil([&] {
       log = TestServers::ProxyLog();
-    }
+      return log.find("/" + Narrow(path)) != std::string::npos;
+    }, 5000);
     EXPECT_NE(std::string::npos, log.find(result == kSuccess ? "TCP_MISS/200" : "TCP_DENIED/407"));
     EXPECT_NE(std::string::npos, log.find("/" + Narrow(path))) << "not in the proxy log";
   }
