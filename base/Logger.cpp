@@ -100,8 +100,6 @@ std::wstring PathInLogFolder(const std::wstring& parent, const std::wstring& fil
 std::wstring OsVersionLine() {
   OSVERSIONINFOEXW version;
   ReadRealOsVersion(&version);
-  BOOL wow64 = FALSE;
-  IsWow64Process(GetCurrentProcess(), &wow64);
   wchar_t line[128];
   swprintf(line, sizeof(line) / sizeof(line[0]), L"OS Version: %lu.%lu.%lu SP%u (%ls) [%ls]\r\n",
            static_cast<unsigned long>(version.dwMajorVersion),
@@ -109,7 +107,7 @@ std::wstring OsVersionLine() {
            static_cast<unsigned long>(version.dwBuildNumber),
            static_cast<unsigned>(version.wServicePackMajor),
            version.wProductType == VER_NT_WORKSTATION ? L"workstation" : L"server",
-           wow64 ? L"x64" : L"x86");
+           IsWindows64Bit() ? L"x64" : L"x86");
   return line;
 }
 

@@ -19,4 +19,18 @@ bool IsWindows10OrLater() {
   return ReadRealOsVersion(&version) && version.dwMajorVersion >= 10;
 }
 
+bool IsWindows64Bit() {
+#ifdef _WIN64
+  return true;
+#else
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) return false;
+  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return isWow64Process != nullptr && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
 }  // namespace updater

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/AnsiText.h"
+#include "base/OsVersion.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
@@ -64,18 +65,6 @@ OsVersionValues ReadOsVersionValues() {
   return values;
 }
 
-// IsWow64Process is missing on the oldest systems, which are all 32-bit.
-bool RunsUnder64BitWindows() {
-  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (kernel == nullptr) return false;
-  const auto isWow64Process =
-      reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(
-          GetProcAddress(kernel, "IsWow64Process")));
-  BOOL wow64 = FALSE;
-  return isWow64Process != nullptr && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
-
 }  // namespace
 
 VersionNumber OsFacts::Version() const { return VersionNumber(major, minor, build, 0); }
@@ -103,7 +92,7 @@ OsFacts ComputeOsFacts(const OsVersionValues& values, bool is64Bit) {
 }
 
 const OsFacts& CurrentOsFacts() {
-  static const OsFacts facts = ComputeOsFacts(ReadOsVersionValues(), RunsUnder64BitWindows());
+  static const OsFacts facts = ComputeOsFacts(ReadOsVersionValues(), IsWindows64Bit());
   return facts;
 }
 

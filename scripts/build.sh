@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Configures and builds Updater.exe and the test programs into BUILD_DIR (default: build).
+# ARCH is i686 (default: the shipped 32-bit build) or x86_64 (the same sources as 64-bit
+# programs, for machines that run no 32-bit code).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build}"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null
+arch="${2:-i686}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -11,7 +11,7 @@ build="${UPDATER_BUILD_DIR:-$root/build}"
 desktop="${DISPLAY:-}"
 
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" "$build"
+build="$(bash "$root/scripts/build-for-tests.sh" "$build" | tail -1)"
 bash "$root/scripts/test-env.sh" start "$build"
 bash "$root/scripts/test-servers.sh" start "$build"
 trap 'bash "$root/scripts/test-servers.sh" stop "$build"; bash "$root/scripts/test-env.sh" stop "$build"' EXIT

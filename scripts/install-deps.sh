@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake make ninja-build
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev
   mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
   xvfb

@@ -5,7 +5,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${UPDATER_BUILD_DIR:-$root/build}"
 
 bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" "$build"
+build="$(bash "$root/scripts/build-for-tests.sh" "$build" | tail -1)"
 
 bash "$root/scripts/test-env.sh" start "$build"
 trap 'bash "$root/scripts/test-servers.sh" stop "$build" || true; bash "$root/scripts/test-env.sh" stop "$build"' EXIT

@@ -3,6 +3,18 @@
 : "${UPDATER_BUILD_DIR:?UPDATER_BUILD_DIR must name the build folder}"
 export WINEPREFIX="${UPDATER_BUILD_DIR}/wineprefix"
 export WINEARCH=win64
+# Without 32-bit code the Wine commands (wine, and wine-stable, which wineboot and winepath call)
+# must start the 64-bit loader themselves: Debian's wine script takes the 32-bit one when present.
+if ! bash "$(dirname "${BASH_SOURCE[0]}")/runs-32-bit.sh"; then
+  shim="${UPDATER_BUILD_DIR}/wine64-bin"
+  if [[ ! -x "$shim/wine" ]]; then
+    mkdir -p "$shim"
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/wine"
+    chmod +x "$shim/wine"
+    ln -sf wine "$shim/wine-stable"
+  fi
+  case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
+fi
 export WINEDEBUG=-all
 # Keeps Wine from asking to install Mono and Gecko.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -6,7 +6,8 @@ namespace updater {
 namespace {
 
 constexpr UINT kDataSize = NOTIFYICONDATAW_V3_SIZE;
-static_assert(kDataSize == 952, "the shell reads the data block in its 952-byte form");
+static_assert(sizeof(void*) != 4 || kDataSize == 952,
+              "the shell reads the data block in its 952-byte form");
 
 DWORD ShellMajorVersion() {
   const HMODULE shell = GetModuleHandleW(L"shell32.dll");
