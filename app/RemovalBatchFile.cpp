@@ -26,6 +26,10 @@ std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
   text += L"if exist " + quoted(copyExecutable) + L" del " + quoted(copyExecutable) + L" \r\n";
   text += L"goto again \r\n";
   text += L":end \r\n";
+  // A batch file in the copy's folder deletes itself first; cmd.exe has read the line already.
+  if (batchPath.rfind(copyFolder + L"\\", 0) == 0) {
+    return text + L"del " + quoted(batchPath) + L" & rmDir " + quoted(copyFolder);
+  }
   text += L"rmDir " + quoted(copyFolder) + L" \r\n";
   text += L"del " + quoted(batchPath) + L" | cls";
   return text;

@@ -15,7 +15,8 @@ struct RemovalBatchFile {
   FileHandle file;  // the new, empty file this run created, open for writing
 };
 
-// The lines of the batch file, each ending in CR LF except the last.
+// The lines of the batch file, each ending in CR LF except the last. A batch file inside the
+// copy's folder deletes itself before it removes the folder.
 std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
                               const std::wstring& copyExecutable, const std::wstring& copyFolder,
                               const std::wstring& batchPath);

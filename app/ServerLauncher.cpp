@@ -1,10 +1,12 @@
 #include "app/ServerLauncher.h"
 
 #include "app/TemporaryCopy.h"
-#include "base/AnsiText.h"
+#include "base/ExecutablePath.h"
+#include "base/LoggableText.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "service/IpcNames.h"
+#include "service/ServerSlots.h"
 
 namespace updater {
 namespace {
@@ -28,11 +30,7 @@ std::wstring LoggableServiceArguments(const std::vector<std::wstring>& arguments
     text += argument;
     if (text.size() > kMaxLoggedArgumentsLength) break;
   }
-  if (text.size() > kMaxLoggedArgumentsLength) text.resize(kMaxLoggedArgumentsLength);
-  for (wchar_t& c : text) {
-    if (IsControlCharacter(c)) c = L'?';
-  }
-  return text;
+  return LoggableText(std::move(text), kMaxLoggedArgumentsLength);
 }
 
 ServerLauncher::ServerLauncher(std::wstring clientConfigPath, std::wstring installedUpdaterPath)
@@ -51,6 +49,11 @@ ResultCode ServerLauncher::Handle(const std::vector<std::wstring>& arguments) {
   if (!IsValidIpcBaseName(arguments[1])) {
     return Refuse(L"Refused the object base name the service was started with: " +
                   LoggableServiceArguments({arguments[1]}));
+  }
+
+  if (AllServerSlotsTaken(ExecutableBaseName(installedUpdaterPath_))) {
+    return Refuse(FormatText(L"%d command servers are running already; this start makes none.",
+                             kMaxCommandServers));
   }
 
   TemporaryCopy copy;

@@ -30,11 +30,12 @@ void NoteIfNew(const std::wstring& path, TemporaryCopy* copy) {
 }
 
 // Writes `values` into the copy's hand-over file together with the batch file, named with
-// `batchPrefix` in the user's temporary folder, that removes it, `otherFiles` and the copy.
-ResultCode WriteHandOverAndRemoval(HandOverFile values, const wchar_t* batchPrefix,
-                                   std::vector<std::wstring> otherFiles, TemporaryCopy* copy) {
+// `batchPrefix` in `batchFolder`, that removes it, `otherFiles` and the copy.
+ResultCode WriteHandOverAndRemoval(HandOverFile values, const std::wstring& batchFolder,
+                                   const wchar_t* batchPrefix, std::vector<std::wstring> otherFiles,
+                                   TemporaryCopy* copy) {
   RemovalBatchFile batch;
-  ResultCode result = CreateRemovalBatchFile(UserTempPath(), batchPrefix, GetTickCount(), &batch);
+  ResultCode result = CreateRemovalBatchFile(batchFolder, batchPrefix, GetTickCount(), &batch);
   if (result != kSuccess) return result;
   copy->batchFile = batch.path;
   copy->createdFiles.push_back(batch.path);
@@ -61,7 +62,7 @@ ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList&
   values.serverConfigPath = copy->updateListFile;
   values.url = handOver.urlOverride;
   values.switches = handOver.switches;
-  return WriteHandOverAndRemoval(values, L"qzu", {copy->updateListFile}, copy);
+  return WriteHandOverAndRemoval(values, UserTempPath(), L"qzu", {copy->updateListFile}, copy);
 }
 
 // Copies the updater into the copy's folder, overwriting an older copy.
@@ -173,7 +174,9 @@ ResultCode PrepareServerCopy(const std::wstring& installedUpdaterPath,
   values.ipcObjectNameBase = ipcBaseName;
   values.realUpdaterPath = installedUpdaterPath;
   result = CopyExecutable(installedUpdaterPath, copy);
-  if (result == kSuccess) result = WriteHandOverAndRemoval(values, L"UPD", {}, copy);
+  // The batch file lives in the private folder too: in the shared temporary folder another user
+  // could make its name first.
+  if (result == kSuccess) result = WriteHandOverAndRemoval(values, folder, L"UPD", {}, copy);
   if (result != kSuccess) RemoveTemporaryCopy(*copy);
   return result;
 }

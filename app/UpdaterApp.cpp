@@ -26,6 +26,7 @@
 #include "service/IpcNames.h"
 #include "service/IpcServer.h"
 #include "service/ServerLaunch.h"
+#include "service/ServerSlots.h"
 #include "service/ServiceControl.h"
 #include "service/ServiceHost.h"
 #include "transfer/ProtectedText.h"
@@ -247,6 +248,12 @@ ResultCode UpdaterApp::RunConfigureService() {
 }
 
 ResultCode UpdaterApp::RunCommandServer() {
+  const KernelHandle slot = TakeServerSlot(ExecutableBaseName(ThisExecutablePath()));
+  if (!slot) {
+    Log(kLogError, FormatText(L"%d command servers are running already; this one ends.",
+                              kMaxCommandServers));
+    return kServiceError;
+  }
   IpcServer server;
   if (!IsValidIpcBaseName(handOver_.ipcObjectNameBase) ||
       server.Create(handOver_.ipcObjectNameBase) != kSuccess || server.Map() != kSuccess) {
@@ -309,10 +316,9 @@ void UpdaterApp::Finish(ResultCode result) {
     info.lpVerb = L"open";
     info.lpFile = handOver_.uninstallFilePath.c_str();
     // The copy runs in its own folder; a batch file started there could not remove that folder,
-    // which would stay its current directory.
-    const std::wstring batchFolder =
-        handOver_.uninstallFilePath.substr(0, handOver_.uninstallFilePath.find_last_of(L'\\') + 1);
-    info.lpDirectory = batchFolder.empty() ? nullptr : batchFolder.c_str();
+    // which would stay its current directory. The folder above it is the temporary folder.
+    const std::wstring outside = ContainingFolder(ContainingFolder(ThisExecutablePath()));
+    info.lpDirectory = outside.empty() ? nullptr : outside.c_str();
     info.nShow = SW_HIDE;
     ShellExecuteExW(&info);
   }

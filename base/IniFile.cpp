@@ -28,11 +28,12 @@ IniDocument ParseIniFile(std::string_view bytes) {
 
 IniFile::IniFile(std::wstring path) : path_(std::move(path)) {}
 
-ResultCode IniFile::ReadBytes(std::size_t maxBytes, std::string* bytes) const {
+ResultCode IniFile::ReadBytes(std::size_t maxBytes, std::string* bytes, bool keepWritersOut) const {
   bytes->clear();
-  const FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD sharing =
+      keepWritersOut ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const FileHandle file(CreateFileW(path_.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastErrorOr(ERROR_OPEN_FAILED);
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size)) return LastErrorOr(ERROR_READ_FAULT);

@@ -25,8 +25,9 @@ class IniFile {
   const std::wstring& Path() const { return path_; }
 
   // The whole file. Returns 0, ERROR_FILE_TOO_LARGE above `maxBytes` (nothing read), or the
-  // Windows error of opening or reading it.
-  ResultCode ReadBytes(std::size_t maxBytes, std::string* bytes) const;
+  // Windows error of opening or reading it. With `keepWritersOut` the file is opened for shared
+  // reading only, so that the bytes cannot change while they are read.
+  ResultCode ReadBytes(std::size_t maxBytes, std::string* bytes, bool keepWritersOut = false) const;
 
   // The file parsed; empty unless 0 is returned. Results as ReadBytes with kMaxIniFileBytes.
   ResultCode Read(IniDocument* document) const;

@@ -1,16 +1,33 @@
 #include "base/PrivateFolder.h"
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <sddl.h>
+
+#include <cwchar>
 
 #include "base/UniqueHandle.h"
 
 namespace updater {
 namespace {
 
-// A name GetTempFileNameW made may be taken by someone else between its deletion and the
-// folder's creation; a few fresh names are enough to get past that.
+// A name made by someone else in between is passed over for the next.
 constexpr int kFreshNameAttempts = 8;
+
+bool RandomName(const wchar_t* prefix, std::wstring* name) {
+  unsigned char bytes[8];
+  if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, bytes, sizeof(bytes),
+                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+    return false;
+  }
+  *name = prefix;
+  for (const unsigned char byte : bytes) {
+    wchar_t digits[3];
+    std::swprintf(digits, 3, L"%02x", byte);
+    *name += digits;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -31,11 +48,10 @@ ResultCode CreateFreshPrivateFolder(const std::wstring& parent, const wchar_t* p
   ResultCode result = ERROR_ALREADY_EXISTS;
   for (int attempt = 0; attempt < kFreshNameAttempts && result == ERROR_ALREADY_EXISTS;
        ++attempt) {
-    wchar_t name[MAX_PATH] = {};
-    if (!GetTempFileNameW(parent.c_str(), prefix, 0, name)) return GetLastError();
-    DeleteFileW(name);
-    result = CreatePrivateFolder(name);
-    if (result == kSuccess) *folder = name;
+    std::wstring name;
+    if (!RandomName(prefix, &name)) return ERROR_GEN_FAILURE;
+    result = CreatePrivateFolder(parent + name);
+    if (result == kSuccess) *folder = parent + name;
   }
   return result;
 }

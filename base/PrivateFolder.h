@@ -11,8 +11,9 @@ namespace updater {
 // Fails with ERROR_ALREADY_EXISTS rather than take over a folder somebody else made first.
 ResultCode CreatePrivateFolder(const std::wstring& path);
 
-// A private folder with a fresh name in `parent` (ending in "\"): the name GetTempFileNameW makes
-// with `prefix`, its file replaced by the folder. `folder` gets the path without a trailing "\".
+// A private folder with a fresh name in `parent` (ending in "\"): `prefix` and 16 hexadecimal
+// digits from the system's random source, so that nobody can make a name of this program's in
+// advance. `folder` gets the path without a trailing "\".
 ResultCode CreateFreshPrivateFolder(const std::wstring& parent, const wchar_t* prefix,
                                     std::wstring* folder);
 

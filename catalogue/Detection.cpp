@@ -100,11 +100,15 @@ bool ReadValueText(HKEY key, const std::wstring& valueName, std::wstring* text) 
   }
 }
 
-bool ValueSatisfiesVersion(HKEY key, const std::wstring& valueName, const UpdateInfo& update) {
+bool ReadValueVersion(HKEY key, const std::wstring& valueName, VersionNumber* version) {
   std::wstring text;
-  if (!ReadValueText(key, valueName, &text)) return false;
+  return ReadValueText(key, valueName, &text) && version->Parse(text);
+}
+
+bool ValueSatisfiesVersion(HKEY key, const std::wstring& valueName, const UpdateInfo& update) {
   VersionNumber found;
-  return found.Parse(text) && SatisfiesVersionCondition(update.versionOperator, update.version, found);
+  return ReadValueVersion(key, valueName, &found) &&
+         SatisfiesVersionCondition(update.versionOperator, update.version, found);
 }
 
 RegistryKey OpenKey(HKEY root, const std::wstring& keyPath, REGSAM view) {
@@ -113,6 +117,27 @@ RegistryKey OpenKey(HKEY root, const std::wstring& keyPath, REGSAM view) {
     return RegistryKey();
   }
   return key;
+}
+
+bool FindRegistryVersion(const UpdateInfo& update, VersionNumber* found) {
+  RegistryLocation location;
+  if (!SplitRegistryKey(update.detectionTarget, &location)) return false;
+  const REGSAM view = update.HasFlag(kUpdateSys64) ? KEY_WOW64_64KEY : 0;
+  bool any = false;
+  const auto consider = [&](HKEY root) {
+    const RegistryKey key = OpenKey(root, location.keyPath, view);
+    VersionNumber version;
+    if (!key || !ReadValueVersion(key.Get(), location.valueName, &version)) return;
+    if (!any || !AtLeast(*found, version)) *found = version;
+    any = true;
+  };
+  if (location.isPerUserOrMachine) {
+    consider(HKEY_CURRENT_USER);
+    consider(HKEY_LOCAL_MACHINE);
+  } else {
+    consider(location.root);
+  }
+  return any;
 }
 
 bool IsRegistryValueInstalled(const UpdateInfo& update) {
@@ -242,6 +267,19 @@ bool IsInstalled(const UpdateInfo& update, DWORD customDetectionWaitMs) {
       return false;
   }
   return false;
+}
+
+bool FindInstalledVersion(const UpdateInfo& update, VersionNumber* found) {
+  if (!(update.detectionBits & kDetectionVersionGiven)) return false;
+  switch (update.detectionKind) {
+    case DetectionKind::Registry:
+      return FindRegistryVersion(update, found);
+    case DetectionKind::File:
+      return GetFileAttributesW(update.detectionTarget.c_str()) != INVALID_FILE_ATTRIBUTES &&
+             ReadFileVersion(update.detectionTarget, found);
+    default:
+      return false;
+  }
 }
 
 ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os, const ClientFacts& client,

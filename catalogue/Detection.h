@@ -53,6 +53,11 @@ constexpr DWORD kCustomDetectionWaitMs = 2 * 60 * 1000;
 bool IsInstalled(const UpdateInfo& update, DWORD customDetectionWaitMs);
 bool IsInstalled(const UpdateInfo& update);
 
+// The version a Registry or File detection with a Version key finds on this machine, whatever
+// the key's operator (for a per-user-or-machine key, the higher of the two): what an update would
+// replace. False when the detection reads no version.
+bool FindInstalledVersion(const UpdateInfo& update, VersionNumber* found);
+
 // The evaluation over given facts and detection, so that its rules can be exercised without the
 // machine's state. Marks the update (and what it depends on) Evaluated once found needed.
 ApplicabilityState EvaluateUpdate(UpdateInfo& update, const OsFacts& os, const ClientFacts& client,

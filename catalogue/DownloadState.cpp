@@ -31,18 +31,14 @@ DownloadDecision DecideDownloadState(const DownloadFiles& files, std::int64_t ex
   return {DownloadState::ToDownload, true};
 }
 
-DownloadDecision InspectDownload(const UpdateInfo& update) {
+DownloadState GetDownloadState(const SettingsStore& settings, const UpdateInfo& update) {
   // Without a path there is nothing to look at, and ".part" alone would name a file in the
   // current folder.
-  if (update.localFilePath.empty()) return {DownloadState::ToDownload, false};
+  if (update.localFilePath.empty()) return DownloadState::ToDownload;
   DownloadFiles files;
   files.fileExists = StatFile(update.localFilePath, &files.fileSize);
   files.partExists = StatFile(update.localFilePath + L".part", &files.partSize);
-  return DecideDownloadState(files, update.size);
-}
-
-DownloadState GetDownloadState(const SettingsStore& settings, const UpdateInfo& update) {
-  const DownloadDecision decision = InspectDownload(update);
+  const DownloadDecision decision = DecideDownloadState(files, update.size);
   if (decision.removeFiles) RemoveDownloadedFile(settings, update);
   return decision.state;
 }

@@ -28,9 +28,6 @@ struct DownloadDecision {
 
 DownloadDecision DecideDownloadState(const DownloadFiles& files, std::int64_t expectedSize);
 
-// Looks at the update's installer and partial file, changing nothing.
-DownloadDecision InspectDownload(const UpdateInfo& update);
-
 // Looks at the update's installer and partial file and removes them, with their record in
 // `settings` (RemoveDownloadedFile), when they cannot be used.
 DownloadState GetDownloadState(const SettingsStore& settings, const UpdateInfo& update);

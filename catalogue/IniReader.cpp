@@ -165,9 +165,13 @@ ResultCode IniReader::Load() {
   const ResultCode result = file_.ReadBytes(kMaxIniFileBytes, &bytes);
   if (result == ERROR_FILE_TOO_LARGE) return kInvalidHeader;
   if (result != kSuccess) return result;
+  Parse(bytes);
+  return kSuccess;
+}
+
+void IniReader::Parse(const std::string& bytes) {
   head_ = bytes.substr(0, kHeadBytes);
   document_ = ParseIniFile(bytes);
-  return kSuccess;
 }
 
 bool IniReader::IsUtf16() const { return StartsWithUtf16ByteOrderMark(head_); }

@@ -73,6 +73,8 @@ class IniReader {
   // Reads and parses the whole file: 0, kInvalidHeader above kMaxIniFileBytes (before anything
   // is parsed), or the Windows error of opening or reading it.
   ResultCode Load();
+  // Parses bytes read and checked elsewhere instead of the file.
+  void Parse(const std::string& bytes);
   bool IsUtf16() const;
   bool HasHeaderLine() const;
 

@@ -41,11 +41,15 @@ ResultCode ServerConfig::Load(bool checkHeader, bool mergeAbsorbed) {
   replacesLinks_.clear();
 
   const std::wstring& path = reader_.File().Path();
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return kUpToDate;
+  if (verifiedBytes_) {
+    reader_.Parse(*verifiedBytes_);
+  } else {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return kUpToDate;
+    }
+    if (const ResultCode result = reader_.Load()) return DiscardLocalCopy(path, client_, result);
   }
-  if (const ResultCode result = reader_.Load()) return DiscardLocalCopy(path, client_, result);
   updates_.isUtf16 = reader_.IsUtf16();
   if (checkHeader && !reader_.HasHeaderLine()) return DiscardLocalCopy(path, client_, kInvalidHeader);
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,9 @@ class ServerConfig : public UpdateSource {
   UpdateInfo* FindUpdate(const std::wstring& sectionName);
 
   void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
+  // The file's bytes as a check read and verified them: Load parses these instead of reading the
+  // file again, which someone could have changed in between.
+  void SetVerifiedBytes(std::string bytes) { verifiedBytes_ = std::move(bytes); }
 
  private:
   using Link = std::pair<std::wstring, std::wstring>;
@@ -53,6 +57,7 @@ class ServerConfig : public UpdateSource {
   const ClientConfig& client_;
   IniReader reader_;
   ServerMessageReader messageReader_;
+  std::optional<std::string> verifiedBytes_;
 };
 
 // The first record of `list` whose section name matches as in ServerConfig::FindUpdate.

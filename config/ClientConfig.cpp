@@ -30,6 +30,12 @@ bool IsExistingFile(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::wstring ReadFeedPublicKey(const std::wstring& path) {
+  IniDocument ini;
+  IniFile(path).Read(&ini);
+  return ini.Value(kSection, L"FeedPublicKey");
+}
+
 std::wstring IniPathBesideExecutable(const std::wstring& executablePath) {
   const std::size_t dot = executablePath.rfind(L'.');
   if (dot == std::wstring::npos) return executablePath + L".ini";

@@ -22,6 +22,10 @@ bool IsExistingFile(const std::wstring& path);
 // appended when it has no ".".
 std::wstring IniPathBesideExecutable(const std::wstring& executablePath);
 
+// The FeedPublicKey of the client configuration file at `path`; empty when it has none or cannot
+// be read.
+std::wstring ReadFeedPublicKey(const std::wstring& path);
+
 // The ConfigFilePath setting of the current user when it names an existing file, else the INI file
 // named after the running executable.
 std::wstring DefaultClientConfigPath();

@@ -43,7 +43,8 @@ SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIM
 }
 
 ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
-                              UpdateEvents* events, CredentialProvider* credentials) {
+                              UpdateEvents* events, CredentialProvider* credentials,
+                              std::string* signedPart) {
   AsyncDownloadThread download(events, credentials);
   ApplyTransferSettings(config, download);
   download.SetQueryLastModified(true);
@@ -56,7 +57,7 @@ ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& lo
   const ResultCode result = download.Download(config.Urls(), localPath);
   if (result == kNotModified) {
     Log(kLogInfo, L"The update configuration file is not modified; using " + localPath);
-    return VerifyConfigurationFile(config, localPath);
+    return VerifyConfigurationFile(config, localPath, signedPart);
   }
   if (result != kSuccess) return result;
   const SYSTEMTIME lastModified = download.GetLastModified();
@@ -67,15 +68,17 @@ ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& lo
     // A time from an earlier copy must not make the server skip this one.
     settings.DeleteValue(SettingsKey::Settings, kLastModifiedValue);
   }
-  return VerifyConfigurationFile(config, localPath);
+  return VerifyConfigurationFile(config, localPath, signedPart);
 }
 
-ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstring& localPath) {
+ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstring& localPath,
+                                   std::string* signedPart) {
+  signedPart->clear();
   if (config.FeedPublicKey().empty()) return kSuccess;
   const SettingsStore& settings = config.Settings();
   std::string bytes;
   FeedTrailer trailer;
-  ResultCode result = IniFile(localPath).ReadBytes(kMaxIniFileBytes, &bytes);
+  ResultCode result = IniFile(localPath).ReadBytes(kMaxIniFileBytes, &bytes, true);
   if (result == kSuccess) result = ParseFeedTrailer(bytes, &trailer);
   if (result == kSuccess) {
     result = VerifyFeedBytes(config.FeedPublicKey(), bytes.substr(0, trailer.signedBytes),
@@ -99,6 +102,8 @@ ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstrin
   if (!hasAccepted || trailer.serial > accepted) {
     settings.WriteDword(SettingsKey::Settings, kFeedSerialValue, trailer.serial);
   }
+  bytes.resize(trailer.signedBytes);
+  *signedPart = std::move(bytes);
   Log(kLogInfo, FormatText(L"The update configuration file is signed by the publisher; serial %u",
                            trailer.serial));
   return kSuccess;

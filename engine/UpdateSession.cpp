@@ -66,7 +66,9 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     events_->Failed(kInvalidClientConfig, std::wstring());
     return kInvalidClientConfig;
   }
-  if (const ResultCode fetched = FetchConfiguration(config_, localPath, events_, &credentials_);
+  std::string signedPart;
+  if (const ResultCode fetched =
+          FetchConfiguration(config_, localPath, events_, &credentials_, &signedPart);
       fetched != kSuccess) {
     return fetched;
   }
@@ -80,6 +82,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   } else {
     auto serverConfig = std::make_unique<ServerConfig>(localPath, config_, updates_);
     serverConfig->SetServerMessageReader(messageReader_);
+    if (!config_.FeedPublicKey().empty()) serverConfig->SetVerifiedBytes(std::move(signedPart));
     source = std::move(serverConfig);
   }
   if (const ResultCode loaded = source->Load(true, true); loaded != kSuccess) {

@@ -2,17 +2,22 @@
 
 #include <windows.h>
 
+#include <cwctype>
+
+#include "base/LoggableText.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
-#include "catalogue/DownloadState.h"
+#include "catalogue/Detection.h"
+#include "catalogue/DownloadedFile.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
-#include "engine/ConfigurationFetch.h"
+#include "config/RunContext.h"
+#include "engine/UpdateSession.h"
 #include "install/InstallOutcome.h"
 #include "service/ServerLaunch.h"
 #include "service/ServerWorkFolder.h"
-#include "transfer/ContentCheck.h"
+#include "transfer/Sha256File.h"
 #include "transfer/SignatureCheck.h"
 
 namespace updater {
@@ -27,6 +32,32 @@ ResultCode LogLastError(const std::wstring& message, ResultCode error) {
   return Refuse(message + L" LastError: " + ResultText(error), error);
 }
 
+// What a client sent, as the server's log may show it.
+std::wstring Shown(const std::wstring& field) {
+  return LoggableText(field, kCommandFieldChars - 1);
+}
+
+bool HasInstallerExtension(const std::wstring& path) {
+  const size_t dot = path.find_last_of(L".\\");
+  if (dot == std::wstring::npos || path[dot] != L'.') return false;
+  std::wstring extension = path.substr(dot + 1);
+  for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
+  return extension == L"msi" || extension == L"msp" || extension == L"exe";
+}
+
+bool DigestOf(const std::wstring& path, std::vector<unsigned char>* digest) {
+  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && ComputeSHA256(file.Get(), digest) == kSuccess;
+}
+
+// Whether the two files hold the same bytes; unreadable files count as the same, so that a
+// failure refuses rather than lets through.
+bool SameContent(const std::wstring& a, const std::wstring& b) {
+  std::vector<unsigned char> digestA, digestB;
+  return !DigestOf(a, &digestA) || !DigestOf(b, &digestB) || digestA == digestB;
+}
+
 }  // namespace
 
 std::wstring ChooseConfigurationUrl(const std::vector<std::wstring>& configured,
@@ -37,19 +68,46 @@ std::wstring ChooseConfigurationUrl(const std::vector<std::wstring>& configured,
   return configured.empty() ? std::wstring() : configured.front();
 }
 
+const wchar_t* ServerInstallRefusal(const UpdateInfo& update, const VersionNumber* installed) {
+  if (!update.HasFlag(kUpdateAdvertises)) return L"it does not ask for the support service";
+  if (!update.evaluated || update.skipped) return L"this machine does not need it";
+  if (installed != nullptr && !AtLeast(update.version, *installed)) {
+    return L"a newer version is installed";
+  }
+  if (!HasInstallerExtension(update.localFilePath)) {
+    return L"its installer is no .msi, .msp or .exe file";
+  }
+  return nullptr;
+}
+
+ResultCode ClientAnswer(ResultCode serverResult) {
+  if (serverResult == kSuccess || IsOwnCode(serverResult) || serverResult == kInstallUserExit ||
+      serverResult == kUserCanceled) {
+    return serverResult;
+  }
+  const ResultCode facility = serverResult & 0xFFFF0000u;
+  if (facility == 0x800B0000u || facility == 0x80090000u) return kSignerMismatch;
+  return kServiceError;
+}
+
 ResultCode InstallCommandHandler::Execute(const IpcCommand& command) {
+  return ClientAnswer(Serve(command));
+}
+
+ResultCode InstallCommandHandler::Serve(const IpcCommand& command) {
   if (config_ == nullptr) return Refuse(L"Client config is missing.");
+  // Without the publisher's signature, whoever controls the file or the connection would choose
+  // what this account runs.
+  if (config_->FeedPublicKey().empty()) {
+    return Refuse(L"The support service installs only from a signed update configuration file; "
+                  L"the client configuration " + config_->Path() + L" holds no FeedPublicKey.");
+  }
   if (config_->Urls().empty()) {
     return Refuse(L"The client configuration holds no update configuration URL.");
   }
-  // Only read from, but it must name a folder the way the client's own downloads folder does.
-  if (!IsAbsoluteWindowsPath(command.argument2) || command.argument2.size() >= MAX_PATH) {
-    return Refuse(L"Invalid downloads folder: " + command.argument2);
-  }
-  config_->SetDownloadsFolder(command.argument2);
   const std::wstring url = ChooseConfigurationUrl(config_->Urls(), command.argument3);
   if (url != command.argument3) {
-    Log(kLogError, L"The update configuration URL " + command.argument3 +
+    Log(kLogError, L"The update configuration URL " + Shown(command.argument3) +
                        L" is not one of the client configuration's; using its first URL.");
   }
   config_->ReplaceFirstUrl(url);
@@ -60,36 +118,43 @@ ResultCode InstallCommandHandler::Execute(const IpcCommand& command) {
     return LogLastError(L"Unable to create a private folder in " + environment_.workParent + L".",
                         made);
   }
-  std::wstring localPath;
-  UpdateList updates;
-  if (LocalConfigurationPath(work.Path(), url, &localPath) != kSuccess ||
-      FetchConfiguration(*config_, localPath, nullptr, nullptr) != kSuccess ||
-      ServerConfig(localPath, *config_, updates).Load(true, true) != kSuccess) {
-    return Refuse(L"Failed to parse the server config file " + localPath + L" LastError: " +
-                  ResultText(kServiceError));
+  // Everything the command touches on disk lives in the private folder.
+  config_->SetDownloadsFolder(work.Path());
+  UpdateSession session(*config_, RunContext{}, nullptr);
+  AvailabilityCount counts;
+  const ResultCode checked = session.Check(&counts);
+  if (checked != kSuccess && checked != kUpToDate) {
+    return Refuse(L"Failed to parse the server config file in " + work.Path() + L" LastError: " +
+                  ResultText(checked));
   }
-  if (command.name != L"install") return Refuse(L"Unknown server command " + command.name);
-  UpdateInfo* update = FindUpdate(updates, command.argument1);
-  if (update == nullptr) return Refuse(L"Unable to find update: " + command.argument1);
-  const DownloadState state = InspectDownload(*update).state;
-  if (state != DownloadState::Downloaded) {
-    return Refuse(L"Invalid update state: " + std::to_wstring(static_cast<int>(state)));
+  if (command.name != L"install") return Refuse(L"Unknown server command " + Shown(command.name));
+  UpdateInfo* update = FindUpdate(session.Updates(), command.argument1);
+  if (update == nullptr) return Refuse(L"Unable to find update: " + Shown(command.argument1));
+  VersionNumber installed;
+  const bool hasInstalled = FindInstalledVersion(*update, &installed);
+  if (const wchar_t* refusal = ServerInstallRefusal(*update, hasInstalled ? &installed : nullptr)) {
+    return Refuse(L"Refused to install " + update->sectionName + L": " + refusal + L".");
   }
-  return Install(*update, work);
+
+  update->selectedForInstall = true;
+  ResultCode result = session.Download();
+  if (result != kSuccess) {
+    Log(kLogError, L"Unable to download the installer of " + update->sectionName + L": " +
+                       ResultText(result));
+  } else {
+    result = Install(*update);
+  }
+  RemoveDownloadedFile(config_->Settings(), *update);
+  return result;
 }
 
-ResultCode InstallCommandHandler::Install(const UpdateInfo& update, ServerWorkFolder& work) {
+ResultCode InstallCommandHandler::Install(const UpdateInfo& update) {
   if (environment_.referenceExecutable.empty()) return Refuse(L"GetModuleFileName failed.");
-  const std::wstring name = update.localFilePath.substr(update.localFilePath.rfind(L'\\') + 1);
-  std::wstring installer;
-  if (const ResultCode copied = work.CopyIn(update.localFilePath, update.size, name, &installer)) {
-    return LogLastError(L"Unable to copy the installer " + update.localFilePath + L".", copied);
-  }
-  const ExpectedContent expected{update.size, update.sha256, update.md5};
-  if (const ResultCode checked = CheckContent(installer, expected)) {
-    return Refuse(L"The installer differs from the update configuration file's: " +
-                      ResultText(checked),
-                  checked);
+  const std::wstring& installer = update.localFilePath;
+  // The updater itself, started by this account with arguments of the file's choosing, would
+  // run whatever they name.
+  if (SameContent(installer, environment_.referenceExecutable)) {
+    return Refuse(L"Refused to install " + update.sectionName + L": its installer is the updater.");
   }
   // Always checked here, whatever the client's flags: the client may be anyone.
   if (const ResultCode verified = VerifySamePublisher(environment_.referenceExecutable, installer)) {

@@ -5,6 +5,7 @@
 
 #include "base/ResultCode.h"
 #include "catalogue/UpdateInfo.h"
+#include "catalogue/VersionNumber.h"
 #include "service/CommandBlock.h"
 
 namespace updater {
@@ -28,23 +29,37 @@ struct ServerEnvironment {
 std::wstring ChooseConfigurationUrl(const std::vector<std::wstring>& configured,
                                     const std::wstring& requested);
 
+// Why the server will not install `update`, as evaluated on this machine, for a client; null when
+// it may. Only updates that ask for the service (Advertises), that this machine needs, that would
+// not replace a newer installed version (`installed`, when detection reads one) and whose
+// installer is a package or a program.
+const wchar_t* ServerInstallRefusal(const UpdateInfo& update, const VersionNumber* installed);
+
+// The answer a client gets for the server's result: the updater's own codes and an installer's
+// cancellation as they are; a signature that cannot be read as kSignerMismatch, which sends the
+// client to a direct installation; any other Windows error as kServiceError, so that the answer
+// tells nothing of the files the server looked at.
+ResultCode ClientAnswer(ResultCode serverResult);
+
 // The command server's handler. It trusts nothing of the client but the name of the update: it
-// fetches the update configuration file itself into a private folder, copies the installer from
-// the client's downloads folder next to it, checks the copy's content and that its publisher is
-// the server's own, runs the copy without interface and waits for it.
+// needs a signed update configuration file, fetches it itself into a private folder, evaluates the
+// named update as a check does, downloads its installer there from the file's own locations,
+// checks the download's content and that its publisher is the server's own, runs it without
+// interface and waits for it. The client's downloads folder (argument 2) is never looked at.
 class InstallCommandHandler {
  public:
   // `config` may be null: the server found no client configuration.
   InstallCommandHandler(ClientConfig* config, ServerEnvironment environment)
       : config_(config), environment_(std::move(environment)) {}
 
-  // 0 or the installer's cancellation (as a direct installation reports it); kServiceError for
-  // what the server refuses or cannot find, the content or signature check's failure, or the
-  // error of starting the installer.
+  // ClientAnswer of: 0 or the installer's cancellation (as a direct installation reports it);
+  // kServiceError for what the server refuses or cannot find; the download's, content check's or
+  // signature check's failure; or the error of starting the installer.
   ResultCode Execute(const IpcCommand& command);
 
  private:
-  ResultCode Install(const UpdateInfo& update, ServerWorkFolder& work);
+  ResultCode Serve(const IpcCommand& command);
+  ResultCode Install(const UpdateInfo& update);
 
   ClientConfig* config_;
   ServerEnvironment environment_;

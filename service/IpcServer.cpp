@@ -1,5 +1,6 @@
 #include "service/IpcServer.h"
 
+#include "base/LoggableText.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "service/IpcObjects.h"
@@ -84,9 +85,13 @@ ResultCode IpcServer::WaitForCommand(const CommandHandler& handler) {
   }
   const IpcCommand command = ReadCommand(channel_.view.Get());
   const ResultCode result = handler ? handler(command) : kSuccess;
-  Log(kLogDebug, L"Command " + command.name + L"(\"" + command.argument1 + L"\", \"" +
-                     command.argument2 + L"\", \"" + command.argument3 +
-                     L"\") executed. Return code: " + ResultText(result));
+  const auto shown = [](const std::wstring& field) {
+    return LoggableText(field, kCommandFieldChars - 1);
+  };
+  Log(kLogDebug, L"Command " + shown(command.name) + L"(\"" + shown(command.argument1) +
+                     L"\", \"" + shown(command.argument2) + L"\", \"" +
+                     shown(command.argument3) + L"\") executed. Return code: " +
+                     ResultText(result));
   WriteCommandResult(channel_.view.Get(), result);
   SetEvent(channel_.replyEvent.Get());
   return result;

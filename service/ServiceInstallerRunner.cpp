@@ -40,6 +40,20 @@ bool ServiceInstallerRunner::InstallThroughService(const UpdateInfo& update, Res
     return false;
   }
   Log(kLogTrace, L"Service detected.");
+  std::wstring binaryPath;
+  if (const ResultCode queried = QueryServiceBinaryPath(service, &binaryPath)) {
+    Log(kLogError, L"Unable to read the configuration of service " + service + L" LastError: " +
+                       ResultText(queried));
+    return false;
+  }
+  Log(kLogDebug, L"Service running from path: " + binaryPath);
+  const std::wstring serviceExecutable = ServiceExecutableOf(binaryPath);
+  // Its server refuses every command without a signed update configuration file.
+  if (ReadFeedPublicKey(IniPathBesideExecutable(serviceExecutable)).empty()) {
+    Log(kLogError, L"The support service is not used: the client configuration beside " +
+                       serviceExecutable + L" holds no FeedPublicKey.");
+    return false;
+  }
   // Checked before the service starts a server, which would otherwise wait for a command that
   // never comes and hold the service from the next client.
   if (const ResultCode verified = VerifyDigitalSignature(reference_, update.localFilePath)) {
@@ -48,15 +62,10 @@ bool ServiceInstallerRunner::InstallThroughService(const UpdateInfo& update, Res
   }
   const std::wstring baseName = NewIpcBaseName();
   std::wstring channelName = baseName;
-  std::wstring binaryPath;
-  if (QueryServiceBinaryPath(service, &binaryPath) == kSuccess) {
-    Log(kLogDebug, L"Service running from path: " + binaryPath);
-    VersionNumber version;
-    if (ReadFileVersion(ServiceExecutableOf(binaryPath), &version) &&
-        IsLegacyServiceVersion(version)) {
-      channelName = LegacyIpcBaseName(binaryPath);
-      Log(kLogDebug, L"LegacyIpcObjectBaseName: " + channelName);
-    }
+  VersionNumber version;
+  if (ReadFileVersion(serviceExecutable, &version) && IsLegacyServiceVersion(version)) {
+    channelName = LegacyIpcBaseName(binaryPath);
+    Log(kLogDebug, L"LegacyIpcObjectBaseName: " + channelName);
   }
   {
     // One request at a time: a service still serving another client is waited for.

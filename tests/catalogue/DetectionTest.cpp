@@ -68,18 +68,24 @@ TEST(DetectionTest, FileDetectionByExistenceVersionAndSize) {
 
 TEST(DetectionTest, RegistryDetectionUnderEachRootReadsAnyValueTypeWithinItsData) {
   // "-" leaves the key out, "" creates it without the value; binary data has no terminator.
+  // `found`: the version FindInstalledVersion reads, "" for none.
   struct Case { const wchar_t *user, *machine, *root, *version; bool installed;
-                DWORD type = REG_SZ; };
+                const wchar_t* found; DWORD type = REG_SZ; };
   const Case cases[] = {
-      {L"-", L"2.0.0.1", L"HKLM", L">= 2.0", true}, {L"-", L"2.0.0.1", L"HKLM", L"", false},
-      {L"-", L"none", L"HKLM", L">= 0.0", false},   {L"3.1", L"-", L"HKCU", L">= 3.0", true},
-      {L"2.0", L"-", L"HKLM", L">= 1.0", false},    {L"-", L"", L"HKUD", L"", true},
-      {L"-", L"-", L"HKUD", L"", false},            {L"1.0", L"2.0", L"HKUD", L">= 2.0", true},
-      {L"2.0", L"1.0", L"HKUD", L"= 2.0", true},    {L"1.0", L"1.5", L"HKUD", L">= 2.0", false},
-      {L"2.5", L"-", L"HKCU", L">= 2.5", true, REG_BINARY},
-      {L"2.5", L"-", L"HKCU", L">= 2.5", true, REG_EXPAND_SZ},
-      {L"\x0002", L"-", L"HKCU", L">= 2.5", false, REG_DWORD}};
-  for (const auto& [user, machine, root, version, installed, type] : cases) {
+      {L"-", L"2.0.0.1", L"HKLM", L">= 2.0", true, L"2.0.0.1"},
+      {L"-", L"2.0.0.1", L"HKLM", L"", false, L""},
+      {L"-", L"none", L"HKLM", L">= 0.0", false, L""},
+      {L"3.1", L"-", L"HKCU", L">= 3.0", true, L"3.1"},
+      {L"2.0", L"-", L"HKLM", L">= 1.0", false, L""},
+      {L"-", L"", L"HKUD", L"", true, L""},
+      {L"-", L"-", L"HKUD", L"", false, L""},
+      {L"1.0", L"2.0", L"HKUD", L">= 2.0", true, L"2.0"},
+      {L"2.0", L"1.0", L"HKUD", L"= 2.0", true, L"2.0"},
+      {L"1.0", L"1.5", L"HKUD", L">= 2.0", false, L"1.5"},
+      {L"2.5", L"-", L"HKCU", L">= 2.5", true, L"2.5", REG_BINARY},
+      {L"2.5", L"-", L"HKCU", L">= 2.5", true, L"2.5", REG_EXPAND_SZ},
+      {L"\x0002", L"-", L"HKCU", L">= 2.5", false, L"", REG_DWORD}};
+  for (const auto& [user, machine, root, version, installed, found, type] : cases) {
     const std::wstring subKey = L"Software\\" + test::UniqueName(L"DetectionTest");
     const test::ScopedRegistryTree userTree(subKey, HKEY_CURRENT_USER);
     const test::ScopedRegistryTree machineTree(subKey, HKEY_LOCAL_MACHINE);
@@ -96,8 +102,12 @@ TEST(DetectionTest, RegistryDetectionUnderEachRootReadsAnyValueTypeWithinItsData
                                               static_cast<DWORD>(data.size() * sizeof(wchar_t))));
     }
     const std::wstring key = std::wstring(root) + L"\\" + subKey + L"\\Version";
-    EXPECT_EQ(installed, IsInstalled(Detected(DetectionKind::Registry, key, version)))
+    const UpdateInfo update = Detected(DetectionKind::Registry, key, version);
+    EXPECT_EQ(installed, IsInstalled(update))
         << Narrow(root) << " user " << Narrow(user) << " machine " << Narrow(machine) << type;
+    VersionNumber read, expected;
+    EXPECT_EQ(*found != L'\0', FindInstalledVersion(update, &read)) << Narrow(root) << type;
+    if (expected.Parse(found)) EXPECT_TRUE(Equal(expected, read)) << Narrow(found);
   }
 }
 

@@ -5,7 +5,7 @@
 
 #include "e2e/Scenario.h"
 #include "service/IpcNames.h"
-#include "transfer/Md5.h"
+#include "transfer/FeedKey.h"
 
 namespace updater::test {
 namespace {
@@ -33,33 +33,87 @@ DWORD SendRawCommand(const std::wstring& base, const std::wstring (&fields)[4]) 
   return result;
 }
 
-TEST(CommandServerTest, RunsOnlyTheCheckedCopyOfAnInstallerOfItsOwnPublisher) {
+// A pipe of the test's that records whether anything opened it.
+class PipeProbe {
+ public:
+  explicit PipeProbe(const std::wstring& name)
+      : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        pipe_(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                               PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr)) {
+    overlapped_.hEvent = event_.Get();
+    ConnectNamedPipe(pipe_.Get(), &overlapped_);
+  }
+  ~PipeProbe() { CancelIo(pipe_.Get()); }
+  bool Ready() const { return pipe_ && GetLastError() != ERROR_PIPE_CONNECTED; }
+  bool Opened() const { return WaitForSingleObject(event_.Get(), 0) == WAIT_OBJECT_0; }
+
+ private:
+  KernelHandle event_;
+  FileHandle pipe_;
+  OVERLAPPED overlapped_ = {};
+};
+
+// Detection of the section [Old] reads this value of the scenario's machine key.
+std::wstring OldSection(const Scenario& s) {
+  s.Section({L"Old"});
+  return L"[Old]\r\nName=Old update\r\nSize=" +
+         std::to_wstring(ReadFileBytes(s.ServedPath(L"Old.exe")).size()) + L"\r\nURL=" +
+         s.Url(L"Old.exe") + L"\r\nRegistryKey=HKLM\\" + s.Key() +
+         L"\\InstalledVersion\r\nVersion==1.0\r\nCommandLine=\"" + s.File(L"Old.ran") +
+         L"\" 0\r\nFlags=Advertises\r\n";
+}
+
+// Every row is a command any user could send. The server fetches the update configuration file
+// and the installer itself; nothing the client names is opened, and only an installer of the
+// server's publisher that this machine needs runs.
+TEST(CommandServerTest, RunsOnlyANeededInstallerOfItsOwnPublisherFromASignedFile) {
   TrustRootCertificate(FixturePath(L"signed-installer\\trusted-root.cer"));
+  std::wstring privateKey, publicKey;
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&privateKey, &publicKey));
   const std::wstring signedServer = FixturePath(L"signed-installer\\Updater-publisher-a.exe");
   const std::wstring a = L"signed-installer\\publisher-a.exe";
   const std::wstring b = L"signed-installer\\publisher-b.exe";
-  const std::wstring unsignedInstaller = L"signed-installer\\unsigned.exe";
-  // served: the published installer (its MD5 in the section); placed: what the client's downloads
-  // folder holds (none: nothing).
-  struct Case { const char* what; bool signedUpdater; std::wstring served, placed; DWORD result;
-                std::wstring logged; std::wstring command = L"install"; std::wstring name = L"Svc";
-                bool foreignUrl = false; };
+  const std::wstring pipe = L"\\\\.\\pipe\\updater-probe-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring advertised = L"Flags=Advertises\r\n";
+  struct Case { const char* what; DWORD result; std::wstring logged; std::wstring served = L"";
+                std::wstring keys = L"Flags=Advertises\r\n"; std::wstring argument2 = L"";
+                std::wstring command = L"install"; std::wstring name = L"Svc";
+                bool signedUpdater = true, signedFeed = true, foreignUrl = false,
+                installed = false; };
   const Case cases[] = {
-      {"the server's publisher", true, a, a, 0, L"Command install(\"Svc\""},
-      {"a URL of the client's choosing", true, a, a, 0,
-       L"is not one of the client configuration's; using its first URL.", L"install", L"Svc",
-       true},
-      {"another publisher", true, b, b, 0xE000002A, L"VerifyDigitalSignature failed."},
-      {"an unsigned installer", true, unsignedInstaller, unsignedInstaller, 0x800B0100,
-       L"VerifyDigitalSignature failed."},
-      {"an unsigned server", false, a, a, 0xE000002A, L"VerifyDigitalSignature failed."},
-      {"a swapped file", true, a, b, 0xE0000022, L"The installer differs"},
-      {"a command in other letters", true, a, a, 0xE0000020, L"Unknown server command Install",
-       L"Install"},
-      {"a file never downloaded", true, a, L"", 0xE0000020, L"Invalid update state: 1"},
-      {"a name of 2,000 characters", true, a, a, 0xE0000020,
-       L"Unable to find update: " + std::wstring(1039, L'N') + L"\r\n", L"install",
-       std::wstring(2000, L'N')},
+      {"the server's publisher", 0, L"Command install(\"Svc\""},
+      {"a URL of the client's choosing", 0,
+       L"is not one of the client configuration's; using its first URL.", a, advertised, L"",
+       L"install", L"Svc", true, true, true},
+      {"a share as the downloads folder", 0, L"Command install", a, advertised,
+       L"\\\\127.0.0.2\\share"},
+      {"a pipe as the downloads folder", 0, L"Command install", a, advertised, pipe},
+      {"the object namespace", 0, L"Command install", a, advertised,
+       L"\\\\?\\GLOBALROOT\\Device\\Mup\\127.0.0.2\\share"},
+      {"a relative folder", 0, L"Command install", a, advertised, L"C:relative"},
+      {"another publisher", 0xE000002A, L"VerifyDigitalSignature failed.", b},
+      {"an unsigned installer", 0xE000002A, L"VerifyDigitalSignature failed.",
+       L"signed-installer\\unsigned.exe"},
+      {"an unsigned server", 0xE000002A, L"VerifyDigitalSignature failed.", a, advertised, L"",
+       L"install", L"Svc", false},
+      {"the updater itself", 0xE0000020, L"Refused to install Svc: its installer is the updater.",
+       L"signed-installer\\Updater-publisher-a.exe"},
+      {"no Advertises", 0xE0000020,
+       L"Refused to install Svc: it does not ask for the support service.", a,
+       L"Flags=SilentInstall\r\n"},
+      {"an installed update", 0xE0000020, L"Refused to install Svc: this machine does not need it.",
+       a, advertised, L"", L"install", L"Svc", true, true, false, true},
+      {"an older build", 0xE0000020, L"Refused to install Old: a newer version is installed.", a,
+       advertised, L"", L"install", L"Old"},
+      {"an unsigned update configuration file", 0xE0000020, L"holds no FeedPublicKey.", a,
+       advertised, L"", L"install", L"Svc", true, false},
+      {"a command in other letters", 0xE0000020, L"Unknown server command Install", a, advertised,
+       L"", L"Install"},
+      {"control characters", 0xE0000020, L"Unable to find update: S?v?c\r\n", a, advertised, L"",
+       L"install", L"S\nv\rc"},
+      {"a name of 2,000 characters", 0xE0000020,
+       L"Unable to find update: " + std::wstring(1039, L'N') + L"\r\n", a, advertised, L"",
+       L"install", std::wstring(2000, L'N')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -67,13 +121,17 @@ TEST(CommandServerTest, RunsOnlyTheCheckedCopyOfAnInstallerOfItsOwnPublisher) {
     // The server takes the machine's settings, never its user's.
     ScopedRegistryTree machine(s.Key(), HKEY_LOCAL_MACHINE);
     SetRegistryDword(HKEY_LOCAL_MACHINE, s.Key(L"Settings"), L"LogLevel", 15);
+    SetRegistryString(HKEY_LOCAL_MACHINE, s.Key(), L"InstalledVersion", L"2.0");
     if (c.signedUpdater) CopyFileW(signedServer.c_str(), s.Exe().c_str(), FALSE);
-    const std::wstring md5 = Md5HexDigest(ReadFileBytes(FixturePath(c.served)));
-    s.Publish(s.Section({L"Svc", L"MD5=" + md5 + L"\r\n", 0, true, 0, c.served}));
-    if (!c.placed.empty()) {
-      CreateDirectoryW((s.Downloads() + L"\\Svc").c_str(), nullptr);
-      CopyFileW(FixturePath(c.placed).c_str(), s.InstallerPath(L"Svc").c_str(), FALSE);
-    }
+    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\n" +
+                    (c.signedFeed ? L"FeedPublicKey=" + publicKey + L"\r\n" : L""),
+                true);
+    s.PublishSigned(s.Section({L"Svc", c.keys, 0, true, 0, c.served.empty() ? a : c.served}) +
+                        OldSection(s),
+                    privateKey);
+    if (c.installed) WriteTextFile(s.Marker(L"Svc"), L"", TextEncoding::Ansi);
+    const PipeProbe probe(pipe);
+    ASSERT_TRUE(probe.Ready());
     const std::wstring base = NewIpcBaseName();
     WriteTextFile(s.File(L"server.ini"),
                   L"[General]\r\nClientConfigPath=" + s.File(L"Updater.ini") +
@@ -84,13 +142,17 @@ TEST(CommandServerTest, RunsOnlyTheCheckedCopyOfAnInstallerOfItsOwnPublisher) {
     ASSERT_TRUE(StartProcess(s.Exe(), L"\"" + s.Exe() + L"\" /runserver \"" + s.File(L"server.ini") + L"\"",
                              s.File(L"").c_str(), &server, &id));
     const std::wstring url = c.foreignUrl ? s.Url(L"elsewhere.ini") : s.Url(L"updates.ini");
-    EXPECT_EQ(c.result, SendRawCommand(base, {c.command, c.name, s.Downloads(), url}));
+    const std::wstring argument2 = c.argument2.empty() ? s.Downloads() : c.argument2;
+    EXPECT_EQ(c.result, SendRawCommand(base, {c.command, c.name, argument2, url}));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(server.Get(), 30000));
-    EXPECT_EQ(c.result == 0, FileExists(s.Marker(L"Svc")));
+    EXPECT_EQ(c.result == 0, FileExists(s.Marker(L"Svc")) && !c.installed);
+    EXPECT_FALSE(FileExists(s.File(L"Old.ran")));
     EXPECT_TRUE(Contains(s.Log(), c.logged)) << Narrow(s.Log());
+    EXPECT_FALSE(probe.Opened());
     EXPECT_TRUE(s.Requests(L"elsewhere.ini").empty());
-    // The installer ran from the server's own folder, which is gone afterwards.
-    EXPECT_TRUE(c.placed.empty() || FileExists(s.InstallerPath(L"Svc")));
+    // The server fetched the installer itself, into a folder of its own that is gone afterwards.
+    if (c.result == 0) EXPECT_FALSE(s.Requests(L"Svc.exe").empty());
+    EXPECT_FALSE(FileExists(s.InstallerPath(L"Svc")));
   }
 }
 

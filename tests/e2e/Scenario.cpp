@@ -6,6 +6,9 @@
 #include <cwchar>
 #include <sstream>
 
+#include "transfer/FeedKey.h"
+#include "transfer/FeedTrailer.h"
+
 namespace updater::test {
 
 std::wstring ServerUrl(const wchar_t* server, const std::wstring& path) {
@@ -52,6 +55,21 @@ std::wstring Scenario::Section(const Update& update) const {
          File(update.section + (update.installs ? L".installed" : L".ran")) + L"\" " +
          std::to_wstring(update.exitCode) + L"\r\n" + update.keys +
          (Contains(update.keys, L"Flags=") ? L"" : L"Flags=SilentInstall\r\n");
+}
+
+std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
+                       const std::wstring& privateKey) {
+  const std::string signedPart = body + FeedTrailerHead(serial, FeedExpiryAfterDays(expiresInDays));
+  std::wstring signature;
+  EXPECT_EQ(kSuccess, SignFeedBytes(privateKey, signedPart, &signature));
+  return signedPart + ";signature=" + Narrow(signature) + "\r\n";
+}
+
+void Scenario::PublishSigned(const std::wstring& sections, const std::wstring& privateKey) const {
+  const std::string body = Narrow(L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n" + sections);
+  const std::string feed = SignedFeed(body, 1, 30, privateKey);
+  WriteTextFile(ServedPath(L"updates.ini"), std::wstring(feed.begin(), feed.end()),
+                TextEncoding::Ansi);
 }
 
 std::wstring Scenario::PackageSection(const std::wstring& fixture, const std::wstring& keys) const {

@@ -20,6 +20,10 @@ inline bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
 }
 
+// The file as the publisher tool signs it: body, serial and expiry lines, signature line.
+std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
+                       const std::wstring& privateKey);
+
 // Uninstalls both fixture packages, which answer the same detection (the demo installs the second).
 void RemoveFixturePackages();
 
@@ -92,6 +96,8 @@ class Scenario {
   void Publish(const std::wstring& sections) const {
     Serve(L"updates.ini", L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n" + sections);
   }
+  // As Publish, signed with `privateKey` as the publisher tool signs it.
+  void PublishSigned(const std::wstring& sections, const std::wstring& privateKey) const;
   // The nginx log lines of requests for `file` of this scenario, or for any of its files.
   std::vector<std::string> Requests(const std::wstring& file = L"") const;
 

@@ -5,6 +5,7 @@
 #include "e2e/Scenario.h"
 #include "service/IpcClient.h"
 #include "service/ServiceControl.h"
+#include "transfer/FeedKey.h"
 
 namespace updater::test {
 
@@ -56,8 +57,8 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   const std::wstring debugLog = s.Log();
   ASSERT_TRUE(Contains(debugLog, debugging)) << Narrow(debugLog);
   const size_t debugAt = debugLog.find(debugging) + debugging.size();
-  // Each copy started serves the channel named after its base name, and refuses a command
-  // without a downloads folder.
+  // Each copy started serves the channel named after its base name, and refuses a command of a
+  // configuration without the publisher's key.
   const auto sendTo = [](const std::wstring& baseName) {
     IpcClient client;
     client.Open(baseName);
@@ -107,15 +108,21 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), s.Run(L"/uninstallservice").exitCode);
 }
 
-// An Advertises update goes through the service when there is one, and is installed directly
-// when there is none; either way it installs.
+// An Advertises update goes through the service when there is one and the update configuration
+// file is signed, and is installed directly otherwise; either way it installs.
 TEST(ServiceTest, AdvertisedPackageInstallsThroughTheServiceElseDirectly) {
   TrustRootCertificate(FixturePath(L"signed-installer\\trusted-root.cer"));
-  const struct { const char* what; const wchar_t* name; bool registered; std::wstring logged; }
+  std::wstring privateKey, publicKey;
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&privateKey, &publicKey));
+  const struct { const char* what; const wchar_t* name; bool registered, signedFeed;
+                 std::wstring logged; }
       cases[] = {
-          {"through the service", L"Updater", true, L"Command install(\"Package\""},
-          {"none configured", L"", false, L"Support service not configured in updates.ini."},
-          {"none registered", L"Updater", false, L"Unable to start service: Updater LastError: "},
+          {"through the service", L"Updater", true, true, L"Command install(\"Package\""},
+          {"an unsigned file", L"Updater", true, false,
+           L"The support service is not used: the client configuration beside "},
+          {"none configured", L"", false, true, L"Support service not configured in updates.ini."},
+          {"none registered", L"Updater", false, true,
+           L"Unable to read the configuration of service Updater LastError: "},
       };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -125,19 +132,23 @@ TEST(ServiceTest, AdvertisedPackageInstallsThroughTheServiceElseDirectly) {
     SetRegistryDword(HKEY_LOCAL_MACHINE, s.Key(L"Settings"), L"LogLevel", 15);
     const std::wstring updater = FixturePath(L"signed-installer\\Updater-publisher-a.exe");
     ASSERT_TRUE(CopyFileW(updater.c_str(), s.Exe().c_str(), FALSE));
-    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nSupportServiceName=" + c.name + L"\r\n",
+    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nSupportServiceName=" + c.name + L"\r\n" +
+                    (c.signedFeed ? L"FeedPublicKey=" + publicKey + L"\r\n" : L""),
                 true);
     s.Run(L"/uninstallservice");
     if (c.registered) {
       ASSERT_EQ(0u, s.Run(L"/installservice").exitCode) << Narrow(s.Log());
     }
-    s.Publish(s.PackageSection(L"signed-installer\\MsiFixture-publisher-a.msi",
-                               L"Flags=Advertises\r\n"));
+    s.PublishSigned(s.PackageSection(L"signed-installer\\MsiFixture-publisher-a.msi",
+                                     L"Flags=Advertises\r\n"),
+                    privateKey);
     EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
     const std::wstring log = s.Log();
+    const bool throughService = c.registered && c.signedFeed;
     EXPECT_TRUE(Contains(log, L"Installing using helper service.")) << Narrow(log);
     EXPECT_TRUE(Contains(log, c.logged)) << Narrow(log);
-    EXPECT_EQ(!c.registered, Contains(log, L"Update \"Package update\" installer runned."));
+    EXPECT_EQ(!throughService, Contains(log, L"Update \"Package update\" installer runned."));
+    EXPECT_EQ(throughService, Contains(log, L"Starting updater as server.")) << "service started";
     EXPECT_EQ(0xE0000011u, s.Run(L"/justcheck").exitCode) << "not installed";
     if (c.registered) s.Run(L"/uninstallservice");
   }

@@ -11,15 +11,6 @@ const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// The file as the publisher tool signs it: body, serial and expiry lines, signature line.
-std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
-                       const std::wstring& privateKey) {
-  const std::string signedPart = body + FeedTrailerHead(serial, FeedExpiryAfterDays(expiresInDays));
-  std::wstring signature;
-  EXPECT_EQ(kSuccess, SignFeedBytes(privateKey, signedPart, &signature));
-  return signedPart + ";signature=" + Narrow(signature) + "\r\n";
-}
-
 // The tool's exit code; what it prints goes to `output` when given.
 DWORD RunPublisher(const std::wstring& arguments, std::string* output = nullptr) {
   const std::wstring tool = ThisExecutableFolder() + L"\\..\\UpdaterPublisher.exe";

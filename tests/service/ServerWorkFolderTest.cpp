@@ -3,22 +3,41 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "service/ServerSlots.h"
 
 namespace updater {
 namespace {
 
-// The client names the source: a file that grew after the client's checks is not copied.
-TEST(ServerWorkFolderTest, CopiesOnlyAnInstallerOfTheConfiguredSize) {
+// Each command leaves nothing in the account's temporary folder, under a name nobody could guess.
+TEST(ServerWorkFolderTest, FreshUnguessableFoldersGoWithTheirFiles) {
   const test::TempFolder temp;
-  const std::wstring source = temp.File(L"setup.exe");
-  test::WriteTextFile(source, L"installer", test::TextEncoding::Ansi);
-  ServerWorkFolder work;
-  ASSERT_EQ(kSuccess, work.Create(temp.Path() + L"\\"));
-  std::wstring copy;
-  EXPECT_EQ(kSizeMismatch, work.CopyIn(source, 8, L"grown.exe", &copy));
-  EXPECT_FALSE(test::FileExists(work.File(L"grown.exe")));
-  ASSERT_EQ(kSuccess, work.CopyIn(source, 9, L"setup.exe", &copy));
-  EXPECT_EQ("installer", test::ReadFileBytes(copy));
+  std::wstring first;
+  {
+    ServerWorkFolder work, other;
+    ASSERT_EQ(kSuccess, work.Create(temp.Path() + L"\\"));
+    ASSERT_EQ(kSuccess, other.Create(temp.Path() + L"\\"));
+    first = work.Path();
+    EXPECT_EQ(temp.Path().size() + 1 + 3 + 16, first.size()) << test::Narrow(first);
+    EXPECT_NE(first.substr(first.size() - 16), other.Path().substr(other.Path().size() - 16));
+    test::WriteTextFile(first + L"\\updates.ini", L";qzu;", test::TextEncoding::Ansi);
+  }
+  EXPECT_FALSE(test::FileExists(first + L"\\updates.ini"));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(first.c_str()));
+}
+
+TEST(ServerSlotsTest, AFifthServerFindsNoSlotUntilOneEnds) {
+  const std::wstring owner = L"SlotTest" + std::to_wstring(GetCurrentProcessId());
+  KernelHandle slots[kMaxCommandServers];
+  for (KernelHandle& slot : slots) {
+    EXPECT_FALSE(AllServerSlotsTaken(owner));
+    slot = TakeServerSlot(owner);
+    ASSERT_TRUE(static_cast<bool>(slot));
+  }
+  EXPECT_TRUE(AllServerSlotsTaken(owner));
+  EXPECT_FALSE(static_cast<bool>(TakeServerSlot(owner)));
+  slots[2].Reset();
+  EXPECT_FALSE(AllServerSlotsTaken(owner));
+  EXPECT_TRUE(static_cast<bool>(TakeServerSlot(owner)));
 }
 
 }  // namespace
