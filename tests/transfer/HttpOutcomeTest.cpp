@@ -31,11 +31,6 @@ TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
               std::make_tuple(outcome.result, outcome.total, outcome.resumeOffset))
         << "status " << status << " offset " << resume;
   }
-  for (DWORD status = 200; status < 400; ++status) {
-    const bool followed =
-        status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-    EXPECT_EQ(followed, IsFollowedRedirect(status)) << status;
-  }
 }
 
 TEST(HttpOutcomeTest, HeadersCarryRangeAndIfModifiedSince) {

@@ -47,7 +47,6 @@ struct TestServers {
     const std::wstring http = ServerAddress(L"http");
     return L"http://" + host + http.substr(http.find(L':')) + L"/" + path;
   }
-  static std::string WebLog() { return ReadFileBytes(ServersFolder() + L"\\nginx-access.log"); }
   static std::string FaultLog() { return ReadFileBytes(ServersFolder() + L"\\fault-access.log"); }
   static std::string ProxyLog() { return ReadFileBytes(ServersFolder() + L"\\proxy-access.log"); }
 };
