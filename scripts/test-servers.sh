@@ -13,7 +13,13 @@
 #   Name       Server                       Notes
 #   HTTP       nginx HTTP                   document root www/
 #   HTTPS      nginx HTTPS                  self-signed, CN and SAN IP 127.0.0.1 (servers/nginx/cert.pem)
+#   ELSEWHERE  nginx HTTP                   the same files, every one behind basic auth, realm
+#                                           "Updater Elsewhere", user alice / wonderland: the server
+#                                           a redirect leads to
 #     /auth/...       basic auth, realm "Updater Test", user alice / wonderland
+#     /elsewhere/<host>/<path>       302 to http://<host>:ELSEWHERE/<path>
+#     /relative/<path>               302 to /<path>, a relative Location
+#     /auth/elsewhere/<host>/<path>  the same once the credentials of /auth/ were accepted
 #     /forbidden/...  403           /gone/...  410           anything missing  404
 #     Range, Last-Modified and If-Modified-Since (304 when the file is not newer: if_modified_since before)
 #   PROXY      proxy (squid), basic auth    user proxyuser / proxypass, realm "Updater Test Proxy";
@@ -50,7 +56,7 @@ python=/usr/bin/python3   # Debian's, which has pyftpdlib
 # In start order; start waits until every port of a server answers.
 servers=(nginx proxy ftp fault)
 # The names of each server's ports, as in ports.env (UPDATER_PORT_<NAME>) and ServerAddress.
-declare -A portnames=([nginx]="HTTP HTTPS" [proxy]="PROXY OPENPROXY" [ftp]="FTP FTPREST"
+declare -A portnames=([nginx]="HTTP HTTPS ELSEWHERE" [proxy]="PROXY OPENPROXY" [ftp]="FTP FTPREST"
   [fault]=FAULT)
 declare -A port=()
 portsfile="$srv/ports.env"
@@ -197,9 +203,25 @@ http {
     location /auth/ {
       auth_basic "Updater Test";
       auth_basic_user_file $d/htpasswd;
+      # try_files runs after the credentials are checked, a rewrite before.
+      location /auth/elsewhere/ { try_files /.none @elsewhere; }
+    }
+    location /elsewhere/ { try_files /.none @elsewhere; }
+    location /relative/ {
+      absolute_redirect off;
+      rewrite ^/relative/(.*)\$ /\$1 redirect;
+    }
+    location @elsewhere {
+      rewrite ^(/auth)?/elsewhere/([^/]+)/(.*)\$ http://\$2:${port[ELSEWHERE]}/\$3 redirect;
     }
     location /forbidden/ { return 403; }
     location /gone/ { return 410; }
+  }
+  server {
+    listen 127.0.0.1:${port[ELSEWHERE]};
+    root $www;
+    auth_basic "Updater Elsewhere";
+    auth_basic_user_file $d/htpasswd;
   }
 }
 EOF

@@ -22,10 +22,12 @@ namespace {
 constexpr DWORD kReadBufferSize = 256 * 1024;
 constexpr DWORD kWaitSliceMs = 10;
 constexpr wchar_t kAgent[] = L"Tovanix";
+// Redirects are followed by OpenHttp, not by WinINet: Wine carries the Authorization header that
+// one host earned along to the host a redirect names.
 constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                    INTERNET_FLAG_KEEP_CONNECTION |
-                                    INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP |
-                                    INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+                                    INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_AUTO_REDIRECT;
+// As many as a browser follows before it gives up on a loop.
+constexpr int kMaxRedirects = 20;
 constexpr DWORD kFtpOpenFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD;
 // A user interface that keeps accepting a certificate or offering credentials the server refuses
 // would otherwise send the same request for ever.
@@ -241,7 +243,8 @@ bool AsyncDownloadThread::ObtainCredentials(const std::wstring& realm,
                                             const std::wstring& proxyHost, std::wstring* user,
                                             std::wstring* password) {
   if (credentials_ == nullptr) return false;
-  credentials_->SetServer(currentUrl_);
+  // The server that asks, which a redirect may have made another than the one the download named.
+  credentials_->SetServer(requestUrl_);
   credentials_->SetRealm(realm);
   credentials_->SetProxyHost(proxyHost);
   if (credentials_->GetStoredCredentials(user, password)) return true;
@@ -353,6 +356,7 @@ ResultCode AsyncDownloadThread::OpenUrl(DWORD* total) {
 
 ResultCode AsyncDownloadThread::OpenSource(const std::wstring& url, DWORD* total) {
   currentUrl_ = url;
+  requestUrl_ = url;
   request_.Reset();
   connection_.Reset();
   SourceUrl parts;
@@ -370,6 +374,25 @@ ResultCode AsyncDownloadThread::OpenSource(const std::wstring& url, DWORD* total
 }
 
 ResultCode AsyncDownloadThread::OpenHttp(const SourceUrl& url, DWORD* total) {
+  SourceUrl target = url;
+  for (int redirects = 0;; ++redirects) {
+    std::wstring location;
+    ResultCode result = RequestHttp(target, total, &location);
+    if (result != kSuccess || location.empty()) return result;
+    if (redirects == kMaxRedirects) return kRedirectFailed;
+    std::wstring next;
+    result = ResolveRedirect(requestUrl_, location, &next);
+    if (result == kSuccess) result = ParseSourceUrl(next, &target);
+    if (result != kSuccess) return result;
+    Log(kLogTrace, L"Redirected to " + next);
+    requestUrl_ = next;
+    request_.Reset();
+    connection_.Reset();
+  }
+}
+
+ResultCode AsyncDownloadThread::RequestHttp(const SourceUrl& url, DWORD* total,
+                                            std::wstring* location) {
   const DWORD_PTR context = context_.Get()->Context();
   HINTERNET handle = nullptr;
   BeginAsync(Pending::Connect);
@@ -389,10 +412,10 @@ ResultCode AsyncDownloadThread::OpenHttp(const SourceUrl& url, DWORD* total) {
   if (result != kSuccess) return result;
   request_.Reset(handle, context_.Get());
   SetTimeoutOptions(request_.Get(), timeouts_);
-  return SendHttp(url, total);
+  return SendHttp(total, location);
 }
 
-ResultCode AsyncDownloadThread::SendHttp(const SourceUrl&, DWORD* total) {
+ResultCode AsyncDownloadThread::SendHttp(DWORD* total, std::wstring* location) {
   const std::wstring headers = BuildRequestHeaders(resumeOffset_, ifModifiedSince_);
   if (credentials_ != nullptr) credentials_->BeginRequest();
   // Each kind of certificate problem is put to the user once: when the same one comes back after
@@ -418,6 +441,10 @@ ResultCode AsyncDownloadThread::SendHttp(const SourceUrl&, DWORD* total) {
     DWORD status = 0;
     if (!QueryNumber(request_.Get(), HTTP_QUERY_STATUS_CODE, &status)) return GetLastError();
     statusCode_ = status;
+    if (IsFollowedRedirect(status)) {
+      *location = QueryText(request_.Get(), HTTP_QUERY_LOCATION);
+      return location->empty() ? kInvalidServerResponse : kSuccess;
+    }
     DWORD contentLength = 0;
     if (!QueryNumber(request_.Get(), HTTP_QUERY_CONTENT_LENGTH, &contentLength)) contentLength = 0;
     if (queryLastModified_ && status != 304) {

@@ -83,8 +83,11 @@ class AsyncDownloadThread {
   ResultCode CheckUrls();
   ResultCode OpenUrl(DWORD* total);
   ResultCode OpenSource(const std::wstring& url, DWORD* total);
+  // Follows redirects, each to a request of its own.
   ResultCode OpenHttp(const SourceUrl& url, DWORD* total);
-  ResultCode SendHttp(const SourceUrl& url, DWORD* total);
+  // One request; a redirect comes back as kSuccess with the Location.
+  ResultCode RequestHttp(const SourceUrl& url, DWORD* total, std::wstring* location);
+  ResultCode SendHttp(DWORD* total, std::wstring* location);
   ResultCode Authenticate(DWORD status);
   ResultCode ConnectFtp(const SourceUrl& url, const std::wstring& user,
                         const std::wstring& password);
@@ -107,6 +110,8 @@ class AsyncDownloadThread {
   std::wstring partialPath_;
   std::vector<std::wstring> urls_;
   std::wstring currentUrl_;
+  // The URL of the request under way: currentUrl_, or where its redirects led.
+  std::wstring requestUrl_;
   std::wstring fileSourcePath_;
 
   std::wstring lastResponseText_;

@@ -35,12 +35,16 @@ HttpOutcome DecideHttpStatus(DWORD status, DWORD contentLength, DWORD resumeOffs
       outcome.resumeOffset = resumeOffset;
       return outcome;
     default:
-      // Any other answer carries an error page or a redirect WinINet did not follow, never the
+      // Any other answer carries an error page or a redirect that is not followed, never the
       // file; saving it would hand a wrong file to the checks and the installer.
       if (status < 200 || status >= 300) outcome.result = kInvalidServerResponse;
       outcome.total = contentLength;
       return outcome;
   }
+}
+
+bool IsFollowedRedirect(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
 bool ParseUnsatisfiedRangeSize(const std::wstring& contentRange, DWORD* size) {

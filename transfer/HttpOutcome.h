@@ -22,6 +22,9 @@ constexpr ResultCode kInvalidServerResponse = 12152;  // ERROR_HTTP_INVALID_SERV
 // for the bytes from `resumeOffset` on.
 HttpOutcome DecideHttpStatus(DWORD status, DWORD contentLength, DWORD resumeOffset);
 
+// Whether the answer is a redirect the download follows to its Location.
+bool IsFollowedRedirect(DWORD status);
+
 // The file size in the Content-Range of a 416 answer, "bytes */1500"; false when there is none.
 bool ParseUnsatisfiedRangeSize(const std::wstring& contentRange, DWORD* size);
 

@@ -1,6 +1,5 @@
 #include "transfer/SourceUrl.h"
 
-
 #include <cwctype>
 #include <vector>
 
@@ -112,6 +111,29 @@ ResultCode ParseSourceUrl(const std::wstring& url, SourceUrl* parts) {
   parts->password = password.data();
   parts->path = std::wstring(path.data()) + extra.data();
   if (parts->path.empty()) parts->path = L"/";
+  return kSuccess;
+}
+
+ResultCode ResolveRedirect(const std::wstring& from, const std::wstring& location,
+                           std::wstring* to) {
+  // The Location is sent encoded already; encoding it again would change the path.
+  std::vector<wchar_t> combined(from.size() + location.size() + 1);
+  DWORD size = static_cast<DWORD>(combined.size());
+  if (!InternetCombineUrlW(from.c_str(), location.c_str(), combined.data(), &size, ICU_NO_ENCODE)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return kRedirectFailed;
+    combined.resize(size + 1);
+    size = static_cast<DWORD>(combined.size());
+    if (!InternetCombineUrlW(from.c_str(), location.c_str(), combined.data(), &size,
+                             ICU_NO_ENCODE)) {
+      return kRedirectFailed;
+    }
+  }
+  SourceUrl parts;
+  if (ParseSourceUrl(combined.data(), &parts) != kSuccess ||
+      (parts.kind != SourceKind::Http && parts.kind != SourceKind::Https)) {
+    return kRedirectFailed;
+  }
+  *to = combined.data();
   return kSuccess;
 }
 

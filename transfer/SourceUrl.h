@@ -24,10 +24,17 @@ struct SourceUrl {
 };
 
 constexpr ResultCode kUnsupportedScheme = 12006;  // ERROR_INTERNET_UNRECOGNIZED_SCHEME
+constexpr ResultCode kRedirectFailed = 12156;     // ERROR_HTTP_REDIRECT_FAILED
 
 // Splits `url`. kUnsupportedScheme for a scheme other than http, https, ftp and file; the error of
 // InternetCrackUrlW for a URL it cannot split.
 ResultCode ParseSourceUrl(const std::wstring& url, SourceUrl* parts);
+
+// The URL that a redirect from `from` to `location` (absolute or relative) leads to.
+// kRedirectFailed for a URL other than HTTP and HTTPS: a server must not point a download at a
+// local file.
+ResultCode ResolveRedirect(const std::wstring& from, const std::wstring& location,
+                           std::wstring* to);
 
 // "file:///C:/dir/a%20b.exe" -> "C:\dir\a b.exe"; "file://server/share/f" -> "\\server\share\f".
 // Empty when the URL names neither a drive path nor a share.

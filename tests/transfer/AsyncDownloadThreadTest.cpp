@@ -19,6 +19,13 @@ class AsyncDownloadThreadTest : public ::testing::Test {
     ASSERT_FALSE(test::ServersFolder().empty()) << "UPDATER_SERVERS_DIR: start the test servers";
   }
 
+  // The path on the web server that reaches `path` after `count` redirects.
+  static std::wstring RedirectsTo(int count, const std::wstring& path) {
+    std::wstring redirects;
+    for (int i = 0; i < count; ++i) redirects += L"relative/";
+    return redirects + path;
+  }
+
   std::wstring ServeUnique(const std::string& bytes) {
     return TestServers::Serve(L"updates/" + test::UniqueName(L"dl") + L".bin", bytes);
   }
@@ -123,6 +130,7 @@ TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
       {{L"gopher://127.0.0.1/x"}, kUnsupportedScheme},
       {{}, kUnsupportedScheme},
       {{L"http://127.0.0.1:1/x"}, ERROR_INTERNET_CANNOT_CONNECT},
+      {{TestServers::Http(RedirectsTo(21, path))}, kRedirectFailed},
   };
   for (const auto& [urls, result] : cases) {
     SCOPED_TRACE(urls.empty() ? std::string("no URL") : Narrow(urls[0]));
@@ -172,6 +180,34 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
     EXPECT_EQ(result, downloader->Download(TestServers::HttpOn(host, path), destination_));
     EXPECT_EQ(result == kSuccess, Downloaded() == bytes);
     EXPECT_EQ(userEnters || result != kSuccess ? 1 : 0, asked);
+  }
+}
+
+TEST_F(AsyncDownloadThreadTest, RememberedCredentialsGoOnlyToAHostOfTheScopeThatAsks) {
+  const std::string bytes = PatternBytes(3000, 12);
+  const std::wstring path = ServeUnique(bytes);
+  // The web server at 127.0.0.1, the scope's host, redirects to the server ELSEWHERE under the
+  // host name in the path, which answers 401 unless it gets alice's credentials ("auth/" first
+  // asks for the web server's, "relative/" first redirects within the web server). Each case names
+  // ELSEWHERE in a spelling of its own: Wine sends a host the credentials it once accepted unasked.
+  // redirects, host name of ELSEWHERE, whether the scope covers that name
+  const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
+      {L"elsewhere/", L"localhost", false},
+      {L"auth/elsewhere/", L"127.1", false},
+      {L"relative/elsewhere/", L"127.0.1", true},
+  };
+  for (const auto& [redirects, host, covered] : cases) {
+    std::vector<std::wstring> scope = {TestServers::Http(L"u.ini")};
+    if (covered) scope.push_back(L"http://" + std::wstring(host) + L"/u.ini");
+    CredentialProvider provider;
+    provider.SetScope(CredentialScope(scope, L""));
+    provider.AddCredentials({{L"alice", L"wonderland"}});
+    auto downloader = MakeDownloader(&provider);
+    const std::wstring url = TestServers::Http(redirects + std::wstring(host) + L"/" + path);
+    SCOPED_TRACE(Narrow(url));
+    EXPECT_EQ(covered ? kSuccess : kCredentialsNeeded, downloader->Download(url, destination_));
+    EXPECT_EQ(covered ? 200u : 401u, downloader->StatusCode());
+    EXPECT_EQ(covered, Downloaded() == bytes);
   }
 }
 

@@ -22,7 +22,7 @@ TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
       {206, 0, 1000, kSuccess, 0, 0},        {304, 0, 0, kNotModified, 0, 0},
       {401, 0, 0, kCredentialsNeeded, 0, 0}, {403, 0, 0, kForbidden, 0, 0},
       {404, 0, 0, kResourceNotFound, 0, 0},  {410, 0, 0, kResourceNotFound, 0, 0},
-      {416, 0, 1000, kNothingBeyondLocal, 0, 1000}, {302, 0, 0, kInvalidServerResponse, 0, 0},
+      {416, 0, 1000, kNothingBeyondLocal, 0, 1000}, {300, 0, 0, kInvalidServerResponse, 0, 0},
       {500, 300, 0, kInvalidServerResponse, 300, 0},
   };
   for (const auto& [status, length, resume, result, total, offset] : cases) {
@@ -87,6 +87,24 @@ TEST(SourceUrlTest, SplitsUrlsIntoTheirPartsAndFileUrlsIntoPaths) {
                         {L"file:///caf%C3%A9.txt", L""}, {L"file://server", L""},
                         {L"file:///relative/path", L""}, {L"http://host/x", L""}},
                        FileUrlToPath);
+}
+
+TEST(SourceUrlTest, RedirectsLeadOnlyToWebUrls) {
+  const wchar_t from[] = L"http://a.example:81/d/f.bin?x=1";
+  // Location, result, URL led to
+  const std::tuple<const wchar_t*, ResultCode, const wchar_t*> cases[] = {
+      {L"https://b.example/g.bin", kSuccess, L"https://b.example/g.bin"},
+      {L"/g%20h.bin", kSuccess, L"http://a.example:81/g%20h.bin"},
+      {L"g.bin?y=2", kSuccess, L"http://a.example:81/d/g.bin?y=2"},
+      {L"../g.bin", kSuccess, L"http://a.example:81/g.bin"},
+      {L"ftp://b.example/g.bin", kRedirectFailed, L""},
+      {L"file:///C:/windows/win.ini", kRedirectFailed, L""},
+  };
+  for (const auto& [location, result, url] : cases) {
+    std::wstring to;
+    EXPECT_EQ(result, ResolveRedirect(from, location, &to)) << Narrow(location);
+    EXPECT_EQ(std::wstring(url), to) << Narrow(location);
+  }
 }
 
 }  // namespace

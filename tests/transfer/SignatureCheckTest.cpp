@@ -37,13 +37,39 @@ TEST(SignatureCheckTest, InstallerMustShareTheUpdatersTrustedSigner) {
     EXPECT_EQ(result, VerifyDigitalSignature(Signed(reference), Signed(candidate)))
         << std::hex << test::Narrow(reference) << " / " << test::Narrow(candidate);
   }
+  // The support server's check: no unsigned reference, and the fixtures' chains, which name no
+  // revocation list, pass as revocation that could not be checked.
+  EXPECT_EQ(kSuccess, VerifySamePublisher(Signed(L"publisher-a.exe"), Signed(L"publisher-a.exe")));
+  EXPECT_EQ(kSignerMismatch, VerifySamePublisher(Signed(L"unsigned.exe"), Signed(L"tampered.exe")));
   // Wine reports TRUST_E_NOSIGNATURE for a missing file, Windows a file error: either blocks.
   EXPECT_NE(kSuccess, VerifyDigitalSignature(Signed(L"publisher-a.exe"), Signed(L"missing.exe")));
   const std::pair<const wchar_t*, ResultCode> trust[] = {
       {L"publisher-b.exe", kSuccess}, {L"publisher-c.exe", kUntrustedRoot},
       {L"unsigned.exe", kNoSignature}, {L"tampered.exe", kBadDigest}};
   for (const auto& [file, result] : trust) {
-    EXPECT_EQ(result, VerifySignatureTrust(Signed(file))) << std::hex << test::Narrow(file);
+    for (const RevocationCheck revocation : {RevocationCheck::None, RevocationCheck::WholeChain}) {
+      EXPECT_EQ(result, VerifySignatureTrust(Signed(file), revocation))
+          << std::hex << test::Narrow(file) << " revocation " << static_cast<int>(revocation);
+    }
+  }
+}
+
+TEST(SignatureCheckTest, OnlyRevocationThatCouldNotBeCheckedIsLeftAside) {
+  // A revoked certificate refuses; an unreachable list or responder does not keep offline machines
+  // from installing. Wine 8 never checks revocation in WinVerifyTrust, so the results of Windows
+  // are listed here.
+  const std::pair<ResultCode, bool> cases[] = {
+      {0x800B010E, true},    // CERT_E_REVOCATION_FAILURE: what WinVerifyTrust reports offline
+      {0x80092013, true},    // CRYPT_E_REVOCATION_OFFLINE
+      {0x80092012, true},    // CRYPT_E_NO_REVOCATION_CHECK
+      {0x80092011, true},    // CRYPT_E_NO_REVOCATION_DLL
+      {0x80092014, true},    // CRYPT_E_NOT_IN_REVOCATION_DATABASE
+      {0x800B010C, false},   // CERT_E_REVOKED
+      {0x80092010, false},   // CRYPT_E_REVOKED
+      {kUntrustedRoot, false}, {kBadDigest, false}, {kNoSignature, false}, {kSuccess, false},
+  };
+  for (const auto& [trust, unchecked] : cases) {
+    EXPECT_EQ(unchecked, IsRevocationUnchecked(trust)) << std::hex << trust;
   }
 }
 
