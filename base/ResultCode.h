@@ -62,9 +62,11 @@ constexpr ResultCode kLinkedFolder = 0xE0000035;
 constexpr ResultCode kFeedSignatureInvalid = 0xE0000036;
 constexpr ResultCode kFeedExpired = 0xE0000037;
 constexpr ResultCode kFeedRolledBack = 0xE0000038;
+// The service would run, as LocalSystem, a program or configuration that other users can change.
+constexpr ResultCode kUnsafeServiceLocation = 0xE0000039;
 
 constexpr ResultCode kFirstOwnCode = 0xE0000001;
-constexpr ResultCode kLastOwnCode = 0xE0000038;
+constexpr ResultCode kLastOwnCode = 0xE0000039;
 
 // Windows errors the run modes produce or treat specially.
 constexpr ResultCode kNotImplemented = 120;   // ERROR_CALL_NOT_IMPLEMENTED

@@ -52,6 +52,7 @@ constexpr OwnCodeString kOwnCodeStrings[] = {
     {kFeedSignatureInvalid, IDS_FEED_SIGNATURE_INVALID},
     {kFeedExpired, IDS_FEED_EXPIRED},
     {kFeedRolledBack, IDS_FEED_ROLLED_BACK},
+    {kUnsafeServiceLocation, IDS_UNSAFE_SERVICE_LOCATION},
 };
 
 // WinINet's messages live in its own module's message table.

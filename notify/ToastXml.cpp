@@ -68,12 +68,20 @@ std::wstring BuildToastXml(const std::wstring& format, const ServerMessage& mess
   return FillPlaceholders(format, values);
 }
 
+std::wstring EscapeSingleQuoted(const std::wstring& text) {
+  std::wstring escaped;
+  escaped.reserve(text.size());
+  for (const wchar_t c : text) {
+    escaped += c;
+    // PowerShell ends a single-quoted string at the typographic single quotes too.
+    if (c == L'\'' || (c >= L'\x2018' && c <= L'\x201B')) escaped += c;
+  }
+  return escaped;
+}
+
 std::wstring BuildToastScript(const std::wstring& format, const std::wstring& appId,
                               const std::wstring& xml) {
-  // Inside a single-quoted PowerShell string a quote is written twice.
-  std::wstring quotedId;
-  for (const wchar_t c : appId) quotedId += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
-  return FillPlaceholders(format, {quotedId, xml});
+  return FillPlaceholders(format, {EscapeSingleQuoted(appId), xml});
 }
 
 std::wstring LoadTextResource(int id) {

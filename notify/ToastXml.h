@@ -31,6 +31,10 @@ std::wstring FillPlaceholders(const std::wstring& format, const std::vector<std:
 std::wstring BuildToastXml(const std::wstring& format, const ServerMessage& message,
                            const std::wstring& imagePath);
 
+// `text` fit to stand between single quotes in PowerShell: each quote that would end the string
+// (', and U+2018 to U+201B) written twice, which PowerShell reads as that quote itself.
+std::wstring EscapeSingleQuoted(const std::wstring& text);
+
 // The PowerShell script that shows `xml` as a toast of the application `appId`. The XML goes into
 // a single-quoted here-string, which PowerShell takes literally, so that a server's texts never
 // run as commands.

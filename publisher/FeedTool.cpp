@@ -16,6 +16,7 @@
 #include "catalogue/IniReader.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
+#include "publisher/KeyFile.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
 #include "transfer/HexText.h"
@@ -67,14 +68,10 @@ int Keygen(const std::wstring& privateKeyPath, std::wstring* out) {
   if (const ResultCode made = GenerateFeedKey(&privateKey, &publicKey)) {
     return Fail(out, L"Cannot make a key pair", made);
   }
-  // Never over an existing key: losing it would lock every client out of the next release.
-  FileHandle file(CreateFileW(privateKeyPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Fail(out, L"Cannot create " + privateKeyPath, GetLastError());
   const std::string text = Narrow(privateKey) + "\r\n";
-  DWORD written = 0;
-  if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
-    return Fail(out, L"Cannot write " + privateKeyPath, GetLastError());
+  // Never over an existing key: losing it would lock every client out of the next release.
+  if (const ResultCode written = WritePrivateKeyFile(privateKeyPath, text)) {
+    return Fail(out, L"Cannot write " + privateKeyPath, written);
   }
   *out += L"Private key written to " + privateKeyPath + L"; keep it secret.\n";
   *out += L"Put this line into the [General] section of the client configuration:\n";
@@ -115,12 +112,26 @@ int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring*
   return status;
 }
 
-int Sign(const std::vector<std::wstring>& arguments, std::wstring* out) {
+// Signs all the same: the key may already be known, and a release must still go out.
+void WarnOfOtherKeyReaders(const std::wstring& keyPath, std::wstring* warnings) {
+  std::wstring reader;
+  const ResultCode checked = FindOtherKeyReader(keyPath, &reader);
+  if (checked != kSuccess) {
+    *warnings += L"Warning: cannot tell who may read " + keyPath + L": " + ResultText(checked) +
+                 L"\n";
+  } else if (!reader.empty()) {
+    *warnings += L"Warning: " + keyPath + L" can be read by " + reader +
+                 L"; keep the private key where only you can read it.\n";
+  }
+}
+
+int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wstring* warnings) {
   const std::wstring& feedPath = arguments[1];
   std::string keyText, bytes;
   if (const ResultCode read = IniFile(arguments[2]).ReadBytes(4096, &keyText)) {
     return Fail(out, L"Cannot read " + arguments[2], read);
   }
+  WarnOfOtherKeyReaders(arguments[2], warnings);
   while (!keyText.empty() && (keyText.back() == '\n' || keyText.back() == '\r')) keyText.pop_back();
   const long days = arguments.size() > 3 ? std::wcstol(arguments[3].c_str(), nullptr, 10) : 30;
   const unsigned long long serial =
@@ -269,12 +280,13 @@ int Validate(const std::wstring& feedPath, std::wstring* out) {
 
 }  // namespace
 
-int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out) {
+int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
+                std::wstring* warnings) {
   const std::size_t count = arguments.size();
   const std::wstring command = count > 0 ? arguments[0] : std::wstring();
   if (command == L"keygen" && count == 2) return Keygen(arguments[1], out);
   if (command == L"hash" && count == 3) return Hash(arguments[1], arguments[2], out);
-  if (command == L"sign" && count >= 3 && count <= 5) return Sign(arguments, out);
+  if (command == L"sign" && count >= 3 && count <= 5) return Sign(arguments, out, warnings);
   if (command == L"validate" && count == 2) return Validate(arguments[1], out);
   *out += kUsageText;
   return kUsage;

@@ -90,3 +90,4 @@
 #define IDS_FEED_SIGNATURE_INVALID         1085
 #define IDS_FEED_EXPIRED                   1086
 #define IDS_FEED_ROLLED_BACK               1087
+#define IDS_UNSAFE_SERVICE_LOCATION        1088

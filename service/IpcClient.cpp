@@ -11,7 +11,10 @@ void IpcClient::Open(const std::wstring& baseName) {
 ResultCode IpcClient::WaitForServerToBecomeReady() {
   Log(kLogDebug, L"WaitForServerToBecomeReady " + channel_.names.readyEvent + L" started");
   IpcSecurity security;
-  if (const ResultCode result = security.Create(L"WaitForServerToBecomeReady")) return result;
+  if (const ResultCode result = security.Create(L"WaitForServerToBecomeReady",
+                                                kEveryoneEventRights)) {
+    return result;
+  }
   KernelHandle ready = CreateChannelEvent(security.Attributes(), channel_.names.readyEvent);
   if (!ready)
     return LogChannelError(L"Unable to create server ready event " + channel_.names.readyEvent);
@@ -29,14 +32,16 @@ ResultCode IpcClient::WaitForServerToBecomeReady() {
 
 ResultCode IpcClient::Connect() {
   channel_.mapping.Reset(
-      OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, channel_.names.mapping.c_str()));
+      OpenFileMappingW(kEveryoneMappingRights, FALSE, channel_.names.mapping.c_str()));
   if (!channel_.mapping) return LogChannelError(L"Unable to create file mapping.");
   channel_.commandEvent.Reset(
-      OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.commandEvent.c_str()));
+      OpenEventW(kEveryoneEventRights, FALSE, channel_.names.commandEvent.c_str()));
   if (!channel_.commandEvent) return LogChannelError(L"Unable to open Cmd event.");
-  channel_.replyEvent.Reset(OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.replyEvent.c_str()));
+  channel_.replyEvent.Reset(
+      OpenEventW(kEveryoneEventRights, FALSE, channel_.names.replyEvent.c_str()));
   if (!channel_.replyEvent) return LogChannelError(L"Unable to open WaitCmd event.");
-  channel_.serverMutex.Reset(OpenMutexW(SYNCHRONIZE, FALSE, channel_.names.serverMutex.c_str()));
+  channel_.serverMutex.Reset(
+      OpenMutexW(kEveryoneMutexRights, FALSE, channel_.names.serverMutex.c_str()));
   if (!channel_.serverMutex) {
     Log(kLogDebug, L"The server shows no sign of life; its reply is awaited without one.");
   }

@@ -3,13 +3,15 @@
 #include <sddl.h>
 
 #include "base/Logger.h"
+#include "base/ResultText.h"
 #include "service/CommandBlock.h"
 
 namespace updater {
 
-ResultCode IpcSecurity::Create(const std::wstring& context) {
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          L"D:(A;;GA;;;WD)(A;;GA;;;SY)", SDDL_REVISION_1, descriptor_.Put(), nullptr)) {
+ResultCode IpcSecurity::Create(const std::wstring& context, DWORD everyoneRights) {
+  const std::wstring text = FormatText(L"D:(A;;0x%X;;;WD)(A;;GA;;;SY)", everyoneRights);
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
+                                                            descriptor_.Put(), nullptr)) {
     const DWORD error = GetLastError();
     Log(kLogError, context + L": Unable to create security descriptor with everyone access." +
                        L" LastError: " + std::to_wstring(error));
@@ -37,7 +39,7 @@ KernelHandle CreateChannelEvent(SECURITY_ATTRIBUTES* security, const std::wstrin
 ResultCode MapCommandBlock(IpcChannel& channel) {
   if (!channel.mapping) return kChannelNotOpen;
   channel.view.Reset(
-      MapViewOfFile(channel.mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, kCommandBlockSize));
+      MapViewOfFile(channel.mapping.Get(), kEveryoneMappingRights, 0, 0, kCommandBlockSize));
   if (!channel.view) return LogChannelError(L"Unable to map view of file.");
   return kSuccess;
 }

@@ -25,12 +25,19 @@ struct IpcChannel {
   bool IsOpen() const { return mapping && commandEvent && replyEvent && view; }
 };
 
-// Security attributes that give Everyone and LocalSystem full access, so that a user's process
-// and the LocalSystem server can both open the channel's objects.
+// What every user's client needs of the channel's objects, and all it gets: to read and write the
+// command block, to set, reset and wait for the events, and to wait for the server's mutex. More
+// would let one user rewrite another's command, forge its result or change who may open them.
+constexpr DWORD kEveryoneMappingRights = FILE_MAP_READ | FILE_MAP_WRITE;
+constexpr DWORD kEveryoneEventRights = EVENT_MODIFY_STATE | SYNCHRONIZE;
+constexpr DWORD kEveryoneMutexRights = SYNCHRONIZE;
+
+// Security attributes that give Everyone `everyoneRights` and LocalSystem full access, so that a
+// user's process and the LocalSystem server can both open the channel's objects.
 class IpcSecurity {
  public:
   // context starts the error log line ("CreateFileMapping", "WaitForServerToBecomeReady").
-  ResultCode Create(const std::wstring& context);
+  ResultCode Create(const std::wstring& context, DWORD everyoneRights);
   SECURITY_ATTRIBUTES* Attributes() { return &attributes_; }
 
  private:

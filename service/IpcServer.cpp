@@ -15,9 +15,12 @@ constexpr DWORD kWaitSliceMs = 10;
 ResultCode IpcServer::Create(const std::wstring& baseName) {
   Log(kLogDebug, L"IPC Object name base: " + baseName);
   channel_.names = MakeIpcObjectNames(baseName);
-  IpcSecurity security;
-  if (const ResultCode result = security.Create(L"CreateFileMapping")) return result;
-  channel_.mapping.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, security.Attributes(),
+  IpcSecurity mappingSecurity, eventSecurity, mutexSecurity;
+  ResultCode result = mappingSecurity.Create(L"CreateFileMapping", kEveryoneMappingRights);
+  if (result == kSuccess) result = eventSecurity.Create(L"CreateFileMapping", kEveryoneEventRights);
+  if (result == kSuccess) result = mutexSecurity.Create(L"CreateFileMapping", kEveryoneMutexRights);
+  if (result != kSuccess) return result;
+  channel_.mapping.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, mappingSecurity.Attributes(),
                                             PAGE_READWRITE, 0, kCommandBlockSize,
                                             channel_.names.mapping.c_str()));
   // A mapping that already exists may have been made by a process that reads the commands.
@@ -26,13 +29,14 @@ ResultCode IpcServer::Create(const std::wstring& baseName) {
     SetLastError(ERROR_ALREADY_EXISTS);
   }
   if (!channel_.mapping) return LogChannelError(L"Unable to create file mapping.");
-  channel_.commandEvent = CreateChannelEvent(security.Attributes(), channel_.names.commandEvent);
+  channel_.commandEvent =
+      CreateChannelEvent(eventSecurity.Attributes(), channel_.names.commandEvent);
   if (channel_.commandEvent)
-    channel_.replyEvent = CreateChannelEvent(security.Attributes(), channel_.names.replyEvent);
+    channel_.replyEvent = CreateChannelEvent(eventSecurity.Attributes(), channel_.names.replyEvent);
   if (!channel_.commandEvent || !channel_.replyEvent)
     return LogChannelError(L"Unable to create event.");
   channel_.serverMutex.Reset(
-      CreateMutexW(security.Attributes(), TRUE, channel_.names.serverMutex.c_str()));
+      CreateMutexW(mutexSecurity.Attributes(), TRUE, channel_.names.serverMutex.c_str()));
   // A mutex someone else made first would not be abandoned when this server ends.
   if (channel_.serverMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
     channel_.serverMutex.Reset();
@@ -50,7 +54,9 @@ bool IpcServer::SignalServer() {
   const bool firstAttempt = !signalTried_;
   signalTried_ = true;
   if (firstAttempt) Log(kLogDebug, L"SignalServer " + channel_.names.readyEvent + L" started");
-  KernelHandle ready(OpenEventW(EVENT_ALL_ACCESS, FALSE, channel_.names.readyEvent.c_str()));
+  // Setting it is all the server does; one that does not run as LocalSystem gets only this.
+  KernelHandle ready(
+      OpenEventW(kEveryoneEventRights, FALSE, channel_.names.readyEvent.c_str()));
   if (!ready) {
     if (firstAttempt) {
       Log(kLogError, L"Unable to open event " + channel_.names.readyEvent + L" LastError: " +

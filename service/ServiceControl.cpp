@@ -7,6 +7,7 @@
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
+#include "service/ServiceLocation.h"
 
 namespace updater {
 namespace {
@@ -92,6 +93,7 @@ std::wstring ServiceCommandLine(const std::wstring& executablePath) {
 }
 
 ResultCode InstallService(const std::wstring& executablePath) {
+  if (const ResultCode safe = CheckServiceLocation(executablePath)) return safe;
   ServiceHandle manager;
   const ResultCode opened = OpenManager(SC_MANAGER_ALL_ACCESS, kLogTrace, &manager);
   if (opened != kSuccess) return opened;

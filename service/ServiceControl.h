@@ -19,7 +19,9 @@ std::wstring ServiceCommandLine(const std::wstring& executablePath);
 
 // Registers `executablePath` as a service named ExecutableBaseName(executablePath), started on
 // demand, that runs as LocalSystem, with a description, and lets every user start and stop it.
-// A service whose permission could not be added is deleted again. Returns 0 or the Windows error.
+// A service whose permission could not be added is deleted again. Nothing is registered from a
+// place that other users can change (CheckServiceLocation). Returns 0, kUnsafeServiceLocation or
+// the Windows error.
 ResultCode InstallService(const std::wstring& executablePath);
 
 // Deletes the service `name`. Returns 0 or the Windows error.

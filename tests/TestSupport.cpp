@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <atomic>
@@ -146,6 +148,18 @@ bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
     }
   }
   return false;
+}
+
+bool SetFileDacl(const std::wstring& path, const std::wstring& sddl) {
+  LocalSecurityDescriptor descriptor;
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  return ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                              descriptor.Put(), nullptr) &&
+         GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted) &&
+         SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                               DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+                               nullptr) == ERROR_SUCCESS;
 }
 
 bool FileExists(const std::wstring& path) {

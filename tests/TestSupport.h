@@ -87,6 +87,8 @@ void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncod
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// Replaces the DACL of the file or folder `path` with that of the descriptor `sddl`.
+bool SetFileDacl(const std::wstring& path, const std::wstring& sddl);
 std::wstring ThisExecutableFolder();
 // Saves the whole screen of the test display as <build>/screenshots/<name>.png, to be looked at.
 void SaveScreenshot(const std::wstring& name);

@@ -14,6 +14,8 @@ TEST(ResultTextTest, OwnCodesTakeTheirTextElseTheFirstRegisteredElseHexAndOthers
       {0xE0000022, L"Error: Corrupt file (wrong MD5 signature). File removed."},
       {kAppPackageFailed, L"Deployment failed with HRESULT: 0x80073CF3"},
       {0xE000001A, L"0xE000001A"},
+      {0xE0000039,
+       L"The updater cannot be registered as a service from a folder that other users can change."},
   };
   for (const auto& [code, text] : cases) {
     EXPECT_EQ(text, ResultText(code)) << std::hex << code;

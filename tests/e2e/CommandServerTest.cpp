@@ -5,6 +5,7 @@
 
 #include "e2e/Scenario.h"
 #include "service/IpcNames.h"
+#include "service/IpcObjects.h"
 #include "transfer/FeedKey.h"
 
 namespace updater::test {
@@ -15,11 +16,12 @@ namespace {
 DWORD SendRawCommand(const std::wstring& base, const std::wstring (&fields)[4]) {
   KernelHandle ready(CreateEventW(nullptr, TRUE, FALSE, (L"Global\\evt3_" + base).c_str()));
   if (WaitForSingleObject(ready.Get(), 30000) != WAIT_OBJECT_0) return 0xDEAD0001;
-  KernelHandle mapping(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, (L"Global\\srv_" + base).c_str()));
-  KernelHandle command(OpenEventW(EVENT_ALL_ACCESS, FALSE, (L"Global\\evt_" + base).c_str()));
-  KernelHandle reply(OpenEventW(EVENT_ALL_ACCESS, FALSE, (L"Global\\evt2_" + base).c_str()));
+  KernelHandle mapping(
+      OpenFileMappingW(kEveryoneMappingRights, FALSE, (L"Global\\srv_" + base).c_str()));
+  KernelHandle command(OpenEventW(kEveryoneEventRights, FALSE, (L"Global\\evt_" + base).c_str()));
+  KernelHandle reply(OpenEventW(kEveryoneEventRights, FALSE, (L"Global\\evt2_" + base).c_str()));
   if (!mapping || !command || !reply) return 0xDEAD0002;
-  MappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0x2084));
+  MappedView view(MapViewOfFile(mapping.Get(), kEveryoneMappingRights, 0, 0, 0x2084));
   char* block = static_cast<char*>(view.Get());
   for (int i = 0; i < 4; ++i) {
     const size_t bytes = std::min<size_t>(fields[i].size() * 2, 0x820);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "e2e/Scenario.h"
@@ -106,6 +107,29 @@ TEST(ServiceTest, InstalledServiceStartsOneServerCopyPerValidStartAndUninstallRe
   EXPECT_FALSE(ServiceHandle(OpenServiceW(manager.Get(), L"Updater", SERVICE_QUERY_STATUS)));
   EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
   EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), s.Run(L"/uninstallservice").exitCode);
+}
+
+// Whoever may change what the service runs or reads could run anything as LocalSystem.
+TEST(ServiceTest, NoServiceIsRegisteredFromWhatOtherUsersMayChange) {
+  const struct { const char* what; std::function<std::wstring(const Scenario&)> path; } cases[] = {
+      {"folder", [](const Scenario& s) { return s.Exe().substr(0, s.Exe().rfind(L'\\')); }},
+      {"executable", [](const Scenario& s) { return s.Exe(); }},
+      {"client configuration", [](const Scenario& s) { return s.File(L"Updater.ini"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario s;
+    s.Run(L"/uninstallservice");  // one left by an interrupted run
+    const std::wstring path = c.path(s);
+    ASSERT_TRUE(SetFileDacl(path, L"D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;WD)"));
+    EXPECT_EQ(0xE0000039u, s.Run(L"/installservice").exitCode) << Narrow(s.Log());
+    EXPECT_TRUE(Contains(s.Log(), L"Refused to register the service: " + path +
+                                      L" may be changed by S-1-1-0 (rights 0x"))
+        << Narrow(s.Log());
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    EXPECT_FALSE(ServiceHandle(OpenServiceW(manager.Get(), L"Updater", SERVICE_QUERY_STATUS)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
+  }
 }
 
 // An Advertises update goes through the service when there is one and the update configuration

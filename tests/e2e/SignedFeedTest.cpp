@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/ObjectAccessReader.h"
 #include "e2e/Scenario.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
@@ -11,16 +12,21 @@ const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// The tool's exit code; what it prints goes to `output` when given.
-DWORD RunPublisher(const std::wstring& arguments, std::string* output = nullptr) {
+// The tool's exit code; what it prints goes to `output`, and its warnings to `warnings`, when
+// given.
+DWORD RunPublisher(const std::wstring& arguments, std::string* output = nullptr,
+                   std::string* warnings = nullptr) {
   const std::wstring tool = ThisExecutableFolder() + L"\\..\\UpdaterPublisher.exe";
-  const std::wstring printed = tool + L".out";
+  const std::wstring printed = tool + L".out", warned = tool + L".err";
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   FileHandle out(CreateFileW(printed.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle err(CreateFileW(warned.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   STARTUPINFOW startup = {sizeof(startup)};
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = out.Get();
+  startup.hStdError = err.Get();
   PROCESS_INFORMATION started = {};
   std::wstring commandLine = L"\"" + tool + L"\" " + arguments;
   if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
@@ -32,7 +38,9 @@ DWORD RunPublisher(const std::wstring& arguments, std::string* output = nullptr)
   DWORD code = 0xDEAD;
   GetExitCodeProcess(process.Get(), &code);
   out.Reset();
+  err.Reset();
   if (output != nullptr) *output = ReadFileBytes(printed);
+  if (warnings != nullptr) *warnings = ReadFileBytes(warned);
   return code;
 }
 
@@ -105,6 +113,15 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
   const std::wstring feed = L"\"" + s.ServedPath(L"updates.ini") + L"\"";
   EXPECT_EQ(0u, RunPublisher(L"keygen \"" + keyFile + L"\""));
   EXPECT_EQ(1u, RunPublisher(L"keygen \"" + keyFile + L"\"")) << "an existing key replaced";
+  // The folder lets everybody read what it holds; the key is the publisher's alone.
+  std::wstring user;
+  ASSERT_EQ(kSuccess, CurrentUserSid(&user));
+  ObjectAccess keyAccess;
+  ASSERT_EQ(kSuccess, ReadFileAccess(keyFile, &keyAccess));
+  ASSERT_FALSE(keyAccess.entries.empty());
+  for (const AccessEntry& entry : keyAccess.entries) {
+    EXPECT_TRUE(entry.sid == user || entry.sid == kLocalSystemSid) << Narrow(entry.sid);
+  }
   EXPECT_EQ(1u, RunPublisher(L"validate " + feed)) << "no hash yet";
   const std::wstring broken = s.File(L"broken.ini");
   WriteBytes(broken, Narrow(kHeader) +
@@ -125,7 +142,16 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
   }
   EXPECT_EQ(0u, RunPublisher(L"hash " + feed + L" \"" + s.ServedPath(L".") + L"\""));
   EXPECT_EQ(0u, RunPublisher(L"validate " + feed));
-  EXPECT_EQ(0u, RunPublisher(L"sign " + feed + L" \"" + keyFile + L"\" 5"));
+  // A key that others may read still signs, with a warning.
+  const std::string warned = Narrow(L"Warning: " + keyFile + L" can be read by S-1-1-0;");
+  for (const bool readable : {false, true}) {
+    if (readable) {
+      ASSERT_TRUE(SetFileDacl(keyFile, L"D:(A;;FA;;;SY)(A;;FA;;;" + user + L")(A;;FR;;;WD)"));
+    }
+    std::string warnings;
+    EXPECT_EQ(0u, RunPublisher(L"sign " + feed + L" \"" + keyFile + L"\" 5", nullptr, &warnings));
+    EXPECT_EQ(readable, warnings.find(warned) != std::string::npos) << warnings;
+  }
   for (const wchar_t* usage : {L"", L"sign", L"bogus x"}) EXPECT_EQ(2u, RunPublisher(usage)) << usage;
   // The private key blob holds the public point after its header.
   std::string blob, keyText = ReadFileBytes(keyFile);

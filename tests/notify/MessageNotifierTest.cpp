@@ -90,6 +90,23 @@ TEST(MessageNotifierTest, OnlyPicturesWithPlainNamesAreKeptAsToastImages) {
   for (const auto& [name, kept] : cases) EXPECT_EQ(kept, IsToastImageName(name)) << Narrow(name);
 }
 
+TEST(MessageNotifierTest, EveryQuoteThatWouldEndASingleQuotedStringIsDoubled) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"Tovan.Updater", L"Tovan.Updater"},
+      {L"", L""},
+      {L"a'b", L"a''b"},
+      {L"''", L"''''"},
+      {L"a\u2018b", L"a\u2018\u2018b"},
+      {L"\u2019; Stop-Computer; \u2019", L"\u2019\u2019; Stop-Computer; \u2019\u2019"},
+      {L"\u201A\u201B", L"\u201A\u201A\u201B\u201B"},
+      // Double quotes and the escape character end nothing here.
+      {L"\u201C\u201D\"`$x", L"\u201C\u201D\"`$x"},
+  };
+  for (const auto& [text, escaped] : cases) {
+    EXPECT_EQ(escaped, EscapeSingleQuoted(text)) << Narrow(text);
+  }
+}
+
 TEST(MessageNotifierTest, KeyIsTheSha256OfTheJoinedTexts) {
   const std::pair<ServerMessage, const wchar_t*> cases[] = {
       {{L"Hello", L"World", L"31/12/2099"},

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+
+#include <functional>
 #include <future>
 #include <thread>
 
 #include "TestSupport.h"
+#include "base/ObjectAccessReader.h"
+#include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "service/IpcClient.h"
 #include "service/IpcServer.h"
@@ -74,6 +79,75 @@ TEST(IpcChannelTest, ClientLearnsThatTheServerEndedWithoutReplying) {
   EXPECT_EQ(1u, test::CountOf(test::LogText().substr(logged), ended));
 }
 
+// "SID:0xMASK" of Everyone's entry in the DACL of `object`, then the SIDs of the others. Only
+// Everyone's mask is compared: Windows may store LocalSystem's generic right mapped.
+std::wstring DaclText(HANDLE object) {
+  LocalSecurityDescriptor descriptor;
+  if (GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                      nullptr, nullptr, descriptor.Put()) != ERROR_SUCCESS) {
+    return L"unreadable";
+  }
+  std::wstring text;
+  for (const AccessEntry& entry : ObjectAccessOf(descriptor.Get()).entries) {
+    text += (entry.allows ? L"" : L"deny ") + entry.sid;
+    if (entry.sid == kEveryoneSid) text += FormatText(L":0x%X", entry.mask);
+    text += L" ";
+  }
+  return text;
+}
+
+// Everyone may do with each object only what a client does with it; more is refused, even to
+// the user who made it.
+TEST(IpcChannelTest, EveryoneGetsOnlyWhatTheClientNeeds) {
+  const std::wstring base = NewIpcBaseName();
+  const IpcObjectNames names = MakeIpcObjectNames(base);
+  const auto expected = [](DWORD everyone) {
+    return FormatText(L"S-1-1-0:0x%X S-1-5-18 ", everyone);
+  };
+  ResultCode waited = kServiceError;
+  IpcClient client(10000);
+  client.Open(base);
+  std::thread clientThread([&] { waited = client.WaitForServerToBecomeReady(); });
+  KernelHandle ready;
+  EXPECT_TRUE(test::WaitUntil([&] {
+    ready.Reset(OpenEventW(READ_CONTROL | kEveryoneEventRights, FALSE, names.readyEvent.c_str()));
+    return static_cast<bool>(ready);
+  }));
+  EXPECT_EQ(expected(kEveryoneEventRights), DaclText(ready.Get()));
+  SetEvent(ready.Get());
+  clientThread.join();
+  EXPECT_EQ(kSuccess, waited);
+
+  IpcServer server;
+  ASSERT_EQ(kSuccess, server.Create(base));
+  const struct {
+    const char* what;
+    std::function<HANDLE(DWORD)> open;
+    DWORD everyone, all;
+  } cases[] = {
+      {"mapping",
+       [&](DWORD access) { return OpenFileMappingW(access, FALSE, names.mapping.c_str()); },
+       kEveryoneMappingRights, FILE_MAP_ALL_ACCESS},
+      {"command",
+       [&](DWORD access) { return OpenEventW(access, FALSE, names.commandEvent.c_str()); },
+       kEveryoneEventRights, EVENT_ALL_ACCESS},
+      {"reply",
+       [&](DWORD access) { return OpenEventW(access, FALSE, names.replyEvent.c_str()); },
+       kEveryoneEventRights, EVENT_ALL_ACCESS},
+      {"mutex",
+       [&](DWORD access) { return OpenMutexW(access, FALSE, names.serverMutex.c_str()); },
+       kEveryoneMutexRights, MUTEX_ALL_ACCESS},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const KernelHandle object(c.open(READ_CONTROL | c.everyone));
+    ASSERT_TRUE(object) << GetLastError();
+    EXPECT_EQ(expected(c.everyone), DaclText(object.Get()));
+    EXPECT_FALSE(KernelHandle(c.open(c.all)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+  }
+}
+
 TEST(IpcChannelTest, EitherEndAloneGivesUpWithinItsWait) {
   IpcClient client(200);
   client.Open(NewIpcBaseName());
@@ -95,9 +169,10 @@ TEST(IpcChannelTest, EitherEndAloneGivesUpWithinItsWait) {
   ASSERT_TRUE(reply);
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reply.Get(), 0));
 
-  // Names another process made first are refused rather than shared.
+  // Names another process made first are refused rather than shared; a server's own ones this
+  // user, not LocalSystem, may not even open whole, as creating them again would.
   IpcServer squatter;
-  EXPECT_EQ(static_cast<ResultCode>(ERROR_ALREADY_EXISTS), squatter.Create(base));
+  EXPECT_EQ(static_cast<ResultCode>(ERROR_ACCESS_DENIED), squatter.Create(base));
   // So is a reply event alone: whoever made it could answer in the server's name.
   const std::wstring other = NewIpcBaseName();
   const KernelHandle reply2(
