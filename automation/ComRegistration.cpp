@@ -92,7 +92,9 @@ ResultCode UnregisterAutomation(const std::wstring& classId, const std::wstring&
     if (registered.rfind(L"\\\\?\\", 0) == 0) registered.erase(0, 4);
     if (CompareStringOrdinal(registered.c_str(), -1, executablePath.c_str(), -1, TRUE) ==
         CSTR_EQUAL) {
-      UnRegisterTypeLib(LIBID_TovanUpdater, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+      // Registered under the platform of this build's pointers.
+      UnRegisterTypeLib(LIBID_TovanUpdater, 1, 0, LOCALE_NEUTRAL,
+                        sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     }
     SysFreeString(registeredPath);
   }
