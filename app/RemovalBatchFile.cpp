@@ -6,6 +6,7 @@
 
 #include "base/AnsiText.h"
 #include "base/Logger.h"
+#include "base/PrivateFolder.h"
 
 namespace updater {
 namespace {
@@ -26,10 +27,6 @@ std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
   text += L"if exist " + quoted(copyExecutable) + L" del " + quoted(copyExecutable) + L" \r\n";
   text += L"goto again \r\n";
   text += L":end \r\n";
-  // A batch file in the copy's folder deletes itself first; cmd.exe has read the line already.
-  if (batchPath.rfind(copyFolder + L"\\", 0) == 0) {
-    return text + L"del " + quoted(batchPath) + L" & rmDir " + quoted(copyFolder);
-  }
   text += L"rmDir " + quoted(copyFolder) + L" \r\n";
   text += L"del " + quoted(batchPath) + L" | cls";
   return text;
@@ -52,17 +49,23 @@ std::wstring RemovalBatchFileName(const std::wstring& folder, const wchar_t* pre
 }
 
 ResultCode CreateRemovalBatchFile(const std::wstring& folder, const wchar_t* prefix,
-                                  unsigned firstNumber, RemovalBatchFile* batch) {
+                                  unsigned firstNumber, bool privateFile, RemovalBatchFile* batch) {
   for (unsigned attempt = 0; attempt < kBatchNameCount; ++attempt) {
     const std::wstring path = RemovalBatchFileName(folder, prefix, firstNumber + attempt);
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) {
+    FileHandle file;
+    ResultCode error = kSuccess;
+    if (privateFile) {
+      error = CreatePrivateFile(path, &file);
+    } else {
+      file.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file) error = GetLastError();
+    }
+    if (error == kSuccess) {
       batch->path = path;
       batch->file = std::move(file);
       return kSuccess;
     }
-    const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
   }
   return ERROR_FILE_EXISTS;

@@ -15,8 +15,7 @@ struct RemovalBatchFile {
   FileHandle file;  // the new, empty file this run created, open for writing
 };
 
-// The lines of the batch file, each ending in CR LF except the last. A batch file inside the
-// copy's folder deletes itself before it removes the folder.
+// The lines of the batch file, each ending in CR LF except the last.
 std::wstring RemovalBatchText(const std::vector<std::wstring>& handOverFiles,
                               const std::wstring& copyExecutable, const std::wstring& copyFolder,
                               const std::wstring& batchPath);
@@ -33,9 +32,10 @@ std::wstring RemovalBatchFileName(const std::wstring& folder, const wchar_t* pre
 
 // Creates a new file under the first free RemovalBatchFileName from `firstNumber` on. A name that
 // exists is skipped, never opened: in a temporary folder that other users share, a file made
-// in advance could hold their commands. Returns 0 or the Windows error.
+// in advance could hold their commands. A `privateFile` only LocalSystem and the Administrators
+// may open, so that nobody else can change what it runs. Returns 0 or the Windows error.
 ResultCode CreateRemovalBatchFile(const std::wstring& folder, const wchar_t* prefix,
-                                  unsigned firstNumber, RemovalBatchFile* batch);
+                                  unsigned firstNumber, bool privateFile, RemovalBatchFile* batch);
 
 // Writes the lines into `batch` in the ANSI code page, as cmd.exe reads them. Returns 0, the
 // Windows error, or kUnsafeBatchPath (logged) when a path is not IsSafeInBatchLine or has no exact

@@ -30,12 +30,13 @@ void NoteIfNew(const std::wstring& path, TemporaryCopy* copy) {
 }
 
 // Writes `values` into the copy's hand-over file together with the batch file, named with
-// `batchPrefix` in `batchFolder`, that removes it, `otherFiles` and the copy.
-ResultCode WriteHandOverAndRemoval(HandOverFile values, const std::wstring& batchFolder,
-                                   const wchar_t* batchPrefix, std::vector<std::wstring> otherFiles,
+// `batchPrefix` in the user's temporary folder, that removes it, `otherFiles` and the copy.
+ResultCode WriteHandOverAndRemoval(HandOverFile values, const wchar_t* batchPrefix,
+                                   bool privateBatch, std::vector<std::wstring> otherFiles,
                                    TemporaryCopy* copy) {
   RemovalBatchFile batch;
-  ResultCode result = CreateRemovalBatchFile(batchFolder, batchPrefix, GetTickCount(), &batch);
+  ResultCode result =
+      CreateRemovalBatchFile(UserTempPath(), batchPrefix, GetTickCount(), privateBatch, &batch);
   if (result != kSuccess) return result;
   copy->batchFile = batch.path;
   copy->createdFiles.push_back(batch.path);
@@ -62,7 +63,7 @@ ResultCode WriteHandOverFiles(const InstallHandOver& handOver, const UpdateList&
   values.serverConfigPath = copy->updateListFile;
   values.url = handOver.urlOverride;
   values.switches = handOver.switches;
-  return WriteHandOverAndRemoval(values, UserTempPath(), L"qzu", {copy->updateListFile}, copy);
+  return WriteHandOverAndRemoval(values, L"qzu", false, {copy->updateListFile}, copy);
 }
 
 // Copies the updater into the copy's folder, overwriting an older copy.
@@ -174,9 +175,9 @@ ResultCode PrepareServerCopy(const std::wstring& installedUpdaterPath,
   values.ipcObjectNameBase = ipcBaseName;
   values.realUpdaterPath = installedUpdaterPath;
   result = CopyExecutable(installedUpdaterPath, copy);
-  // The batch file lives in the private folder too: in the shared temporary folder another user
-  // could make its name first.
-  if (result == kSuccess) result = WriteHandOverAndRemoval(values, folder, L"UPD", {}, copy);
+  // The batch file cannot live in the folder it removes, which stays open while it runs; beside
+  // it, it is private too, so that no other user can change what it runs as LocalSystem.
+  if (result == kSuccess) result = WriteHandOverAndRemoval(values, L"UPD", true, {}, copy);
   if (result != kSuccess) RemoveTemporaryCopy(*copy);
   return result;
 }

@@ -316,9 +316,10 @@ void UpdaterApp::Finish(ResultCode result) {
     info.lpVerb = L"open";
     info.lpFile = handOver_.uninstallFilePath.c_str();
     // The copy runs in its own folder; a batch file started there could not remove that folder,
-    // which would stay its current directory. The folder above it is the temporary folder.
-    const std::wstring outside = ContainingFolder(ContainingFolder(ThisExecutablePath()));
-    info.lpDirectory = outside.empty() ? nullptr : outside.c_str();
+    // which would stay its current directory.
+    const std::wstring batchFolder =
+        handOver_.uninstallFilePath.substr(0, handOver_.uninstallFilePath.find_last_of(L'\\') + 1);
+    info.lpDirectory = batchFolder.empty() ? nullptr : batchFolder.c_str();
     info.nShow = SW_HIDE;
     ShellExecuteExW(&info);
   }

@@ -26,9 +26,4 @@ std::wstring ExecutableBaseName(const std::wstring& path) {
   return name;
 }
 
-std::wstring ContainingFolder(const std::wstring& path) {
-  const std::size_t separator = path.find_last_of(L'\\');
-  return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
-}
-
 }  // namespace updater

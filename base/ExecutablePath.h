@@ -10,7 +10,4 @@ std::wstring ThisExecutablePath();
 // The file name of `path` without its folder and its extension.
 std::wstring ExecutableBaseName(const std::wstring& path);
 
-// The folder that holds `path`, without a trailing "\"; empty for a path without a folder.
-std::wstring ContainingFolder(const std::wstring& path);
-
 }  // namespace updater

@@ -29,18 +29,31 @@ bool RandomName(const wchar_t* prefix, std::wstring* name) {
   return true;
 }
 
+// Protected, so nothing is inherited; what is created inside a folder inherits these entries.
+ResultCode MakePrivateDescriptor(LocalSecurityDescriptor* descriptor) {
+  return ConvertStringSecurityDescriptorToSecurityDescriptorW(
+             L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1, descriptor->Put(), nullptr)
+             ? kSuccess
+             : GetLastError();
+}
+
 }  // namespace
 
 ResultCode CreatePrivateFolder(const std::wstring& path) {
-  // Protected, so nothing is inherited; what is created inside inherits these two entries.
   LocalSecurityDescriptor descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1, descriptor.Put(), nullptr)) {
-    return GetLastError();
-  }
+  if (const ResultCode made = MakePrivateDescriptor(&descriptor)) return made;
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
   if (!CreateDirectoryW(path.c_str(), &attributes)) return GetLastError();
   return kSuccess;
+}
+
+ResultCode CreatePrivateFile(const std::wstring& path, FileHandle* file) {
+  LocalSecurityDescriptor descriptor;
+  if (const ResultCode made = MakePrivateDescriptor(&descriptor)) return made;
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
+  file->Reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  return *file ? kSuccess : GetLastError();
 }
 
 ResultCode CreateFreshPrivateFolder(const std::wstring& parent, const wchar_t* prefix,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/ResultCode.h"
+#include "base/UniqueHandle.h"
 
 namespace updater {
 
@@ -10,6 +11,10 @@ namespace updater {
 // lets others do (the Windows temporary folder lets every user create files in what it holds).
 // Fails with ERROR_ALREADY_EXISTS rather than take over a folder somebody else made first.
 ResultCode CreatePrivateFolder(const std::wstring& path);
+
+// A new file, open for writing, that only LocalSystem and the Administrators can open. Fails with
+// ERROR_FILE_EXISTS rather than open a file somebody else made first.
+ResultCode CreatePrivateFile(const std::wstring& path, FileHandle* file);
 
 // A private folder with a fresh name in `parent` (ending in "\"): `prefix` and 16 hexadecimal
 // digits from the system's random source, so that nobody can make a name of this program's in

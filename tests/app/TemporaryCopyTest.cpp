@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "app/RemovalBatchFile.h"
+#include "base/ObjectAccessReader.h"
 #include "base/SystemLibrary.h"
 #include "base/AnsiText.h"
 #include "base/Logger.h"
@@ -107,9 +108,19 @@ TEST(RemovalBatchFileTest, NeverOpensAFileThatExistsAndRefusesPathsCmdWouldReadO
   test::TempFolder folder;
   test::WriteTextFile(folder.File(L"qzuFFFF.bat"), L"start calc", TextEncoding::Ansi);
   RemovalBatchFile batch;
-  ASSERT_EQ(kSuccess, CreateRemovalBatchFile(folder.Path() + L"\\", L"qzu", 0x1FFFF, &batch));
+  ASSERT_EQ(kSuccess, CreateRemovalBatchFile(folder.Path() + L"\\", L"qzu", 0x1FFFF, false, &batch));
   EXPECT_EQ(Narrow(folder.File(L"qzu0.bat")), Narrow(batch.path)) << "the next name";
   EXPECT_EQ("start calc", test::ReadFileBytes(folder.File(L"qzuFFFF.bat")));
+  // The service's batch file: nobody but LocalSystem and the Administrators may even read it.
+  RemovalBatchFile privateBatch;
+  ASSERT_EQ(kSuccess, CreateRemovalBatchFile(folder.Path() + L"\\", L"UPD", 0, true, &privateBatch));
+  privateBatch.file.Reset();
+  ObjectAccess access;
+  ASSERT_EQ(kSuccess, ReadFileAccess(privateBatch.path, &access));
+  std::wstring user;
+  ASSERT_EQ(kSuccess, CurrentUserSid(&user));
+  const auto others = GrantsToOthers(access, {L"S-1-5-18", L"S-1-5-32-544", user});
+  EXPECT_EQ(L"", FindGrantOf(others, FILE_READ_DATA | FILE_WRITE_DATA).sid);
   // The test prefix's code page 1252 has é, and only look-alikes of U+FF02 and U+0100.
   const auto writable = [](const std::wstring& path) {
     std::string ansi;

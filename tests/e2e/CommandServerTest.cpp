@@ -153,7 +153,9 @@ TEST(CommandServerTest, RunsOnlyANeededInstallerOfItsOwnPublisherFromASignedFile
     EXPECT_FALSE(probe.Opened());
     EXPECT_TRUE(s.Requests(L"elsewhere.ini").empty());
     // The server fetched the installer itself, into a folder of its own that is gone afterwards.
-    if (c.result == 0) EXPECT_FALSE(s.Requests(L"Svc.exe").empty());
+    if (c.result == 0) {
+      EXPECT_FALSE(s.Requests(L"Svc.exe").empty());
+    }
     EXPECT_FALSE(FileExists(s.InstallerPath(L"Svc")));
   }
 }
