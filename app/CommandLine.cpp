@@ -42,6 +42,7 @@ constexpr Option kAutomationOptions[] = {
     {L"-clsid", nullptr, &CommandLine::clsid},
     {L"-registerproxystub", &CommandLine::registerProxyStub, nullptr},
     {L"-Embedding", &CommandLine::embedding, nullptr},
+    {L"-unregserver", &CommandLine::unregisterServer, nullptr},
 };
 
 bool IsWhiteSpace(wchar_t c) {

@@ -54,6 +54,7 @@ struct CommandLine {
   std::wstring clsid;
   bool registerProxyStub = false;
   bool embedding = false;
+  bool unregisterServer = false;
 
   // The URL of a notification link (mode 21).
   std::wstring link;

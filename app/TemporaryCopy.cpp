@@ -150,6 +150,12 @@ ResultCode PrepareTemporaryCopy(const std::wstring& sourceExecutable, const Inst
                                 const UpdateList& updates, TemporaryCopy* copy) {
   ResultCode result = CreateTemporaryCopy(sourceExecutable, handOver.installedUpdaterPath, copy);
   if (result == kSuccess) result = WriteHandOverFiles(handOver, updates, copy);
+  // Runs started together race for the one copy; the losers hold a file the winner has open.
+  if (result == ERROR_SHARING_VIOLATION) {
+    Log(kLogInfo, L"Another run is preparing the temporary copy in " + copy->folder);
+    RemoveTemporaryCopy(*copy);
+    return kAnotherInstance;
+  }
   if (result != kSuccess) {
     Log(kLogError, L"Failed to prepare the temporary copy in " + copy->folder +
                        L" LastError: " + ResultText(result));

@@ -281,9 +281,12 @@ ResultCode UpdaterApp::OpenLink() const {
 }
 
 ResultCode UpdaterApp::RunAutomation() {
-  if (const ResultCode valid = ValidateForUpdates(); valid != kSuccess) return valid;
   const std::wstring classId = run_.comClassId.empty() ? config_->Id() : run_.comClassId;
   const std::wstring executable = ThisExecutablePath();
+  // An application's uninstaller removes what its setup registered, whatever is left of the
+  // configuration by then.
+  if (commandLine_.unregisterServer) return UnregisterAutomation(classId, executable);
+  if (const ResultCode valid = ValidateForUpdates(); valid != kSuccess) return valid;
   // Started by hand rather than by COM: the application's setup registers the server.
   if (!commandLine_.embedding) return RegisterAutomation(classId, executable);
   const AutomationContext context{*config_, run_, [executable](const auto& check) {

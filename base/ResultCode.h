@@ -64,9 +64,12 @@ constexpr ResultCode kFeedExpired = 0xE0000037;
 constexpr ResultCode kFeedRolledBack = 0xE0000038;
 // The service would run, as LocalSystem, a program or configuration that other users can change.
 constexpr ResultCode kUnsafeServiceLocation = 0xE0000039;
+// A release whose tag holds no version and whose settings give no detection rule: nothing could
+// tell it installed, so it is passed over like a draft.
+constexpr ResultCode kUnversionedRelease = 0xE000003A;
 
 constexpr ResultCode kFirstOwnCode = 0xE0000001;
-constexpr ResultCode kLastOwnCode = 0xE0000039;
+constexpr ResultCode kLastOwnCode = 0xE000003A;
 
 // Windows errors the run modes produce or treat specially.
 constexpr ResultCode kNotImplemented = 120;   // ERROR_CALL_NOT_IMPLEMENTED

@@ -53,6 +53,7 @@ constexpr OwnCodeString kOwnCodeStrings[] = {
     {kFeedExpired, IDS_FEED_EXPIRED},
     {kFeedRolledBack, IDS_FEED_ROLLED_BACK},
     {kUnsafeServiceLocation, IDS_UNSAFE_SERVICE_LOCATION},
+    {kUnversionedRelease, IDS_UNVERSIONED_RELEASE},
 };
 
 // WinINet's messages live in its own module's message table.

@@ -182,7 +182,9 @@ ResultCode GitHubSource::Load(bool /*checkHeader*/, bool /*mergeAbsorbed*/) {
     for (const JsonValue& release : listing.GetArray()) {
       UpdateInfo update;
       const ResultCode result = ParseRelease(release, client_, fetchAsset_, &update);
-      if (result == kDraftRelease || result == kPrerelease) continue;
+      if (result == kDraftRelease || result == kPrerelease || result == kUnversionedRelease) {
+        continue;
+      }
       if (result != kSuccess) return result;
       updates_.updates.push_back(std::move(update));
     }
@@ -216,7 +218,9 @@ ResultCode ParseRelease(const JsonValue& release, const ClientConfig& client,
   const std::wstring tagName = JsonString(release, L"tag_name");
   if (update->detectionKind == DetectionKind::None &&
       !SetDefaultDetection(tagName, client, update)) {
-    return InvalidUpdateSection(update->sectionName, L"tag_name holds no version");
+    Log(kLogInfo, L"Passed over release " + update->sectionName + L": tag_name " + tagName +
+                      L" holds no version, and no settings give a detection rule.");
+    return kUnversionedRelease;
   }
   update->name = JsonString(release, L"name");
   if (update->name.empty()) update->name = client.ApplicationName() + L" " + tagName;

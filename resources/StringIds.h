@@ -91,3 +91,4 @@
 #define IDS_FEED_EXPIRED                   1086
 #define IDS_FEED_ROLLED_BACK               1087
 #define IDS_UNSAFE_SERVICE_LOCATION        1088
+#define IDS_UNVERSIONED_RELEASE            1089

@@ -13,11 +13,13 @@
 
 namespace updater {
 
-bool IsSignatureRefusal(ResultCode serverResult) {
-  // The certificate (0x800B) and security (0x8009) facilities: a signature that cannot be read.
+bool IsServerRefusal(ResultCode serverResult) {
+  // The certificate (0x800B) and security (0x8009) facilities: a signature that cannot be read,
+  // as servers of older versions answer it.
   const ResultCode facility = serverResult & 0xFFFF0000u;
-  return serverResult == kSignerMismatch || serverResult == kUntrustedPublisher ||
-         facility == 0x800B0000u || facility == 0x80090000u;
+  return serverResult == kServiceError || serverResult == kSignerMismatch ||
+         serverResult == kUntrustedPublisher || facility == 0x800B0000u ||
+         facility == 0x80090000u;
 }
 
 bool IsLegacyServiceVersion(const VersionNumber& version) {
@@ -88,8 +90,9 @@ bool ServiceInstallerRunner::InstallThroughService(const UpdateInfo& update, Res
   }
   const std::wstring firstUrl = config_.Urls().empty() ? std::wstring() : config_.Urls().front();
   *result = client.Send({L"install", update.sectionName, config_.DownloadsFolder(), firstUrl});
-  if (IsSignatureRefusal(*result)) {
-    Log(kLogError, L"The support service refused the installer: " + ResultText(*result));
+  if (IsServerRefusal(*result)) {
+    Log(kLogError, L"The support service refused the installation; installing directly: " +
+                       ResultText(*result));
     return false;
   }
   return true;

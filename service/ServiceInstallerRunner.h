@@ -10,10 +10,10 @@ namespace updater {
 
 class ClientConfig;
 
-// Whether the command server refused an installer for its signature, or for the lack of one on
-// the server's side: a refusal the client answers by installing directly, as it answers every
-// other failure on its way to the service.
-bool IsSignatureRefusal(ResultCode serverResult);
+// Whether the command server refused the installation (kServiceError), or the installer for its
+// signature or for the lack of one on the server's side: a refusal the client answers by
+// installing directly, as it answers every other failure on its way to the service.
+bool IsServerRefusal(ResultCode serverResult);
 
 // The service executable's version below which the service names its channel after its own
 // path rather than after the name it is started with.

@@ -12,6 +12,8 @@ bool ShouldTryNextUrl(ResultCode result, std::size_t urlCount) {
     case ERROR_INTERNET_NAME_NOT_RESOLVED:
       return true;
     case kResourceNotFound:
+    // A file source that lacks the file, as an HTTP one that answers 404.
+    case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INTERNET_EXTENDED_ERROR:
     case ERROR_INTERNET_ITEM_NOT_FOUND:

@@ -33,7 +33,7 @@ std::wstring Describe(const CommandLine& cl) {
       {L"setting", nullptr, &C::settingName}, {L"value", nullptr, &C::settingValue},
       {L"value2", nullptr, &C::settingValue2}, {L"clsid", nullptr, &C::clsid},
       {L"registerproxystub", &C::registerProxyStub}, {L"embedding", &C::embedding},
-      {L"link", nullptr, &C::link},
+      {L"unregserver", &C::unregisterServer}, {L"link", nullptr, &C::link},
   };
   std::wstring s = L"mode=" + std::to_wstring(static_cast<int>(cl.mode));
   if (cl.configureOwner != 0) s += L" owner=" + std::to_wstring(cl.configureOwner);
@@ -159,6 +159,7 @@ TEST(CommandLineTest, ParsesTheOtherSwitchesWithTheirExactArguments) {
       {L"/automation -Embedding -registerproxystub -clsid {X}",
        L"mode=20 clsid=[{X}] registerproxystub embedding"},
       {L"/automation -clsid -Embedding", L"mode=20 clsid=[-Embedding]"},
+      {L"/automation -unregserver -clsid {X}", L"mode=20 clsid=[{X}] unregserver"},
       {L"/automation -Embedding -Embedding -Embedding -Embedding", L"mode=20 embedding"},
       {L"/automation -clsid {X} -Embedding -registerproxystub -Embedding", nullptr},
       {L"/automation -clsid", nullptr},

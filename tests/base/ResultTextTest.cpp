@@ -16,6 +16,7 @@ TEST(ResultTextTest, OwnCodesTakeTheirTextElseTheFirstRegisteredElseHexAndOthers
       {0xE000001A, L"0xE000001A"},
       {0xE0000039,
        L"The updater cannot be registered as a service from a folder that other users can change."},
+      {0xE000003A, L"The release's tag holds no version and its settings give no detection rule."},
   };
   for (const auto& [code, text] : cases) {
     EXPECT_EQ(text, ResultText(code)) << std::hex << code;

@@ -91,9 +91,12 @@ TEST(GitHubSourceTest, ReleasesBecomeUpdatesWithTheirInstallerAndDetection) {
        L"setup.msi", L"4096", L"Two", L"HKLM\\Software\\Merrow\\Ruddle\\Version", L">= 2.1"},
       {"[" + Release("", settings + "," + kMsi) + "]", R"({"ReleaseDate":"2024-03-01"})",
        kInvalidUpdateSection},
-      // A tag without a version detects nothing by itself; the settings' rule may stand instead.
-      {"[" + Release(R"("tag_name":"latest",)") + "]", "", kInvalidUpdateSection},
-      {"[" + Release(R"("tag_name":21,)") + "]", "", kInvalidUpdateSection},
+      // A tag without a version detects nothing by itself: such a release is passed over, unless
+      // the settings' rule stands instead.
+      {"[" + Release(R"("tag_name":"nightly","node_id":"RE_0",)") + "," + Release("") + "]", "",
+       kSuccess, L"RE_1", L"setup.msi", L"4096", L"Two", L"HKLM\\Software\\Merrow\\Ruddle\\Version",
+       L">= 2.1"},
+      {"[" + Release(R"("tag_name":21,)") + "]", "", kSuccess},
       {"[" + Release(R"("tag_name":"latest",)", settings + "," + kMsi) + "]",
        R"({"RegistryKey":"HKCU\\K\\V","Version":"=4"})", kSuccess, L"RE_1", L"setup.msi", L"4096",
        L"Two", L"HKCU\\K\\V", L"= 4.0"},

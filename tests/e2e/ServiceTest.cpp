@@ -138,10 +138,14 @@ TEST(ServiceTest, AdvertisedPackageInstallsThroughTheServiceElseDirectly) {
   TrustRootCertificate(FixturePath(L"signed-installer\\trusted-root.cer"));
   std::wstring privateKey, publicKey;
   ASSERT_EQ(kSuccess, GenerateFeedKey(&privateKey, &publicKey));
+  // `elsewhere`: the run takes its file from a URL of its own (-url), where the server, which
+  // fetches the configured one, finds no such update and refuses.
   const struct { const char* what; const wchar_t* name; bool registered, signedFeed;
-                 std::wstring logged; }
+                 std::wstring logged; bool elsewhere = false; }
       cases[] = {
           {"through the service", L"Updater", true, true, L"Command install(\"Package\""},
+          {"refused by the server", L"Updater", true, true,
+           L"The support service refused the installation; installing directly: ", true},
           {"an unsigned file", L"Updater", true, false,
            L"The support service is not used: the client configuration beside "},
           {"none configured", L"", false, true, L"Support service not configured in updates.ini."},
@@ -166,13 +170,19 @@ TEST(ServiceTest, AdvertisedPackageInstallsThroughTheServiceElseDirectly) {
     s.PublishSigned(s.PackageSection(L"signed-installer\\MsiFixture-publisher-a.msi",
                                      L"Flags=Advertises\r\n"),
                     privateKey);
-    EXPECT_EQ(0u, s.InstallAll()) << Narrow(s.Log());
+    if (c.elsewhere) {
+      CopyFileW(s.ServedPath(L"updates.ini").c_str(), s.ServedPath(L"other.ini").c_str(), FALSE);
+      s.PublishSigned(L"", privateKey);
+    }
+    EXPECT_EQ(0u, s.InstallAll(c.elsewhere ? L" -url " + s.Url(L"other.ini") : L""))
+        << Narrow(s.Log());
     const std::wstring log = s.Log();
-    const bool throughService = c.registered && c.signedFeed;
+    const bool throughService = c.registered && c.signedFeed && !c.elsewhere;
     EXPECT_TRUE(Contains(log, L"Installing using helper service.")) << Narrow(log);
     EXPECT_TRUE(Contains(log, c.logged)) << Narrow(log);
     EXPECT_EQ(!throughService, Contains(log, L"Update \"Package update\" installer runned."));
-    EXPECT_EQ(throughService, Contains(log, L"Starting updater as server.")) << "service started";
+    EXPECT_EQ(c.registered && c.signedFeed, Contains(log, L"Starting updater as server."))
+        << "service started";
     EXPECT_EQ(0xE0000011u, s.Run(L"/justcheck").exitCode) << "not installed";
     if (c.registered) s.Run(L"/uninstallservice");
   }

@@ -66,13 +66,13 @@ TEST(InstallCommandTest, TheClientHearsOnlyTheUpdatersOwnCodes) {
 }
 
 // What the client makes of the server's answer and of the service it finds.
-TEST(InstallCommandTest, SignatureRefusalsSendTheClientToADirectInstallation) {
+TEST(InstallCommandTest, RefusalsSendTheClientToADirectInstallation) {
   const std::pair<ResultCode, bool> cases[] = {
       {kSignerMismatch, true}, {kUntrustedPublisher, true}, {0x800B0100, true},
-      {0x80096010, true},      {0, false},                  {kServiceError, false},
+      {0x80096010, true},      {kServiceError, true},       {0, false},
       {kMd5Mismatch, false},   {1602, false},               {0x80070005, false},
   };
-  for (const auto& [result, refused] : cases) EXPECT_EQ(refused, IsSignatureRefusal(result)) << result;
+  for (const auto& [result, refused] : cases) EXPECT_EQ(refused, IsServerRefusal(result)) << result;
   EXPECT_TRUE(IsLegacyServiceVersion(VersionNumber(2, 1, 99, 99)));
   EXPECT_TRUE(IsLegacyServiceVersion(VersionNumber()));
   EXPECT_FALSE(IsLegacyServiceVersion(VersionNumber(2, 2, 0, 0)));

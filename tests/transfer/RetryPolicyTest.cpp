@@ -17,7 +17,8 @@ TEST(RetryPolicyTest, NextUrlOnlyForConnectionFailuresOrMissingFilesWithSeveralU
       {ERROR_INTERNET_CANNOT_CONNECT, true, true}, {ERROR_INTERNET_NAME_NOT_RESOLVED, true, true},
       {kResourceNotFound, false, true},            {ERROR_PATH_NOT_FOUND, false, true},
       {ERROR_INTERNET_EXTENDED_ERROR, false, true}, {ERROR_INTERNET_ITEM_NOT_FOUND, false, true},
-      {ERROR_FTP_DROPPED, false, true},            {kSuccess, false, false},
+      {ERROR_FTP_DROPPED, false, true},            {ERROR_FILE_NOT_FOUND, false, true},
+      {kSuccess, false, false},
       {kForbidden, false, false},                  {kCredentialsNeeded, false, false},
       {ERROR_INTERNET_TIMEOUT, false, false},      {kCanceled, false, false},
   };
