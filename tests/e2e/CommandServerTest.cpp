@@ -150,6 +150,7 @@ TEST(CommandServerTest, RunsOnlyANeededInstallerOfItsOwnPublisherFromASignedFile
     EXPECT_EQ(c.result == 0, FileExists(s.Marker(L"Svc")) && !c.installed);
     EXPECT_FALSE(FileExists(s.File(L"Old.ran")));
     EXPECT_TRUE(Contains(s.Log(), c.logged)) << Narrow(s.Log());
+    EXPECT_TRUE(Contains(s.Log(), L"IPC Object name base: " + base));
     EXPECT_FALSE(probe.Opened());
     EXPECT_TRUE(s.Requests(L"elsewhere.ini").empty());
     // The server fetched the installer itself, into a folder of its own that is gone afterwards.
