@@ -30,30 +30,36 @@ bool RandomName(const wchar_t* prefix, std::wstring* name) {
 }
 
 // Protected, so nothing is inherited; what is created inside a folder inherits these entries.
-ResultCode MakePrivateDescriptor(LocalSecurityDescriptor* descriptor) {
-  return ConvertStringSecurityDescriptorToSecurityDescriptorW(
-             L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1, descriptor->Put(), nullptr)
-             ? kSuccess
-             : GetLastError();
-}
+constexpr wchar_t kPrivateAccess[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 }  // namespace
 
 ResultCode CreatePrivateFolder(const std::wstring& path) {
   LocalSecurityDescriptor descriptor;
-  if (const ResultCode made = MakePrivateDescriptor(&descriptor)) return made;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kPrivateAccess, SDDL_REVISION_1,
+                                                            descriptor.Put(), nullptr)) {
+    return GetLastError();
+  }
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
   if (!CreateDirectoryW(path.c_str(), &attributes)) return GetLastError();
   return kSuccess;
 }
 
-ResultCode CreatePrivateFile(const std::wstring& path, FileHandle* file) {
+ResultCode CreateNewFileWithAccess(const std::wstring& path, const std::wstring& dacl,
+                                   FileHandle* file) {
   LocalSecurityDescriptor descriptor;
-  if (const ResultCode made = MakePrivateDescriptor(&descriptor)) return made;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(dacl.c_str(), SDDL_REVISION_1,
+                                                            descriptor.Put(), nullptr)) {
+    return GetLastError();
+  }
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
   file->Reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   return *file ? kSuccess : GetLastError();
+}
+
+ResultCode CreatePrivateFile(const std::wstring& path, FileHandle* file) {
+  return CreateNewFileWithAccess(path, kPrivateAccess, file);
 }
 
 ResultCode CreateFreshPrivateFolder(const std::wstring& parent, const wchar_t* prefix,

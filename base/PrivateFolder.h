@@ -12,8 +12,12 @@ namespace updater {
 // Fails with ERROR_ALREADY_EXISTS rather than take over a folder somebody else made first.
 ResultCode CreatePrivateFolder(const std::wstring& path);
 
-// A new file, open for writing, that only LocalSystem and the Administrators can open. Fails with
-// ERROR_FILE_EXISTS rather than open a file somebody else made first.
+// A new file, open for writing, with the access `dacl` (SDDL) gives. Fails with ERROR_FILE_EXISTS
+// rather than open a file somebody else made first.
+ResultCode CreateNewFileWithAccess(const std::wstring& path, const std::wstring& dacl,
+                                   FileHandle* file);
+
+// A new file as above that only LocalSystem and the Administrators can open.
 ResultCode CreatePrivateFile(const std::wstring& path, FileHandle* file);
 
 // A private folder with a fresh name in `parent` (ending in "\"): `prefix` and 16 hexadecimal

@@ -1,9 +1,9 @@
 #include "publisher/KeyFile.h"
 
 #include <windows.h>
-#include <sddl.h>
 
 #include "base/ObjectAccessReader.h"
+#include "base/PrivateFolder.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 
@@ -14,16 +14,11 @@ ResultCode WritePrivateKeyFile(const std::wstring& path, const std::string& byte
   if (const ResultCode found = CurrentUserSid(&user)) return found;
   // Protected, so that nothing is inherited. The user's own SID rather than OWNER RIGHTS, which
   // Wine drops.
-  const std::wstring text = L"D:P(A;;FA;;;" + user + L")(A;;FA;;;SY)";
-  LocalSecurityDescriptor descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
-                                                            descriptor.Put(), nullptr)) {
-    return GetLastError();
+  FileHandle file;
+  if (const ResultCode made =
+          CreateNewFileWithAccess(path, L"D:P(A;;FA;;;" + user + L")(A;;FA;;;SY)", &file)) {
+    return made;
   }
-  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return GetLastError();
   ResultCode result = kSuccess;
   DWORD written = 0;
   if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||

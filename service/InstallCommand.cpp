@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <cwctype>
-
+#include "base/AnsiText.h"
 #include "base/LoggableText.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
@@ -40,9 +39,9 @@ std::wstring Shown(const std::wstring& field) {
 bool HasInstallerExtension(const std::wstring& path) {
   const size_t dot = path.find_last_of(L".\\");
   if (dot == std::wstring::npos || path[dot] != L'.') return false;
-  std::wstring extension = path.substr(dot + 1);
-  for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
-  return extension == L"msi" || extension == L"msp" || extension == L"exe";
+  const std::wstring extension = path.substr(dot + 1);
+  return EqualsIgnoringCase(extension, L"msi") || EqualsIgnoringCase(extension, L"msp") ||
+         EqualsIgnoringCase(extension, L"exe");
 }
 
 bool DigestOf(const std::wstring& path, std::vector<unsigned char>* digest) {
