@@ -230,16 +230,16 @@ ResultCode UpdateDriver::Install() {
   } else if (switches.reducedGui) {
     result = RunReducedWindow(session, lock);
   } else {
-    result = RunWizard(session, plan.pages, lock);
+    result = RunWizard(session, plan, lock);
   }
   if (ApplicationMustRestartAfter(session.Updates())) applicationMustRestart_ = true;
   return result;
 }
 
-ResultCode UpdateDriver::RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages,
+ResultCode UpdateDriver::RunWizard(UpdateSession& session, const WizardPlan& plan,
                                    InstanceLock& lock) {
-  UpdateWizard wizard(config_, session, std::move(pages), run_.switches.justDownload,
-                      run_.switches.startMinimized);
+  UpdateWizard wizard(config_, session, plan.pages, run_.switches.justDownload,
+                      run_.switches.startMinimized || plan.startMinimized);
   WizardOutcome outcome;
   {
     const FrontListener<UpdateWizard> listener(wizard, lock);

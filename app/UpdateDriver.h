@@ -49,7 +49,7 @@ class UpdateDriver {
   ResultCode SilentCheck();
   ResultCode JustCheck();
   ResultCode Install();
-  ResultCode RunWizard(UpdateSession& session, std::vector<WizardPageKind> pages,
+  ResultCode RunWizard(UpdateSession& session, const WizardPlan& plan,
                        InstanceLock& lock);
   ResultCode RunReducedWindow(UpdateSession& session, InstanceLock& lock);
 

@@ -1,6 +1,7 @@
 #include "ui/ProgressPage.h"
 
 #include "base/ResultText.h"
+#include "config/ClientConfig.h"
 #include "resources/StringIds.h"
 #include "engine/UpdateSession.h"
 #include "resources/WizardIds.h"
@@ -86,8 +87,13 @@ INT_PTR ProgressPage::OnNotify(const NMHDR& header) {
       Buttons().Show(kButtonBack | kButtonNext | kButtonDisabledFinish | kButtonCancel,
                      kButtonBack | kButtonNext | kButtonFinish | kButtonCancel);
       Buttons().Enable(0, kButtonBack | kButtonNext);
+      // A sheet hidden in the notification area still tells what it is doing.
+      shared_.tray.SetTip(windowTitle_);
       Start();
       return Answer(Window(), 0);
+    case PSN_KILLACTIVE:
+      shared_.tray.SetTip(shared_.config.ApplicationName());
+      return Answer(Window(), FALSE);
     case PSN_WIZNEXT:
       // Next and Finish wait for the worker, which moves on by itself.
       return Answer(Window(), running_ ? -1 : 0);

@@ -44,13 +44,32 @@ POINT TrayMenuPoint(POINT cursor, bool cursorOnMonitor, const RECT& nearestWorkA
   return cursor;
 }
 
+DWORD SheetTemplateStyle(DWORD style, bool startMinimized) {
+  if (startMinimized) style &= ~DWORD{WS_VISIBLE};
+  return (style & ~DWORD{WS_MAXIMIZEBOX}) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION |
+         WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+}
+
+void EditSheetTemplate(void* dialogTemplate, bool startMinimized) {
+  // The extended form starts with its version 1 and the signature 0xFFFF, and keeps its style
+  // after the help id and the extended style.
+  struct ExtendedHead { WORD version, signature; DWORD helpId, exStyle, style; };
+  auto* extended = static_cast<ExtendedHead*>(dialogTemplate);
+  if (extended->version == 1 && extended->signature == 0xFFFF) {
+    extended->style = SheetTemplateStyle(extended->style, startMinimized);
+  } else {
+    auto* plain = static_cast<DLGTEMPLATE*>(dialogTemplate);
+    plain->style = SheetTemplateStyle(plain->style, startMinimized);
+  }
+}
+
 UINT TraySheet::CallbackMessage() {
   static const UINT message = RegisterWindowMessageW(L"WM_TRAYICON");
   return message;
 }
 
 ResultCode TraySheet::Attach(HWND sheet, const std::wstring& applicationName,
-                             WizardStartOptions* options) {
+                             const std::wstring& balloon, WizardStartOptions* options) {
   Detach();
   if (!SetWindowSubclass(sheet, &TraySheet::SubclassProc, kSubclassId,
                          reinterpret_cast<DWORD_PTR>(this))) {
@@ -58,13 +77,15 @@ ResultCode TraySheet::Attach(HWND sheet, const std::wstring& applicationName,
   }
   sheet_ = sheet;
   applicationName_ = applicationName;
+  balloon_ = balloon;
   options_ = options;
   iconImage_.Reset(static_cast<HICON>(LoadImageW(
       ThisModule(), MAKEINTRESOURCEW(IDI_UPDATER), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
       GetSystemMetrics(SM_CYSMICON), 0)));
   const ResultCode added =
       icon_.Add(sheet, IDM_TRAY, CallbackMessage(), iconImage_.Get(), applicationName);
-  if (options_ != nullptr && options_->startMinimized) {
+  if (options_ != nullptr && options_->startMinimized && icon_.IsAdded()) {
+    keepHidden_ = true;
     PostMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   }
   return added;
@@ -83,9 +104,7 @@ void TraySheet::OnPageStarted() {
     return;
   }
   options_->startMinimized = false;
-  wchar_t title[256] = {};
-  GetWindowTextW(sheet_, title, 256);
-  icon_.ShowBalloon(title, applicationName_, kStartBalloonMs, NIIF_INFO);
+  icon_.ShowBalloon(balloon_, applicationName_, kStartBalloonMs, NIIF_INFO);
 }
 
 LRESULT CALLBACK TraySheet::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -99,6 +118,11 @@ LRESULT CALLBACK TraySheet::SubclassProc(HWND window, UINT message, WPARAM wPara
 }
 
 LRESULT TraySheet::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_WINDOWPOSCHANGING && keepHidden_) {
+    // Neither the minimise nor the sheet itself may show a sheet that starts in the tray, not
+    // even for a moment, until the user brings it back.
+    reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~UINT{SWP_SHOWWINDOW};
+  }
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE) {
     const LRESULT result = DefSubclassProc(sheet_, message, wParam, lParam);
     // Without an icon a hidden sheet could not be brought back.
@@ -147,6 +171,7 @@ bool TraySheet::OnCommand(int command) {
 }
 
 void TraySheet::Restore() {
+  keepHidden_ = false;
   if (!IsWindowVisible(sheet_)) {
     // Back the way it went: shown minimised, then normal. A minimise on the way must not hide it.
     restoring_ = true;

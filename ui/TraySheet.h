@@ -19,12 +19,20 @@ TrayAction TrayActionFor(LPARAM mouseMessage);
 // area when the cursor is on no monitor (a screen taken away under a remembered position).
 POINT TrayMenuPoint(POINT cursor, bool cursorOnMonitor, const RECT& nearestWorkArea);
 
+// The style of the sheet's dialog template before it is created: a sheet that starts in the
+// notification area must not be visible for a moment; none can be maximised, and every one can
+// be minimised (to the icon) and resized.
+DWORD SheetTemplateStyle(DWORD style, bool startMinimized);
+// Applies SheetTemplateStyle to the template PSCB_PRECREATE hands over, in either of its forms.
+void EditSheetTemplate(void* dialogTemplate, bool startMinimized);
+
 // The notification-area icon of the wizard's property sheet and the sheet behaviour that goes
 // with it: minimising hides the sheet and leaves only the icon, a double click on the icon or a
 // click on its balloon restores it, a right click opens the icon's menu ("Show Ruddle", "Exit").
 //
 // The wizard holds one TraySheet for the life of its property sheet and calls
-//   Attach(sheet, applicationName, &options)   once, from its PropSheetProc at PSCB_INITIALIZED;
+//   Attach(sheet, applicationName, balloon, &options)
+//                                              once, from its PropSheetProc at PSCB_INITIALIZED;
 //   OnPageStarted()                            from every page's PSN_SETACTIVE.
 // Attach subclasses the sheet's window procedure and adds the icon; the icon is removed and the
 // subclass undone when the sheet is destroyed (or on "Exit"). With the start-minimised option
@@ -41,12 +49,18 @@ class TraySheet {
   ~TraySheet() { Detach(); }
 
   // Returns the result of adding the icon: on a failure the sheet works on without the icon (and
-  // without hiding itself, which would leave nothing to bring it back).
-  ResultCode Attach(HWND sheet, const std::wstring& applicationName, WizardStartOptions* options);
+  // without hiding itself, which would leave nothing to bring it back). A sheet that starts
+  // minimised is not shown at all until the user brings it back from the icon.
+  ResultCode Attach(HWND sheet, const std::wstring& applicationName, const std::wstring& balloon,
+                    WizardStartOptions* options);
 
-  // When the start-minimised option is set: a balloon with the sheet's title as text and the
-  // application's name as title, for 20 seconds; the option is cleared.
+  // When the start-minimised option is set: a balloon with the text `balloon` (the sheet's first
+  // title; the sheet may not show it yet when its first page starts) and the application's name
+  // as title, for 20 seconds; the option is cleared.
   void OnPageStarted();
+
+  // The icon's tool tip, written as TipText writes it.
+  void SetTip(const std::wstring& tip) { icon_.SetTip(tip); }
 
   // The button that closed the sheet, Finish (kFinishButton) or Cancel (IDCANCEL); 0 before.
   static constexpr int kFinishButton = 0x3025;
@@ -63,8 +77,10 @@ class TraySheet {
 
   HWND sheet_ = nullptr;
   std::wstring applicationName_;
+  std::wstring balloon_;
   WizardStartOptions* options_ = nullptr;
   bool restoring_ = false;
+  bool keepHidden_ = false;  // started in the tray and not brought back yet
   int closingButton_ = 0;
   IconHandle iconImage_;  // declared before icon_: the image must outlive the icon that shows it
   TrayIcon icon_;

@@ -3,10 +3,12 @@
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "config/ClientConfig.h"
+#include "config/ClientFlags.h"
 #include "resources/StringIds.h"
 #include "resources/TrayIds.h"
 #include "ui/ChoicePage.h"
 #include "ui/ProgressPage.h"
+#include "ui/SelectLayout.h"
 #include "ui/SelectPage.h"
 #include "ui/SummaryPage.h"
 
@@ -17,6 +19,8 @@ namespace {
 constexpr DWORD kAeroWizard = 0x00004000;
 constexpr DWORD kResizable = 0x04000000;
 constexpr WORD kUpdaterIcon = 128;
+constexpr int kSideBySideWidth = 850;
+constexpr int kSideBySideHeight = 600;
 
 }  // namespace
 
@@ -25,8 +29,8 @@ UpdateWizard* UpdateWizard::running_ = nullptr;
 UpdateWizard::UpdateWizard(const ClientConfig& config, UpdateSession& session,
                            std::vector<WizardPageKind> pages, bool justDownload,
                            bool startMinimized)
-    : shared_{config, session, std::move(pages), justDownload, SheetIsAeroWizard()} {
-  shared_.start.startMinimized = startMinimized;
+    : shared_{config, session, std::move(pages), justDownload, SheetIsAeroWizard(), 0, 0,
+              WizardStartOptions{startMinimized}, {}, {}} {
   for (const WizardPageKind kind : shared_.pages) {
     switch (kind) {
       case WizardPageKind::Choice:
@@ -82,8 +86,13 @@ WizardOutcome UpdateWizard::Run() {
   return outcome;
 }
 
-int CALLBACK UpdateWizard::SheetCallback(HWND sheet, UINT message, LPARAM) {
-  if (message == PSCB_INITIALIZED && running_ != nullptr) running_->OnInitialized(sheet);
+int CALLBACK UpdateWizard::SheetCallback(HWND sheet, UINT message, LPARAM data) {
+  if (running_ == nullptr) return 0;
+  if (message == PSCB_PRECREATE) {
+    EditSheetTemplate(reinterpret_cast<void*>(data), running_->shared_.start.startMinimized);
+  } else if (message == PSCB_INITIALIZED) {
+    running_->OnInitialized(sheet);
+  }
   return 0;
 }
 
@@ -98,8 +107,19 @@ void UpdateWizard::OnInitialized(HWND sheet) {
   SetWindowLongPtrW(sheet, GWL_EXSTYLE,
                     GetWindowLongPtrW(sheet, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_CONTEXTHELP});
   SetWindowLongPtrW(sheet, GWL_STYLE, GetWindowLongPtrW(sheet, GWL_STYLE) | WS_MINIMIZEBOX);
+  if (!shared_.aero) shared_.layout.Attach(sheet);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  if (ChooseSelectLayout(shared_.config.HasFlag(kFlagVertSplitter), screenWidth, screenHeight, 0)
+          .sideBySide) {
+    // Room for the list beside the description, centred on the primary screen.
+    SetWindowPos(sheet, nullptr, (screenWidth - kSideBySideWidth) / 2,
+                 (screenHeight - kSideBySideHeight) / 2, kSideBySideWidth, kSideBySideHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   const ResultCode added =
-      shared_.tray.Attach(sheet, shared_.config.ApplicationName(), &shared_.start);
+      shared_.tray.Attach(sheet, shared_.config.ApplicationName(),
+                          WizardPage::FoundUpdatesTitle(shared_), &shared_.start);
   if (added != kSuccess) Log(kLogInfo, L"No notification-area icon. LastError: " + ResultText(added));
 }
 

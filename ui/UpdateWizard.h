@@ -41,7 +41,7 @@ class UpdateWizard {
   void BringToFront() const;
 
  private:
-  static int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM);
+  static int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM data);
   void OnInitialized(HWND sheet);
 
   // The wizard whose sheet is shown (one at a time): the sheet callback carries no data of its own.

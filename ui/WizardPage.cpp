@@ -44,6 +44,7 @@ INT_PTR CALLBACK WizardPage::DialogProc(HWND window, UINT message, WPARAM wParam
   if (page == nullptr) return FALSE;
   if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == PSN_SETACTIVE) {
     page->Buttons().SetDefaultTexts();
+    page->shared_.layout.FitPage(window);
     page->shared_.tray.OnPageStarted();
   }
   return page->OnMessage(message, wParam, lParam);

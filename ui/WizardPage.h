@@ -8,6 +8,7 @@
 
 #include "ui/WizardButtons.h"
 #include "ui/WizardPlan.h"
+#include "ui/SheetLayout.h"
 #include "ui/TraySheet.h"
 #include "ui/WizardStartOptions.h"
 
@@ -29,6 +30,8 @@ struct WizardShared {
   WizardStartOptions start;
   // The notification-area icon, while the sheet is shown.
   TraySheet tray;
+  // The classic sheet's own layout when it changes size.
+  SheetLayout layout;
 };
 
 // One page of the wizard: its template, its header title and its dialog procedure. The page

@@ -18,9 +18,9 @@ WizardPlan PlanWizard(WizardKind kind, bool hasPolicy, DWORD policy) {
               {Page::Choice, Page::Select, Page::Progress, Page::Summary},
               Preselection::None};
     case WizardKind::SilentAll:
-      return {kind, {Page::Progress, Page::Summary}, Preselection::All};
+      return {kind, {Page::Progress, Page::Summary}, Preselection::All, true};
     case WizardKind::SilentCritical:
-      return {kind, {Page::Progress, Page::Summary}, Preselection::CriticalOnly};
+      return {kind, {Page::Progress, Page::Summary}, Preselection::CriticalOnly, true};
   }
   return {};
 }

@@ -19,6 +19,8 @@ struct WizardPlan {
   WizardKind kind = WizardKind::CheckNow;  // the kind after the policy
   std::vector<WizardPageKind> pages;  // the first is the start page
   Preselection preselection = Preselection::None;
+  // The automatic kinds run unattended: the sheet starts hidden in the notification area.
+  bool startMinimized = false;
 };
 
 // The pages and the pre-selection of a kind; /install silent follows the stored AutoUpdatePolicy

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "e2e/Scenario.h"
@@ -45,12 +46,26 @@ std::wstring TrickledSection(const Scenario& s, const wchar_t* name) {
 
 TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   Scenario s;
+  s.Configure(L"ApplicationName=Test App\r\nURL=" + s.Url(L"updates.ini") +
+                  L"\r\nFlags=VertSplitter\r\n", true);
   s.Publish(s.Section({L"Chosen", L"Description=What the chosen update mends\r\n"}) +
             s.Section({L"Unchosen"}));
   WizardUser user;
   ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
   EXPECT_TRUE(GetWindowLongW(user.Sheet(), GWL_STYLE) & WS_MINIMIZEBOX);
   EXPECT_FALSE(GetWindowLongW(user.Sheet(), GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
+  EXPECT_FALSE(GetWindowLongW(user.Sheet(), GWL_STYLE) & WS_MAXIMIZEBOX);
+  RECT placed = {};
+  GetWindowRect(user.Sheet(), &placed);
+  const RECT sideBySide = {215, 212, 1065, 812};  // 850 x 600, centred on the 1280 x 1024 screen
+  EXPECT_TRUE(EqualRect(&placed, &sideBySide)) << placed.left << "," << placed.top << " "
+                                               << placed.right << "," << placed.bottom;
+  RECT cancel = {}, list = {};
+  GetWindowRect(GetDlgItem(user.Sheet(), IDCANCEL), &cancel);
+  GetWindowRect(user.Control(IDC_SELECT_LIST), &list);
+  EXPECT_TRUE(sideBySide.right - cancel.right < 30 && sideBySide.bottom - cancel.bottom < 30 &&
+              list.bottom - list.top > 400)
+      << "the contents stayed where the smaller sheet had them";
   ASSERT_EQ(2, user.Rows(IDC_SELECT_LIST));
   EXPECT_EQ(L"Chosen update", user.Cell(IDC_SELECT_LIST, 0, 0));
   EXPECT_EQ(L"Download", user.Cell(IDC_SELECT_LIST, 1, 2));
@@ -83,6 +98,38 @@ TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   EXPECT_FALSE(Contains(s.Log(), L"closed without finishing"));
   EXPECT_TRUE(FileExists(s.Marker(L"Chosen")));
   EXPECT_FALSE(FileExists(s.Marker(L"Unchosen")));
+}
+
+// An unattended run starts in the notification area and stays there while it works: the icon's
+// tip tells what it does, and the update installs with nobody looking.
+TEST(WizardTest, UnattendedRunWorksHiddenInTheTray) {
+  Scenario s;
+  std::wstring section = s.Section({L"Quiet"});
+  const std::wstring nginx = L"http://" + ServerAddress(L"http") + L"/";
+  section.replace(section.find(nginx), nginx.size(),
+                  L"http://" + ServerAddress(L"fault") + L"/paced/700/");
+  s.Publish(section);
+  EXPECT_EQ(0u, s.Run(L"/silentall -nofreqcheck").exitCode) << "no copy started";
+  WizardUser user;
+  ASSERT_TRUE(user.WaitForSheet(L"Installing Updates for Test App", true)) << Narrow(s.Log());
+  const auto tipShown = [](const std::wstring& tip) {
+    const std::vector<std::wstring> tips = WizardUser::TrayTips();
+    return std::find(tips.begin(), tips.end(), tip) != tips.end();
+  };
+  bool everShown = false, progressTip = false, balloon = false;
+  WaitUntil([&] {
+    everShown |= IsWindowVisible(user.Sheet()) != FALSE;
+    progressTip = progressTip || tipShown(L"Installing Updates for Test App");
+    balloon = balloon || tipShown(L"Found Updates for Test App");
+    return GetFileAttributesW(s.Marker(L"Quiet").c_str()) != INVALID_FILE_ATTRIBUTES;
+  }, 60000, 50);
+  user.Screenshot(L"unattended-in-tray");
+  EXPECT_FALSE(everShown) << "the sheet came out of the tray by itself";
+  EXPECT_TRUE(progressTip) << "the icon's tip did not follow the progress";
+  EXPECT_TRUE(balloon) << "no start balloon";
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(s.Marker(L"Quiet").c_str())) << Narrow(s.Log());
+  EXPECT_TRUE(WaitUntil([&] { return tipShown(L"Test App"); })) << "the tip stayed on the progress";
+  EXPECT_FALSE(IsWindowVisible(user.Sheet())) << "the summary waits in the tray";
 }
 
 TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {

@@ -39,10 +39,10 @@ WizardUser::~WizardUser() {
   if (process) TerminateProcess(process.Get(), 0xDEAD);
 }
 
-bool WizardUser::WaitForSheet(const std::wstring& title) {
+bool WizardUser::WaitForSheet(const std::wstring& title, bool hidden) {
   return WaitUntil([&] {
     sheet_ = FindWindowW(L"#32770", title.c_str());
-    return sheet_ != nullptr && IsWindowVisible(sheet_);
+    return sheet_ != nullptr && (hidden || IsWindowVisible(sheet_));
   });
 }
 
@@ -134,7 +134,7 @@ void WizardUser::Click(int listId, int row) const {
 void WizardUser::DoubleClick(int listId, int row) const {
   const HWND list = Control(listId);
   const RemoteBuffer remote(list);
-  RECT bounds = {LVIR_LABEL};
+  RECT bounds = {LVIR_LABEL, 0, 0, 0};
   remote.Write(0, &bounds, sizeof(bounds));
   SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.At(0)));
   remote.Read(0, &bounds, sizeof(bounds));
@@ -171,6 +171,28 @@ std::wstring WizardUser::AnswerBox(int button) const {
 
 void WizardUser::Press(int buttonId) const {
   PostMessageW(GetDlgItem(sheet_, buttonId), BM_CLICK, 0, 0);
+}
+
+std::vector<std::wstring> WizardUser::TrayTips() {
+  std::vector<std::wstring> tips;
+  for (HWND tip = FindWindowW(TOOLTIPS_CLASSW, nullptr); tip != nullptr;
+       tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+    const RemoteBuffer remote(tip);
+    const int tools = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < tools; ++i) {
+      constexpr int kChars = 128;
+      TTTOOLINFOW tool = {};
+      tool.cbSize = sizeof(tool);
+      tool.lpszText = reinterpret_cast<wchar_t*>(remote.At(sizeof(tool)));
+      remote.Write(0, &tool, sizeof(tool));
+      wchar_t text[kChars] = {};
+      remote.Write(sizeof(tool), text, sizeof(text));
+      SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote.At(0)));
+      remote.Read(sizeof(tool), text, sizeof(text) - sizeof(wchar_t));
+      tips.push_back(text);
+    }
+  }
+  return tips;
 }
 
 void WizardUser::Screenshot(const std::wstring& name) const {

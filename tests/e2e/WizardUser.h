@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace updater::test {
 
@@ -22,8 +23,8 @@ class WizardUser {
   // Ends a wizard that is still open, so that a failed test leaves none for the next to find.
   ~WizardUser();
 
-  // Waits for the sheet titled `title`; false when it does not come.
-  bool WaitForSheet(const std::wstring& title);
+  // Waits for the sheet titled `title`, shown unless `hidden`; false when it does not come.
+  bool WaitForSheet(const std::wstring& title, bool hidden = false);
   HWND Sheet() const { return sheet_; }
   std::wstring Title() const;
   // The control `id` on the current page, or nullptr.
@@ -43,6 +44,9 @@ class WizardUser {
   void ChooseFromMenu(int listId, int downs) const;
   // Waits for a message box of the wizard, answers it with `button` and returns its text.
   std::wstring AnswerBox(int button) const;
+  // The tool tips the shell shows for notification-area icons, read from whichever process
+  // holds them.
+  static std::vector<std::wstring> TrayTips();
   // Saves the screen as build/screenshots/<name>.png.
   void Screenshot(const std::wstring& name) const;
 

@@ -44,6 +44,22 @@ TEST(TraySheetTest, CallbacksAndMenuPlace) {
   }
 }
 
+TEST(TraySheetTest, TemplateLosesVisibilityOnlyForATrayStartInEitherForm) {
+  constexpr DWORD kFixed = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
+                           WS_THICKFRAME | WS_MINIMIZEBOX;
+  const DWORD given = WS_POPUP | WS_VISIBLE | WS_MAXIMIZEBOX | DS_MODALFRAME;
+  for (const bool minimized : {false, true}) {
+    const DWORD expected = (minimized ? 0 : WS_VISIBLE) | WS_POPUP | DS_MODALFRAME | kFixed;
+    DLGTEMPLATE plain = {given, 0, 0, 0, 0, 100, 100};
+    struct { WORD version, signature; DWORD helpId, exStyle, style; } extended = {
+        1, 0xFFFF, 0, WS_EX_CONTROLPARENT, given};
+    EditSheetTemplate(&plain, minimized);
+    EditSheetTemplate(&extended, minimized);
+    EXPECT_EQ(expected, plain.style) << minimized;
+    EXPECT_TRUE(extended.style == expected && extended.exStyle == WS_EX_CONTROLPARENT) << minimized;
+  }
+}
+
 bool WaitFor(const std::function<bool()>& condition) {
   for (int i = 0; i < 250; ++i, Sleep(20)) {
     if (condition()) return true;
@@ -112,7 +128,8 @@ struct Wizard {
   }
   static int CALLBACK SheetProc(HWND window, UINT message, LPARAM) {
     if (message == PSCB_INITIALIZED) {
-      running->attached = running->tray.Attach(window, L"R&D Tools", &running->options);
+      running->attached = running->tray.Attach(window, L"R&D Tools", L"Found Updates for R&D Tools",
+                                               &running->options);
       running->sheet = window;
     }
     return 0;

@@ -34,6 +34,7 @@ TEST(WizardPlanTest, PagesAndPreselectionFollowTheModeAndThePolicy) {
     EXPECT_EQ(c.pages, plan.pages) << name;
     EXPECT_EQ(c.preselection, plan.preselection) << name;
     EXPECT_EQ(c.after, plan.kind) << name;
+    EXPECT_EQ(c.pages == automatic, plan.startMinimized) << name;
   }
 }
 
