@@ -265,6 +265,18 @@ ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPr
   return kInvalidCommandLine;
 }
 
+std::vector<std::wstring> CommandLineWords() {
+  std::vector<std::wstring> words;
+  for (const Switch& entry : kSwitches) words.emplace_back(entry.name);
+  const auto addOptions = [&words](const auto& options) {
+    for (const Option& option : options) words.emplace_back(option.name);
+  };
+  addOptions(kCheckOptions);
+  addOptions(kJustCheckOptions);
+  addOptions(kAutomationOptions);
+  return words;
+}
+
 RunSwitches SwitchesOf(const CommandLine& commandLine) {
   RunSwitches switches;
   switches.justDownload = commandLine.justDownload;

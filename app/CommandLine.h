@@ -73,4 +73,9 @@ std::vector<std::wstring> TokenizeCommandLine(const std::wstring& text);
 ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPrefix,
                             CommandLine* out);
 
+// The words of the parser's tables, in table order: the first word of each run mode, then the
+// switches of the check modes, of /justcheck and of /automation. The publisher's guide is held to
+// this list.
+std::vector<std::wstring> CommandLineWords();
+
 }  // namespace updater
