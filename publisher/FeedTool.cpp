@@ -16,6 +16,7 @@
 #include "catalogue/IniReader.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
+#include "publisher/FeedText.h"
 #include "publisher/KeyFile.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
@@ -80,13 +81,17 @@ int Keygen(const std::wstring& privateKeyPath, std::wstring* out) {
 }
 
 int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring* out) {
-  IniDocument ini;
-  if (const ResultCode read = IniFile(feedPath).Read(&ini)) {
+  std::string bytes;
+  if (const ResultCode read = IniFile(feedPath).ReadBytes(kMaxIniFileBytes, &bytes)) {
     return Fail(out, L"Cannot read " + feedPath, read);
   }
+  const IniDocument ini = ParseIniFile(bytes);
   int status = kOk;
+  std::set<std::wstring> seen;
   for (const std::wstring& section : ini.SectionNames()) {
-    if (FoldIniName(section) == FoldIniName(L"General")) continue;
+    // The updater reads only the first section of a name.
+    const std::wstring folded = FoldIniName(section);
+    if (folded == FoldIniName(L"General") || !seen.insert(folded).second) continue;
     std::wstring urlPath;
     const std::vector<std::wstring> urls = ini.NumberedValues(section, L"URL");
     if (!urls.empty()) UrlPath(urls.front(), &urlPath);
@@ -103,11 +108,11 @@ int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring*
     }
     const std::wstring hex = ToHexText(digest);
     const std::wstring sizeText = std::to_wstring(size.QuadPart);
-    if (!WritePrivateProfileStringW(section.c_str(), L"Size", sizeText.c_str(), feedPath.c_str()) ||
-        !WritePrivateProfileStringW(section.c_str(), L"SHA256", hex.c_str(), feedPath.c_str())) {
-      return Fail(out, L"Cannot write " + feedPath, GetLastError());
-    }
+    bytes = WithIniValue(WithIniValue(bytes, section, L"Size", sizeText), section, L"SHA256", hex);
     *out += L"[" + section + L"] " + name + L": Size=" + sizeText + L" SHA256=" + hex + L"\n";
+  }
+  if (const ResultCode written = ReplaceFile(feedPath, bytes)) {
+    return Fail(out, L"Cannot write " + feedPath, written);
   }
   return status;
 }
@@ -164,41 +169,6 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wst
   *out += L"Signed " + feedPath + FormatText(L": serial %llu, expires %04u-%02u-%02u\n", serial,
                                              expires.wYear, expires.wMonth, expires.wDay);
   return kOk;
-}
-
-// The file cut before each line that starts a section: the part before the first section (the
-// header line), then one part a section. Lines as the updater's parse sees them: they end at CR or
-// LF, and a section line is "[" after blanks with a "]" later on the line.
-std::vector<std::string> SplitAtSectionLines(const std::string& bytes) {
-  const bool utf16 = StartsWithUtf16ByteOrderMark(bytes);
-  const std::size_t width = utf16 ? 2 : 1;
-  const auto unit = [&](std::size_t at) -> wchar_t {
-    const auto low = static_cast<unsigned char>(bytes[at]);
-    return utf16 ? static_cast<wchar_t>(low | static_cast<unsigned char>(bytes[at + 1]) << 8)
-                 : static_cast<wchar_t>(low);
-  };
-  const auto isBlank = [](wchar_t c) {
-    return (c >= L'\t' && c <= L'\r') || c == L'\x1A' || c == L' ';
-  };
-  std::vector<std::string> parts;
-  std::size_t partBegin = 0;
-  std::size_t lineBegin = utf16 ? 2 : 0;
-  const std::size_t end = bytes.size() - bytes.size() % width;
-  while (lineBegin < end) {
-    std::size_t lineEnd = lineBegin;
-    while (lineEnd < end && unit(lineEnd) != L'\r' && unit(lineEnd) != L'\n') lineEnd += width;
-    std::size_t first = lineBegin;
-    while (first < lineEnd && isBlank(unit(first))) first += width;
-    bool closed = false;
-    for (std::size_t at = first; at < lineEnd && !closed; at += width) closed = unit(at) == L']';
-    if (first < lineEnd && unit(first) == L'[' && closed) {
-      parts.push_back(bytes.substr(partBegin, lineBegin - partBegin));
-      partBegin = lineBegin;
-    }
-    lineBegin = lineEnd + width;
-  }
-  parts.push_back(bytes.substr(partBegin));
-  return parts;
 }
 
 // The name of the last section of an update configuration file's text.
