@@ -13,6 +13,7 @@
 #include "base/UserTempPath.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/FeedProblems.h"
+#include "catalogue/FeedValueProblems.h"
 #include "catalogue/IniReader.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
@@ -35,6 +36,16 @@ constexpr wchar_t kUsageText[] =
     L"       UpdaterPublisher sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]\n"
     L"       UpdaterPublisher validate FILE\n";
 constexpr int kMaxDays = 3650;
+constexpr wchar_t kWholeFileRefused[] =
+    L"The updater refuses the whole file while any section is refused: it offers none of its "
+    L"updates.";
+
+// What validate finds: one line a problem, and the updates the updater would read.
+struct FeedCheck {
+  std::vector<std::wstring> lines;
+  unsigned updates = 0;
+};
+FeedCheck CheckFeed(const std::string& bytes);
 
 int Fail(std::wstring* out, const std::wstring& what, ResultCode result) {
   *out += what + L": " + ResultText(result) + L"\n";
@@ -153,6 +164,13 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wst
     return Fail(out, L"Only 8-bit text can be signed; save " + feedPath + L" as UTF-8",
                 kFeedSignatureInvalid);
   }
+  // A signed file is what clients take as the publisher's word: only one that validate accepts.
+  const FeedCheck check = CheckFeed(bytes);
+  if (!check.lines.empty()) {
+    for (const std::wstring& line : check.lines) *out += line + L"\n";
+    *out += L"Not signed: " + feedPath + L" has the problems above.\n";
+    return kProblem;
+  }
   std::string body = WithoutFeedTrailer(bytes);
   if (!body.empty() && body.back() != '\n') body += "\r\n";
   const SYSTEMTIME expires = FeedExpiryAfterDays(static_cast<int>(days));
@@ -201,12 +219,11 @@ ResultCode LoadAsUpdater(const std::string& bytes, UpdateList* updates,
 
 // Each update section is loaded with the header and [General] alone, so that one refused section
 // does not hide the problems of those after it.
-int Validate(const std::wstring& feedPath, std::wstring* out) {
-  std::string bytes;
-  if (const ResultCode read = IniFile(feedPath).ReadBytes(kMaxIniFileBytes, &bytes)) {
-    return Fail(out, L"Cannot read " + feedPath, read);
-  }
-  std::vector<std::wstring> problems = FeedKeyProblems(ParseIniFile(bytes));
+FeedCheck CheckFeed(const std::string& bytes) {
+  const IniDocument document = ParseIniFile(bytes);
+  std::vector<std::wstring> problems = FeedKeyProblems(document);
+  const std::vector<std::wstring> valueProblems = FeedValueProblems(document);
+  problems.insert(problems.end(), valueProblems.begin(), valueProblems.end());
   const std::vector<std::string> parts = SplitAtSectionLines(bytes);
   std::vector<std::pair<std::wstring, std::string>> sections;
   std::string head = parts.front();
@@ -221,13 +238,14 @@ int Validate(const std::wstring& feedPath, std::wstring* out) {
       sections.emplace_back(name, parts[i]);
     }
   }
-  unsigned count = 0;
+  FeedCheck check;
   UpdateList none;
   const ResultCode headLoaded = LoadAsUpdater(head, &none, &problems);
   if (headLoaded != kSuccess) {
     problems.push_back(L"[General] not accepted: " + ResultText(headLoaded));
     sections.clear();
   }
+  bool refused = headLoaded != kSuccess;
   for (const auto& [name, text] : sections) {
     UpdateList updates;
     const std::size_t before = problems.size();
@@ -235,17 +253,29 @@ int Validate(const std::wstring& feedPath, std::wstring* out) {
     if (loaded != kSuccess && problems.size() == before) {
       problems.push_back(L"[" + name + L"] not accepted: " + ResultText(loaded));
     }
+    refused = refused || loaded != kSuccess;
     for (const UpdateInfo& update : updates.updates) {
-      ++count;
+      ++check.updates;
       if (update.size <= 0) problems.push_back(L"[" + update.sectionName + L"] has no Size");
       if (update.sha256.empty() && update.md5.empty()) {
         problems.push_back(L"[" + update.sectionName + L"] has neither SHA256 nor MD5");
       }
     }
   }
-  for (const std::wstring& problem : problems) *out += problem + L"\n";
-  *out += FormatText(L"%u updates read\n", count);
-  return problems.empty() ? kOk : kProblem;
+  check.lines = std::move(problems);
+  if (refused) check.lines.push_back(kWholeFileRefused);
+  return check;
+}
+
+int Validate(const std::wstring& feedPath, std::wstring* out) {
+  std::string bytes;
+  if (const ResultCode read = IniFile(feedPath).ReadBytes(kMaxIniFileBytes, &bytes)) {
+    return Fail(out, L"Cannot read " + feedPath, read);
+  }
+  const FeedCheck check = CheckFeed(bytes);
+  for (const std::wstring& line : check.lines) *out += line + L"\n";
+  *out += FormatText(L"%u updates read\n", check.updates);
+  return check.lines.empty() ? kOk : kProblem;
 }
 
 }  // namespace

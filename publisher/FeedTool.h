@@ -15,9 +15,11 @@ namespace updater {
 //                                         only their values change, the rest of the file stays
 //   sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]   serial (default: the time), expiry (default 30
 //                                         days) and signature lines, replacing earlier ones;
-//                                         warns when others may read the private key
+//                                         warns when others may read the private key; refuses,
+//                                         printing them, a file with problems validate reports
 //   validate FILE                         loads each section as the updater does and reports every
-//                                         problem, one line each naming its section
+//                                         problem, one line each naming its section, and whether
+//                                         the updater would refuse the whole file
 int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
                 std::wstring* warnings);
 
