@@ -19,6 +19,24 @@ struct RootName {
   HKEY root;
 };
 
+struct ArchitectureName {
+  const wchar_t* name;
+  UINT32 architecture;
+};
+
+const ArchitectureName kArchitectures[] = {
+    {L"x86", PROCESSOR_ARCHITECTURE_INTEL},
+    {L"x64", PROCESSOR_ARCHITECTURE_AMD64},
+    {L"neutral", PROCESSOR_ARCHITECTURE_NEUTRAL},
+};
+
+const ArchitectureName* FindArchitecture(const std::wstring& appIdArch) {
+  for (const ArchitectureName& known : kArchitectures) {
+    if (_wcsicmp(appIdArch.c_str(), known.name) == 0) return &known;
+  }
+  return nullptr;
+}
+
 constexpr DWORD kTerminationWaitMs = 5000;
 
 const RootName kRoots[] = {
@@ -245,9 +263,12 @@ bool SplitRegistryKey(const std::wstring& text, RegistryLocation* location) {
 }
 
 UINT32 PackageArchitecture(const std::wstring& appIdArch) {
-  if (_wcsicmp(appIdArch.c_str(), L"x64") == 0) return PROCESSOR_ARCHITECTURE_AMD64;
-  if (_wcsicmp(appIdArch.c_str(), L"neutral") == 0) return PROCESSOR_ARCHITECTURE_NEUTRAL;
-  return PROCESSOR_ARCHITECTURE_INTEL;
+  const ArchitectureName* known = FindArchitecture(appIdArch);
+  return known != nullptr ? known->architecture : PROCESSOR_ARCHITECTURE_INTEL;
+}
+
+bool IsPackageArchitectureName(const std::wstring& appIdArch) {
+  return FindArchitecture(appIdArch) != nullptr;
 }
 
 bool IsInstalled(const UpdateInfo& update) { return IsInstalled(update, kCustomDetectionWaitMs); }

@@ -42,6 +42,8 @@ bool SplitRegistryKey(const std::wstring& text, RegistryLocation* location);
 // The windows package architecture of an AppIdArch value: "x86" 0, "x64" 9, "neutral" 11, in any
 // letter case; anything else 0.
 UINT32 PackageArchitecture(const std::wstring& appIdArch);
+// Whether the AppIdArch value is one of those names, rather than read as x86 for want of one.
+bool IsPackageArchitectureName(const std::wstring& appIdArch);
 
 // How long a CustomDetection program may run before its update counts as not installed.
 constexpr DWORD kCustomDetectionWaitMs = 2 * 60 * 1000;

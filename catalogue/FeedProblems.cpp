@@ -6,7 +6,6 @@
 
 #include "catalogue/FeedKeys.h"
 #include "catalogue/IniReader.h"
-#include "catalogue/VersionNumber.h"
 
 namespace updater {
 namespace {
@@ -39,14 +38,8 @@ void CheckKeys(const IniDocument& document, const std::wstring& section,
                const FeedKey (&table)[N], std::vector<std::wstring>* problems) {
   for (const std::wstring& key : document.KeyNames(section)) {
     if (key.empty() || key.front() == L';') continue;
-    const FeedKey* known = FindFeedKey(table, key);
-    if (known == nullptr) {
+    if (FindFeedKey(table, key) == nullptr) {
       problems->push_back(L"[" + section + L"] unknown key " + key);
-      continue;
-    }
-    const std::wstring value = document.Value(section, key);
-    if (known->form == FeedKeyForm::Version && !value.empty() && !VersionNumber().Parse(value)) {
-      problems->push_back(L"[" + section + L"] " + key + L" is not a version: " + value);
     }
   }
 }

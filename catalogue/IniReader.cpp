@@ -95,6 +95,16 @@ bool ParseIniDate(const std::wstring& text, SYSTEMTIME* date) {
   return true;
 }
 
+bool ParseCalendarDate(const std::wstring& text, SYSTEMTIME* date) {
+  if (!ParseIniDate(text, date)) return false;
+  // Counted here: the system's conversion under Wine takes 29/2 of every year.
+  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int year = date->wYear, month = date->wMonth, day = date->wDay;
+  if (year < 1601 || year > 30827 || month < 1 || month > 12 || day < 1) return false;
+  const bool leapYear = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kMonthDays[month - 1] + (month == 2 && leapYear ? 1 : 0);
+}
+
 std::wstring FormatIniDate(const SYSTEMTIME& date) {
   return FormatText(L"%.2u/%.2u/%.4u", static_cast<unsigned>(date.wDay),
                     static_cast<unsigned>(date.wMonth), static_cast<unsigned>(date.wYear));

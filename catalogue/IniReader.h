@@ -39,6 +39,9 @@ std::wstring FormatIniFlags(std::uint32_t bits, const TokenName* table, std::siz
 // day/month/year, each part an integer as ParseIniInteger reads it, not range-checked. False
 // with fewer than two "/"; `date` is then all zero.
 bool ParseIniDate(const std::wstring& text, SYSTEMTIME* date);
+// ParseIniDate, and false also for a day the calendar lacks (31/4, 29/2 outside leap years, a 13th
+// month) or a year outside 1601 to 30827, the years a Windows file time holds.
+bool ParseCalendarDate(const std::wstring& text, SYSTEMTIME* date);
 std::wstring FormatIniDate(const SYSTEMTIME& date);
 
 // The VersionNumber text form when it reads back to the same four fields, otherwise all four:

@@ -39,12 +39,6 @@ constexpr MessageKeyName kMessageKeys[] = {
     {&ServerMessage::buttonText, L"MessageButtonText"},
 };
 
-bool ParseExpirationDate(const std::wstring& text, SYSTEMTIME* date) {
-  FILETIME checked;
-  // ParseIniDate leaves the ranges unchecked; the conversion refuses a 13th month or a 32nd day.
-  return ParseIniDate(text, date) && SystemTimeToFileTime(date, &checked);
-}
-
 // Toasts show images of a few hundred kilobytes; anything larger from the server is refused.
 constexpr DWORD kMaxImageBytes = 3 << 20;
 
@@ -56,7 +50,7 @@ bool ReadServerMessage(const IniReader& reader, ServerMessage* message) {
   }
   SYSTEMTIME date;
   return !message->title.empty() && !message->body.empty() &&
-         ParseExpirationDate(message->expirationDate, &date);
+         ParseCalendarDate(message->expirationDate, &date);
 }
 
 ResultCode WriteServerMessage(const IniReader& writer, const ServerMessage& message) {
@@ -71,7 +65,7 @@ ResultCode WriteServerMessage(const IniReader& writer, const ServerMessage& mess
 
 bool IsMessageExpired(const std::wstring& expirationDate, const SYSTEMTIME& today) {
   SYSTEMTIME date;
-  if (!ParseExpirationDate(expirationDate, &date)) return false;
+  if (!ParseCalendarDate(expirationDate, &date)) return false;
   const auto day = [](const SYSTEMTIME& t) { return (t.wYear * 13 + t.wMonth) * 32 + t.wDay; };
   return day(date) < day(today);
 }

@@ -13,9 +13,11 @@
 #include "base/UserTempPath.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/FeedProblems.h"
+#include "catalogue/FeedValueProblems.h"
 #include "catalogue/IniReader.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
+#include "publisher/FeedText.h"
 #include "publisher/KeyFile.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
@@ -34,6 +36,16 @@ constexpr wchar_t kUsageText[] =
     L"       UpdaterPublisher sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]\n"
     L"       UpdaterPublisher validate FILE\n";
 constexpr int kMaxDays = 3650;
+constexpr wchar_t kWholeFileRefused[] =
+    L"The updater refuses the whole file while any section is refused: it offers none of its "
+    L"updates.";
+
+// What validate finds: one line a problem, and the updates the updater would read.
+struct FeedCheck {
+  std::vector<std::wstring> lines;
+  unsigned updates = 0;
+};
+FeedCheck CheckFeed(const std::string& bytes);
 
 int Fail(std::wstring* out, const std::wstring& what, ResultCode result) {
   *out += what + L": " + ResultText(result) + L"\n";
@@ -80,13 +92,17 @@ int Keygen(const std::wstring& privateKeyPath, std::wstring* out) {
 }
 
 int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring* out) {
-  IniDocument ini;
-  if (const ResultCode read = IniFile(feedPath).Read(&ini)) {
+  std::string bytes;
+  if (const ResultCode read = IniFile(feedPath).ReadBytes(kMaxIniFileBytes, &bytes)) {
     return Fail(out, L"Cannot read " + feedPath, read);
   }
+  const IniDocument ini = ParseIniFile(bytes);
   int status = kOk;
+  std::set<std::wstring> seen;
   for (const std::wstring& section : ini.SectionNames()) {
-    if (FoldIniName(section) == FoldIniName(L"General")) continue;
+    // The updater reads only the first section of a name.
+    const std::wstring folded = FoldIniName(section);
+    if (folded == FoldIniName(L"General") || !seen.insert(folded).second) continue;
     std::wstring urlPath;
     const std::vector<std::wstring> urls = ini.NumberedValues(section, L"URL");
     if (!urls.empty()) UrlPath(urls.front(), &urlPath);
@@ -103,11 +119,11 @@ int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring*
     }
     const std::wstring hex = ToHexText(digest);
     const std::wstring sizeText = std::to_wstring(size.QuadPart);
-    if (!WritePrivateProfileStringW(section.c_str(), L"Size", sizeText.c_str(), feedPath.c_str()) ||
-        !WritePrivateProfileStringW(section.c_str(), L"SHA256", hex.c_str(), feedPath.c_str())) {
-      return Fail(out, L"Cannot write " + feedPath, GetLastError());
-    }
+    bytes = WithIniValue(WithIniValue(bytes, section, L"Size", sizeText), section, L"SHA256", hex);
     *out += L"[" + section + L"] " + name + L": Size=" + sizeText + L" SHA256=" + hex + L"\n";
+  }
+  if (const ResultCode written = ReplaceFile(feedPath, bytes)) {
+    return Fail(out, L"Cannot write " + feedPath, written);
   }
   return status;
 }
@@ -148,6 +164,13 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wst
     return Fail(out, L"Only 8-bit text can be signed; save " + feedPath + L" as UTF-8",
                 kFeedSignatureInvalid);
   }
+  // A signed file is what clients take as the publisher's word: only one that validate accepts.
+  const FeedCheck check = CheckFeed(bytes);
+  if (!check.lines.empty()) {
+    for (const std::wstring& line : check.lines) *out += line + L"\n";
+    *out += L"Not signed: " + feedPath + L" has the problems above.\n";
+    return kProblem;
+  }
   std::string body = WithoutFeedTrailer(bytes);
   if (!body.empty() && body.back() != '\n') body += "\r\n";
   const SYSTEMTIME expires = FeedExpiryAfterDays(static_cast<int>(days));
@@ -164,41 +187,6 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wst
   *out += L"Signed " + feedPath + FormatText(L": serial %llu, expires %04u-%02u-%02u\n", serial,
                                              expires.wYear, expires.wMonth, expires.wDay);
   return kOk;
-}
-
-// The file cut before each line that starts a section: the part before the first section (the
-// header line), then one part a section. Lines as the updater's parse sees them: they end at CR or
-// LF, and a section line is "[" after blanks with a "]" later on the line.
-std::vector<std::string> SplitAtSectionLines(const std::string& bytes) {
-  const bool utf16 = StartsWithUtf16ByteOrderMark(bytes);
-  const std::size_t width = utf16 ? 2 : 1;
-  const auto unit = [&](std::size_t at) -> wchar_t {
-    const auto low = static_cast<unsigned char>(bytes[at]);
-    return utf16 ? static_cast<wchar_t>(low | static_cast<unsigned char>(bytes[at + 1]) << 8)
-                 : static_cast<wchar_t>(low);
-  };
-  const auto isBlank = [](wchar_t c) {
-    return (c >= L'\t' && c <= L'\r') || c == L'\x1A' || c == L' ';
-  };
-  std::vector<std::string> parts;
-  std::size_t partBegin = 0;
-  std::size_t lineBegin = utf16 ? 2 : 0;
-  const std::size_t end = bytes.size() - bytes.size() % width;
-  while (lineBegin < end) {
-    std::size_t lineEnd = lineBegin;
-    while (lineEnd < end && unit(lineEnd) != L'\r' && unit(lineEnd) != L'\n') lineEnd += width;
-    std::size_t first = lineBegin;
-    while (first < lineEnd && isBlank(unit(first))) first += width;
-    bool closed = false;
-    for (std::size_t at = first; at < lineEnd && !closed; at += width) closed = unit(at) == L']';
-    if (first < lineEnd && unit(first) == L'[' && closed) {
-      parts.push_back(bytes.substr(partBegin, lineBegin - partBegin));
-      partBegin = lineBegin;
-    }
-    lineBegin = lineEnd + width;
-  }
-  parts.push_back(bytes.substr(partBegin));
-  return parts;
 }
 
 // The name of the last section of an update configuration file's text.
@@ -231,12 +219,11 @@ ResultCode LoadAsUpdater(const std::string& bytes, UpdateList* updates,
 
 // Each update section is loaded with the header and [General] alone, so that one refused section
 // does not hide the problems of those after it.
-int Validate(const std::wstring& feedPath, std::wstring* out) {
-  std::string bytes;
-  if (const ResultCode read = IniFile(feedPath).ReadBytes(kMaxIniFileBytes, &bytes)) {
-    return Fail(out, L"Cannot read " + feedPath, read);
-  }
-  std::vector<std::wstring> problems = FeedKeyProblems(ParseIniFile(bytes));
+FeedCheck CheckFeed(const std::string& bytes) {
+  const IniDocument document = ParseIniFile(bytes);
+  std::vector<std::wstring> problems = FeedKeyProblems(document);
+  const std::vector<std::wstring> valueProblems = FeedValueProblems(document);
+  problems.insert(problems.end(), valueProblems.begin(), valueProblems.end());
   const std::vector<std::string> parts = SplitAtSectionLines(bytes);
   std::vector<std::pair<std::wstring, std::string>> sections;
   std::string head = parts.front();
@@ -251,13 +238,14 @@ int Validate(const std::wstring& feedPath, std::wstring* out) {
       sections.emplace_back(name, parts[i]);
     }
   }
-  unsigned count = 0;
+  FeedCheck check;
   UpdateList none;
   const ResultCode headLoaded = LoadAsUpdater(head, &none, &problems);
   if (headLoaded != kSuccess) {
     problems.push_back(L"[General] not accepted: " + ResultText(headLoaded));
     sections.clear();
   }
+  bool refused = headLoaded != kSuccess;
   for (const auto& [name, text] : sections) {
     UpdateList updates;
     const std::size_t before = problems.size();
@@ -265,17 +253,29 @@ int Validate(const std::wstring& feedPath, std::wstring* out) {
     if (loaded != kSuccess && problems.size() == before) {
       problems.push_back(L"[" + name + L"] not accepted: " + ResultText(loaded));
     }
+    refused = refused || loaded != kSuccess;
     for (const UpdateInfo& update : updates.updates) {
-      ++count;
+      ++check.updates;
       if (update.size <= 0) problems.push_back(L"[" + update.sectionName + L"] has no Size");
       if (update.sha256.empty() && update.md5.empty()) {
         problems.push_back(L"[" + update.sectionName + L"] has neither SHA256 nor MD5");
       }
     }
   }
-  for (const std::wstring& problem : problems) *out += problem + L"\n";
-  *out += FormatText(L"%u updates read\n", count);
-  return problems.empty() ? kOk : kProblem;
+  check.lines = std::move(problems);
+  if (refused) check.lines.push_back(kWholeFileRefused);
+  return check;
+}
+
+int Validate(const std::wstring& feedPath, std::wstring* out) {
+  std::string bytes;
+  if (const ResultCode read = IniFile(feedPath).ReadBytes(kMaxIniFileBytes, &bytes)) {
+    return Fail(out, L"Cannot read " + feedPath, read);
+  }
+  const FeedCheck check = CheckFeed(bytes);
+  for (const std::wstring& line : check.lines) *out += line + L"\n";
+  *out += FormatText(L"%u updates read\n", check.updates);
+  return check.lines.empty() ? kOk : kProblem;
 }
 
 }  // namespace

@@ -11,12 +11,15 @@ namespace updater {
 // the file or the keys, 2 for a command line it does not take.
 //   keygen PRIVATEKEYFILE                 a new key pair, the private key readable by the user
 //                                         alone; prints the FeedPublicKey= line
-//   hash FILE FOLDER                      Size and SHA256 of each section from FOLDER's installers
+//   hash FILE FOLDER                      Size and SHA256 of each section from FOLDER's installers;
+//                                         only their values change, the rest of the file stays
 //   sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]   serial (default: the time), expiry (default 30
 //                                         days) and signature lines, replacing earlier ones;
-//                                         warns when others may read the private key
+//                                         warns when others may read the private key; refuses,
+//                                         printing them, a file with problems validate reports
 //   validate FILE                         loads each section as the updater does and reports every
-//                                         problem, one line each naming its section
+//                                         problem, one line each naming its section, and whether
+//                                         the updater would refuse the whole file
 int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
                 std::wstring* warnings);
 

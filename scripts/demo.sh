@@ -56,7 +56,10 @@ msi_section() {
 {
   printf ';qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n'
   msi_section DemoFix 1.2.0.0 MsiFixture.msi
-  printf '[DemoBase]\r\nName=Demo Base 1.0\r\nSize=1000\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' "$appDir"
+  # The publisher signs only a file that validate accepts: DemoBase too has its size and hash.
+  cp "$build/Updater.exe" "$www/DemoBase.exe"
+  printf '[DemoBase]\r\nName=Demo Base 1.0\r\nSize=%s\r\nSHA256=%s\r\nURL=http://127.0.0.1:'"$UPDATER_PORT_HTTP"'/demo/DemoBase.exe\r\nFilePath=%s\\Updater.exe\r\n' \
+    "$(stat -c %s "$www/DemoBase.exe")" "$(sha256sum "$www/DemoBase.exe" | cut -d' ' -f1)" "$appDir"
 } >"$demo/feed.ini"
 publish() {
   # The publisher's copy, signed on the server.

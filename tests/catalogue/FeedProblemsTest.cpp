@@ -16,9 +16,6 @@ TEST(FeedProblemsTest, ReportsEachProblemWithItsSection) {
       {"[A]\nURL01=u\nURLx=u\nSize2=1", L"[A] unknown key URL01|[A] unknown key URLx|"
                                         L"[A] unknown key Size2"},
       {"[A]\nName=A\n[General]\nName=again", L""},
-      {"[A]\nVersion=>= 1.2\nTargetOsMinVersion=10.0", L""},
-      {"[A]\nVersion=new\nTargetOsMaxVersion=99999999999",
-       L"[A] Version is not a version: new|[A] TargetOsMaxVersion is not a version: 99999999999"},
       {"[A]\nDepends=Q\nReplaces=All;B;Z\nNextDeprecated=General\n[B]\nName=B",
        L"[A] Depends names no update section: Q|[A] Replaces names no update section: Z|"
        L"[A] NextDeprecated names no update section: General"},
@@ -36,8 +33,7 @@ TEST(FeedProblemsTest, ReportsEachProblemWithItsSection) {
     EXPECT_EQ(c.problems, problems) << c.sections;
   }
   const std::string general = ";qzu;\n[General]\nConfigFileVersion=x\nMessageTitle=t\nTheme=dark";
-  EXPECT_EQ((std::vector<std::wstring>{L"[General] ConfigFileVersion is not a version: x",
-                                       L"[General] unknown key Theme"}),
+  EXPECT_EQ(std::vector<std::wstring>{L"[General] unknown key Theme"},
             FeedKeyProblems(ParseIniFile(general)));
 }
 

@@ -4,6 +4,8 @@
 #include "e2e/Scenario.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
+#include "transfer/HexText.h"
+#include "transfer/Sha256File.h"
 
 namespace updater::test {
 namespace {
@@ -108,9 +110,11 @@ TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
 
 TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
   Scenario s;
-  s.Publish(s.Section({L"Tooled"}));
+  // Published with a Size 7 bytes off and without SHA256, between a comment and blank lines.
+  s.Publish(L"\r\n; The tooled release\r\n" + s.Section({L"Tooled", L"", 0, true, 7}) + L"\r\n");
   const std::wstring keyFile = s.File(L"publisher.key");
   const std::wstring feed = L"\"" + s.ServedPath(L"updates.ini") + L"\"";
+  const std::string unhashed = ReadFileBytes(s.ServedPath(L"updates.ini"));
   EXPECT_EQ(0u, RunPublisher(L"keygen \"" + keyFile + L"\""));
   EXPECT_EQ(1u, RunPublisher(L"keygen \"" + keyFile + L"\"")) << "an existing key replaced";
   // The folder lets everybody read what it holds; the key is the publisher's alone.
@@ -123,6 +127,13 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
     EXPECT_TRUE(entry.sid == user || entry.sid == kLocalSystemSid) << Narrow(entry.sid);
   }
   EXPECT_EQ(1u, RunPublisher(L"validate " + feed)) << "no hash yet";
+  std::string refusal;
+  EXPECT_EQ(1u, RunPublisher(L"sign " + feed + L" \"" + keyFile + L"\"", &refusal));
+  EXPECT_NE(std::string::npos,
+            refusal.find("[Tooled] has neither SHA256 nor MD5\nNot signed: " +
+                         Narrow(s.ServedPath(L"updates.ini")) + " has the problems above.\n"))
+      << refusal;
+  EXPECT_EQ(unhashed, ReadFileBytes(s.ServedPath(L"updates.ini"))) << "signed all the same";
   const std::wstring broken = s.File(L"broken.ini");
   WriteBytes(broken, Narrow(kHeader) +
                          "[First]\r\nSize=1\r\n"
@@ -137,10 +148,26 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
        {"[First] no Name\n", "[Second] no Size\n", "[Second] unknown key Colour\n",
         "[Third] Version is not a version: new\n",
         "[Third] Replaces names no update section: Gone\n",
-        "[Second] Depends cycle: Second -> Third -> Second\n", "1 updates read\n"}) {
+        "[Second] Depends cycle: Second -> Third -> Second\n",
+        "[Third] RegistryKey is not ROOT\\key path\\value name: HKLM\\T\n",
+        "The updater refuses the whole file while any section is refused: it offers none of its "
+        "updates.\n",
+        "1 updates read\n"}) {
     EXPECT_NE(std::string::npos, report.find(line)) << line << " missing from:\n" << report;
   }
   EXPECT_EQ(0u, RunPublisher(L"hash " + feed + L" \"" + s.ServedPath(L".") + L"\""));
+  // Only the Size value changes, and SHA256 follows the section's last key.
+  const std::string installer = ReadFileBytes(s.ServedPath(L"Tooled.exe"));
+  std::vector<unsigned char> digest;
+  ASSERT_EQ(kSuccess, ComputeSHA256(installer, &digest));
+  std::string hashed = unhashed;
+  const std::string wrongSize = "Size=" + std::to_string(installer.size() + 7);
+  hashed.replace(hashed.find(wrongSize), wrongSize.size(),
+                 "Size=" + std::to_string(installer.size()));
+  const std::string lastKey = "Flags=SilentInstall\r\n";
+  hashed.insert(hashed.find(lastKey) + lastKey.size(),
+                "SHA256=" + Narrow(ToHexText(digest)) + "\r\n");
+  EXPECT_EQ(hashed, ReadFileBytes(s.ServedPath(L"updates.ini")));
   EXPECT_EQ(0u, RunPublisher(L"validate " + feed));
   // A key that others may read still signs, with a warning.
   const std::string warned = Narrow(L"Warning: " + keyFile + L" can be read by S-1-1-0;");
