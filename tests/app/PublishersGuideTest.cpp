@@ -11,6 +11,7 @@
 #include "base/ResultText.h"
 #include "catalogue/FeedKeys.h"
 #include "catalogue/FeedProblems.h"
+#include "catalogue/FeedValueProblems.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientKeys.h"
 #include "transfer/FeedKey.h"
@@ -157,8 +158,9 @@ TEST(PublishersGuideTest, ExampleFilesLoadAsTheUpdaterLoadsThem) {
   UpdateList updates;
   EXPECT_EQ(kSuccess, ServerConfig(feedPath, client, updates).Load(true, true));
   EXPECT_FALSE(updates.updates.empty());
-  for (const std::wstring& problem : FeedKeyProblems(ParseIniFile(ToUtf8Text(feed)))) {
-    ADD_FAILURE() << Narrow(problem);
+  const IniDocument document = ParseIniFile(ToUtf8Text(feed));
+  for (const auto& problems : {FeedKeyProblems(document), FeedValueProblems(document)}) {
+    for (const std::wstring& problem : problems) ADD_FAILURE() << Narrow(problem);
   }
 }
 
