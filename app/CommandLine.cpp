@@ -1,48 +1,88 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
+
+#include "base/TokenList.h"
+#include "config/ClientFlags.h"
 
 namespace updater {
 namespace {
 
 using Tokens = std::vector<std::wstring>;
 
-// A switch option: either a flag it sets or the string member that receives the next token.
+// What the parse of a switch's arguments returns: kUnderstood, or the index of the argument not
+// understood, which is the number of arguments when one is missing at the end.
+constexpr std::size_t kUnderstood = static_cast<std::size_t>(-1);
+
+// A switch option: either a flag it sets or the string member that receives the next token,
+// which the usage text calls `placeholder`.
 struct Option {
   const wchar_t* name;
   bool CommandLine::*flag;
   std::wstring CommandLine::*value;
+  const wchar_t* placeholder;
 };
 
 // The check family tries its options in this order at every pass.
 constexpr Option kCheckOptions[] = {
-    {L"-nofreqcheck", &CommandLine::noFrequencyCheck, nullptr},
-    {L"-url", nullptr, &CommandLine::urlOverride},
-    {L"-minuseractions", &CommandLine::minimalUserActions, nullptr},
-    {L"-justdownload", &CommandLine::justDownload, nullptr},
-    {L"-startminimized", &CommandLine::startMinimized, nullptr},
-    {L"-restartapp", nullptr, &CommandLine::restartPath},
-    {L"-restartappcmd", nullptr, &CommandLine::restartArguments},
-    {L"-nogui", &CommandLine::noGui, nullptr},
-    {L"-reducedgui", &CommandLine::reducedGui, nullptr},
-    {L"-showaitdlg", &CommandLine::showWaitDialog, nullptr},
-    {L"-forcemsibasicui", &CommandLine::forceMsiBasicUi, nullptr},
-    {L"-startappfirst", &CommandLine::startAppFirst, nullptr},
+    {L"-nofreqcheck", &CommandLine::noFrequencyCheck, nullptr, nullptr},
+    {L"-url", nullptr, &CommandLine::urlOverride, L"URL"},
+    {L"-minuseractions", &CommandLine::minimalUserActions, nullptr, nullptr},
+    {L"-justdownload", &CommandLine::justDownload, nullptr, nullptr},
+    {L"-startminimized", &CommandLine::startMinimized, nullptr, nullptr},
+    {L"-restartapp", nullptr, &CommandLine::restartPath, L"PATH"},
+    {L"-restartappcmd", nullptr, &CommandLine::restartArguments, L"ARGUMENTS"},
+    {L"-nogui", &CommandLine::noGui, nullptr, nullptr},
+    {L"-reducedgui", &CommandLine::reducedGui, nullptr, nullptr},
+    {L"-showaitdlg", &CommandLine::showWaitDialog, nullptr, nullptr},
+    {L"-forcemsibasicui", &CommandLine::forceMsiBasicUi, nullptr, nullptr},
+    {L"-startappfirst", &CommandLine::startAppFirst, nullptr, nullptr},
+    {L"-wait", &CommandLine::wait, nullptr, nullptr},
 };
 
 // -critical selects a mode rather than a flag, so /justcheck handles it before this table.
 constexpr Option kJustCheckOptions[] = {
-    {L"-dumpdetected", nullptr, &CommandLine::dumpFile},
-    {L"-url", nullptr, &CommandLine::urlOverride},
-    {L"-installready", &CommandLine::installReady, nullptr},
+    {L"-dumpdetected", nullptr, &CommandLine::dumpFile, L"FILE"},
+    {L"-url", nullptr, &CommandLine::urlOverride, L"URL"},
+    {L"-installready", &CommandLine::installReady, nullptr, nullptr},
 };
 
 constexpr Option kAutomationOptions[] = {
-    {L"-clsid", nullptr, &CommandLine::clsid},
-    {L"-registerproxystub", &CommandLine::registerProxyStub, nullptr},
-    {L"-Embedding", &CommandLine::embedding, nullptr},
-    {L"-unregserver", &CommandLine::unregisterServer, nullptr},
+    {L"-clsid", nullptr, &CommandLine::clsid, L"{CLASS-ID}"},
+    {L"-registerproxystub", &CommandLine::registerProxyStub, nullptr, nullptr},
+    {L"-Embedding", &CommandLine::embedding, nullptr, nullptr},
+    {L"-unregserver", &CommandLine::unregisterServer, nullptr, nullptr},
+};
+
+bool AnyValue(const std::wstring&) { return true; }
+
+bool IsLogLevel(const std::wstring& value) {
+  std::uint32_t level = 0;
+  return ParseTokenListOrNumber(value, kLogLevelNames, &level);
+}
+
+bool IsUpdatePolicy(const std::wstring& value) {
+  std::uint32_t policy = 0;
+  return ParseTokenList(value, kAutoUpdatePolicyNames, &policy);
+}
+
+// The settings /set stores, the values each takes and whether the first one reads: a value that
+// does not is refused here, before anything is stored.
+struct Setting {
+  const wchar_t* name;
+  std::size_t values;
+  bool (*readable)(const std::wstring& value);
+};
+
+constexpr Setting kSettings[] = {
+    {L"retryattempts", 1, AnyValue},
+    {L"loglevel", 1, IsLogLevel},
+    {L"autoupdatepolicy", 1, IsUpdatePolicy},
+    {L"proxy", 1, AnyValue},
+    {L"downloadsfolder", 1, AnyValue},
+    {L"rememberpassword", 2, AnyValue},
 };
 
 bool IsWhiteSpace(wchar_t c) {
@@ -64,14 +104,21 @@ ResultCode TakeOption(const Option& option, const Tokens& args, std::size_t* pos
   return kSuccess;
 }
 
+// Takes one of `options` at `*pos`: kUnderstood, or where the line goes wrong.
 template <std::size_t N>
-ResultCode TakeAnyOption(const Option (&options)[N], const Tokens& args, std::size_t* pos,
-                         CommandLine* cl) {
+std::size_t TakeAnyOption(const Option (&options)[N], const Tokens& args, std::size_t* pos,
+                          CommandLine* cl) {
   for (const Option& option : options) {
     const ResultCode result = TakeOption(option, args, pos, cl);
-    if (result != kOptionNotHere) return result;
+    if (result == kSuccess) return kUnderstood;
+    if (result != kOptionNotHere) return args.size();  // its value is missing
   }
-  return kOptionNotHere;
+  return *pos;
+}
+
+// For a switch that takes exactly `count` arguments: kUnderstood, or where the line goes wrong.
+std::size_t CountMismatch(const Tokens& args, std::size_t count) {
+  return args.size() == count ? kUnderstood : std::min(args.size(), count);
 }
 
 bool IsAllowedCheckCombination(const CommandLine& cl) {
@@ -82,39 +129,48 @@ bool IsAllowedCheckCombination(const CommandLine& cl) {
       (cl.justDownload || cl.noGui || cl.reducedGui || cl.noFrequencyCheck || cl.showWaitDialog)) {
     return false;
   }
+  // A script may wait for a silent run; /checknow has a user who watches it.
+  if (cl.wait && cl.mode == RunMode::CheckNow) return false;
   return hasWindow || !cl.startMinimized;
 }
 
-ResultCode ParseCheckOptions(const Tokens& args, CommandLine* cl) {
+std::size_t ParseCheckOptions(const Tokens& args, CommandLine* cl) {
   // Every pass offers each option once, in a fixed order, so options written against that order
   // need a pass each; the bound keeps a long line from looping.
   constexpr int kMaxPasses = 13;
   std::size_t pos = 0;
   for (int pass = 0; pass < kMaxPasses && pos < args.size(); ++pass) {
     for (const Option& option : kCheckOptions) {
+      const std::size_t at = pos;
       const ResultCode result = TakeOption(option, args, &pos, cl);
       if (result == kOptionNotHere) continue;
-      if (result != kSuccess || !IsAllowedCheckCombination(*cl)) return kInvalidCommandLine;
+      if (result != kSuccess) return args.size();
+      if (!IsAllowedCheckCombination(*cl)) return at;
     }
   }
-  if (cl->startAppFirst && cl->restartPath.empty()) return kInvalidCommandLine;
-  return pos == args.size() ? kSuccess : kInvalidCommandLine;
+  if (pos < args.size()) return pos;
+  if (cl->startAppFirst && cl->restartPath.empty()) {
+    return static_cast<std::size_t>(std::find(args.begin(), args.end(), L"-startappfirst") -
+                                    args.begin());
+  }
+  return kUnderstood;
 }
 
-ResultCode ParseConfigure(const Tokens& args, CommandLine* cl) {
-  if (args.size() > 1) return kInvalidCommandLine;
-  if (args.empty()) return kSuccess;
+std::size_t ParseConfigure(const Tokens& args, CommandLine* cl) {
+  if (args.size() > 1) return 1;
+  if (args.empty()) return kUnderstood;
   const std::wstring& text = args[0];
   std::size_t i = text.find_first_not_of(L' ');
   // The owner is advisory: whatever does not read as a number leaves it at 0, not invalid.
   for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
     cl->configureOwner = cl->configureOwner * 10 + static_cast<std::uintptr_t>(text[i] - L'0');
   }
-  return kSuccess;
+  return kUnderstood;
 }
 
-ResultCode ParseInstall(const Tokens& args, CommandLine* cl) {
-  if (args.size() != 2 && args.size() != 3) return kInvalidCommandLine;
+std::size_t ParseInstall(const Tokens& args, CommandLine* cl) {
+  if (args.size() < 2) return args.size();
+  if (args.size() > 3) return 3;
   const std::wstring& kind = args[0];
   cl->mode = kind == L"silent"           ? RunMode::InstallSilent
              : kind == L"silentall"      ? RunMode::InstallSilentAll
@@ -122,96 +178,154 @@ ResultCode ParseInstall(const Tokens& args, CommandLine* cl) {
                                          : RunMode::Install;
   cl->handOverFile = args[1];
   if (args.size() == 3) cl->credentials = args[2];
-  return kSuccess;
+  return kUnderstood;
 }
 
-ResultCode ParseClean(const Tokens& args, CommandLine* cl) {
-  if (args.empty()) return kSuccess;
-  if (args.size() != 1 || args[0] != L"silent") return kInvalidCommandLine;
+std::size_t ParseClean(const Tokens& args, CommandLine* cl) {
+  if (args.empty()) return kUnderstood;
+  if (args[0] != L"silent") return 0;
+  if (const std::size_t at = CountMismatch(args, 1); at != kUnderstood) return at;
   cl->cleanSilently = true;
-  return kSuccess;
+  return kUnderstood;
 }
 
-ResultCode ParseJustCheck(const Tokens& args, CommandLine* cl) {
-  if (args.size() > 5) return kInvalidCommandLine;
+std::size_t ParseJustCheck(const Tokens& args, CommandLine* cl) {
+  if (args.size() > 5) return 5;
   for (std::size_t pos = 0; pos < args.size();) {
     if (args[pos] == L"-critical") {
       cl->mode = RunMode::JustCheckCritical;
       ++pos;
-    } else if (TakeAnyOption(kJustCheckOptions, args, &pos, cl) != kSuccess) {
-      return kInvalidCommandLine;
+    } else if (const std::size_t at = TakeAnyOption(kJustCheckOptions, args, &pos, cl);
+               at != kUnderstood) {
+      return at;
     }
   }
-  return kSuccess;
+  return kUnderstood;
 }
 
-ResultCode ParseNoArguments(const Tokens& args, CommandLine*) {
-  return args.empty() ? kSuccess : kInvalidCommandLine;
-}
+std::size_t ParseNoArguments(const Tokens& args, CommandLine*) { return CountMismatch(args, 0); }
 
-ResultCode ParseConfigService(const Tokens& args, CommandLine* cl) {
-  if (args.size() != 2 || args[0] != L"-name") return kInvalidCommandLine;
+std::size_t ParseConfigService(const Tokens& args, CommandLine* cl) {
+  if (args.empty() || args[0] != L"-name") return 0;
+  if (const std::size_t at = CountMismatch(args, 2); at != kUnderstood) return at;
   cl->serviceName = args[1];
-  return kSuccess;
+  return kUnderstood;
 }
 
-ResultCode ParseRunServer(const Tokens& args, CommandLine* cl) {
-  if (args.size() != 1) return kInvalidCommandLine;
+std::size_t ParseRunServer(const Tokens& args, CommandLine* cl) {
+  if (const std::size_t at = CountMismatch(args, 1); at != kUnderstood) return at;
   cl->handOverFile = args[0];
-  return kSuccess;
+  return kUnderstood;
 }
 
-ResultCode ParseSet(const Tokens& args, CommandLine* cl) {
-  static const wchar_t* const kSingleValueSettings[] = {
-      L"retryattempts", L"loglevel", L"autoupdatepolicy", L"proxy", L"downloadsfolder"};
-  if (args.empty()) return kInvalidCommandLine;
-  std::size_t expected = 0;
-  if (args[0] == L"rememberpassword") {
-    expected = 3;
-  } else {
-    for (const wchar_t* name : kSingleValueSettings) {
-      if (args[0] == name) expected = 2;
-    }
+std::size_t ParseSet(const Tokens& args, CommandLine* cl) {
+  if (args.empty()) return 0;
+  const Setting* setting = std::find_if(std::begin(kSettings), std::end(kSettings),
+                                        [&args](const Setting& s) { return args[0] == s.name; });
+  if (setting == std::end(kSettings)) return 0;
+  if (const std::size_t at = CountMismatch(args, setting->values + 1); at != kUnderstood) {
+    return at;
   }
-  if (expected == 0 || args.size() != expected) return kInvalidCommandLine;
+  if (!setting->readable(args[1])) return 1;
   cl->settingName = args[0];
   cl->settingValue = args[1];
-  if (expected == 3) cl->settingValue2 = args[2];
-  return kSuccess;
+  if (setting->values == 2) cl->settingValue2 = args[2];
+  return kUnderstood;
 }
 
-ResultCode ParseAutomation(const Tokens& args, CommandLine* cl) {
-  if (args.size() > 4) return kInvalidCommandLine;
+std::size_t ParseAutomation(const Tokens& args, CommandLine* cl) {
+  if (args.size() > 4) return 4;
   for (std::size_t pos = 0; pos < args.size();) {
-    if (TakeAnyOption(kAutomationOptions, args, &pos, cl) != kSuccess) return kInvalidCommandLine;
+    if (const std::size_t at = TakeAnyOption(kAutomationOptions, args, &pos, cl);
+        at != kUnderstood) {
+      return at;
+    }
   }
-  return kSuccess;
+  return kUnderstood;
+}
+
+std::size_t ParseLink(const Tokens& args, CommandLine* cl) {
+  if (const std::size_t at = CountMismatch(args, 1); at != kUnderstood) return at;
+  cl->link = args[0];
+  return kUnderstood;
 }
 
 struct Switch {
   const wchar_t* name;
   RunMode mode;
-  ResultCode (*parse)(const Tokens& args, CommandLine* cl);
+  std::size_t (*parse)(const Tokens& args, CommandLine* cl);
+  // Its arguments in the usage text before those of its option table, if it has one; null for
+  // the switches only the updater itself, the service manager and COM pass.
+  const wchar_t* usage;
 };
 
 constexpr Switch kSwitches[] = {
-    {L"/checknow", RunMode::CheckNow, ParseCheckOptions},
-    {L"/silent", RunMode::Silent, ParseCheckOptions},
-    {L"/silentall", RunMode::SilentAll, ParseCheckOptions},
-    {L"/silentcritical", RunMode::SilentCritical, ParseCheckOptions},
-    {L"/configure", RunMode::Configure, ParseConfigure},
-    {L"/install", RunMode::Install, ParseInstall},
-    {L"/clean", RunMode::Clean, ParseClean},
-    {L"/justcheck", RunMode::JustCheck, ParseJustCheck},
-    {L"/runservice", RunMode::RunService, ParseNoArguments},
-    {L"/debugservice", RunMode::DebugService, ParseNoArguments},
-    {L"/installservice", RunMode::InstallService, ParseNoArguments},
-    {L"/configservice", RunMode::ConfigService, ParseConfigService},
-    {L"/uninstallservice", RunMode::UninstallService, ParseNoArguments},
-    {L"/runserver", RunMode::RunServer, ParseRunServer},
-    {L"/set", RunMode::SetSetting, ParseSet},
-    {L"/automation", RunMode::Automation, ParseAutomation},
+    {L"/checknow", RunMode::CheckNow, ParseCheckOptions, L""},
+    {L"/silent", RunMode::Silent, ParseCheckOptions, L""},
+    {L"/silentall", RunMode::SilentAll, ParseCheckOptions, L""},
+    {L"/silentcritical", RunMode::SilentCritical, ParseCheckOptions, L""},
+    {L"/configure", RunMode::Configure, ParseConfigure, L" [WINDOW]"},
+    {L"/install", RunMode::Install, ParseInstall, nullptr},
+    {L"/clean", RunMode::Clean, ParseClean, L" [silent]"},
+    {L"/justcheck", RunMode::JustCheck, ParseJustCheck, L" [-critical]"},
+    {L"/runservice", RunMode::RunService, ParseNoArguments, nullptr},
+    {L"/debugservice", RunMode::DebugService, ParseNoArguments, nullptr},
+    {L"/installservice", RunMode::InstallService, ParseNoArguments, L""},
+    {L"/configservice", RunMode::ConfigService, ParseConfigService, L" -name NAME"},
+    {L"/uninstallservice", RunMode::UninstallService, ParseNoArguments, L""},
+    {L"/runserver", RunMode::RunServer, ParseRunServer, nullptr},
+    {L"/set", RunMode::SetSetting, ParseSet,
+     L" retryattempts|loglevel|autoupdatepolicy|proxy|downloadsfolder VALUE,"
+     L" or rememberpassword USER PASSWORD"},
+    {L"/automation", RunMode::Automation, ParseAutomation, L""},
 };
+
+// " [-name]" or " [-name PLACEHOLDER]" for each of `options` that `takes` accepts.
+template <std::size_t N, typename Takes>
+std::wstring OptionsUsage(const Option (&options)[N], Takes takes) {
+  std::wstring usage;
+  for (const Option& option : options) {
+    if (!takes(option)) continue;
+    usage += std::wstring(L" [") + option.name;
+    if (option.placeholder != nullptr) usage += std::wstring(L" ") + option.placeholder;
+    usage += L"]";
+  }
+  return usage;
+}
+
+std::wstring ArgumentsUsage(const Switch& entry) {
+  const auto any = [](const Option&) { return true; };
+  if (entry.parse == ParseJustCheck) return entry.usage + OptionsUsage(kJustCheckOptions, any);
+  if (entry.parse == ParseAutomation) return entry.usage + OptionsUsage(kAutomationOptions, any);
+  if (entry.parse != ParseCheckOptions) return entry.usage;
+  // The check modes differ in the options they take; each is shown with those it takes alone.
+  return entry.usage + OptionsUsage(kCheckOptions, [&entry](const Option& option) {
+           CommandLine alone;
+           alone.mode = entry.mode;
+           if (option.flag != nullptr) alone.*option.flag = true;
+           return IsAllowedCheckCombination(alone);
+         });
+}
+
+// The index in `tokens` of the token not understood (tokens.size() when one is missing), or
+// kUnderstood with `cl` filled.
+std::size_t ParseTokens(const Tokens& tokens, const std::wstring& linkPrefix, CommandLine* cl) {
+  if (tokens.empty()) return 0;
+  const Tokens args(tokens.begin() + 1, tokens.end());
+  std::size_t at = 0;
+  if (tokens[0] == linkPrefix) {
+    cl->mode = RunMode::OpenLink;
+    at = ParseLink(args, cl);
+  } else {
+    const Switch* entry =
+        std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                     [&tokens](const Switch& candidate) { return tokens[0] == candidate.name; });
+    if (entry == std::end(kSwitches)) return 0;
+    cl->mode = entry->mode;
+    at = entry->parse(args, cl);
+  }
+  return at == kUnderstood ? kUnderstood : at + 1;
+}
 
 }  // namespace
 
@@ -242,25 +356,23 @@ std::vector<std::wstring> TokenizeCommandLine(const std::wstring& text) {
 }
 
 ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPrefix,
-                            CommandLine* out) {
+                            CommandLine* out, std::wstring* rejection) {
   const Tokens tokens = TokenizeCommandLine(text);
-  if (tokens.empty()) return kInvalidCommandLine;
-  const Tokens args(tokens.begin() + 1, tokens.end());
-
   CommandLine parsed;
-  if (tokens[0] == linkPrefix) {
-    if (args.size() != 1) return kInvalidCommandLine;
-    parsed.mode = RunMode::OpenLink;
-    parsed.link = args[0];
+  const std::size_t at = ParseTokens(tokens, linkPrefix, &parsed);
+  if (at == kUnderstood) {
     *out = std::move(parsed);
     return kSuccess;
   }
-  for (const Switch& entry : kSwitches) {
-    if (tokens[0] != entry.name) continue;
-    parsed.mode = entry.mode;
-    if (entry.parse(args, &parsed) != kSuccess) return kInvalidCommandLine;
-    *out = std::move(parsed);
-    return kSuccess;
+  if (rejection != nullptr) {
+    *rejection = L"Command line not understood: ";
+    if (tokens.empty()) {
+      *rejection += L"it is empty";
+    } else if (at >= tokens.size()) {
+      *rejection += L"an argument is missing after \"" + tokens.back() + L"\"";
+    } else {
+      *rejection += L"\"" + tokens[at] + L"\"";
+    }
   }
   return kInvalidCommandLine;
 }
@@ -275,6 +387,15 @@ std::vector<std::wstring> CommandLineWords() {
   addOptions(kJustCheckOptions);
   addOptions(kAutomationOptions);
   return words;
+}
+
+std::vector<std::wstring> UsageLines() {
+  std::vector<std::wstring> lines = {L"Usage: one of these modes, with the options it takes:"};
+  for (const Switch& entry : kSwitches) {
+    if (entry.usage == nullptr) continue;
+    lines.push_back(std::wstring(L"  ") + entry.name + ArgumentsUsage(entry));
+  }
+  return lines;
 }
 
 RunSwitches SwitchesOf(const CommandLine& commandLine) {

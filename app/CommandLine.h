@@ -27,6 +27,9 @@ struct CommandLine {
   bool showWaitDialog = false;
   bool forceMsiBasicUi = false;
   bool startAppFirst = false;
+  // Only the silent modes: the installed updater waits for its temporary copy and ends with its
+  // result.
+  bool wait = false;
 
   // /justcheck
   std::wstring dumpFile;
@@ -67,11 +70,16 @@ RunSwitches SwitchesOf(const CommandLine& commandLine);
 // double quote, both dropped, with no escape; an unterminated quote takes the rest of the line.
 std::vector<std::wstring> TokenizeCommandLine(const std::wstring& text);
 
-// Parses the whole command line. Returns 0 and fills `out`, or kInvalidCommandLine and leaves
-// `out` as it was.
+// Parses the whole command line. Returns 0 and fills `out`, or kInvalidCommandLine, leaves `out`
+// as it was and, when `rejection` is given, puts there the log line that says where:
+// 'Command line not understood: "TOKEN"', or ': an argument is missing after "TOKEN"' when the
+// line ends before an argument it needs, or ': it is empty'.
 // `linkPrefix` is the first token that selects mode 21.
 ResultCode ParseCommandLine(const std::wstring& text, const std::wstring& linkPrefix,
-                            CommandLine* out);
+                            CommandLine* out, std::wstring* rejection = nullptr);
+
+// The log lines after it: the modes a user or script may start, each with the options it takes.
+std::vector<std::wstring> UsageLines();
 
 // The words of the parser's tables, in table order: the first word of each run mode, then the
 // switches of the check modes, of /justcheck and of /automation. The publisher's guide is held to

@@ -22,9 +22,9 @@ ResultCode SetSetting(ClientConfig& config, const std::wstring& name, const std:
     return kSuccess;
   }
   if (name == L"loglevel") {
-    // The levels before an unknown name are still worth keeping.
+    // A misspelt level must not store 0, which would turn the log off.
     std::uint32_t level = 0;
-    ParseTokenList(value, kLogLevelNames, &level);
+    if (!ParseTokenListOrNumber(value, kLogLevelNames, &level)) return kInvalidCommandLine;
     settings.WriteDword(SettingsKey::Settings, L"LogLevel", level);
     return kSuccess;
   }

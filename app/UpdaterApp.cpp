@@ -85,8 +85,18 @@ ResultCode UpdaterApp::Prepare() {
 
   // A toast's click starts the updater with the scheme and "/Link".
   const std::wstring linkPrefix = std::wstring(kUrlScheme) + L":/Link";
-  const ResultCode parsed = ParseCommandLine(commandLineText_, linkPrefix, &commandLine_);
-  if (parsed != kSuccess) return parsed;
+  std::wstring rejection;
+  const ResultCode parsed =
+      ParseCommandLine(commandLineText_, linkPrefix, &commandLine_, &rejection);
+  if (parsed != kSuccess) {
+    // Logged where the settings of the updater beside its configuration put the log, so that
+    // whoever wrote the command line finds out what to write instead.
+    if (!config_) LoadConfig(DefaultClientConfigPath(), HKEY_CURRENT_USER);
+    StartLogging();
+    Log(kLogError, rejection);
+    for (const std::wstring& line : UsageLines()) Log(kLogError, line);
+    return parsed;
+  }
   commandLineParsed_ = true;
 
   std::wstring clientConfigPath;

@@ -18,7 +18,37 @@ std::wstring Trim(const std::wstring& text, std::size_t begin, std::size_t end) 
   return text.substr(first, last - first + 1);
 }
 
+// Digits of `base` (10 or 16) from `begin` to the end, at least one, fitting in 32 bits.
+bool ParseDigits(const std::wstring& text, std::size_t begin, std::uint32_t base,
+                 std::uint32_t* value) {
+  if (begin >= text.size()) return false;
+  std::uint64_t number = 0;
+  for (std::size_t i = begin; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    std::uint32_t digit = base;
+    if (c >= L'0' && c <= L'9') digit = static_cast<std::uint32_t>(c - L'0');
+    if (base == 16 && c >= L'a' && c <= L'f') digit = static_cast<std::uint32_t>(c - L'a' + 10);
+    if (base == 16 && c >= L'A' && c <= L'F') digit = static_cast<std::uint32_t>(c - L'A' + 10);
+    if (digit >= base) return false;
+    number = number * base + digit;
+    if (number > 0xFFFFFFFFull) return false;
+  }
+  *value = static_cast<std::uint32_t>(number);
+  return true;
+}
+
 }  // namespace
+
+bool ParseTokenListOrNumber(const std::wstring& text, const TokenName* table, std::size_t count,
+                            std::uint32_t* value) {
+  const bool hex = text.size() > 1 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X');
+  std::uint32_t parsed = 0;
+  const bool ok = hex ? ParseDigits(text, 2, 16, &parsed)
+                      : ParseDigits(text, 0, 10, &parsed) ||
+                            ParseTokenList(text, table, count, &parsed);
+  if (ok) *value = parsed;
+  return ok;
+}
 
 bool ParseTokenList(const std::wstring& text, const TokenName* table, std::size_t count,
                     std::uint32_t* value) {

@@ -22,6 +22,18 @@ bool ParseTokenList(const std::wstring& text, const TokenName (&table)[N], std::
   return ParseTokenList(text, table, N, value);
 }
 
+// As ParseTokenList, or the value itself written as a number: decimal digits, or "0x" and
+// hexadecimal digits, with nothing around them, up to 0xFFFFFFFF. A failed parse leaves `value`
+// as it was.
+bool ParseTokenListOrNumber(const std::wstring& text, const TokenName* table, std::size_t count,
+                            std::uint32_t* value);
+
+template <std::size_t N>
+bool ParseTokenListOrNumber(const std::wstring& text, const TokenName (&table)[N],
+                            std::uint32_t* value) {
+  return ParseTokenListOrNumber(text, table, N, value);
+}
+
 // The log levels of the Logger, by name.
 extern const TokenName kLogLevelNames[5];
 

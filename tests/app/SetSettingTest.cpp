@@ -19,7 +19,12 @@ TEST(SetSettingTest, WritesOnlyTheNamedNumberAndReportsTheResult) {
   const Case cases[] = {
       {L"", L"retryattempts", L"12x", kSuccess, L"RetryAttempts", 12},
       {L"", L"retryattempts", L"-1", kSuccess, L"RetryAttempts", 0xFFFFFFFF},
-      {L"", L"loglevel", L"Info|Verbose|Trace", kSuccess, L"LogLevel", 2},
+      {L"", L"loglevel", L"Info|Trace", kSuccess, L"LogLevel", 10},
+      {L"", L"loglevel", L"9", kSuccess, L"LogLevel", 9},
+      {L"", L"loglevel", L"0x8000000F", kSuccess, L"LogLevel", 0x8000000F},
+      // Storing 0 for a misspelt level would turn the log off.
+      {L"", L"loglevel", L"Info|Verbose|Trace", kInvalidCommandLine, nullptr, 0},
+      {L"", L"loglevel", L"0x", kInvalidCommandLine, nullptr, 0},
       {L"", L"autoupdatepolicy", L"Disable", kSuccess, L"AutoUpdatePolicy", 0},
       {L"NoDisableAutoCheck", L"autoupdatepolicy", L"Prompt", kSuccess, L"AutoUpdatePolicy", 1},
       {L"NoDisableAutoCheck", L"autoupdatepolicy", L"Disable", kAutoCheckRequired, nullptr, 0},

@@ -85,15 +85,18 @@ TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder
                                 L"|\t\tUpdater finished. Mode: 11. Return code: 3758096391\r\n",
                                 L"|\t\tInvalid client configuration file LastError: 0xE0000007\r\n",
                                 L"|\t\tUpdater finished. Mode: 19. Return code: 0\r\n",
-                                L"LastError: 0x0"};
+                                L"LastError: 0x0",
+                                L"|\t\tCommand line not understood: an argument is missing after "
+                                L"\"retryattempts\"\r\n",
+                                L"|\t\tUsage: one of these modes, with the options it takes:\r\n"};
   // How often each line is logged; blocked: a file where the downloads folder's parent should be
   // makes the folder impossible to create, and the log goes to the common application data.
   struct Case { DWORD level; bool blocked; std::vector<size_t> counts; };
   const Case cases[] = {
-      {1 | 8, false, {0, 2, 2, 2, 1, 1, 1, 1, 0}},
-      {1, false, {0, 1, 1, 1, 0, 0, 1, 0, 0}},
-      {0, false, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {1, true, {0, 1, 1, 1, 0, 0, 1, 0, 0}},
+      {1 | 8, false, {0, 3, 3, 3, 1, 1, 1, 1, 0, 1, 1}},
+      {1, false, {0, 2, 2, 2, 0, 0, 1, 0, 0, 1, 1}},
+      {0, false, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {1, true, {0, 2, 2, 2, 0, 0, 1, 0, 0, 1, 1}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.level) + (c.blocked ? " blocked" : ""));
@@ -105,7 +108,7 @@ TEST(LogFileRunTest, LevelDecidesWhatRunsAppendToOneUtf16LogInTheDownloadsFolder
     const std::wstring where = c.blocked ? fallback : log;  // the file the runs append to
     const size_t before = ReadUtf16File(where).size();
     EXPECT_EQ(kInvalidConfig, s.Run(L"/justcheck").exitCode);
-    // The rejected command line ends before the log is set up.
+    // A rejected command line is logged with where it went wrong and what it could be.
     EXPECT_EQ(kInvalidCommandLine, s.Run(L"/set retryattempts").exitCode);
     EXPECT_EQ(0u, s.Run(L"/set retryattempts 2").exitCode);
     const std::wstring text = ReadUtf16File(where).substr(before);
