@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/HandOverFile.h"
 #include "app/RemovalBatchFile.h"
@@ -188,25 +189,26 @@ ResultCode PrepareServerCopy(const std::wstring& installedUpdaterPath,
   return result;
 }
 
-ResultCode StartTemporaryCopy(const TemporaryCopy& copy) {
+ResultCode StartTemporaryCopy(const TemporaryCopy& copy, KernelHandle* process) {
   Log(kLogTrace, L"Running temp updater from path: " + copy.executable);
   // The copy reads its arguments after its own quoted path, as from any other command line.
   std::wstring commandLine = L"\"" + copy.executable + L"\" " + copy.arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
+  PROCESS_INFORMATION started = {};
   if (CreateProcessW(copy.executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                     nullptr, copy.folder.c_str(), &startup, &process)) {
-    const KernelHandle processHandle(process.hProcess);
-    const KernelHandle threadHandle(process.hThread);
+                     nullptr, copy.folder.c_str(), &startup, &started)) {
+    KernelHandle processHandle(started.hProcess);
+    const KernelHandle threadHandle(started.hThread);
     // The copy has no window yet; this lets its first window come to the foreground.
-    AllowSetForegroundWindow(process.dwProcessId);
+    AllowSetForegroundWindow(started.dwProcessId);
+    if (process != nullptr) *process = std::move(processHandle);
     return kSuccess;
   }
   const ResultCode error = LastErrorOr(ERROR_GEN_FAILURE);
   SHELLEXECUTEINFOW shell = {};
   shell.cbSize = sizeof(shell);
-  shell.fMask = SEE_MASK_FLAG_NO_UI;
+  shell.fMask = SEE_MASK_FLAG_NO_UI | (process != nullptr ? SEE_MASK_NOCLOSEPROCESS : 0);
   shell.lpVerb = L"open";
   shell.lpFile = copy.executable.c_str();
   shell.lpParameters = copy.arguments.c_str();
@@ -214,7 +216,9 @@ ResultCode StartTemporaryCopy(const TemporaryCopy& copy) {
   shell.nShow = SW_SHOWNORMAL;
   // A copy the shell started runs like any other: ending with an error now would show an error
   // box and restart the application in the middle of its update.
-  return ShellExecuteExW(&shell) ? kSuccess : error;
+  if (!ShellExecuteExW(&shell)) return error;
+  if (process != nullptr) process->Reset(shell.hProcess);
+  return kSuccess;
 }
 
 void RemoveTemporaryCopy(const TemporaryCopy& copy) {
@@ -225,7 +229,8 @@ void RemoveTemporaryCopy(const TemporaryCopy& copy) {
 ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
                                        const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
                                        const std::wstring& credentialsArgument,
-                                       const ServerMessageWriter& writeMessage) {
+                                       const ServerMessageWriter& writeMessage,
+                                       RunningCopy* running) {
   if (!HasUpdateSelectedForInstall(updates)) return kSuccess;
   InstallHandOver handOver;
   handOver.installedUpdaterPath =
@@ -241,9 +246,26 @@ ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunCont
   TemporaryCopy copy;
   ResultCode result = PrepareTemporaryCopy(ThisExecutablePath(), handOver, updates, &copy);
   if (result != kSuccess) return result;
-  result = StartTemporaryCopy(copy);
+  result = StartTemporaryCopy(copy, &running->process);
   if (result != kSuccess) RemoveTemporaryCopy(copy);
+  running->started = result == kSuccess;
   return result;
+}
+
+ResultCode WaitForTemporaryCopy(const RunningCopy& running) {
+  // The copy runs all the same and records its outcome; only its exit code is out of reach.
+  if (!running.process) {
+    Log(kLogError, L"Cannot wait for the temporary copy: the shell gave no process");
+    return kSuccess;
+  }
+  Log(kLogTrace, L"Waiting for the temporary copy to finish");
+  DWORD exitCode = 0;
+  if (WaitForSingleObject(running.process.Get(), INFINITE) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(running.process.Get(), &exitCode)) {
+    return LastErrorOr(ERROR_GEN_FAILURE);
+  }
+  Log(kLogTrace, FormatText(L"Temporary copy finished. Return code: %u", exitCode));
+  return exitCode;
 }
 
 }  // namespace updater

@@ -5,6 +5,7 @@
 
 #include "app/RunMode.h"
 #include "base/ResultCode.h"
+#include "base/UniqueHandle.h"
 #include "catalogue/SelectedUpdatesWriter.h"
 #include "catalogue/UpdateInfo.h"
 #include "config/RunSwitches.h"
@@ -85,18 +86,29 @@ ResultCode PrepareServerCopy(const std::wstring& installedUpdaterPath,
                              TemporaryCopy* copy);
 
 // Starts the copy with its folder as current directory; when CreateProcessW fails the shell is
-// asked once. Returns 0 when the copy runs, else the error of CreateProcessW.
-ResultCode StartTemporaryCopy(const TemporaryCopy& copy);
+// asked once. Returns 0 when the copy runs, else the error of CreateProcessW. `process`, when
+// given, receives the copy's process, if the shell gave it.
+ResultCode StartTemporaryCopy(const TemporaryCopy& copy, KernelHandle* process = nullptr);
 
 // Deletes what the preparation of a copy that never ran made.
 void RemoveTemporaryCopy(const TemporaryCopy& copy);
 
+// The copy a check started, which records the outcome of its run itself.
+struct RunningCopy {
+  bool started = false;
+  KernelHandle process;  // empty when the shell that started the copy gave none
+};
+
 // The end of a check that selected updates: makes the temporary copy of the running updater and
 // starts it with /install and the kind of `mode`. 0 when no update is selected or the copy was
-// started, else the Windows error or result code that kept it from starting.
+// started (noted in `running`), else the Windows error or result code that kept it from starting.
 ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
                                        const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
                                        const std::wstring& credentialsArgument,
-                                       const ServerMessageWriter& writeMessage = nullptr);
+                                       const ServerMessageWriter& writeMessage,
+                                       RunningCopy* running);
+
+// Waits for the copy to end and returns its exit code; 0 when there is no process to wait for.
+ResultCode WaitForTemporaryCopy(const RunningCopy& running);
 
 }  // namespace updater

@@ -128,7 +128,8 @@ ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events,
     Log(kLogError, L"Unable to hand the credentials over. LastError: " + ResultText(built));
   }
   return InstallThroughTemporaryCopy(config_, run_, session.Updates(), mode_,
-                                     commandLine_.urlOverride, credentials, notifier_.Writer());
+                                     commandLine_.urlOverride, credentials, notifier_.Writer(),
+                                     &copy_);
 }
 
 ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
@@ -174,6 +175,10 @@ ResultCode UpdateDriver::SilentCheck() {
           : CheckAndHandOver(nullptr);
   if (IsQuietResult(result) && !commandLine_.noFrequencyCheck) {
     ScheduleNextCheck(config_, config_.CheckFrequency());
+  }
+  // Waited for only now, so that a wait window does not stay open over the copy's work.
+  if (result == kSuccess && copy_.started && commandLine_.wait) {
+    return WaitForTemporaryCopy(copy_);
   }
   return result;
 }

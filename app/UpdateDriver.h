@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/HandOverFile.h"
 #include "app/RunMode.h"
+#include "app/TemporaryCopy.h"
 #include "base/ResultCode.h"
 #include "notify/MessageNotifier.h"
 #include "ui/MessagesWindow.h"
@@ -41,6 +42,8 @@ class UpdateDriver {
   bool ApplicationMustRestart() const { return applicationMustRestart_; }
   // The mode after the run: /install silent becomes silentall or silentcritical by policy.
   RunMode Mode() const { return mode_; }
+  // Whether a check handed its updates to a temporary copy, which records its outcome itself.
+  bool HandedOver() const { return copy_.started; }
 
  private:
   using Work = std::function<ResultCode(UpdateEvents* events)>;
@@ -67,6 +70,7 @@ class UpdateDriver {
   const HandOverFile& handOver_;
   RunMode mode_;
   bool applicationMustRestart_ = false;
+  RunningCopy copy_;
   // Waited for when the driver ends, until the user has closed it.
   MessagesWindow messagesWindow_;
   MessageNotifier notifier_;

@@ -19,6 +19,7 @@
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
+#include "config/LastResult.h"
 #include "config/SettingsStore.h"
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
@@ -227,6 +228,7 @@ ResultCode UpdaterApp::RunUpdateMode() {
   UpdateDriver driver(*config_, run_, commandLine_, handOver_);
   const ResultCode result = driver.Run();
   if (driver.ApplicationMustRestart()) applicationMustRestart_ = true;
+  handedOver_ = driver.HandedOver();
   commandLine_.mode = driver.Mode();
   return result;
 }
@@ -310,8 +312,15 @@ ResultCode UpdaterApp::RunAutomation() {
 
 void UpdaterApp::Finish(ResultCode result) {
   const bool configLoaded = config_ != nullptr;
-  if (configLoaded && !run_.switches.restartPath.empty() && !run_.switches.startAppFirst &&
-      (applicationMustRestart_ || result != kSuccess)) {
+  // Recorded before the error box of /checknow, which stays until its user closes it.
+  const RunMode mode = commandLine_.mode;
+  if (configLoaded && commandLineParsed_ && !handedOver_ &&
+      (IsModeIn(mode, RunMode::CheckNow, RunMode::SilentCritical) ||
+       IsModeIn(mode, RunMode::Install, RunMode::InstallSilentCritical))) {
+    RecordLastResult(config_->Settings(), result);
+  }
+  if (configLoaded && !handedOver_ && !run_.switches.restartPath.empty() &&
+      !run_.switches.startAppFirst && (applicationMustRestart_ || result != kSuccess)) {
     StartApplication(run_.switches.restartPath, run_.switches.restartArguments, *config_);
   }
 

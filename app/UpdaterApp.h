@@ -53,6 +53,9 @@ class UpdaterApp {
   bool commandLineParsed_ = false;
   bool configLoaded_ = false;
   bool applicationMustRestart_ = false;
+  // A check that started a temporary copy leaves the copy to restart the application and to
+  // record the outcome.
+  bool handedOver_ = false;
 };
 
 }  // namespace updater
