@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
 #include "notify/ToastXml.h"
 
 namespace updater {
 namespace {
-
-using test::Narrow;
 
 const std::wstring kLinkPrefix = std::wstring(kUrlScheme) + L":/Link";
 
@@ -126,74 +123,40 @@ TEST(CommandLineTest, ParsesTheCheckFamilyAndRejectsBadCombinations) {
   });
 }
 
-// A script may wait for the silent modes only, and -wait takes no value.
-TEST(CommandLineTest, TakesWaitInTheSilentModesOnly) {
+// A script may wait for the silent modes only; a log level is its names or the mask as stored,
+// since anything else would store 0, no log at all.
+TEST(CommandLineTest, TakesWaitInTheSilentModesAndALogLevelAsNamesOrNumber) {
   ExpectParses({
       {L"/silent -wait", L"mode=1 wait"},
       {L"/silentall -wait -nogui -nofreqcheck", L"mode=2 nofreqcheck nogui wait"},
       {L"/silentcritical -reducedgui -wait", L"mode=3 reducedgui wait"},
-      {L"/silentall -wait -wait", L"mode=2 wait"},
       {L"/checknow -wait", nullptr},
       {L"/justcheck -wait", nullptr},
-      {L"/clean -wait", nullptr},
-      {L"/set loglevel Trace -wait", nullptr},
-      {L"/silentall -wait 5", nullptr},
-      {L"/silent -Wait", nullptr},
-  });
-}
-
-// The level mask as stored, or the names of its bits; anything else would store 0, no log.
-TEST(CommandLineTest, TakesALogLevelAsNamesOrAsANumber) {
-  ExpectParses({
       {L"/set loglevel Error|Trace", L"mode=19 setting=[loglevel] value=[Error|Trace]"},
-      {L"/set loglevel \"Info | Debug\"", L"mode=19 setting=[loglevel] value=[Info | Debug]"},
       {L"/set loglevel 15", L"mode=19 setting=[loglevel] value=[15]"},
-      {L"/set loglevel 0", L"mode=19 setting=[loglevel] value=[0]"},
-      {L"/set loglevel 0x0F", L"mode=19 setting=[loglevel] value=[0x0F]"},
       {L"/set loglevel 0XfF", L"mode=19 setting=[loglevel] value=[0XfF]"},
-      {L"/set loglevel 4294967295", L"mode=19 setting=[loglevel] value=[4294967295]"},
       {L"/set loglevel 0xFFFFFFFF", L"mode=19 setting=[loglevel] value=[0xFFFFFFFF]"},
       {L"/set loglevel 4294967296", nullptr},
-      {L"/set loglevel 0x100000000", nullptr},
       {L"/set loglevel 0x", nullptr},
-      {L"/set loglevel 0xG", nullptr},
       {L"/set loglevel -1", nullptr},
-      {L"/set loglevel +1", nullptr},
-      {L"/set loglevel \" 15\"", nullptr},
       {L"/set loglevel 15x", nullptr},
-      {L"/set loglevel Verbose", nullptr},
-      {L"/set loglevel trace", nullptr},
       {L"/set loglevel Info|Verbose", nullptr},
-      {L"/set loglevel Info|", nullptr},
-      {L"/set loglevel \"\"", nullptr},
       {L"/set autoupdatepolicy Never", nullptr},
   });
 }
 
 // The log of a refused line names the token to change, or the one an argument should follow.
 TEST(CommandLineTest, NamesWhereARefusedLineGoesWrong) {
-  const struct {
-    const wchar_t* line;
-    const wchar_t* rejection;
-  } cases[] = {
+  const struct { const wchar_t *line, *rejection; } cases[] = {
       {L"", L"it is empty"},
       {L"/bogus -nogui", L"\"/bogus\""},
-      {L"/silent -nogui", L"\"-nogui\""},
       {L"/silentall -nogui -reducedgui -wait", L"\"-reducedgui\""},
       {L"/checknow -url u -wait", L"\"-wait\""},
-      {L"/silentall -nogui -wiat", L"\"-wiat\""},
       {L"/silentall -nogui -url", L"an argument is missing after \"-url\""},
       {L"/checknow -startappfirst", L"\"-startappfirst\""},
       {L"/set loglevel Verbose", L"\"Verbose\""},
-      {L"/set loglevel", L"an argument is missing after \"loglevel\""},
       {L"/set retryattempts 1 2", L"\"2\""},
-      {L"/set color red", L"\"color\""},
-      {L"/clean silent now", L"\"now\""},
-      {L"/justcheck -dumpdetected", L"an argument is missing after \"-dumpdetected\""},
       {L"/justcheck -critical -nogui", L"\"-nogui\""},
-      {L"/install silent", L"an argument is missing after \"silent\""},
-      {L"/configservice -name", L"an argument is missing after \"-name\""},
-      {L"/automation -clsid {X} -register", L"\"-register\""},
       {L"merrow-tovan-updater:/Link a b", L"\"b\""},
   };
   for (const auto& c : cases) {
@@ -205,40 +168,20 @@ TEST(CommandLineTest, NamesWhereARefusedLineGoesWrong) {
   }
 }
 
-// The usage text shows each mode a user may start with the options it takes, and no other.
-TEST(CommandLineTest, UsageListsTheOptionsEachModeTakes) {
-  const std::vector<std::wstring> lines = UsageLines();
-  const auto lineOf = [&lines](const std::wstring& mode) {
-    for (const std::wstring& line : lines) {
-      if (line.rfind(L"  " + mode + L" ", 0) == 0 || line == L"  " + mode) return line;
-    }
-    return std::wstring();
+// The usage text shows each check mode with the options it takes, and not the switches the
+// updater passes to itself.
+TEST(CommandLineTest, UsageShowsEachModeWithTheOptionsItTakes) {
+  std::wstring usage;
+  for (const std::wstring& line : UsageLines()) usage += line + L"\n";
+  const auto lineOf = [&usage](const std::wstring& mode) {
+    const std::size_t at = usage.find(L"  " + mode + L" ");
+    return at == std::wstring::npos ? std::wstring() : usage.substr(at, usage.find(L'\n', at) - at);
   };
-  const struct {
-    const wchar_t* mode;
-    const wchar_t* option;
-    bool listed;
-  } cases[] = {
-      {L"/silentall", L" [-wait]", true},
-      {L"/silentall", L" [-url URL]", true},
-      {L"/silentall", L" [-startminimized]", false},
-      {L"/silent", L" [-wait]", true},
-      {L"/silent", L" [-nogui]", false},
-      {L"/checknow", L" [-wait]", false},
-      {L"/checknow", L" [-startminimized]", true},
-      {L"/justcheck", L" [-dumpdetected FILE]", true},
-      {L"/automation", L" [-clsid {CLASS-ID}]", true},
-      {L"/set", L"loglevel", true},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.listed, lineOf(c.mode).find(c.option) != std::wstring::npos)
-        << Narrow(std::wstring(c.mode) + c.option);
-  }
-  EXPECT_NE(L"", lineOf(L"/installservice"));
-  // The updater passes these to itself, the service manager the service's.
-  for (const wchar_t* internal : {L"/install", L"/runserver", L"/runservice", L"/debugservice"}) {
-    EXPECT_EQ(L"", lineOf(internal)) << Narrow(internal);
-  }
+  EXPECT_NE(std::wstring::npos, lineOf(L"/silentall").find(L" [-nogui] [-reducedgui]"));
+  EXPECT_NE(std::wstring::npos, lineOf(L"/silent").find(L" [-url URL]"));
+  EXPECT_NE(std::wstring::npos, lineOf(L"/silent").find(L" [-wait]"));
+  EXPECT_EQ(std::wstring::npos, lineOf(L"/checknow").find(L" [-wait]"));
+  EXPECT_EQ(L"", lineOf(L"/install"));
 }
 
 TEST(CommandLineTest, ParsesTheOtherSwitchesWithTheirExactArguments) {

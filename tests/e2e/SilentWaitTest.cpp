@@ -15,62 +15,47 @@
 namespace updater::test {
 namespace {
 
-// The outcome the latest run of the check family left in the settings key.
-struct LastResult {
-  bool recorded = false;
-  DWORD result = 0;
-  ULONGLONG time = 0;  // FILETIME in UTC
-};
+constexpr DWORD kInstallationFailed = 0xE000000C;
 
-LastResult ReadLastResult(const Scenario& s) {
-  LastResult last;
-  ULONGLONG time = 0;
-  DWORD size = sizeof(time);
-  last.recorded =
-      GetRegistryDword(HKEY_CURRENT_USER, s.Key(L"Settings"), L"LastResult", &last.result) &&
-      RegGetValueW(HKEY_CURRENT_USER, s.Key(L"Settings").c_str(), L"LastResultTime",
-                   RRF_RT_REG_BINARY, nullptr, &time, &size) == ERROR_SUCCESS &&
-      size == sizeof(time);
-  last.time = time;
-  return last;
+// LastResult, or 0xDEAD when there is none; `time` receives LastResultTime (UTC FILETIME).
+DWORD LastResult(const Scenario& s, ULONGLONG* time = nullptr) {
+  DWORD result = 0xDEAD;
+  GetRegistryDword(HKEY_CURRENT_USER, s.Key(L"Settings"), L"LastResult", &result);
+  if (time != nullptr) {
+    DWORD size = sizeof(*time);
+    RegGetValueW(HKEY_CURRENT_USER, s.Key(L"Settings").c_str(), L"LastResultTime",
+                 RRF_RT_REG_BINARY, nullptr, time, &size);
+  }
+  return result;
 }
 
 ULONGLONG Now() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  ULARGE_INTEGER now;
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
+  return now.QuadPart;
 }
 
-std::wstring Sha256Of(const std::string& bytes) {
-  std::vector<unsigned char> digest;
-  EXPECT_EQ(kSuccess, ComputeSHA256(bytes, &digest));
-  return ToHexText(digest);
-}
-
-// What happens to the published update before the run.
-enum class Spoil { None, Gone, Tampered, Installed, Unpublished };
-
-// A script runs the silent check with -wait and learns the outcome from the exit code, whether the
-// installed updater ended on its own or a temporary copy ran the installation; both leave it as
-// LastResult.
+// A script runs the silent check with -wait and learns the outcome from the exit code and from
+// LastResult, whether a temporary copy installed (mode 8) or the installed updater ended alone.
 TEST(SilentWaitTest, EndsWithTheOutcomeOfTheInstallationAndRecordsIt) {
   const std::string installer = ReadFileBytes(FixturePath(L"InstallerFixture.exe"));
-  const std::wstring digest = L"SHA256=" + Sha256Of(installer) + L"\r\n";
-  struct Case { const char* what; Spoil spoil; DWORD installerExit; DWORD result; bool copied; };
+  std::vector<unsigned char> digest;
+  ASSERT_EQ(kSuccess, ComputeSHA256(installer, &digest));
+  enum class Spoil { None, Gone, Tampered, Installed, Unpublished };
+  struct Case { const char* what; Spoil spoil; DWORD installerExit; DWORD result; int mode; };
   const Case cases[] = {
-      {"a good installer", Spoil::None, 0, 0, true},
-      {"an installer the server does not have", Spoil::Gone, 0, 0xE0000018, true},
-      {"a tampered installer", Spoil::Tampered, 0, 0xE0000030, true},
-      {"an installer that fails", Spoil::None, 1603, 0xE000000C, true},
-      // No copy: the installed updater's own outcome.
-      {"an update already installed", Spoil::Installed, 0, 0xE0000011, false},
-      {"no update configuration file", Spoil::Unpublished, 0, 0xE0000018, false},
+      {"a good installer", Spoil::None, 0, 0, 8},
+      {"an installer the server does not have", Spoil::Gone, 0, 0xE0000018, 8},
+      {"a tampered installer", Spoil::Tampered, 0, 0xE0000030, 8},
+      {"an installer that fails", Spoil::None, 1603, kInstallationFailed, 8},
+      {"an update already installed", Spoil::Installed, 0, 0xE0000011, 2},
+      {"no update configuration file", Spoil::Unpublished, 0, 0xE0000018, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario s;
-    const std::wstring section =
-        s.Section({L"Waited", digest, c.installerExit, c.installerExit == 0});
+    const std::wstring keys = L"SHA256=" + ToHexText(digest) + L"\r\n";
+    const std::wstring section = s.Section({L"Waited", keys, c.installerExit, c.installerExit == 0});
     if (c.spoil != Spoil::Unpublished) s.Publish(section);
     if (c.spoil == Spoil::Gone) DeleteFileW(s.ServedPath(L"Waited.exe").c_str());
     if (c.spoil == Spoil::Tampered) {
@@ -80,20 +65,19 @@ TEST(SilentWaitTest, EndsWithTheOutcomeOfTheInstallationAndRecordsIt) {
     }
     if (c.spoil == Spoil::Installed) WriteTextFile(s.Marker(L"Waited"), L"", TextEncoding::Ansi);
     const ULONGLONG before = Now();
-    EXPECT_EQ(c.result, s.Run(L"/silentall -nogui -nofreqcheck -wait").exitCode) << Narrow(s.Log());
+    EXPECT_EQ(c.result, s.Run(L"/silentall -nogui -nofreqcheck -wait").exitCode);
     const ULONGLONG after = Now();
-    // The copy had ended when the installed updater did.
-    const std::wstring finished = L"Updater finished. Mode: " + std::to_wstring(c.copied ? 8 : 2) +
+    // Had the installed updater not waited, the copy's last line would still be missing.
+    const std::wstring finished = L"Updater finished. Mode: " + std::to_wstring(c.mode) +
                                   L". Return code: " + std::to_wstring(c.result) + L"\r\n";
     EXPECT_TRUE(Contains(s.Log(), finished)) << Narrow(s.Log());
-    const LastResult last = ReadLastResult(s);
-    EXPECT_TRUE(last.recorded);
-    EXPECT_EQ(c.result, last.result);
-    EXPECT_TRUE(last.time >= before && last.time <= after) << last.time << " " << before;
+    ULONGLONG time = 0;
+    EXPECT_EQ(c.result, LastResult(s, &time));
+    EXPECT_TRUE(time >= before && time <= after) << time << " not in " << before << "-" << after;
   }
 }
 
-// Without -wait the installed updater ends at once with 0 and leaves LastResult to its copy.
+// Without -wait the installed updater ends with 0 at once and leaves LastResult to its copy.
 TEST(SilentWaitTest, WithoutWaitTheCopyAloneRecordsTheOutcome) {
   Scenario s;
   std::wstring section = s.Section({L"Paced", L"", 1603, false});
@@ -103,13 +87,13 @@ TEST(SilentWaitTest, WithoutWaitTheCopyAloneRecordsTheOutcome) {
                   L"http://" + ServerAddress(L"fault") + L"/paced/700/");
   s.Publish(section);
   EXPECT_EQ(0u, s.Run(L"/silentall -nogui -nofreqcheck").exitCode);
-  EXPECT_FALSE(ReadLastResult(s).recorded) << "the installed updater recorded its hand-over";
-  EXPECT_TRUE(WaitUntil([&] { return ReadLastResult(s).recorded; }, 60000)) << Narrow(s.Log());
-  EXPECT_EQ(0xE000000Cu, ReadLastResult(s).result);
+  EXPECT_EQ(0xDEADu, LastResult(s)) << "the installed updater recorded its hand-over";
+  EXPECT_TRUE(WaitUntil([&] { return LastResult(s) != 0xDEAD; }, 60000)) << Narrow(s.Log());
+  EXPECT_EQ(kInstallationFailed, LastResult(s));
 }
 
-// The wizard of /silentall without -nogui works in the tray and waits there on its summary; -wait
-// waits for it too.
+// Without -nogui the copy's wizard works in the tray and waits there on its summary: -wait waits
+// until the user closes it.
 TEST(SilentWaitTest, WithTheWizardEndsWhenItsSummaryIsClosed) {
   Scenario s;
   s.Publish(s.Section({L"Failing", L"", 1603, false}));
@@ -124,8 +108,8 @@ TEST(SilentWaitTest, WithTheWizardEndsWhenItsSummaryIsClosed) {
     WizardUser user;
     // The sheet stays hidden: its page is asked for, and its button pressed, through messages.
     summary = user.WaitForSheet(L"Installing Updates for Test App", true) && WaitUntil([&] {
-      const HWND page = reinterpret_cast<HWND>(
-          SendMessageW(user.Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
+      const HWND page =
+          reinterpret_cast<HWND>(SendMessageW(user.Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
       return GetDlgItem(page, IDC_SUMMARY_LIST) != nullptr;
     }, 50000);
     endedBeforeClose = ended;
@@ -136,8 +120,7 @@ TEST(SilentWaitTest, WithTheWizardEndsWhenItsSummaryIsClosed) {
   script.join();
   EXPECT_TRUE(summary) << "no summary";
   EXPECT_FALSE(endedBeforeClose) << "ended while the summary was open";
-  EXPECT_EQ(0xE000000Cu, outcome.exitCode) << Narrow(s.Log());
-  EXPECT_EQ(0xE000000Cu, ReadLastResult(s).result);
+  EXPECT_EQ(kInstallationFailed, outcome.exitCode) << Narrow(s.Log());
 }
 
 }  // namespace
