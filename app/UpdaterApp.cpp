@@ -21,6 +21,7 @@
 #include "base/UserTempPath.h"
 #include "config/LastResult.h"
 #include "config/SettingsStore.h"
+#include "engine/ConfigurationFetch.h"
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
 #include "service/InstallCommand.h"
@@ -136,6 +137,7 @@ ResultCode UpdaterApp::Prepare() {
   ApplySwitches();
   StartLogging();
   Log(kLogTrace, FormatText(L"Running updater. Mode: %d", static_cast<int>(commandLine_.mode)));
+  LogConfigProblems();
   return kSuccess;
 }
 
@@ -172,8 +174,26 @@ void UpdaterApp::StartLogging() {
   logger.SetLevelMask(level);
 }
 
-ResultCode UpdaterApp::ValidateForUpdates() const {
-  return config_->IsCompleteForUpdates() ? kSuccess : kInvalidClientConfig;
+// Missing keys are left to the checks that need them: a setting or the command line may supply
+// them.
+void UpdaterApp::LogConfigProblems() const {
+  for (const ClientConfigProblem& problem : config_->Problems()) {
+    if (problem.kind != ClientProblemKind::Missing) {
+      Log(kLogError, L"Warning: " + config_->Path() + L": " + problem.text);
+    }
+  }
+}
+
+ResultCode UpdaterApp::ValidateForUpdates() {
+  failureDetail_ = config_->WhyIncompleteForUpdates();
+  std::wstring localPath;
+  if (failureDetail_.empty() &&
+      LocalConfigurationPath(config_->DownloadsFolder(), config_->Urls().front(), &localPath) !=
+          kSuccess) {
+    failureDetail_ = config_->Path() + L": [General] URL names no file to keep in the downloads "
+                     L"folder: " + config_->Urls().front();
+  }
+  return failureDetail_.empty() ? kSuccess : kInvalidClientConfig;
 }
 
 ResultCode UpdaterApp::Dispatch() {
@@ -326,8 +346,9 @@ void UpdaterApp::Finish(ResultCode result) {
 
   if (configLoaded && commandLineParsed_ && commandLine_.mode == RunMode::CheckNow &&
       !commandLine_.minimalUserActions && !IsQuietResult(result)) {
-    MessageBoxW(GetActiveWindow(), CheckErrorBoxText(result, config_->Proxy()).c_str(),
-                config_->ApplicationName().c_str(), MB_ICONERROR);
+    MessageBoxW(GetActiveWindow(),
+                CheckErrorBoxText(result, config_->Proxy(), failureDetail_).c_str(),
+                CheckErrorBoxTitle(config_->ApplicationName()).c_str(), MB_ICONERROR);
   }
   config_.reset();
 
@@ -348,7 +369,7 @@ void UpdaterApp::Finish(ResultCode result) {
 
   Log(kLogTrace, FormatText(L"Updater finished. Mode: %d. Return code: %u",
                             static_cast<int>(commandLine_.mode), result));
-  if (!IsQuietResult(result)) Log(kLogError, RunFailureLogLine(result));
+  if (!IsQuietResult(result)) Log(kLogError, RunFailureLogLine(result, failureDetail_));
 }
 
 }  // namespace updater

@@ -32,7 +32,9 @@ class UpdaterApp {
   void RegisterAsClient();
   void ApplySwitches();
   void StartLogging();
-  ResultCode ValidateForUpdates() const;
+  void LogConfigProblems() const;
+  // kInvalidClientConfig, with what to put right in failureDetail_, when a check cannot start.
+  ResultCode ValidateForUpdates();
   ResultCode RunUpdateMode();
   ResultCode Configure();
   ServerLauncher MakeServerLauncher() const;
@@ -50,6 +52,8 @@ class UpdaterApp {
   HandOverFile handOver_;
   RunContext run_;
   std::unique_ptr<ClientConfig> config_;
+  // What the failure line and the error box add to the result's text.
+  std::wstring failureDetail_;
   bool commandLineParsed_ = false;
   bool configLoaded_ = false;
   bool applicationMustRestart_ = false;

@@ -55,6 +55,19 @@ std::wstring FoldIniName(std::wstring_view name) {
   return folded;
 }
 
+bool IsIniKeyOf(std::wstring_view key, std::wstring_view name, bool numbered) {
+  const std::wstring folded = FoldIniName(key), base = FoldIniName(name);
+  if (folded == base) return true;
+  if (!numbered || folded.size() <= base.size() || folded.compare(0, base.size(), base) != 0 ||
+      folded[base.size()] == L'0') {
+    return false;
+  }
+  for (std::size_t i = base.size(); i < folded.size(); ++i) {
+    if (folded[i] < L'0' || folded[i] > L'9') return false;
+  }
+  return true;
+}
+
 IniDocument IniDocument::Parse(std::string_view bytes, const CodePageDecoder& decode) {
   IniDocument document;
   document.sectionIndex_.emplace(std::wstring(), 0);

@@ -63,4 +63,8 @@ class IniDocument {
 // A section or key name in the form names are compared: ASCII letters in upper case.
 std::wstring FoldIniName(std::wstring_view name);
 
+// Whether `key` names what a reader asks for as `name` or, when `numbered`, as one of the names
+// NumberedValues builds from it (name1, name2, ...: "URL01" is never asked for).
+bool IsIniKeyOf(std::wstring_view key, std::wstring_view name, bool numbered);
+
 }  // namespace updater

@@ -50,24 +50,36 @@ bool ParseTokenListOrNumber(const std::wstring& text, const TokenName* table, st
   return ok;
 }
 
-bool ParseTokenList(const std::wstring& text, const TokenName* table, std::size_t count,
-                    std::uint32_t* value) {
-  *value = 0;
-  if (text.empty()) return false;
+std::vector<std::wstring> SplitTokenList(const std::wstring& text) {
+  std::vector<std::wstring> names;
   std::size_t begin = 0;
   for (;;) {
     std::size_t end = text.find(L'|', begin);
     if (end == std::wstring::npos) end = text.size();
-    const std::wstring name = Trim(text, begin, end);
-    const TokenName* found = nullptr;
-    for (std::size_t i = 0; i < count && found == nullptr; ++i) {
-      if (name == table[i].name) found = &table[i];
-    }
-    if (found == nullptr) return false;
-    *value |= found->value;
-    if (end == text.size()) return true;
+    names.push_back(Trim(text, begin, end));
+    if (end == text.size()) return names;
     begin = end + 1;
   }
+}
+
+const TokenName* FindTokenName(const std::wstring& name, const TokenName* table,
+                               std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (name == table[i].name) return &table[i];
+  }
+  return nullptr;
+}
+
+bool ParseTokenList(const std::wstring& text, const TokenName* table, std::size_t count,
+                    std::uint32_t* value) {
+  *value = 0;
+  if (text.empty()) return false;
+  for (const std::wstring& name : SplitTokenList(text)) {
+    const TokenName* found = FindTokenName(name, table, count);
+    if (found == nullptr) return false;
+    *value |= found->value;
+  }
+  return true;
 }
 
 }  // namespace updater

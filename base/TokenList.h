@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace updater {
 
@@ -10,6 +11,12 @@ struct TokenName {
   const wchar_t* name;
   std::uint32_t value;
 };
+
+// The "|"-separated names of `text`, each trimmed of white space; one empty name for an empty text.
+std::vector<std::wstring> SplitTokenList(const std::wstring& text);
+
+// The entry of `table` named exactly `name`, or null.
+const TokenName* FindTokenName(const std::wstring& name, const TokenName* table, std::size_t count);
 
 // Parses "|"-separated names, each trimmed of white space and looked up case-sensitively in
 // `table`, into the OR of their values. An empty text or a name not in the table fails; the names

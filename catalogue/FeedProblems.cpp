@@ -10,25 +10,10 @@
 namespace updater {
 namespace {
 
-// The reader builds numbered names as key + std::to_wstring(n), so "URL01" is never read.
-bool IsKeyNumber(std::wstring_view text) {
-  if (text.empty() || text.front() == L'0') return false;
-  for (const wchar_t c : text) {
-    if (c < L'0' || c > L'9') return false;
-  }
-  return true;
-}
-
 template <std::size_t N>
 const FeedKey* FindFeedKey(const FeedKey (&table)[N], const std::wstring& key) {
-  const std::wstring folded = FoldIniName(key);
   for (const FeedKey& entry : table) {
-    const std::wstring name = FoldIniName(entry.name);
-    if (folded == name) return &entry;
-    if (entry.form == FeedKeyForm::Numbered && folded.compare(0, name.size(), name) == 0 &&
-        IsKeyNumber(std::wstring_view(folded).substr(name.size()))) {
-      return &entry;
-    }
+    if (IsIniKeyOf(key, entry.name, entry.form == FeedKeyForm::Numbered)) return &entry;
   }
   return nullptr;
 }

@@ -7,6 +7,7 @@
 
 #include "base/ExecutablePath.h"
 #include "base/IniFile.h"
+#include "base/ResultText.h"
 #include "config/ClientFlags.h"
 #include "config/PathExpansion.h"
 #include "config/ProxySetting.h"
@@ -55,7 +56,10 @@ ClientConfig::ClientConfig(std::wstring path, HKEY settingsRoot)
     : path_(std::move(path)), settingsRoot_(settingsRoot), settings_(settingsRoot, std::wstring()) {}
 
 ResultCode ClientConfig::Load() {
-  if (!IsExistingFile(path_)) return kConfigFileNotFound;
+  if (!IsExistingFile(path_)) {
+    fileResult_ = kConfigFileNotFound;
+    return kConfigFileNotFound;
+  }
   ReadConfigFile();
   settings_ = SettingsStore(settingsRoot_, id_);
   ReadRegistry();
@@ -63,9 +67,12 @@ ResultCode ClientConfig::Load() {
 }
 
 void ClientConfig::ReadConfigFile() {
-  // An unreadable file reads as empty, as it did through the profile functions.
+  // An unreadable file reads as empty, as it did through the profile functions; a check says why
+  // it stops.
   IniDocument ini;
-  IniFile(path_).Read(&ini);
+  fileResult_ = IniFile(path_).Read(&ini);
+  problems_ = fileResult_ == kSuccess ? ClientConfigProblems(ini, SystemPathLookup())
+                                      : std::vector<ClientConfigProblem>();
   const auto text = [&](const wchar_t* key) { return ini.Value(kSection, key); };
 
   // A flag list with an unknown name keeps the flags before it.
@@ -126,8 +133,26 @@ void ClientConfig::ReplaceFirstUrl(std::wstring url) {
   }
 }
 
-bool ClientConfig::IsCompleteForUpdates() const {
-  return !downloadsFolder_.empty() && !urls_.empty() && !id_.empty() && !appDir_.empty();
+std::wstring ClientConfig::WhyIncompleteForUpdates() const {
+  const std::wstring unreadable = L"Cannot read the client configuration file " + path_ + L": ";
+  if (fileResult_ == kConfigFileNotFound) return unreadable + L"there is no such file";
+  if (fileResult_ != kSuccess) {
+    std::wstring reason = ResultText(fileResult_);
+    reason.erase(reason.find_last_not_of(L"\r\n. ") + 1);
+    return unreadable + reason;
+  }
+  // The keys kClientKeys marks required, by the values they end in.
+  const std::pair<const wchar_t*, bool> needed[] = {
+      {L"ID", id_.empty()},
+      {L"URL", urls_.empty()},
+      {L"AppDir", appDir_.empty()},
+      {L"DownloadsFolder", downloadsFolder_.empty()},
+  };
+  std::wstring missing;
+  for (const auto& [key, empty] : needed) {
+    if (empty) missing += (missing.empty() ? L"" : L", ") + std::wstring(key);
+  }
+  return missing.empty() ? std::wstring() : path_ + L": [General] has no " + missing;
 }
 
 void ClientConfig::SaveDownloadsFolder(std::wstring folder) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "base/ResultCode.h"
+#include "config/ClientConfigProblems.h"
 #include "config/SettingsStore.h"
 
 namespace updater {
@@ -75,9 +76,14 @@ class ClientConfig {
   // Replaces the first URL, or makes `url` the only one when there is none.
   void ReplaceFirstUrl(std::wstring url);
 
-  // Whether the values that checking for updates needs are there: the downloads folder, a URL,
-  // the ID and the application folder.
-  bool IsCompleteForUpdates() const;
+  // Why a check for updates cannot start, as one line naming the file and what to put right: the
+  // file could not be read, or values a check needs (the ID, a URL, the application folder, the
+  // downloads folder) are missing after the settings and the command line. Empty when it can.
+  std::wstring WhyIncompleteForUpdates() const;
+
+  // What is wrong with the file's text (ClientConfigProblems through the system's lookups); empty
+  // when it could not be read.
+  const std::vector<ClientConfigProblem>& Problems() const { return problems_; }
 
   // The settings of this configuration under the chosen root, named by its ID.
   SettingsStore& Settings() { return settings_; }
@@ -88,6 +94,8 @@ class ClientConfig {
   void ReadRegistry();
 
   std::wstring path_;
+  ResultCode fileResult_ = kConfigFileNotFound;
+  std::vector<ClientConfigProblem> problems_;
   std::wstring id_;
   std::vector<std::wstring> urls_;
   std::uint32_t flags_ = 0;

@@ -62,7 +62,8 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   if (config_.Urls().empty() ||
       LocalConfigurationPath(config_.DownloadsFolder(), config_.Urls().front(), &localPath) !=
           kSuccess) {
-    Log(kLogError, L"The first URL names no update configuration file to keep locally");
+    Log(kLogError, L"URL names no file to keep in the downloads folder: " +
+                       (config_.Urls().empty() ? std::wstring() : config_.Urls().front()));
     events_->Failed(kInvalidClientConfig, std::wstring());
     return kInvalidClientConfig;
   }

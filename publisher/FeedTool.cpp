@@ -17,6 +17,7 @@
 #include "catalogue/IniReader.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
+#include "publisher/ClientConfigCheck.h"
 #include "publisher/FeedText.h"
 #include "publisher/KeyFile.h"
 #include "transfer/FeedKey.h"
@@ -34,7 +35,8 @@ constexpr wchar_t kUsageText[] =
     L"usage: UpdaterPublisher keygen PRIVATEKEYFILE\n"
     L"       UpdaterPublisher hash FILE FOLDER\n"
     L"       UpdaterPublisher sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]\n"
-    L"       UpdaterPublisher validate FILE\n";
+    L"       UpdaterPublisher validate FILE\n"
+    L"       UpdaterPublisher validate-client CLIENTFILE\n";
 constexpr int kMaxDays = 3650;
 constexpr wchar_t kWholeFileRefused[] =
     L"The updater refuses the whole file while any section is refused: it offers none of its "
@@ -278,6 +280,16 @@ int Validate(const std::wstring& feedPath, std::wstring* out) {
   return check.lines.empty() ? kOk : kProblem;
 }
 
+int ValidateClient(const std::wstring& path, std::wstring* out) {
+  std::vector<std::wstring> problems;
+  if (const ResultCode read = ClientConfigFileProblems(path, &problems)) {
+    return Fail(out, L"Cannot read " + path, read);
+  }
+  for (const std::wstring& problem : problems) *out += problem + L"\n";
+  if (problems.empty()) *out += L"No problems found in " + path + L"\n";
+  return problems.empty() ? kOk : kProblem;
+}
+
 }  // namespace
 
 int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
@@ -288,6 +300,7 @@ int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
   if (command == L"hash" && count == 3) return Hash(arguments[1], arguments[2], out);
   if (command == L"sign" && count >= 3 && count <= 5) return Sign(arguments, out, warnings);
   if (command == L"validate" && count == 2) return Validate(arguments[1], out);
+  if (command == L"validate-client" && count == 2) return ValidateClient(arguments[1], out);
   *out += kUsageText;
   return kUsage;
 }

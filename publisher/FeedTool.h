@@ -5,10 +5,10 @@
 
 namespace updater {
 
-// The publisher's commands over an update configuration file, as the console tool runs them.
-// Each writes what it did or found to `out`, what the publisher should put right but did not stop
-// it to `warnings`, and answers the process exit code: 0 when all went well, 1 for a problem with
-// the file or the keys, 2 for a command line it does not take.
+// The publisher's commands over an update configuration file and the client configuration, as
+// the console tool runs them. Each writes what it did or found to `out`, what the publisher should
+// put right but did not stop it to `warnings`, and answers the process exit code: 0 when all went
+// well, 1 for a problem with the file or the keys, 2 for a command line it does not take.
 //   keygen PRIVATEKEYFILE                 a new key pair, the private key readable by the user
 //                                         alone; prints the FeedPublicKey= line
 //   hash FILE FOLDER                      Size and SHA256 of each section from FOLDER's installers;
@@ -20,6 +20,8 @@ namespace updater {
 //   validate FILE                         loads each section as the updater does and reports every
 //                                         problem, one line each naming its section, and whether
 //                                         the updater would refuse the whole file
+//   validate-client CLIENTFILE            every problem of a client configuration file, one line
+//                                         each naming its key, or a line saying there is none
 int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
                 std::wstring* warnings);
 

@@ -92,3 +92,4 @@
 #define IDS_FEED_ROLLED_BACK               1087
 #define IDS_UNSAFE_SERVICE_LOCATION        1088
 #define IDS_UNVERSIONED_RELEASE            1089
+#define IDS_UPDATER_TITLE                  1091

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
+#include "transfer/P256Point.h"
 #include "transfer/Sha256File.h"
 
 namespace updater {
@@ -17,7 +18,6 @@ using Algorithm = ClosedBy<BCRYPT_ALG_HANDLE, &CloseAlgorithm>;
 using Key = ClosedBy<BCRYPT_KEY_HANDLE, &BCryptDestroyKey>;
 
 constexpr ULONG kCoordinateBytes = 32;
-constexpr std::size_t kPublicKeyBytes = 2 * kCoordinateBytes;
 constexpr std::size_t kSignatureBytes = 2 * kCoordinateBytes;
 // A key blob is its header followed by X, Y and, for a private key, d.
 constexpr std::size_t kPrivateBlobBytes = sizeof(BCRYPT_ECCKEY_BLOB) + 3 * kCoordinateBytes;
@@ -66,6 +66,17 @@ ResultCode ImportKey(const Algorithm& algorithm, const wchar_t* type, ULONG magi
   return kSuccess;
 }
 
+// The public key as base64 of the point X, Y, checked to lie on the curve.
+ResultCode ImportPublicKey(const Algorithm& algorithm, const std::wstring& publicKey, Key* key) {
+  std::string point;
+  if (!Base64Decode(publicKey, &point) || !IsP256Point(point)) return kFeedSignatureInvalid;
+  BCRYPT_ECCKEY_BLOB header = {BCRYPT_ECDSA_PUBLIC_P256_MAGIC, kCoordinateBytes};
+  const std::string blob =
+      std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + point;
+  return ImportKey(algorithm, BCRYPT_ECCPUBLIC_BLOB, BCRYPT_ECDSA_PUBLIC_P256_MAGIC, blob,
+                   blob.size(), key);
+}
+
 }  // namespace
 
 ResultCode GenerateFeedKey(std::wstring* privateKey, std::wstring* publicKey) {
@@ -109,24 +120,23 @@ ResultCode SignFeedBytes(const std::wstring& privateKey, const std::string& byte
   return kSuccess;
 }
 
-ResultCode VerifyFeedBytes(const std::wstring& publicKey, const std::string& bytes,
-                           const std::wstring& signature) {
-  std::string point, signatureBytes, digest;
-  if (!Base64Decode(publicKey, &point) || point.size() != kPublicKeyBytes ||
-      !Base64Decode(signature, &signatureBytes) || signatureBytes.size() != kSignatureBytes) {
-    return kFeedSignatureInvalid;
-  }
-  BCRYPT_ECCKEY_BLOB header = {BCRYPT_ECDSA_PUBLIC_P256_MAGIC, kCoordinateBytes};
-  const std::string blob =
-      std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + point;
+ResultCode CheckFeedPublicKey(const std::wstring& publicKey) {
   Algorithm algorithm;
   if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
   Key key;
-  if (const ResultCode imported = ImportKey(algorithm, BCRYPT_ECCPUBLIC_BLOB,
-                                            BCRYPT_ECDSA_PUBLIC_P256_MAGIC, blob,
-                                            blob.size(), &key)) {
-    return imported;
+  return ImportPublicKey(algorithm, publicKey, &key);
+}
+
+ResultCode VerifyFeedBytes(const std::wstring& publicKey, const std::string& bytes,
+                           const std::wstring& signature) {
+  std::string signatureBytes, digest;
+  if (!Base64Decode(signature, &signatureBytes) || signatureBytes.size() != kSignatureBytes) {
+    return kFeedSignatureInvalid;
   }
+  Algorithm algorithm;
+  if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
+  Key key;
+  if (const ResultCode imported = ImportPublicKey(algorithm, publicKey, &key)) return imported;
   if (const ResultCode hashed = Digest(bytes, &digest)) return hashed;
   if (BCryptVerifySignature(key.Get(), nullptr, Bytes(digest), 32, Bytes(signatureBytes),
                             kSignatureBytes, 0)) {

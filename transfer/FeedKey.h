@@ -18,6 +18,10 @@ ResultCode GenerateFeedKey(std::wstring* privateKey, std::wstring* publicKey);
 ResultCode SignFeedBytes(const std::wstring& privateKey, const std::string& bytes,
                          std::wstring* signature);
 
+// 0 when `publicKey` is base64 of a P-256 point (a FeedPublicKey= value), else
+// kFeedSignatureInvalid or the CNG status.
+ResultCode CheckFeedPublicKey(const std::wstring& publicKey);
+
 // 0 when `signature` is the key's signature of the SHA-256 digest of `bytes`; otherwise, also
 // for a key or signature that is not valid base64 of the right size, kFeedSignatureInvalid.
 ResultCode VerifyFeedBytes(const std::wstring& publicKey, const std::string& bytes,

@@ -134,23 +134,12 @@ TEST(PublishersGuideTest, ExampleFilesLoadAsTheUpdaterLoadsThem) {
   WriteTextFile(clientPath, clientExample, TextEncoding::Ansi);
   ClientConfig client(clientPath);
   ASSERT_EQ(kSuccess, client.Load());
-  EXPECT_TRUE(client.IsCompleteForUpdates());
+  EXPECT_EQ(L"", client.WhyIncompleteForUpdates());
   EXPECT_TRUE(IsAbsoluteWindowsPath(client.AppDir())) << Narrow(client.AppDir());
   EXPECT_TRUE(IsAbsoluteWindowsPath(client.DownloadsFolder())) << Narrow(client.DownloadsFolder());
-  std::string publicKey;
-  EXPECT_TRUE(Base64Decode(client.FeedPublicKey(), &publicKey) && publicKey.size() == 64);
-  IniDocument clientIni;
-  IniFile(clientPath).Read(&clientIni);
-  for (const std::wstring& key : clientIni.KeyNames(L"General")) {
-    bool known = false;
-    for (const ClientKey& entry : kClientKeys) {
-      const std::wstring name = FoldIniName(entry.name);
-      const std::wstring folded = FoldIniName(key);
-      known = known || folded == name ||
-              (entry.form == ClientKeyForm::Numbered && folded.rfind(name, 0) == 0 &&
-               folded.find_first_not_of(L"0123456789", name.size()) == std::wstring::npos);
-    }
-    EXPECT_TRUE(known) << "the client example holds the unknown key " << Narrow(key);
+  EXPECT_EQ(kSuccess, CheckFeedPublicKey(client.FeedPublicKey()));
+  for (const ClientConfigProblem& problem : client.Problems()) {
+    ADD_FAILURE() << "the client example: " << Narrow(problem.text);
   }
 
   const std::wstring feedPath = folder.File(L"updates.ini");

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "base/ResultText.h"
+#include "base/UniqueHandle.h"
 #include "config/ClientFlags.h"
 
 namespace updater {
@@ -94,14 +96,39 @@ TEST(ClientConfigTest, OwnUserSettingsReplaceFileValuesAndMachineOnesBackLogLeve
   }
 }
 
-TEST(ClientConfigTest, CompleteForUpdatesNeedsFolderUrlIdAndAppDir) {
-  const std::wstring parts[] = {L"URL=http://a/u.ini\r\n", L"AppDir=C:\\A\r\n",
-                                L"DownloadsFolder=C:\\D\r\n"};
-  for (int missing = 0; missing < 3; ++missing) {
-    std::wstring body;
-    for (int i = 0; i < 3; ++i) body += i != missing ? parts[i] : L"";
-    EXPECT_FALSE(ConfigFixture().Loaded(body).IsCompleteForUpdates()) << Narrow(body);
+TEST(ClientConfigTest, ACheckNamesTheFileAndTheValuesItLacksOrWhyTheFileCannotBeRead) {
+  const ConfigFixture withSetting;
+  test::SetRegistryString(HKEY_CURRENT_USER, withSetting.key, L"DownloadsFolder", L"D:\\PerUser");
+  const std::wstring url = L"URL=http://a/u.ini\r\n", appDir = L"AppDir=C:\\A\r\n",
+                     folder = L"DownloadsFolder=C:\\D\r\n";
+  // The body after ID; what the reason says after the path.
+  struct Case { const ConfigFixture* fixture; std::wstring body; const wchar_t* reason; };
+  const ConfigFixture plain;
+  const Case cases[] = {
+      {&plain, url + appDir + folder, L""},
+      {&plain, appDir + folder, L": [General] has no URL"},
+      {&plain, url + folder, L": [General] has no AppDir"},
+      {&plain, L"AppDir=\r\n" + url, L": [General] has no AppDir, DownloadsFolder"},
+      {&withSetting, url + appDir, L""},  // the user's setting stands in for the file
+  };
+  for (const Case& c : cases) {
+    const ClientConfig config = c.fixture->Loaded(c.body);
+    const std::wstring reason = config.WhyIncompleteForUpdates();
+    EXPECT_EQ(*c.reason ? config.Path() + c.reason : L"", reason) << Narrow(c.body);
   }
+  const std::wstring prefix = L"Cannot read the client configuration file ";
+  ClientConfig missing(plain.folder.File(L"missing.ini"));
+  EXPECT_EQ(kConfigFileNotFound, missing.Load());
+  EXPECT_EQ(prefix + missing.Path() + L": there is no such file", missing.WhyIncompleteForUpdates());
+  ClientConfig locked = plain.Loaded(url + appDir + folder);
+  const FileHandle holder(CreateFileW(locked.Path().c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(holder);
+  EXPECT_EQ(kSuccess, locked.Load());
+  // The system's text on one line ("Sharing violation" under Wine).
+  std::wstring sharing = ResultText(ERROR_SHARING_VIOLATION);
+  sharing.erase(sharing.find_last_not_of(L"\r\n. ") + 1);
+  EXPECT_EQ(prefix + locked.Path() + L": " + sharing, locked.WhyIncompleteForUpdates());
 }
 
 // ConfigFilePath is shared by every configuration, so its value is put back afterwards.

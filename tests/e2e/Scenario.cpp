@@ -57,6 +57,36 @@ std::wstring Scenario::Section(const Update& update) const {
          (Contains(update.keys, L"Flags=") ? L"" : L"Flags=SilentInstall\r\n");
 }
 
+DWORD RunPublisher(const std::wstring& arguments, std::string* output, std::string* warnings) {
+  const std::wstring tool = ThisExecutableFolder() + L"\\..\\UpdaterPublisher.exe";
+  const std::wstring printed = tool + L".out", warned = tool + L".err";
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  FileHandle out(CreateFileW(printed.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle err(CreateFileW(warned.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out.Get();
+  startup.hStdError = err.Get();
+  PROCESS_INFORMATION started = {};
+  std::wstring commandLine = L"\"" + tool + L"\" " + arguments;
+  if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    return 0xDEAD;
+  }
+  const KernelHandle thread(started.hThread), process(started.hProcess);
+  WaitForSingleObject(process.Get(), 60000);
+  DWORD code = 0xDEAD;
+  GetExitCodeProcess(process.Get(), &code);
+  out.Reset();
+  err.Reset();
+  if (output != nullptr) *output = ReadFileBytes(printed);
+  if (warnings != nullptr) *warnings = ReadFileBytes(warned);
+  return code;
+}
+
 std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
                        const std::wstring& privateKey) {
   const std::string signedPart = body + FeedTrailerHead(serial, FeedExpiryAfterDays(expiresInDays));

@@ -20,6 +20,11 @@ inline bool Contains(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
 }
 
+// Runs UpdaterPublisher.exe and answers its exit code; what it prints goes to `output`, and its
+// warnings to `warnings`, when given.
+DWORD RunPublisher(const std::wstring& arguments, std::string* output = nullptr,
+                   std::string* warnings = nullptr);
+
 // The file as the publisher tool signs it: body, serial and expiry lines, signature line.
 std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
                        const std::wstring& privateKey);

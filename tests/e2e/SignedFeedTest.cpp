@@ -14,38 +14,6 @@ const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// The tool's exit code; what it prints goes to `output`, and its warnings to `warnings`, when
-// given.
-DWORD RunPublisher(const std::wstring& arguments, std::string* output = nullptr,
-                   std::string* warnings = nullptr) {
-  const std::wstring tool = ThisExecutableFolder() + L"\\..\\UpdaterPublisher.exe";
-  const std::wstring printed = tool + L".out", warned = tool + L".err";
-  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  FileHandle out(CreateFileW(printed.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  FileHandle err(CreateFileW(warned.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  STARTUPINFOW startup = {sizeof(startup)};
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out.Get();
-  startup.hStdError = err.Get();
-  PROCESS_INFORMATION started = {};
-  std::wstring commandLine = L"\"" + tool + L"\" " + arguments;
-  if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      nullptr, &startup, &started)) {
-    return 0xDEAD;
-  }
-  const KernelHandle thread(started.hThread), process(started.hProcess);
-  WaitForSingleObject(process.Get(), 60000);
-  DWORD code = 0xDEAD;
-  GetExitCodeProcess(process.Get(), &code);
-  out.Reset();
-  err.Reset();
-  if (output != nullptr) *output = ReadFileBytes(printed);
-  if (warnings != nullptr) *warnings = ReadFileBytes(warned);
-  return code;
-}
-
 TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
   std::wstring key, publicKey, otherKey, otherPublic;
   ASSERT_EQ(kSuccess, GenerateFeedKey(&key, &publicKey));

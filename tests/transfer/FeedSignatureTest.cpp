@@ -2,6 +2,7 @@
 
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
+#include "transfer/HexText.h"
 
 namespace updater {
 namespace {
@@ -78,6 +79,42 @@ TEST(FeedSignatureTest, OnlyTheKeysOwnSignatureOfTheSameBytesVerifies) {
   EXPECT_EQ(kFeedSignatureInvalid, VerifyFeedBytes(publicKey.substr(4), bytes, signature));
   EXPECT_EQ(kFeedSignatureInvalid, VerifyFeedBytes(publicKey, bytes, L"not*base64"));
   EXPECT_EQ(kFeedSignatureInvalid, SignFeedBytes(publicKey, bytes, &signature)) << "a public key";
+}
+
+// The curve's generator, and the field's prime as a coordinate.
+constexpr wchar_t kGeneratorX[] = L"6B17D1F2E12C4247F8BCE6E563A440F277037D812DEB33A0F4A13945D898C296";
+constexpr wchar_t kGeneratorY[] = L"4FE342E2FE1A7F9B8EE7EB4A7C0F9E162BCE33576B315ECECBB6406837BF51F5";
+constexpr wchar_t kPrime[] = L"FFFFFFFF00000001000000000000000000000000FFFFFFFFFFFFFFFFFFFFFFFF";
+
+// Base64 of the bytes that `hex` spells.
+std::wstring KeyText(const std::wstring& hex) {
+  std::vector<unsigned char> bytes;
+  EXPECT_EQ(kSuccess, ParseHexText(hex, &bytes)) << hex.size();
+  return Base64Encode(std::string(bytes.begin(), bytes.end()));
+}
+
+TEST(FeedSignatureTest, APublicKeyMustBeAPointOfTheCurve) {
+  const std::wstring x = kGeneratorX, y = kGeneratorY;
+  const std::wstring nextY = y.substr(0, 63) + L"6";  // y + 1
+  const std::pair<std::wstring, bool> cases[] = {
+      {KeyText(x + y), true},
+      {KeyText(x + nextY), false},
+      {KeyText(y + x), false},
+      {KeyText(kPrime + y), false},
+      {KeyText(std::wstring(128, L'0')), false},
+      {KeyText(x + y.substr(0, 62)), false},  // 63 bytes
+      {KeyText(x + y + L"00"), false},
+      {L"not*base64", false},
+  };
+  for (const auto& [key, valid] : cases) {
+    EXPECT_EQ(valid ? kSuccess : kFeedSignatureInvalid, CheckFeedPublicKey(key)) << key.c_str();
+  }
+  // CNG makes points the arithmetic must accept.
+  for (int i = 0; i < 3; ++i) {
+    std::wstring privateKey, publicKey;
+    ASSERT_EQ(kSuccess, GenerateFeedKey(&privateKey, &publicKey));
+    EXPECT_EQ(kSuccess, CheckFeedPublicKey(publicKey));
+  }
 }
 
 }  // namespace
