@@ -2,6 +2,7 @@
 
 #include "base/ExecutablePath.h"
 #include "base/OsVersion.h"
+#include "base/TextUtil.h"
 #include "base/UserTempPath.h"
 
 #include <sddl.h>
@@ -138,9 +139,7 @@ std::wstring CpuBrand() {
     // Brand strings are ASCII; anything else would only garble the log.
     if (byte >= 0x20 && byte < 0x7F) text.push_back(static_cast<wchar_t>(byte));
   }
-  const std::size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return {};
-  return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+  return Trim(text, L" ");
 }
 
 std::wstring CpuLine() {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/AnsiText.h"
 #include "base/Logger.h"
 #include "config/ClientConfig.h"
 
@@ -154,10 +155,7 @@ ResultCode AssignLocalFilePath(const std::wstring& downloadsFolder, UpdateInfo* 
 bool IsLocationPlaceholder(const std::vector<std::wstring>& urls) {
   if (urls.empty()) return false;
   for (const std::wstring& url : urls) {
-    if (CompareStringOrdinal(url.c_str(), static_cast<int>(url.size()), kFileUrlPlaceholder, -1,
-                             TRUE) != CSTR_EQUAL) {
-      return false;
-    }
+    if (!EqualsIgnoringCase(url, kFileUrlPlaceholder)) return false;
   }
   return true;
 }

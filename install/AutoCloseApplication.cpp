@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
@@ -73,8 +74,7 @@ bool IsStillActive(HANDLE process) {
 bool IsWindowToClose(const std::wstring& title, DWORD style, DWORD exStyle,
                      const std::wstring& titlePrefix) {
   if (!titlePrefix.empty()) {
-    return title.size() >= titlePrefix.size() &&
-           _wcsnicmp(title.c_str(), titlePrefix.c_str(), titlePrefix.size()) == 0;
+    return StartsWithNoCase(title, titlePrefix);
   }
   return !title.empty() && (style & WS_SYSMENU) != 0 &&
          (style & (WS_CHILD | WS_DISABLED | WS_POPUP | kModalFrameStyle)) == 0 &&

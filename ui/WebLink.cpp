@@ -5,9 +5,9 @@
 
 #include <atomic>
 #include <cstring>
-#include <cwctype>
 
 #include "base/AnsiText.h"
+#include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 
@@ -15,14 +15,6 @@ namespace updater {
 namespace {
 
 constexpr char kUrlCharacters[] = "-_.~!*'();:@&=+$,/?#[]";
-
-bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
-  }
-  return true;
-}
 
 bool IsUrlByte(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
