@@ -11,6 +11,7 @@
 #include "base/AnsiText.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
+#include "base/PathKind.h"
 #include "base/PrivateFolder.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
@@ -138,9 +139,7 @@ ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
   }
   // A folder kept from an earlier run may have become a junction or symbolic link since, through
   // which the copy would be written and run from wherever it points.
-  const DWORD attributes = GetFileAttributesW(copy->folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+  if (PathKindOf(copy->folder) != PathKind::Folder) {
     Log(kLogError, L"Refused the temporary folder, a link or no folder: " + copy->folder);
     return kLinkedFolder;
   }

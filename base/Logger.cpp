@@ -2,6 +2,7 @@
 
 #include "base/ExecutablePath.h"
 #include "base/OsVersion.h"
+#include "base/PathKind.h"
 #include "base/TextUtil.h"
 #include "base/UserTempPath.h"
 
@@ -64,10 +65,7 @@ std::wstring TempFolder() {
   return path;
 }
 
-bool IsLink(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
+bool IsLink(const std::wstring& path) { return PathKindOf(path) == PathKind::Link; }
 
 // Everyone can write into the shared log folder, so a log file or folder there may be a junction
 // or symbolic link that points the lines of another user's (or an elevated) run at any file.

@@ -10,6 +10,7 @@
 
 #include "base/AnsiText.h"
 #include "base/Logger.h"
+#include "base/PathKind.h"
 #include "config/ClientConfig.h"
 
 namespace updater {
@@ -36,10 +37,7 @@ bool IsDeviceName(const std::wstring& name) {
 }
 
 bool IsLink(const std::wstring& folder) {
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return false;
-  }
+  if (PathKindOf(folder) != PathKind::Link) return false;
   Log(kLogError, L"Download folder refused, a junction or symbolic link: " + folder);
   return true;
 }

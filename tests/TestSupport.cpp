@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Logger.h"
+#include "base/PathKind.h"
 
 namespace updater::test {
 
@@ -142,10 +143,7 @@ bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
   const std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
   if (!StartProcess(L"Z:\\bin\\ln", command, link.substr(0, slash).c_str())) return false;
   for (int tries = 0; tries < 100; ++tries, Sleep(50)) {
-    const DWORD attributes = GetFileAttributesW(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      return true;
-    }
+    if (PathKindOf(link) == PathKind::Link) return true;
   }
   return false;
 }
