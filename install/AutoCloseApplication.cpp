@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/ProcessStart.h"
 #include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 
@@ -124,18 +125,9 @@ bool WaitForApplicationExit(const AutoCloseEntry& application, DWORD timeoutMs) 
 
 void RestartApplication(const AutoCloseEntry& application) {
   if (!application.restart || !ProcessesOf(application.application).empty()) return;
-  std::wstring commandLine = RestartCommandLine(application);
-  const std::wstring folder = FolderOfPath(application.application);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(application.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
-    return;
-  }
-  // The restarted application runs on by itself; its handles are only closed.
-  const KernelHandle process(started.hProcess);
-  const KernelHandle thread(started.hThread);
+  // The restarted application runs on by itself: nothing waits for it.
+  StartProgram({application.application, RestartCommandLine(application),
+                FolderOfPath(application.application)});
 }
 
 }  // namespace updater

@@ -12,6 +12,7 @@
 
 #include "base/Logger.h"
 #include "base/PathKind.h"
+#include "base/ProcessStart.h"
 
 namespace updater::test {
 
@@ -95,17 +96,13 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 bool StartProcess(const std::wstring& program, std::wstring commandLine, const wchar_t* folder,
                   KernelHandle* process, DWORD* processId) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder, &startup, &started)) {
+  KernelHandle child;
+  const ProgramStart start{program, std::move(commandLine), folder != nullptr ? folder : L""};
+  if (StartProgram(start, &child) != kSuccess) {
     return false;
   }
-  const KernelHandle thread(started.hThread);
-  KernelHandle child(started.hProcess);
-  if (process != nullptr) process->Reset(child.Release());
-  if (processId != nullptr) *processId = started.dwProcessId;
+  if (processId != nullptr) *processId = GetProcessId(child.Get());
+  if (process != nullptr) *process = std::move(child);
   return true;
 }
 
