@@ -1,8 +1,8 @@
 #include "app/ApplicationStart.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
+#include "base/ProcessStart.h"
 #include "base/UniqueHandle.h"
 #include "config/ClientConfig.h"
 #include "config/PathExpansion.h"
@@ -36,15 +36,9 @@ ResultCode StartApplication(const std::wstring& path, const std::wstring& argume
                             const ClientConfig& config) {
   const std::wstring file = ExpandPathOrKeep(path, config.AppDir());
   const std::wstring parameters = ExpandPathOrKeep(arguments, config.AppDir());
-  SHELLEXECUTEINFOW info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"open";
-  info.lpFile = file.c_str();
-  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&info)) return GetLastError();
-  KernelHandle process(info.hProcess);
+  KernelHandle process;
+  const ResultCode opened = OpenThroughShell({file, parameters}, &process);
+  if (opened != kSuccess) return opened;
   if (!process) return kSuccess;
 
   WindowSearch search = {GetProcessId(process.Get()), nullptr};

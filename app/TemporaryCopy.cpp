@@ -1,7 +1,6 @@
 #include "app/TemporaryCopy.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <utility>
@@ -11,7 +10,9 @@
 #include "base/AnsiText.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
+#include "base/PathKind.h"
 #include "base/PrivateFolder.h"
+#include "base/ProcessStart.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
@@ -138,9 +139,7 @@ ResultCode CreateTemporaryCopy(const std::wstring& sourceExecutable,
   }
   // A folder kept from an earlier run may have become a junction or symbolic link since, through
   // which the copy would be written and run from wherever it points.
-  const DWORD attributes = GetFileAttributesW(copy->folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+  if (PathKindOf(copy->folder) != PathKind::Folder) {
     Log(kLogError, L"Refused the temporary folder, a link or no folder: " + copy->folder);
     return kLinkedFolder;
   }
@@ -192,33 +191,20 @@ ResultCode PrepareServerCopy(const std::wstring& installedUpdaterPath,
 ResultCode StartTemporaryCopy(const TemporaryCopy& copy, KernelHandle* process) {
   Log(kLogTrace, L"Running temp updater from path: " + copy.executable);
   // The copy reads its arguments after its own quoted path, as from any other command line.
-  std::wstring commandLine = L"\"" + copy.executable + L"\" " + copy.arguments;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (CreateProcessW(copy.executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                     nullptr, copy.folder.c_str(), &startup, &started)) {
-    KernelHandle processHandle(started.hProcess);
-    const KernelHandle threadHandle(started.hThread);
+  const ProgramStart start{copy.executable, L"\"" + copy.executable + L"\" " + copy.arguments,
+                           copy.folder};
+  KernelHandle started;
+  const ResultCode error = StartProgram(start, &started);
+  if (error == kSuccess) {
     // The copy has no window yet; this lets its first window come to the foreground.
-    AllowSetForegroundWindow(started.dwProcessId);
-    if (process != nullptr) *process = std::move(processHandle);
+    AllowSetForegroundWindow(GetProcessId(started.Get()));
+    if (process != nullptr) *process = std::move(started);
     return kSuccess;
   }
-  const ResultCode error = LastErrorOr(ERROR_GEN_FAILURE);
-  SHELLEXECUTEINFOW shell = {};
-  shell.cbSize = sizeof(shell);
-  shell.fMask = SEE_MASK_FLAG_NO_UI | (process != nullptr ? SEE_MASK_NOCLOSEPROCESS : 0);
-  shell.lpVerb = L"open";
-  shell.lpFile = copy.executable.c_str();
-  shell.lpParameters = copy.arguments.c_str();
-  shell.lpDirectory = copy.folder.c_str();
-  shell.nShow = SW_SHOWNORMAL;
+  const ShellOpen shell{copy.executable, copy.arguments, copy.folder};
   // A copy the shell started runs like any other: ending with an error now would show an error
   // box and restart the application in the middle of its update.
-  if (!ShellExecuteExW(&shell)) return error;
-  if (process != nullptr) process->Reset(shell.hProcess);
-  return kSuccess;
+  return OpenThroughShell(shell, process) == kSuccess ? kSuccess : error;
 }
 
 void RemoveTemporaryCopy(const TemporaryCopy& copy) {

@@ -16,6 +16,7 @@
 #include "automation/ComRegistration.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
+#include "base/ProcessStart.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
@@ -303,12 +304,9 @@ ResultCode UpdaterApp::OpenLink() const {
     Log(kLogError, L"Refusing to open a link that is not a web address: " + commandLine_.link);
     return kInvalidCommandLine;
   }
-  SHELLEXECUTEINFOW info = {};
-  info.cbSize = sizeof(info);
-  info.lpVerb = L"open";
-  info.lpFile = commandLine_.link.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  ShellExecuteExW(&info);
+  ShellOpen open{commandLine_.link};
+  open.mask = 0;  // the user clicked it: where nothing opens web links, the shell may say so
+  OpenThroughShell(open);
   return kSuccess;
 }
 
@@ -353,18 +351,14 @@ void UpdaterApp::Finish(ResultCode result) {
   config_.reset();
 
   if (IsTemporaryCopyMode() && !handOver_.uninstallFilePath.empty()) {
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE;
-    info.lpVerb = L"open";
-    info.lpFile = handOver_.uninstallFilePath.c_str();
+    ShellOpen removal{handOver_.uninstallFilePath};
     // The copy runs in its own folder; a batch file started there could not remove that folder,
     // which would stay its current directory.
-    const std::wstring batchFolder =
+    removal.folder =
         handOver_.uninstallFilePath.substr(0, handOver_.uninstallFilePath.find_last_of(L'\\') + 1);
-    info.lpDirectory = batchFolder.empty() ? nullptr : batchFolder.c_str();
-    info.nShow = SW_HIDE;
-    ShellExecuteExW(&info);
+    removal.show = SW_HIDE;
+    removal.mask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE;
+    OpenThroughShell(removal);
   }
 
   Log(kLogTrace, FormatText(L"Updater finished. Mode: %d. Return code: %u",

@@ -2,6 +2,8 @@
 
 #include "base/ExecutablePath.h"
 #include "base/OsVersion.h"
+#include "base/PathKind.h"
+#include "base/TextUtil.h"
 #include "base/UserTempPath.h"
 
 #include <sddl.h>
@@ -63,10 +65,7 @@ std::wstring TempFolder() {
   return path;
 }
 
-bool IsLink(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
+bool IsLink(const std::wstring& path) { return PathKindOf(path) == PathKind::Link; }
 
 // Everyone can write into the shared log folder, so a log file or folder there may be a junction
 // or symbolic link that points the lines of another user's (or an elevated) run at any file.
@@ -138,9 +137,7 @@ std::wstring CpuBrand() {
     // Brand strings are ASCII; anything else would only garble the log.
     if (byte >= 0x20 && byte < 0x7F) text.push_back(static_cast<wchar_t>(byte));
   }
-  const std::size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return {};
-  return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+  return Trim(text, L" ");
 }
 
 std::wstring CpuLine() {

@@ -1,5 +1,7 @@
 #include "base/TokenList.h"
 
+#include "base/TextUtil.h"
+
 namespace updater {
 
 // The log levels of the Logger, by name.
@@ -8,15 +10,6 @@ const TokenName kLogLevelNames[5] = {
 };
 
 namespace {
-
-constexpr wchar_t kWhiteSpace[] = L" \t\r\n\v\f";
-
-std::wstring Trim(const std::wstring& text, std::size_t begin, std::size_t end) {
-  const std::size_t first = text.find_first_not_of(kWhiteSpace, begin);
-  if (first == std::wstring::npos || first >= end) return std::wstring();
-  const std::size_t last = text.find_last_not_of(kWhiteSpace, end - 1);
-  return text.substr(first, last - first + 1);
-}
 
 // Digits of `base` (10 or 16) from `begin` to the end, at least one, fitting in 32 bits.
 bool ParseDigits(const std::wstring& text, std::size_t begin, std::uint32_t base,
@@ -56,7 +49,7 @@ std::vector<std::wstring> SplitTokenList(const std::wstring& text) {
   for (;;) {
     std::size_t end = text.find(L'|', begin);
     if (end == std::wstring::npos) end = text.size();
-    names.push_back(Trim(text, begin, end));
+    names.push_back(Trim(std::wstring_view(text).substr(begin, end - begin)));
     if (end == text.size()) return names;
     begin = end + 1;
   }

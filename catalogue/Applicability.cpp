@@ -1,5 +1,6 @@
 #include "catalogue/Applicability.h"
 
+#include "base/TextUtil.h"
 #include "catalogue/VersionFormat.h"
 
 namespace updater {
@@ -18,19 +19,13 @@ constexpr ComparisonName kComparisons[] = {
 
 constexpr wchar_t kBlanks[] = L" \t\r\n";
 
-std::wstring Trimmed(const std::wstring& text) {
-  const size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::wstring::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 }  // namespace
 
 bool ParseApplicationVersionItem(const std::wstring& text, ApplicationVersionItem* item) {
   const size_t firstDigit = text.find_first_of(L"0123456789");
   if (firstDigit == std::wstring::npos) return false;
-  const std::wstring op = Trimmed(text.substr(0, firstDigit));
-  const std::wstring versionText = Trimmed(text.substr(firstDigit));
+  const std::wstring op = Trim(text.substr(0, firstDigit), kBlanks);
+  const std::wstring versionText = Trim(text.substr(firstDigit), kBlanks);
   for (const ComparisonName& candidate : kComparisons) {
     if (op != candidate.text) continue;
     ApplicationVersionItem parsed;
@@ -61,7 +56,7 @@ bool Holds(const ApplicationVersionItem& item, const VersionNumber& applicationV
 }
 
 bool ParseApplicationRange(const std::wstring& text, ApplicationRange* range) {
-  const std::wstring item = Trimmed(text);
+  const std::wstring item = Trim(text, kBlanks);
   if (item.empty() || (item.back() != L']' && item.back() != L')')) return false;
   // The last opening bracket, so that a name such as "Viewer (x64)" keeps its parentheses.
   const size_t open = item.find_last_of(L"[(");
@@ -69,11 +64,12 @@ bool ParseApplicationRange(const std::wstring& text, ApplicationRange* range) {
   const std::wstring bounds = item.substr(open + 1, item.size() - open - 2);
   const size_t dash = bounds.find(L'-');
   ApplicationRange parsed;
-  parsed.name = Trimmed(item.substr(0, open));
+  parsed.name = Trim(item.substr(0, open), kBlanks);
   parsed.lowerIncluded = item[open] == L'[';
   parsed.upperIncluded = item.back() == L']';
-  const std::wstring lower = Trimmed(bounds.substr(0, dash));
-  const std::wstring upper = dash == std::wstring::npos ? lower : Trimmed(bounds.substr(dash + 1));
+  const std::wstring lower = Trim(bounds.substr(0, dash), kBlanks);
+  const std::wstring upper =
+      dash == std::wstring::npos ? lower : Trim(bounds.substr(dash + 1), kBlanks);
   if (!parsed.lower.Parse(lower) || !parsed.upper.Parse(upper)) return false;
   *range = parsed;
   return true;

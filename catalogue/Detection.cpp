@@ -1,12 +1,12 @@
 #include "catalogue/Detection.h"
 
-#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <cwchar>
 #include <vector>
 
 #include "base/Logger.h"
+#include "base/ProcessStart.h"
 #include "base/UniqueHandle.h"
 #include "catalogue/Applicability.h"
 #include "catalogue/FileVersion.h"
@@ -175,18 +175,11 @@ bool IsRegistryValueInstalled(const UpdateInfo& update) {
 }
 
 bool IsCustomDetectionInstalled(const UpdateInfo& update, DWORD waitMs) {
-  SHELLEXECUTEINFOW info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"open";
-  info.lpFile = update.detectionTarget.c_str();
-  info.lpParameters =
-      update.customDetectionParams.empty() ? nullptr : update.customDetectionParams.c_str();
-  info.nShow = SW_HIDE;
-  if (!ShellExecuteExW(&info)) return false;
+  ShellOpen open{update.detectionTarget, update.customDetectionParams};
+  open.show = SW_HIDE;
+  KernelHandle process;
   // A document opened in a running program gives no process, and so no exit code to read.
-  const KernelHandle process(info.hProcess);
-  if (!process) return false;
+  if (OpenThroughShell(open, &process) != kSuccess || !process) return false;
   if (WaitForSingleObject(process.Get(), waitMs) != WAIT_OBJECT_0) {
     Log(kLogError, L"Custom detection \"" + update.detectionTarget + L"\" has not ended within " +
                        std::to_wstring(waitMs) + L" ms: ended, update not detected.");

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <utility>
 
+#include "base/AnsiText.h"
 #include "base/Logger.h"
+#include "base/PathKind.h"
 #include "config/ClientConfig.h"
 
 namespace updater {
@@ -35,10 +37,7 @@ bool IsDeviceName(const std::wstring& name) {
 }
 
 bool IsLink(const std::wstring& folder) {
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return false;
-  }
+  if (PathKindOf(folder) != PathKind::Link) return false;
   Log(kLogError, L"Download folder refused, a junction or symbolic link: " + folder);
   return true;
 }
@@ -154,10 +153,7 @@ ResultCode AssignLocalFilePath(const std::wstring& downloadsFolder, UpdateInfo* 
 bool IsLocationPlaceholder(const std::vector<std::wstring>& urls) {
   if (urls.empty()) return false;
   for (const std::wstring& url : urls) {
-    if (CompareStringOrdinal(url.c_str(), static_cast<int>(url.size()), kFileUrlPlaceholder, -1,
-                             TRUE) != CSTR_EQUAL) {
-      return false;
-    }
+    if (!EqualsIgnoringCase(url, kFileUrlPlaceholder)) return false;
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <unordered_set>
 
+#include "base/TextUtil.h"
 #include "catalogue/Applicability.h"
 #include "catalogue/Detection.h"
 #include "catalogue/DetectionKeys.h"
@@ -136,7 +137,7 @@ void CheckDetection(const SectionValues& values) {
   // A Version without digits is named as no version already.
   const std::wstring version = values.Value(L"Version");
   const std::size_t digit = version.find_first_of(L"0123456789");
-  const std::wstring op = TrimIniText(version.substr(0, digit));
+  const std::wstring op = Trim(version.substr(0, digit));
   if (digit != std::wstring::npos && !op.empty() && op != L"=" && op != L">=") {
     values.Add(L"Version", L"operator is neither = nor >= (read as >=)", version);
   }

@@ -6,6 +6,7 @@
 
 #include "base/AnsiText.h"
 #include "base/Logger.h"
+#include "base/TextUtil.h"
 #include "base/UserTempPath.h"
 #include "catalogue/DetectionKeys.h"
 #include "catalogue/DownloadLocation.h"
@@ -96,7 +97,7 @@ ResultCode ReadReleaseSettings(const JsonValue& asset, const ClientConfig& clien
     return kSuccess;
   }
   const KeyText text = [&settings](const wchar_t* key) {
-    return TrimIniText(JsonString(settings, key));
+    return Trim(JsonString(settings, key));
   };
   update->serverFileName = text(L"ServerFileName");
   if (!update->serverFileName.empty() && !IsPlainFileName(update->serverFileName)) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/ResultText.h"
+#include "base/TextUtil.h"
 #include "catalogue/UpdateFlags.h"
 
 namespace updater {
@@ -13,14 +14,6 @@ namespace {
 bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 }  // namespace
-
-std::wstring TrimIniText(const std::wstring& text) {
-  static constexpr wchar_t kWhiteSpace[] = L" \t\r\n\v\f";
-  const std::size_t first = text.find_first_not_of(kWhiteSpace);
-  if (first == std::wstring::npos) return std::wstring();
-  const std::size_t last = text.find_last_not_of(kWhiteSpace);
-  return text.substr(first, last - first + 1);
-}
 
 std::int32_t ParseIniInteger(const std::wstring& text) {
   std::size_t position = text.find_first_not_of(L' ');
@@ -49,7 +42,7 @@ std::vector<std::wstring> ParseIniList(const std::wstring& text) {
     }
   }
   if (!piece.empty()) items.push_back(std::move(piece));
-  for (std::wstring& item : items) item = TrimIniText(item);
+  for (std::wstring& item : items) item = Trim(item);
   return items;
 }
 
@@ -84,7 +77,7 @@ std::wstring FormatIniFlags(std::uint32_t bits, const TokenName* table, std::siz
 
 bool ParseIniDate(const std::wstring& text, SYSTEMTIME* date) {
   *date = SYSTEMTIME{};
-  const std::wstring trimmed = TrimIniText(text);
+  const std::wstring trimmed = Trim(text);
   const std::size_t first = trimmed.find(L'/');
   if (first == std::wstring::npos) return false;
   const std::size_t second = trimmed.find(L'/', first + 1);
@@ -121,8 +114,7 @@ std::wstring FormatIniVersion(const VersionNumber& version) {
 void ParseVersionCondition(const std::wstring& text, VersionOperator* op, VersionNumber* version) {
   std::size_t digit = 0;
   while (digit < text.size() && !IsAsciiDigit(text[digit])) ++digit;
-  *op = TrimIniText(text.substr(0, digit)) == L"=" ? VersionOperator::Equal
-                                                   : VersionOperator::AtLeast;
+  *op = Trim(text.substr(0, digit)) == L"=" ? VersionOperator::Equal : VersionOperator::AtLeast;
   version->Parse(text.substr(digit));
 }
 
@@ -134,7 +126,7 @@ std::wstring FormatVersionCondition(VersionOperator op, const VersionNumber& ver
 AutoCloseEntry ParseAutoCloseEntry(const std::wstring& text) {
   AutoCloseEntry entry;
   const std::size_t bar = text.find(L'|');
-  entry.application = TrimIniText(text.substr(0, bar));
+  entry.application = Trim(text.substr(0, bar));
   if (bar == std::wstring::npos) return entry;
   const std::vector<std::wstring> items = ParseIniList(text.substr(bar + 1));
   if (items.size() > 0) entry.arguments = items[0];

@@ -17,9 +17,6 @@ namespace updater {
 
 // The value forms of the update configuration file, as plain functions over text.
 
-// The text without white space at either end.
-std::wstring TrimIniText(const std::wstring& text);
-
 // Leading spaces skipped, an optional "-" then an optional "+", then decimal digits up to the
 // first non-digit; no digits give 0. Overflow wraps around, so that a result code written as an
 // unsigned number reads back to the same bits.

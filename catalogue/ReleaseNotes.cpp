@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/TextUtil.h"
 #include "catalogue/IniReader.h"
 
 namespace updater {
@@ -100,7 +101,7 @@ class InlineConverter {
     if (const std::size_t run = BacktickRun(begin); run != 0) {
       close = backticks_[run - 1].From(begin + run);
       if (close == std::wstring::npos) return false;
-      Append(L"<code>", TrimIniText(text_.substr(begin + run, close - begin - run)), L"</code>",
+      Append(L"<code>", Trim(text_.substr(begin + run, close - begin - run)), L"</code>",
              markup);
       *at = close + run;
       return true;
@@ -168,7 +169,7 @@ bool HeadingText(const std::wstring& line, std::wstring* text) {
   while (level < line.size() && line[level] == L'#') ++level;
   if (level == 0 || level > 6) return false;
   if (level < line.size() && line[level] != L' ' && line[level] != L'\t') return false;
-  *text = TrimIniText(line.substr(level));
+  *text = Trim(line.substr(level));
   return true;
 }
 
@@ -194,7 +195,7 @@ class NotesReader {
   explicit NotesReader(UpdateInfo* update) : update_(update), items_(&update->descriptions) {}
 
   void ReadLine(const std::wstring& rawLine) {
-    const std::wstring line = TrimIniText(rawLine);
+    const std::wstring line = Trim(rawLine);
     std::wstring heading;
     if (line.empty()) {
       Flush();
@@ -204,7 +205,7 @@ class NotesReader {
       if (items_ == &update_->descriptions) items_->push_back(ConvertInlineMarkdown(heading));
     } else if (const std::size_t text = ListEntryText(line); text != 0) {
       Flush();
-      paragraph_ = TrimIniText(line.substr(text));
+      paragraph_ = Trim(line.substr(text));
     } else {
       paragraph_ += paragraph_.empty() ? line : L" " + line;
     }

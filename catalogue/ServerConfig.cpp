@@ -11,6 +11,7 @@
 #include "base/IniDocument.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
+#include "base/TextUtil.h"
 #include "catalogue/DetectionKeys.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/UpdateFlags.h"
@@ -122,7 +123,7 @@ ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
     update.autoCloseApplications.push_back(ParseAutoCloseEntry(entry));
   }
   update.commandLine = ExpandPathOrKeep(text(L"CommandLine"), client_.AppDir());
-  update.noGuiSwitch = TrimIniText(text(L"NoGUICommandLineSwitch"));
+  update.noGuiSwitch = Trim(text(L"NoGUICommandLineSwitch"));
   if (EqualsIgnoringCase(update.noGuiSwitch, kEmptyFieldMark)) update.noGuiSwitch.clear();
   update.targetOsMinVersion = reader_.ReadVersion(section, L"TargetOsMinVersion");
   update.targetOsMaxVersion = reader_.ReadVersion(section, L"TargetOsMaxVersion");

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "base/ProcessStart.h"
+#include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
@@ -73,8 +75,7 @@ bool IsStillActive(HANDLE process) {
 bool IsWindowToClose(const std::wstring& title, DWORD style, DWORD exStyle,
                      const std::wstring& titlePrefix) {
   if (!titlePrefix.empty()) {
-    return title.size() >= titlePrefix.size() &&
-           _wcsnicmp(title.c_str(), titlePrefix.c_str(), titlePrefix.size()) == 0;
+    return StartsWithNoCase(title, titlePrefix);
   }
   return !title.empty() && (style & WS_SYSMENU) != 0 &&
          (style & (WS_CHILD | WS_DISABLED | WS_POPUP | kModalFrameStyle)) == 0 &&
@@ -124,18 +125,9 @@ bool WaitForApplicationExit(const AutoCloseEntry& application, DWORD timeoutMs) 
 
 void RestartApplication(const AutoCloseEntry& application) {
   if (!application.restart || !ProcessesOf(application.application).empty()) return;
-  std::wstring commandLine = RestartCommandLine(application);
-  const std::wstring folder = FolderOfPath(application.application);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(application.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
-    return;
-  }
-  // The restarted application runs on by itself; its handles are only closed.
-  const KernelHandle process(started.hProcess);
-  const KernelHandle thread(started.hThread);
+  // The restarted application runs on by itself: nothing waits for it.
+  StartProgram({application.application, RestartCommandLine(application),
+                FolderOfPath(application.application)});
 }
 
 }  // namespace updater

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "base/ProcessStart.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "install/AppPackageScript.h"
@@ -47,18 +48,15 @@ ResultCode RunInstaller(const UpdateInfo& update, bool forceMsiBasicUi, bool wai
     RegisterResultText(kAppPackageFailed, runner.Output());
     return kAppPackageFailed;
   }
-  SHELLEXECUTEINFOW info = {};
-  info.cbSize = sizeof(info);
+  ShellOpen open{launch.file, launch.parameters};
+  open.show = launch.show;
   // Elevation is left to the installer's manifest and to the shell. The shell shows no error box:
   // a silent run would wait for it forever, and the result code reports the failure anyway.
-  info.fMask = SEE_MASK_FLAG_NO_UI | (wait ? SEE_MASK_NOCLOSEPROCESS : 0);
-  info.lpVerb = L"open";
-  info.lpFile = launch.file.c_str();
-  info.lpParameters = launch.parameters.empty() ? nullptr : launch.parameters.c_str();
-  info.nShow = launch.show;
-  if (!ShellExecuteExW(&info)) return GetLastError();
-  const KernelHandle process(info.hProcess);
-  if (wait && process) {
+  open.mask = SEE_MASK_FLAG_NO_UI;
+  KernelHandle process;
+  const ResultCode opened = OpenThroughShell(open, wait ? &process : nullptr);
+  if (opened != kSuccess) return opened;
+  if (process) {
     WaitForSingleObject(process.Get(), INFINITE);
     GetExitCodeProcess(process.Get(), exitCode);
   }

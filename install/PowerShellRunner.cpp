@@ -7,6 +7,7 @@
 
 #include <iterator>
 
+#include "base/ProcessStart.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 
@@ -117,19 +118,13 @@ bool PowerShellRunner::RunScriptFile(const std::wstring& scriptPath) {
     output_ = L"Unable to get a temp file for script output, temp path: " + folder;
     return false;
   }
-  std::wstring commandLine = PowerShellCommandLine(scriptPath, outputPath);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(executablePath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &started)) {
+  ProgramStart start{executablePath_, PowerShellCommandLine(scriptPath, outputPath)};
+  start.show = SW_HIDE;
+  KernelHandle process;
+  if (StartProgram(start, &process) != kSuccess) {
     output_ = L"Unable to create process: " + executablePath_;
     return false;
   }
-  const KernelHandle process(started.hProcess);
-  const KernelHandle thread(started.hThread);
   WaitForSingleObject(process.Get(), INFINITE);
 
   output_ = ScriptErrorText(ReadWholeFile(outputPath));

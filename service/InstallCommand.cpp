@@ -5,6 +5,7 @@
 #include "base/AnsiText.h"
 #include "base/LoggableText.h"
 #include "base/Logger.h"
+#include "base/ProcessStart.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
 #include "catalogue/Detection.h"
@@ -163,18 +164,15 @@ ResultCode InstallCommandHandler::Install(const UpdateInfo& update) {
   if (PlanServerLaunch(installer, SilentCommandLine(update), environment_.windowsFolder, &launch)) {
     return LogLastError(L"Unable to resolve msiexec.exe path.", kMsiexecNotFound);
   }
-  std::wstring commandLine = launch.commandLine;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(launch.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &started)) {
+  // Run as LocalSystem: it gets none of the server's handles (StartProgram passes none on) and
+  // keeps the server's current folder, the private one its copy was started in.
+  const ProgramStart start{launch.program, launch.commandLine, std::wstring()};
+  KernelHandle process;
+  if (const ResultCode started = StartProgram(start, &process)) {
     return LogLastError(L"CreateProcess \"" + launch.program + L"\" with command line \"" +
                             launch.commandLine + L"\" failed.",
-                        GetLastError());
+                        started);
   }
-  const KernelHandle process(started.hProcess);
-  const KernelHandle thread(started.hThread);
   WaitForSingleObject(process.Get(), INFINITE);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.Get(), &exitCode);

@@ -4,6 +4,7 @@
 
 #include "base/AnsiText.h"
 #include "base/ResultText.h"
+#include "base/TextUtil.h"
 
 namespace updater {
 namespace {
@@ -42,9 +43,7 @@ std::wstring ServiceExecutableOf(const std::wstring& binaryPath) {
   } else {
     name = name.substr(start, name.find_first_of(L" \t", start) - start);
   }
-  const std::size_t first = name.find_first_not_of(L" \t");
-  if (first == std::wstring::npos) return {};
-  return name.substr(first, name.find_last_not_of(L" \t") - first + 1);
+  return Trim(name, L" \t");
 }
 
 std::wstring LegacyIpcBaseName(const std::wstring& binaryPath) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "base/Logger.h"
+#include "base/PathKind.h"
+#include "base/ProcessStart.h"
 
 namespace updater::test {
 
@@ -94,17 +96,13 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 bool StartProcess(const std::wstring& program, std::wstring commandLine, const wchar_t* folder,
                   KernelHandle* process, DWORD* processId) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder, &startup, &started)) {
+  KernelHandle child;
+  const ProgramStart start{program, std::move(commandLine), folder != nullptr ? folder : L""};
+  if (StartProgram(start, &child) != kSuccess) {
     return false;
   }
-  const KernelHandle thread(started.hThread);
-  KernelHandle child(started.hProcess);
-  if (process != nullptr) process->Reset(child.Release());
-  if (processId != nullptr) *processId = started.dwProcessId;
+  if (processId != nullptr) *processId = GetProcessId(child.Get());
+  if (process != nullptr) *process = std::move(child);
   return true;
 }
 
@@ -142,10 +140,7 @@ bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
   const std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
   if (!StartProcess(L"Z:\\bin\\ln", command, link.substr(0, slash).c_str())) return false;
   for (int tries = 0; tries < 100; ++tries, Sleep(50)) {
-    const DWORD attributes = GetFileAttributesW(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      return true;
-    }
+    if (PathKindOf(link) == PathKind::Link) return true;
   }
   return false;
 }

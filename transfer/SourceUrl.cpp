@@ -3,14 +3,11 @@
 #include <cwctype>
 #include <vector>
 
+#include "base/TextUtil.h"
+
 namespace updater {
 
 namespace {
-
-bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
-  const size_t length = wcslen(prefix);
-  return text.size() >= length && _wcsnicmp(text.c_str(), prefix, length) == 0;
-}
 
 int HexValue(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 #include "config/SettingsStore.h"
 
@@ -24,10 +25,9 @@ struct Hyperlink {
 };
 
 // Case-insensitive, as such markup is written either way.
-size_t FindTag(const std::wstring& text, const wchar_t* tag, size_t from) {
-  const size_t length = wcslen(tag);
-  for (size_t i = from; i + length <= text.size(); ++i) {
-    if (_wcsnicmp(text.c_str() + i, tag, length) == 0) return i;
+size_t FindTag(const std::wstring& text, std::wstring_view tag, size_t from) {
+  for (size_t i = from; i + tag.size() <= text.size(); ++i) {
+    if (StartsWithNoCase(std::wstring_view(text).substr(i), tag)) return i;
   }
   return std::wstring::npos;
 }

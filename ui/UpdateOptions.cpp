@@ -1,5 +1,6 @@
 #include "ui/UpdateOptions.h"
 
+#include "base/TextUtil.h"
 #include "config/ClientFlags.h"
 
 namespace updater {
@@ -7,14 +8,12 @@ namespace {
 
 // Digits only, at most as many as kMaxCheckFrequency has; blanks around them are allowed.
 bool ParseFrequency(const std::wstring& text, std::int32_t* days) {
-  const size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return false;
-  const size_t last = text.find_last_not_of(L' ');
-  if (last - first + 1 > 4) return false;
+  const std::wstring digits = Trim(text, L" ");
+  if (digits.empty() || digits.size() > 4) return false;
   std::int32_t value = 0;
-  for (size_t i = first; i <= last; ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return false;
-    value = value * 10 + (text[i] - L'0');
+  for (const wchar_t digit : digits) {
+    if (digit < L'0' || digit > L'9') return false;
+    value = value * 10 + (digit - L'0');
   }
   *days = value;
   return true;

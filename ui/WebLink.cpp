@@ -1,13 +1,13 @@
 #include "ui/WebLink.h"
 
 #include <richedit.h>
-#include <shellapi.h>
 
 #include <atomic>
 #include <cstring>
-#include <cwctype>
 
 #include "base/AnsiText.h"
+#include "base/ProcessStart.h"
+#include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 #include "base/UserTempPath.h"
 
@@ -15,14 +15,6 @@ namespace updater {
 namespace {
 
 constexpr char kUrlCharacters[] = "-_.~!*'();:@&=+$,/?#[]";
-
-bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
-  }
-  return true;
-}
 
 bool IsUrlByte(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
@@ -89,12 +81,12 @@ ResultCode OpenLink(const FormatRange& link, std::wstring* shortcutPath) {
     }
   }
   *shortcutPath = path;
-  const auto opened = [&path](const wchar_t* verb) {
-    return reinterpret_cast<INT_PTR>(
-               ShellExecuteW(nullptr, verb, path.c_str(), nullptr, nullptr, SW_SHOW)) > 32;
-  };
-  if (opened(L"open") || opened(nullptr)) return kSuccess;
-  return GetLastError();
+  ShellOpen open{path};
+  open.show = SW_SHOW;
+  open.mask = 0;  // the user clicked it: where nothing opens web links, the shell may say so
+  if (OpenThroughShell(open) == kSuccess) return kSuccess;
+  open.verb = nullptr;
+  return OpenThroughShell(open);
 }
 
 }  // namespace updater
