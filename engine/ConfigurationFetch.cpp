@@ -6,7 +6,7 @@
 #include "catalogue/DownloadLocation.h"
 #include "config/ClientConfig.h"
 #include "engine/TransferSettings.h"
-#include "transfer/AsyncDownloadThread.h"
+#include "transfer/Downloader.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
 #include "transfer/UpdateEvents.h"
@@ -45,7 +45,7 @@ SYSTEMTIME ConditionTime(bool localCopyExists, bool hasStoredTime, const FILETIM
 ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
                               UpdateEvents* events, CredentialProvider* credentials,
                               std::string* signedPart) {
-  AsyncDownloadThread download(events, credentials);
+  Downloader download(events, credentials);
   ApplyTransferSettings(config, download);
   download.SetQueryLastModified(true);
   const SettingsStore& settings = config.Settings();
@@ -112,7 +112,7 @@ ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstrin
 ResultCode FetchReleaseAsset(const ClientConfig& config, const std::wstring& url, DWORD size,
                              const std::wstring& localPath, UpdateEvents* events,
                              CredentialProvider* credentials) {
-  AsyncDownloadThread download(events, credentials);
+  Downloader download(events, credentials);
   ApplyTransferSettings(config, download);
   // An asset that cannot be fetched leaves its release as it is: no failure to show.
   download.SetReportsFailures(false);

@@ -7,8 +7,8 @@
 #include "catalogue/DownloadedFile.h"
 #include "config/ClientConfig.h"
 #include "engine/TransferSettings.h"
-#include "transfer/AsyncDownloadThread.h"
 #include "transfer/ContentCheck.h"
+#include "transfer/Downloader.h"
 #include "transfer/UpdateEvents.h"
 
 namespace updater {
@@ -18,7 +18,7 @@ namespace {
 // loop, a server that keeps sending the wrong bytes) must not keep the batch busy for ever.
 constexpr int kMaxDownloadsAfterCorruption = 10;
 
-ResultCode Fetch(AsyncDownloadThread& download, const UpdateInfo& update) {
+ResultCode Fetch(Downloader& download, const UpdateInfo& update) {
   ResultCode result = download.Download(update.urls, update.localFilePath);
   if (result == kRequestTimeout) result = download.Download(update.urls, update.localFilePath);
   Log(kLogInfo, L"Update \"" + update.name + L"\" installer downloaded. Return code: " +
@@ -26,7 +26,7 @@ ResultCode Fetch(AsyncDownloadThread& download, const UpdateInfo& update) {
   return result;
 }
 
-ResultCode DownloadOne(AsyncDownloadThread& download, const UpdateInfo& update,
+ResultCode DownloadOne(Downloader& download, const UpdateInfo& update,
                        const SettingsStore& settings, UpdateEvents& events) {
   download.SetExpectedSize(static_cast<DWORD>(update.size));
   const ExpectedContent expected{update.size, update.sha256, update.md5};
@@ -47,7 +47,7 @@ ResultCode DownloadOne(AsyncDownloadThread& download, const UpdateInfo& update,
 ResultCode DownloadSelectedUpdates(UpdateList& list, const ClientConfig& config,
                                    UpdateEvents& events, const DownloadStateQuery& downloadState,
                                    CredentialProvider* credentials) {
-  AsyncDownloadThread download(&events, credentials);
+  Downloader download(&events, credentials);
   ApplyTransferSettings(config, download);
   events.ActionBegun(UpdateAction::DownloadBatch, 0, std::wstring());
   ResultCode batch = kSuccess;

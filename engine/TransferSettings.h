@@ -2,11 +2,11 @@
 
 namespace updater {
 
-class AsyncDownloadThread;
+class Downloader;
 class ClientConfig;
 
 // What every download of a run takes from the configuration: the retry attempts when set, shared
 // file access for a per-machine installation, and the proxy when one is configured.
-void ApplyTransferSettings(const ClientConfig& config, AsyncDownloadThread& download);
+void ApplyTransferSettings(const ClientConfig& config, Downloader& download);
 
 }  // namespace updater

@@ -17,7 +17,7 @@
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
 #include "resources/ResourceIds.h"
-#include "transfer/AsyncDownloadThread.h"
+#include "transfer/Downloader.h"
 #include "transfer/HexText.h"
 #include "transfer/Sha256File.h"
 
@@ -123,7 +123,7 @@ void MessageNotifier::DownloadImage() {
     return;
   }
   CreateDirectoryW(config_.DownloadsFolder().c_str(), nullptr);
-  AsyncDownloadThread download(nullptr, nullptr);
+  Downloader download(nullptr, nullptr);
   ApplyTransferSettings(config_, download);
   download.SetQueryLastModified(true);
   // Larger than a toast shows: stopped as soon as the server announces or sends more.

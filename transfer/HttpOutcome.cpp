@@ -1,13 +1,57 @@
 #include "transfer/HttpOutcome.h"
 
+#include <cwchar>
 #include <cwctype>
 
 #include "base/ResultText.h"
 
 namespace updater {
 
-HttpOutcome DecideHttpStatus(DWORD status, DWORD contentLength, DWORD resumeOffset) {
+namespace {
+
+// The decimal number that is all of text[begin, end); false for none or one beyond a DWORD.
+bool ParseDword(const std::wstring& text, size_t begin, size_t end, DWORD* value) {
+  if (begin >= end || end > text.size()) return false;
+  unsigned long long number = 0;
+  for (size_t i = begin; i < end; ++i) {
+    if (!iswdigit(text[i])) return false;
+    number = number * 10 + static_cast<unsigned>(text[i] - L'0');
+    if (number > 0xFFFFFFFFull) return false;
+  }
+  *value = static_cast<DWORD>(number);
+  return true;
+}
+
+// A 206 answer continues the partial file only where its Content-Range says it starts at the
+// partial file's end. A chunked answer has no Content-Length, so the range is also what tells
+// the size.
+HttpOutcome DecidePartialContent(DWORD contentLength, const std::wstring& contentRange,
+                                 DWORD resumeOffset) {
   HttpOutcome outcome;
+  ContentRange range;
+  const bool positioned = ParseContentRange(contentRange, &range);
+  if (positioned ? range.first == resumeOffset : resumeOffset == 0) {
+    outcome.resumeOffset = resumeOffset;
+    if (positioned && range.size != 0) {
+      outcome.total = range.size;
+    } else if (contentLength != 0) {
+      outcome.total = resumeOffset + contentLength;
+    }
+  } else if (resumeOffset != 0) {
+    outcome.wholeFile = true;
+  } else {
+    // Asked for the whole file, given a piece of it elsewhere: there is nothing to ask again.
+    outcome.result = kInvalidServerResponse;
+  }
+  return outcome;
+}
+
+}  // namespace
+
+HttpOutcome DecideHttpStatus(DWORD status, DWORD contentLength, const std::wstring& contentRange,
+                             DWORD resumeOffset) {
+  HttpOutcome outcome;
+  DWORD fileSize = 0;
   switch (status) {
     case 200:
       // A full answer to a Range request: the server ignores ranges, so the file starts over.
@@ -17,22 +61,22 @@ HttpOutcome DecideHttpStatus(DWORD status, DWORD contentLength, DWORD resumeOffs
       }
       outcome.total = contentLength;
       return outcome;
-    case 206:
-      if (contentLength != 0) {
-        outcome.resumeOffset = resumeOffset;
-        outcome.total = resumeOffset + contentLength;
-      }
-      return outcome;
+    case 206: return DecidePartialContent(contentLength, contentRange, resumeOffset);
     case 304: outcome.result = kNotModified; return outcome;
     case 401:
     case 407: outcome.result = kCredentialsNeeded; return outcome;
     case 403: outcome.result = kForbidden; return outcome;
     case 404:
     case 410: outcome.result = kResourceNotFound; return outcome;
-    // Asked beyond the end of the file: the partial file already holds all the server has.
+    // Asked beyond the end of the file: the partial file already holds all the server has. When
+    // that is the whole file, finishing it needs no byte more.
     case 416:
-      outcome.result = kNothingBeyondLocal;
       outcome.resumeOffset = resumeOffset;
+      if (ParseUnsatisfiedRangeSize(contentRange, &fileSize) && fileSize == resumeOffset) {
+        outcome.total = resumeOffset;
+      } else {
+        outcome.result = kNothingBeyondLocal;
+      }
       return outcome;
     default:
       // Any other answer carries an error page or a redirect that is not followed, never the
@@ -49,14 +93,25 @@ bool IsFollowedRedirect(DWORD status) {
 
 bool ParseUnsatisfiedRangeSize(const std::wstring& contentRange, DWORD* size) {
   const size_t star = contentRange.find(L"*/");
-  if (star == std::wstring::npos || star + 2 >= contentRange.size()) return false;
-  unsigned long long value = 0;
-  for (size_t i = star + 2; i < contentRange.size(); ++i) {
-    if (!iswdigit(contentRange[i])) return false;
-    value = value * 10 + static_cast<unsigned>(contentRange[i] - L'0');
-    if (value > 0xFFFFFFFFull) return false;
+  return star != std::wstring::npos &&
+         ParseDword(contentRange, star + 2, contentRange.size(), size);
+}
+
+bool ParseContentRange(const std::wstring& text, ContentRange* range) {
+  constexpr wchar_t kUnit[] = L"bytes ";
+  if (text.compare(0, wcslen(kUnit), kUnit) != 0) return false;
+  const size_t dash = text.find(L'-');
+  const size_t slash = text.find(L'/');
+  if (dash == std::wstring::npos || slash == std::wstring::npos || slash < dash) return false;
+  ContentRange parsed;
+  const bool sizeKnown = text.compare(slash + 1, std::wstring::npos, L"*") != 0;
+  if (!ParseDword(text, wcslen(kUnit), dash, &parsed.first) ||
+      !ParseDword(text, dash + 1, slash, &parsed.last) ||
+      (sizeKnown && !ParseDword(text, slash + 1, text.size(), &parsed.size))) {
+    return false;
   }
-  *size = static_cast<DWORD>(value);
+  if (parsed.last < parsed.first || (sizeKnown && parsed.last >= parsed.size)) return false;
+  *range = parsed;
   return true;
 }
 

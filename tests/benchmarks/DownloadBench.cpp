@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "transfer/AsyncDownloadThread.h"
+#include "transfer/Downloader.h"
 #include "transfer/InternetHandle.h"
 
 namespace {
@@ -45,7 +45,7 @@ int wmain(int argc, wchar_t** argv) {
   QueryPerformanceCounter(&start);
   unsigned long long bytes = 0;
   if (mode == L"downloader") {
-    updater::AsyncDownloadThread downloader(nullptr, nullptr);
+    updater::Downloader downloader(nullptr, nullptr);
     const updater::ResultCode result = downloader.Download(argv[2], argv[3]);
     if (result != 0) {
       fwprintf(stderr, L"download failed: 0x%X\n", result);

@@ -13,23 +13,62 @@ namespace {
 using test::Narrow;
 
 TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
-  // status, content length, resume offset -> result, total, offset
-  const std::tuple<DWORD, DWORD, DWORD, ResultCode, DWORD, DWORD> cases[] = {
-      {200, 1500, 0, kSuccess, 1500, 0},
-      {200, 1500, 1000, kSuccess, 1500, 0},  // Range ignored: the file starts over
-      {200, 1000, 1000, kNothingBeyondLocal, 1000, 1000},
-      {200, 0, 1000, kSuccess, 0, 0},        {206, 500, 1000, kSuccess, 1500, 1000},
-      {206, 0, 1000, kSuccess, 0, 0},        {304, 0, 0, kNotModified, 0, 0},
-      {401, 0, 0, kCredentialsNeeded, 0, 0}, {403, 0, 0, kForbidden, 0, 0},
-      {404, 0, 0, kResourceNotFound, 0, 0},  {410, 0, 0, kResourceNotFound, 0, 0},
-      {416, 0, 1000, kNothingBeyondLocal, 0, 1000}, {300, 0, 0, kInvalidServerResponse, 0, 0},
-      {500, 300, 0, kInvalidServerResponse, 300, 0},
+  // status, content length, Content-Range, resume offset -> result, total, offset, whole file
+  const std::tuple<DWORD, DWORD, const wchar_t*, DWORD, ResultCode, DWORD, DWORD, bool> cases[] = {
+      {200, 1500, L"", 0, kSuccess, 1500, 0, false},
+      {200, 1500, L"", 1000, kSuccess, 1500, 0, false},  // Range ignored: the file starts over
+      {200, 1000, L"", 1000, kNothingBeyondLocal, 1000, 1000, false},
+      {200, 0, L"", 1000, kSuccess, 0, 0, false},
+      {206, 500, L"bytes 1000-1499/1500", 1000, kSuccess, 1500, 1000, false},
+      // Chunked: the range alone tells the size, when the server knows it.
+      {206, 0, L"bytes 1000-1499/1500", 1000, kSuccess, 1500, 1000, false},
+      {206, 0, L"bytes 1000-1499/*", 1000, kSuccess, 0, 1000, false},
+      {206, 500, L"bytes 1000-1499/*", 1000, kSuccess, 1500, 1000, false},
+      // Not said where it starts, or elsewhere than the partial file ends: the whole file again.
+      {206, 0, L"", 1000, kSuccess, 0, 0, true},
+      {206, 500, L"", 1000, kSuccess, 0, 0, true},
+      {206, 1000, L"bytes 500-1499/1500", 1000, kSuccess, 0, 0, true},
+      {206, 500, L"", 0, kSuccess, 500, 0, false},
+      {206, 500, L"bytes 500-999/1500", 0, kInvalidServerResponse, 0, 0, false},
+      {304, 0, L"", 0, kNotModified, 0, 0, false},
+      {401, 0, L"", 0, kCredentialsNeeded, 0, 0, false},
+      {403, 0, L"", 0, kForbidden, 0, 0, false},
+      {404, 0, L"", 0, kResourceNotFound, 0, 0, false},
+      {410, 0, L"", 0, kResourceNotFound, 0, 0, false},
+      {416, 0, L"", 1000, kNothingBeyondLocal, 0, 1000, false},
+      {416, 0, L"bytes */1500", 1000, kNothingBeyondLocal, 0, 1000, false},
+      {416, 0, L"bytes */1000", 1000, kSuccess, 1000, 1000, false},  // all is on disk
+      {300, 0, L"", 0, kInvalidServerResponse, 0, 0, false},
+      {500, 300, L"", 0, kInvalidServerResponse, 300, 0, false},
   };
-  for (const auto& [status, length, resume, result, total, offset] : cases) {
-    const HttpOutcome outcome = DecideHttpStatus(status, length, resume);
-    EXPECT_EQ(std::make_tuple(result, total, offset),
-              std::make_tuple(outcome.result, outcome.total, outcome.resumeOffset))
-        << "status " << status << " offset " << resume;
+  for (const auto& [status, length, range, resume, result, total, offset, whole] : cases) {
+    const HttpOutcome outcome = DecideHttpStatus(status, length, range, resume);
+    EXPECT_EQ(std::make_tuple(result, total, offset, whole),
+              std::make_tuple(outcome.result, outcome.total, outcome.resumeOffset,
+                              outcome.wholeFile))
+        << "status " << status << " " << Narrow(range) << " offset " << resume;
+  }
+}
+
+TEST(HttpOutcomeTest, ContentRangeGivesFirstLastAndSize) {
+  // text, parsed, first, last, size (0: unknown)
+  const std::tuple<const wchar_t*, bool, DWORD, DWORD, DWORD> cases[] = {
+      {L"bytes 0-9/1500", true, 0, 9, 1500},
+      {L"bytes 1000-1499/1500", true, 1000, 1499, 1500},
+      {L"bytes 5-9/*", true, 5, 9, 0},
+      {L"bytes 10-9/1500", false, 7, 7, 7},
+      {L"bytes 0-1500/1500", false, 7, 7, 7},
+      {L"bytes 5-/10", false, 7, 7, 7},
+      {L"bytes */1500", false, 7, 7, 7},
+      {L"bytes 0-9/99999999999", false, 7, 7, 7},
+      {L"items 0-9/10", false, 7, 7, 7},
+      {L"", false, 7, 7, 7},
+  };
+  for (const auto& [text, parsed, first, last, size] : cases) {
+    ContentRange range{7, 7, 7};
+    EXPECT_EQ(parsed, ParseContentRange(text, &range)) << Narrow(text);
+    EXPECT_EQ(std::make_tuple(first, last, size), std::make_tuple(range.first, range.last, range.size))
+        << Narrow(text);
   }
 }
 

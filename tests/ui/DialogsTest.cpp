@@ -4,8 +4,8 @@
 
 #include "TestSupport.h"
 #include "resources/OptionsIds.h"
-#include "transfer/AsyncDownloadThread.h"
 #include "transfer/CredentialProvider.h"
+#include "transfer/Downloader.h"
 #include "transfer/TransferTestSupport.h"
 #include "ui/CredentialsDialog.h"
 #include "ui/HyperlinkControl.h"
@@ -107,7 +107,7 @@ TEST(CertificateQuestionTest, TheSystemDialogOverTheWaitWindowDecides) {
     });
     const WaitOutcome outcome = wait.Run([&](WaitProgress& progress) {
       WaitEvents events(progress);
-      return AsyncDownloadThread(&events, nullptr)
+      return Downloader(&events, nullptr)
           .Download(test::TestServers::Https(path), folder.File(L"certificate.bin"));
     });
     person.join();

@@ -1,4 +1,6 @@
-#include "transfer/AsyncDownloadThread.h"
+#include "transfer/Downloader.h"
+
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,7 @@ using test::PatternBytes;
 using test::RecordingEvents;
 using test::TestServers;
 
-class AsyncDownloadThreadTest : public ::testing::Test {
+class DownloaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(test::ServersFolder().empty()) << "UPDATER_SERVERS_DIR: start the test servers";
@@ -30,10 +32,10 @@ class AsyncDownloadThreadTest : public ::testing::Test {
     return TestServers::Serve(L"updates/" + test::UniqueName(L"dl") + L".bin", bytes);
   }
 
-  std::unique_ptr<AsyncDownloadThread> MakeDownloader(CredentialProvider* credentials = nullptr) {
+  std::unique_ptr<Downloader> MakeDownloader(CredentialProvider* credentials = nullptr) {
     callback_ = RecordingEvents();
     DeleteFileW(destination_.c_str());
-    auto downloader = std::make_unique<AsyncDownloadThread>(&callback_, credentials);
+    auto downloader = std::make_unique<Downloader>(&callback_, credentials);
     downloader->SetTimeouts({2000, 700});  // so that stalled servers cost a second, not a minute
     downloader->SetRetryAttempts(1);
     return downloader;
@@ -52,7 +54,7 @@ class AsyncDownloadThreadTest : public ::testing::Test {
   RecordingEvents callback_;
 };
 
-TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl) {
+TEST_F(DownloaderTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl) {
   const std::string bytes = PatternBytes(300000, 1);
   const std::wstring path = ServeUnique(bytes);
   const std::wstring local = folder_.File(L"source.bin");
@@ -71,7 +73,7 @@ TEST_F(AsyncDownloadThreadTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, FileSourceTellsItsTimeAndAnswersAConditionalRequest) {
+TEST_F(DownloaderTest, FileSourceTellsItsTimeAndAnswersAConditionalRequest) {
   const SYSTEMTIME june = {2021, 6, 0, 15, 12, 0, 0, 0};
   FILETIME time;
   ASSERT_TRUE(SystemTimeToFileTime(&june, &time));
@@ -88,18 +90,21 @@ TEST_F(AsyncDownloadThreadTest, FileSourceTellsItsTimeAndAnswersAConditionalRequ
   EXPECT_EQ(kNotModified, conditional->Download(L"file:///" + local, destination_));
 }
 
-TEST_F(AsyncDownloadThreadTest, ResumesFromThePartialFile) {
+TEST_F(DownloaderTest, ResumesFromThePartialFile) {
   const std::string bytes = PatternBytes(50000, 2);
   const std::wstring path = ServeUnique(bytes);
   // Other bytes than the server's, so that a restart from 0 would show.
   const std::string prefix(1000, 'X');
   const std::string resumed = prefix + bytes.substr(prefix.size());
   const std::string larger = PatternBytes(50500, 3);
+  const std::wstring local = folder_.File(L"source.bin");
+  test::WriteBytes(local, bytes);
   const std::tuple<std::wstring, std::string, ResultCode, std::string> cases[] = {
       {TestServers::Http(path), prefix, kSuccess, resumed},
       {TestServers::Ftp(path), prefix, kSuccess, resumed},
       // A server that ignores ranges sends the whole file again.
       {TestServers::Fault(L"norange/" + path), prefix, kSuccess, bytes},
+      {L"file:///" + local, prefix, kSuccess, bytes},
       // A partial file as large as the server's is finished without reading.
       {TestServers::Http(path), bytes, kSuccess, bytes},
       {TestServers::Ftp(path), bytes, kSuccess, bytes},
@@ -119,7 +124,7 @@ TEST_F(AsyncDownloadThreadTest, ResumesFromThePartialFile) {
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
+TEST_F(DownloaderTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
   const std::wstring path = ServeUnique(PatternBytes(5000, 4));
   const std::pair<std::vector<std::wstring>, ResultCode> cases[] = {
       {{TestServers::Http(L"updates/missing.bin")}, kResourceNotFound},
@@ -148,7 +153,7 @@ TEST_F(AsyncDownloadThreadTest, ServerRefusalsMapToResultCodesAndWriteNothing) {
   EXPECT_EQ(static_cast<ResultCode>(ERROR_INTERNET_INVALID_CA), callback_.questions.at(0));
 }
 
-TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) {
+TEST_F(DownloaderTest, AuthenticationUsesStoredThenEnteredCredentials) {
   const std::string bytes = PatternBytes(3000, 6);
   const std::wstring path = TestServers::Serve(L"auth/" + test::UniqueName(L"a") + L".bin", bytes);
   // Wine keeps accepted Basic credentials per host for the whole process, so every case that is
@@ -184,7 +189,7 @@ TEST_F(AsyncDownloadThreadTest, AuthenticationUsesStoredThenEnteredCredentials) 
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, RememberedCredentialsGoOnlyToAHostOfTheScopeThatAsks) {
+TEST_F(DownloaderTest, RememberedCredentialsGoOnlyToAHostOfTheScopeThatAsks) {
   const std::string bytes = PatternBytes(3000, 12);
   const std::wstring path = ServeUnique(bytes);
   // The web server at 127.0.0.1, the scope's host, redirects to the server ELSEWHERE under the
@@ -212,7 +217,7 @@ TEST_F(AsyncDownloadThreadTest, RememberedCredentialsGoOnlyToAHostOfTheScopeThat
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, CancelKeepsThePartialFileForALaterResume) {
+TEST_F(DownloaderTest, CancelKeepsThePartialFileForALaterResume) {
   const std::string bytes = PatternBytes(2000000, 8);
   const std::wstring path = ServeUnique(bytes);
   for (const std::wstring& url : {TestServers::Http(path), TestServers::Ftp(path)}) {
@@ -231,7 +236,7 @@ TEST_F(AsyncDownloadThreadTest, CancelKeepsThePartialFileForALaterResume) {
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodesOrAreResumed) {
+TEST_F(DownloaderTest, FaultyServersEndWithClearCodesOrAreResumed) {
   const std::string bytes = PatternBytes(30000, 9);
   const std::wstring path = ServeUnique(bytes);
   // url, expected size (0: none), result, whether progress was reported, whether the part is kept
@@ -273,7 +278,45 @@ TEST_F(AsyncDownloadThreadTest, FaultyServersEndWithClearCodesOrAreResumed) {
   }
 }
 
-TEST_F(AsyncDownloadThreadTest, ProxiesCarryTheRequestAndAskForTheirCredentials) {
+TEST_F(DownloaderTest, FileSourcesKeepToTheExpectedAndMaximumSizes) {
+  const std::string bytes = PatternBytes(5000, 13);
+  const std::wstring small = folder_.File(L"small.bin");
+  test::WriteBytes(small, bytes);
+  // More than a DWORD counts, with the low DWORD of its size that of `small`. Wine's files are
+  // sparse, so it takes no disk; a copy of it would take 4 GiB.
+  const std::wstring huge = folder_.File(L"huge.bin");
+  {
+    FileHandle file(CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    DWORD returned = 0;
+    DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = 0x100000000ll + static_cast<LONGLONG>(bytes.size());
+    ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
+  }
+  // source, expected size, maximum size, result
+  const std::tuple<std::wstring, DWORD, DWORD, ResultCode> cases[] = {
+      {small, 5000, 0, kSuccess},
+      {small, 4999, 0, kSizeMismatch},
+      {small, 5001, 0, kSizeMismatch},
+      {small, 0, 5000, kSuccess},
+      {small, 0, 4999, kSizeMismatch},
+      {huge, 0, 0, kSizeMismatch},
+      {huge, 5000, 0, kSizeMismatch},
+  };
+  for (const auto& [source, expectedSize, maxSize, result] : cases) {
+    SCOPED_TRACE(Narrow(source) + " " + std::to_string(expectedSize) + " " +
+                 std::to_string(maxSize));
+    auto downloader = MakeDownloader();
+    downloader->SetExpectedSize(expectedSize);
+    downloader->SetMaxSize(maxSize);
+    EXPECT_EQ(result, downloader->Download(L"file:///" + source, destination_));
+    EXPECT_EQ(result == kSuccess, Downloaded() == bytes);
+    EXPECT_FALSE(PartialExists());
+    EXPECT_EQ(result, callback_.failures.empty() ? kSuccess : callback_.failures.back());
+  }
+}
+
+TEST_F(DownloaderTest, ProxiesCarryTheRequestAndAskForTheirCredentials) {
   // Wine keeps accepted proxy credentials for the whole process, so the refusal comes first; it
   // pools connections by target host, so each proxy gets a loopback spelling of its own.
   // proxy server, host spelling, stored credentials (none: no provider at all), the configured
