@@ -2,7 +2,9 @@
 """HTTP server that misbehaves on purpose, for the transfer tests (python3 standard library only).
 
 Serves the files of ROOT, honouring a single "Range: bytes=..." (206 + Content-Range, 416 when
-the start lies beyond the end), except where the path names a fault:
+the start lies beyond the end), except where the path names faults before the file. Faults
+combine: /drop/10000/norange/<file> breaks off every answer, the second one to a Range request
+too, which it answers from the start of the file.
 
   /<file>                 served correctly
   /drop/<N>/<file>        headers with the true Content-Length, only N bytes of the body, then closes
@@ -10,6 +12,9 @@ the start lies beyond the end), except where the path names a fault:
   /norange/<file>         ignores Range: always 200 with the whole file, no Accept-Ranges
   /trickle/<file>         one byte per second
   /paced/<MS>/<file>      a pause of MS milliseconds after each 64 KiB block
+  /chunked/<file>         a Range request answered by a chunked 206 (HTTP/1.1, no Content-Length)
+  /nocontentrange/<file>  a 206 without Content-Range
+  /rewind/<N>/<file>      a 206 starting N bytes before the start asked for (Content-Range says so)
   /endless                200 without Content-Length, a body that never ends (1 KiB per 10 ms)
   /slowheaders            reads the request and never answers, until the client goes
 
@@ -26,9 +31,24 @@ import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 LIE_EXTRA = 1024
+# The faults a path may name before its file, and whether each takes a number.
+FAULTS = {"drop": True, "paced": True, "rewind": True, "lie": False, "norange": False,
+          "trickle": False, "chunked": False, "nocontentrange": False}
 
 root = log_path = None
 log_lock = threading.Lock()
+
+
+def split_faults(path):
+    """({fault: number or 0}, file path) of a path: "/drop/9/norange/a" -> ({"drop": 9, ...}, "/a")."""
+    faults, parts = {}, path.lstrip("/").split("/")
+    while len(parts) > 1 and parts[0] in FAULTS:
+        takes_number = FAULTS[parts[0]]
+        if takes_number and not (len(parts) > 2 and parts[1].isdigit()):
+            break
+        faults[parts[0]] = int(parts[1]) if takes_number else 0
+        parts = parts[2:] if takes_number else parts[1:]
+    return faults, "/" + "/".join(parts)
 
 
 def parse_range(header, size):
@@ -67,12 +87,7 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             return self.stream_forever()
 
-        fault, drop, pause = None, 0, 0
-        m = re.fullmatch(r"/(drop/(\d+)|paced/(\d+)|lie|norange|trickle)(/.+)", path)
-        if m:
-            fault, path = m.group(1).split("/")[0], m.group(4)
-            drop, pause = int(m.group(2) or 0), int(m.group(3) or 0) / 1000
-
+        faults, path = split_faults(path)
         file = os.path.realpath(os.path.join(root, path.lstrip("/")))
         if not file.startswith(root + os.sep) or not os.path.isfile(file):
             return self.simple(404)
@@ -81,38 +96,55 @@ class Handler(BaseHTTPRequestHandler):
         size = len(data)
         mtime = email.utils.formatdate(os.path.getmtime(file), usegmt=True)
 
-        rng = None if fault == "norange" else parse_range(self.headers.get("Range"), size)
+        rng = None if "norange" in faults else parse_range(self.headers.get("Range"), size)
         if rng == "bad":
             return self.simple(416, ("Content-Range", "bytes */%d" % size))
+        if rng and "rewind" in faults:
+            rng = (max(0, rng[0] - faults["rewind"]), rng[1])
         status, body = (206, data[rng[0]:rng[1] + 1]) if rng else (200, data)
+        chunked = rng and "chunked" in faults
 
         self.log_request_line(status)
+        if chunked:
+            self.protocol_version = "HTTP/1.1"  # chunked is an HTTP/1.1 answer
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Last-Modified", mtime)
-        if fault != "norange":
+        if "norange" not in faults:
             self.send_header("Accept-Ranges", "bytes")
-        if rng:
+        if rng and "nocontentrange" not in faults:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (rng[0], rng[1], size))
-        length = len(body) + (LIE_EXTRA if fault == "lie" else 0)
-        self.send_header("Content-Length", str(length))
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+            self.send_header("Connection", "close")
+        else:
+            length = len(body) + (LIE_EXTRA if "lie" in faults else 0)
+            self.send_header("Content-Length", str(length))
         self.end_headers()
 
-        if fault == "drop":
-            body = body[:drop]
+        if "drop" in faults:
+            body = body[:faults["drop"]]
+        # The block written at once (a chunk of a chunked answer), and the pause after each
+        block, pause = (8192 if chunked else len(body) or 1), 0
+        if "trickle" in faults:
+            block, pause = 1, 1.0
+        elif "paced" in faults:
+            block, pause = 65536, faults["paced"] / 1000
         try:
-            # (block, pause after each block in seconds) of the paced faults
-            pace = {"trickle": (1, 1.0), "paced": (65536, pause)}.get(fault)
-            if pace:
-                for i in range(0, len(body), pace[0]):
-                    self.wfile.write(body[i:i + pace[0]])
-                    self.wfile.flush()
-                    time.sleep(pace[1])
-            else:
-                self.wfile.write(body)
-                self.wfile.flush()
+            for i in range(0, len(body), block):
+                self.send_block(body[i:i + block], chunked)
+                time.sleep(pause)
+            if chunked and "drop" not in faults:
+                self.wfile.write(b"0\r\n\r\n")
+            self.wfile.flush()
         except OSError:
             pass  # the client went away
+
+    def send_block(self, block, chunked):
+        if chunked:
+            block = b"%x\r\n%s\r\n" % (len(block), block)
+        self.wfile.write(block)
+        self.wfile.flush()
 
     def simple(self, status, *headers):
         self.log_request_line(status)

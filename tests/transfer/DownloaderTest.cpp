@@ -102,7 +102,12 @@ TEST_F(DownloaderTest, ResumesFromThePartialFile) {
   const std::tuple<std::wstring, std::string, ResultCode, std::string> cases[] = {
       {TestServers::Http(path), prefix, kSuccess, resumed},
       {TestServers::Ftp(path), prefix, kSuccess, resumed},
-      // A server that ignores ranges sends the whole file again.
+      // A chunked 206 has no length: its Content-Range places it.
+      {TestServers::Fault(L"chunked/" + path), prefix, kSuccess, resumed},
+      // A 206 that does not say where it starts, or starts elsewhere, cannot continue the partial
+      // file, and neither can a server that ignores ranges: the whole file comes again.
+      {TestServers::Fault(L"chunked/nocontentrange/" + path), prefix, kSuccess, bytes},
+      {TestServers::Fault(L"rewind/500/" + path), prefix, kSuccess, bytes},
       {TestServers::Fault(L"norange/" + path), prefix, kSuccess, bytes},
       {L"file:///" + local, prefix, kSuccess, bytes},
       // A partial file as large as the server's is finished without reading.
@@ -250,6 +255,8 @@ TEST_F(DownloaderTest, FaultyServersEndWithClearCodesOrAreResumed) {
       {TestServers::Fault(L"endless"), 50000, kSizeMismatch, false, false},
       // One byte a second: reconnects that add a byte each count as adding nothing.
       {TestServers::Fault(L"trickle/" + path), 0, kRequestTimeout, true, true},
+      // Breaks off, then answers the reconnect's Range with the file from its start.
+      {TestServers::Fault(L"drop/10000/norange/" + path), 0, ERROR_INTERNET_TIMEOUT, true, true},
       // Wine reports the receive time-out while waiting for headers as an aborted connection.
       {TestServers::Fault(L"slowheaders"), 0, ERROR_INTERNET_CONNECTION_ABORTED, false, false},
   };
