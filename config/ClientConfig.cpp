@@ -22,7 +22,9 @@ constexpr wchar_t kGlobalSettingsKey[] = L"Software\\Merrow\\Ruddle\\Settings";
 }  // namespace
 
 bool IsAbsoluteWindowsPath(const std::wstring& path) {
-  return path.size() >= 2 && ((path[0] == L'\\' && path[1] == L'\\') || path[1] == L':');
+  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return true;
+  // "C:x" names x in the current folder of drive C, which a later run may see elsewhere.
+  return path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
 }
 
 bool IsExistingFile(const std::wstring& path) {

@@ -13,7 +13,8 @@
 
 namespace updater {
 
-// True when `path` begins with two backslashes or has a colon as its second character.
+// True when `path` begins with two backslashes, or with a drive letter, a colon and a slash or
+// backslash: a drive letter and colon alone name the drive's current folder.
 bool IsAbsoluteWindowsPath(const std::wstring& path);
 
 // True for an existing file named by an absolute path; folders do not count.

@@ -144,7 +144,8 @@ TEST(ClientConfigTest, FileIsFoundOnlyByAnExistingAbsolutePath) {
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
   for (const std::wstring& path : {existing, folder.File(L"missing.ini"), folder.Path(),
-                                   std::wstring(L"client.ini"), std::wstring(L".\\client.ini")}) {
+                                   std::wstring(L"client.ini"), std::wstring(L".\\client.ini"),
+                                   folder.Path().substr(0, 2) + L"client.ini"}) {
     test::SetRegistryString(HKEY_CURRENT_USER, kKey, L"ConfigFilePath", path);
     EXPECT_EQ(path == existing ? existing : fallback, DefaultClientConfigPath()) << Narrow(path);
     ClientConfig config(path);
