@@ -11,6 +11,10 @@ constexpr int kBottomLineId = 0x3026;
 constexpr int kTopLineId = 0x3027;
 constexpr int kTabControlId = 0x3020;
 
+// How a child of a wizard sheet follows a change of the sheet's size: the buttons keep to the
+// bottom right corner, the separating lines stretch across, the pages fill what is left.
+enum class SheetChildRole { Button, BottomLine, TopLine, Page };
+
 bool IsPage(HWND child) {
   wchar_t windowClass[16] = {};
   GetClassNameW(child, windowClass, 16);
@@ -23,8 +27,6 @@ RECT BoundsInParent(HWND child, HWND parent) {
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bounds), 2);
   return bounds;
 }
-
-}  // namespace
 
 SheetChildRole RoleOf(int controlId, bool isPage) {
   if (isPage || controlId == kTabControlId) return SheetChildRole::Page;
@@ -46,6 +48,8 @@ RECT FollowSize(const RECT& bounds, SheetChildRole role, int dx, int dy) {
   }
   return bounds;
 }
+
+}  // namespace
 
 ResultCode SheetLayout::Attach(HWND sheet) {
   Detach();

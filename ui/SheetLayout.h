@@ -6,12 +6,6 @@
 
 namespace updater {
 
-// How a child of a wizard sheet follows a change of the sheet's size: the buttons keep to the
-// bottom right corner, the separating lines stretch across, the pages fill what is left.
-enum class SheetChildRole { Button, BottomLine, TopLine, Page };
-SheetChildRole RoleOf(int controlId, bool isPage);
-RECT FollowSize(const RECT& bounds, SheetChildRole role, int dx, int dy);
-
 // Resizes the contents of a classic wizard sheet along with the sheet. The Aero wizard lays
 // itself out (PSH_RESIZABLE); the classic sheet that older common controls (and Wine) draw
 // does not, and would leave its pages and buttons in one corner of a sheet made larger.
