@@ -5,6 +5,7 @@
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "catalogue/Detection.h"
+#include "catalogue/DownloadedFile.h"
 #include "catalogue/GitHubSource.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
@@ -13,6 +14,7 @@
 #include "engine/ConfigurationFetch.h"
 #include "engine/SelectedDownloads.h"
 #include "install/UpdateInstaller.h"
+#include "transfer/CredentialProvider.h"
 #include "transfer/CredentialsArgumentText.h"
 #include "transfer/RememberedCredentials.h"
 #include "transfer/UpdateEvents.h"
@@ -41,15 +43,22 @@ UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
                              UpdateEvents* events)
     : config_(config),
       events_(events != nullptr ? events : &Unobserved()),
+      credentials_(std::make_unique<CredentialProvider>()),
       downloadState_([&config](const UpdateInfo& update) {
         return GetDownloadState(config.Settings(), update);
       }),
       directRunner_(run.switches.forceMsiBasicUi) {
-  credentials_.SetScope(CredentialScope(config.Urls(), config.Proxy()));
-  AttachRememberedCredentials(config.Settings(), &credentials_);
+  credentials_->SetScope(CredentialScope(config.Urls(), config.Proxy()));
+  AttachRememberedCredentials(config.Settings(), credentials_.get());
   if (!run.credentials.userName.empty()) {
-    credentials_.Enter({run.credentials.userName, run.credentials.password});
+    credentials_->Enter({run.credentials.userName, run.credentials.password});
   }
+}
+
+UpdateSession::~UpdateSession() = default;
+
+void UpdateSession::SetCredentialsDialog(CredentialsDialog dialog) {
+  credentials_->SetDialog(std::move(dialog));
 }
 
 void UpdateSession::SetEvents(UpdateEvents* events) {
@@ -69,7 +78,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   }
   std::string signedPart;
   if (const ResultCode fetched =
-          FetchConfiguration(config_, localPath, events_, &credentials_, &signedPart);
+          FetchConfiguration(config_, localPath, events_, credentials_.get(), &signedPart);
       fetched != kSuccess) {
     return fetched;
   }
@@ -78,7 +87,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     source = std::make_unique<GitHubSource>(
         localPath, config_, updates_,
         [this](const std::wstring& url, DWORD size, const std::wstring& path) {
-          return FetchReleaseAsset(config_, url, size, path, events_, &credentials_);
+          return FetchReleaseAsset(config_, url, size, path, events_, credentials_.get());
         });
   } else {
     auto serverConfig = std::make_unique<ServerConfig>(localPath, config_, updates_);
@@ -128,12 +137,13 @@ int UpdateSession::CountInstallReady(bool criticalOnly) const {
 }
 
 ResultCode UpdateSession::Download() {
-  return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_, &credentials_);
+  return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_, credentials_.get());
 }
 
 InstallContext UpdateSession::InstallSettings() const {
-  return {config_.Settings(), *runner_, config_.HasFlag(kFlagVerifyDigitalSignature),
-          config_.HasFlag(kFlagNoUpdaterInstallGui)};
+  return {config_.Settings(),
+          [runner = runner_](const UpdateInfo& update) { return runner->Run(update); },
+          config_.HasFlag(kFlagVerifyDigitalSignature), config_.HasFlag(kFlagNoUpdaterInstallGui)};
 }
 
 ResultCode UpdateSession::Install() {
@@ -155,8 +165,21 @@ ResultCode UpdateSession::DownloadAndInstall(bool justDownload) {
   return installed != kSuccess ? installed : downloaded;
 }
 
+UpdateInfo* UpdateSession::FindUpdate(const std::wstring& sectionName) {
+  return updater::FindUpdate(updates_, sectionName);
+}
+
+bool UpdateSession::FindInstalledVersion(const UpdateInfo& update,
+                                         VersionNumber* installed) const {
+  return updater::FindInstalledVersion(update, installed);
+}
+
+void UpdateSession::RemoveDownload(const UpdateInfo& update) {
+  RemoveDownloadedFile(config_.Settings(), update);
+}
+
 ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {
-  return BuildCredentialsArgument(credentials_, argument);
+  return BuildCredentialsArgument(*credentials_, argument);
 }
 
 }  // namespace updater

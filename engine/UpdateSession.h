@@ -1,5 +1,9 @@
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -8,14 +12,16 @@
 #include "catalogue/ServerConfig.h"
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
-#include "install/InstallerRunner.h"
-#include "install/UpdateInstaller.h"
-#include "transfer/CredentialProvider.h"
+#include "catalogue/VersionNumber.h"
+#include "engine/InstallerRunner.h"
 
 namespace updater {
 
 class ClientConfig;
+class CredentialProvider;
 class UpdateEvents;
+struct EnteredCredentials;
+struct InstallContext;
 struct RunContext;
 
 // What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
@@ -33,7 +39,14 @@ bool ApplicationMustRestartAfter(const UpdateList& updates);
 // observer given; without one the session runs unwatched.
 class UpdateSession {
  public:
+  // Asks the user for credentials over `parent` with the realm, server and proxy host; false when
+  // the user cancels (the credential provider's dialog).
+  using CredentialsDialog =
+      std::function<bool(HWND parent, const std::wstring& realm, const std::wstring& server,
+                         const std::wstring& proxyHost, EnteredCredentials* entered)>;
+
   UpdateSession(const ClientConfig& config, const RunContext& run, UpdateEvents* events);
+  ~UpdateSession();
   UpdateSession(const UpdateSession&) = delete;
   UpdateSession& operator=(const UpdateSession&) = delete;
 
@@ -45,9 +58,7 @@ class UpdateSession {
   void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
   // Where the user can be asked for credentials; without it only remembered and handed-over
   // credentials are offered.
-  void SetCredentialsDialog(CredentialProvider::Dialog dialog) {
-    credentials_.SetDialog(std::move(dialog));
-  }
+  void SetCredentialsDialog(CredentialsDialog dialog);
 
   // Handed the [General] section while the update configuration file of a check loads.
   void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
@@ -79,6 +90,14 @@ class UpdateSession {
   ResultCode CredentialsForCopy(std::wstring* argument);
 
   UpdateList& Updates() { return updates_; }
+  // The update named `sectionName`, matched as the update configuration file matches its section
+  // names; null when there is none.
+  UpdateInfo* FindUpdate(const std::wstring& sectionName);
+  // The version that the update's detection (Registry or File with a Version key) finds on this
+  // machine: what the update would replace. False when it reads none.
+  bool FindInstalledVersion(const UpdateInfo& update, VersionNumber* installed) const;
+  // Deletes the update's downloaded installer, its partial file and its record.
+  void RemoveDownload(const UpdateInfo& update);
   DownloadState DownloadStateOf(const UpdateInfo& update) const { return downloadState_(update); }
 
  private:
@@ -89,7 +108,7 @@ class UpdateSession {
   UpdateList updates_;
   // Remembered credentials and those handed over, for every download of the session; offered
   // only to the configuration's own servers and proxy.
-  CredentialProvider credentials_;
+  std::unique_ptr<CredentialProvider> credentials_;
   DownloadStateQuery downloadState_;
   ServerMessageReader messageReader_;
   DirectInstallerRunner directRunner_;
