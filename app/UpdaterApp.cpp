@@ -4,12 +4,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "app/ApplicationStart.h"
 #include "app/Cleaner.h"
-#include "app/CredentialsArgument.h"
-#include "app/InstanceLock.h"
 #include "app/RunMessages.h"
-#include "app/ServerLauncher.h"
 #include "app/SetSetting.h"
 #include "app/UpdateDriver.h"
 #include "automation/AutomationServer.h"
@@ -22,19 +18,23 @@
 #include "base/UserTempPath.h"
 #include "config/LastResult.h"
 #include "config/SettingsStore.h"
+#include "engine/ApplicationStart.h"
 #include "engine/ConfigurationFetch.h"
+#include "handover/CredentialsArgument.h"
+#include "handover/InstanceLock.h"
+#include "handover/RemovalBatchFile.h"
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
 #include "service/InstallCommand.h"
 #include "service/IpcNames.h"
 #include "service/IpcServer.h"
 #include "service/ServerLaunch.h"
+#include "service/ServerLauncher.h"
 #include "service/ServerSlots.h"
 #include "service/ServiceControl.h"
 #include "service/ServiceHost.h"
-#include "transfer/ProtectedText.h"
-#include "ui/WebLink.h"
 #include "ui/UpdateOptionsDialog.h"
+#include "ui/WebLink.h"
 
 namespace updater {
 namespace {
@@ -124,16 +124,10 @@ ResultCode UpdaterApp::Prepare() {
     RegisterAsClient();
   }
   if (!commandLine_.credentials.empty()) {
-    CredentialsArgument credentials;
+    UserCredentials credentials;
     const ResultCode decoded = ParseCredentialsArgument(commandLine_.credentials, &credentials);
     if (decoded != kSuccess) return decoded;
-    // An empty password travels as no bytes at all.
-    std::wstring password;
-    if (!credentials.encryptedPassword.empty() &&
-        UnprotectText(credentials.encryptedPassword, &password) != kSuccess) {
-      return kInvalidCommandLine;
-    }
-    if (!credentials.userName.empty()) run_.credentials = {credentials.userName, password};
+    if (!credentials.userName.empty()) run_.credentials = credentials;
   }
   ApplySwitches();
   StartLogging();
@@ -351,14 +345,7 @@ void UpdaterApp::Finish(ResultCode result) {
   config_.reset();
 
   if (IsTemporaryCopyMode() && !handOver_.uninstallFilePath.empty()) {
-    ShellOpen removal{handOver_.uninstallFilePath};
-    // The copy runs in its own folder; a batch file started there could not remove that folder,
-    // which would stay its current directory.
-    removal.folder =
-        handOver_.uninstallFilePath.substr(0, handOver_.uninstallFilePath.find_last_of(L'\\') + 1);
-    removal.show = SW_HIDE;
-    removal.mask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE;
-    OpenThroughShell(removal);
+    StartRemovalBatchFile(handOver_.uninstallFilePath);
   }
 
   Log(kLogTrace, FormatText(L"Updater finished. Mode: %d. Return code: %u",

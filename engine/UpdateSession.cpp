@@ -13,7 +13,6 @@
 #include "engine/ConfigurationFetch.h"
 #include "engine/SelectedDownloads.h"
 #include "install/UpdateInstaller.h"
-#include "transfer/CredentialsArgumentText.h"
 #include "transfer/RememberedCredentials.h"
 #include "transfer/UpdateEvents.h"
 
@@ -155,8 +154,13 @@ ResultCode UpdateSession::DownloadAndInstall(bool justDownload) {
   return installed != kSuccess ? installed : downloaded;
 }
 
-ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {
-  return BuildCredentialsArgument(credentials_, argument);
+UserCredentials UpdateSession::CredentialsForCopy() {
+  Credential credential;
+  if (!credentials_.GetEnteredCredentials(&credential.user, &credential.password)) {
+    if (credentials_.Credentials().empty()) return UserCredentials();
+    credential = credentials_.Credentials().front();
+  }
+  return {credential.user, credential.password};
 }
 
 }  // namespace updater

@@ -8,6 +8,7 @@
 #include "catalogue/ServerConfig.h"
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
+#include "config/RunContext.h"
 #include "install/InstallerRunner.h"
 #include "install/UpdateInstaller.h"
 #include "transfer/CredentialProvider.h"
@@ -16,7 +17,6 @@ namespace updater {
 
 class ClientConfig;
 class UpdateEvents;
-struct RunContext;
 
 // What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
 // no critical one; with installReady: none downloaded in full), else 0.
@@ -74,9 +74,9 @@ class UpdateSession {
   // installs them; an update whose download failed is left out, the others still install.
   ResultCode DownloadAndInstall(bool justDownload);
 
-  // The credentials argument for a temporary copy: the entered or handed-over credentials (else
-  // the first remembered ones) as "user:hex"; empty when there are none.
-  ResultCode CredentialsForCopy(std::wstring* argument);
+  // The credentials to hand to a temporary copy: the entered or handed-over ones, else the first
+  // remembered ones; no user name when there are none.
+  UserCredentials CredentialsForCopy();
 
   UpdateList& Updates() { return updates_; }
   DownloadState DownloadStateOf(const UpdateInfo& update) const { return downloadState_(update); }
