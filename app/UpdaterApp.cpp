@@ -15,7 +15,6 @@
 #include "base/ProcessStart.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
-#include "base/UserTempPath.h"
 #include "config/LastResult.h"
 #include "config/SettingsStore.h"
 #include "engine/ApplicationStart.h"
@@ -25,12 +24,9 @@
 #include "handover/RemovalBatchFile.h"
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
-#include "service/InstallCommand.h"
+#include "service/CommandServer.h"
 #include "service/IpcNames.h"
-#include "service/IpcServer.h"
-#include "service/ServerLaunch.h"
 #include "service/ServerLauncher.h"
-#include "service/ServerSlots.h"
 #include "service/ServiceControl.h"
 #include "service/ServiceHost.h"
 #include "ui/UpdateOptionsDialog.h"
@@ -224,7 +220,8 @@ ResultCode UpdaterApp::Dispatch() {
     case RunMode::UninstallService:
       return UninstallService(ExecutableBaseName(ThisExecutablePath()));
     case RunMode::RunServer:
-      return RunCommandServer();
+      return RunCommandServer(configLoaded_ ? config_.get() : nullptr,
+                              handOver_.ipcObjectNameBase);
     case RunMode::SetSetting:
       return SetSetting(*config_, commandLine_.settingName, commandLine_.settingValue,
                         commandLine_.settingValue2);
@@ -272,25 +269,6 @@ ResultCode UpdaterApp::RunConfigureService() {
   const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return GetLastError();
   return ConfigService(manager.Get(), commandLine_.serviceName);
-}
-
-ResultCode UpdaterApp::RunCommandServer() {
-  const KernelHandle slot = TakeServerSlot(ExecutableBaseName(ThisExecutablePath()));
-  if (!slot) {
-    Log(kLogError, FormatText(L"%d command servers are running already; this one ends.",
-                              kMaxCommandServers));
-    return kServiceError;
-  }
-  IpcServer server;
-  if (!IsValidIpcBaseName(handOver_.ipcObjectNameBase) ||
-      server.Create(handOver_.ipcObjectNameBase) != kSuccess || server.Map() != kSuccess) {
-    return kUnknownException;
-  }
-  InstallCommandHandler handler(configLoaded_ ? config_.get() : nullptr,
-                                {ThisExecutablePath(), UserTempPath(),
-                                 WindowsFolderFromEnvironment()});
-  server.WaitForCommand([&handler](const IpcCommand& command) { return handler.Execute(command); });
-  return kSuccess;
 }
 
 ResultCode UpdaterApp::OpenLink() const {

@@ -40,7 +40,6 @@ class UpdaterApp {
   ServerLauncher MakeServerLauncher() const;
   ResultCode DebugService();
   ResultCode RunConfigureService();
-  ResultCode RunCommandServer();
   ResultCode OpenLink() const;
   ResultCode RunAutomation();
   bool IsTemporaryCopyMode() const;
