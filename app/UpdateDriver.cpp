@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "config/CheckSchedule.h"
-#include "app/InstanceLock.h"
-#include "app/TemporaryCopy.h"
+#include "handover/InstanceLock.h"
+#include "handover/TemporaryCopy.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
@@ -123,13 +123,9 @@ ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events,
   notifier_.Show();
   if (checked != kSuccess) return checked;
   session.SelectNeeded();
-  std::wstring credentials;
-  if (const ResultCode built = session.CredentialsForCopy(&credentials); built != kSuccess) {
-    Log(kLogError, L"Unable to hand the credentials over. LastError: " + ResultText(built));
-  }
-  return InstallThroughTemporaryCopy(config_, run_, session.Updates(), mode_,
-                                     commandLine_.urlOverride, credentials, notifier_.Writer(),
-                                     &copy_);
+  return InstallThroughTemporaryCopy(config_, run_, session.Updates(), TemporaryCopyKind(mode_),
+                                     commandLine_.urlOverride, session.CredentialsForCopy(),
+                                     notifier_.Writer(), &copy_);
 }
 
 ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,

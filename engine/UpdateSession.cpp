@@ -15,7 +15,6 @@
 #include "engine/SelectedDownloads.h"
 #include "install/UpdateInstaller.h"
 #include "transfer/CredentialProvider.h"
-#include "transfer/CredentialsArgumentText.h"
 #include "transfer/RememberedCredentials.h"
 #include "transfer/UpdateEvents.h"
 
@@ -178,8 +177,13 @@ void UpdateSession::RemoveDownload(const UpdateInfo& update) {
   RemoveDownloadedFile(config_.Settings(), update);
 }
 
-ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {
-  return BuildCredentialsArgument(*credentials_, argument);
+UserCredentials UpdateSession::CredentialsForCopy() {
+  Credential credential;
+  if (!credentials_->GetEnteredCredentials(&credential.user, &credential.password)) {
+    if (credentials_->Credentials().empty()) return UserCredentials();
+    credential = credentials_->Credentials().front();
+  }
+  return {credential.user, credential.password};
 }
 
 }  // namespace updater

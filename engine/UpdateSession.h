@@ -13,6 +13,7 @@
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
 #include "catalogue/VersionNumber.h"
+#include "config/RunContext.h"
 #include "engine/InstallerRunner.h"
 
 namespace updater {
@@ -22,7 +23,6 @@ class CredentialProvider;
 class UpdateEvents;
 struct EnteredCredentials;
 struct InstallContext;
-struct RunContext;
 
 // What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
 // no critical one; with installReady: none downloaded in full), else 0.
@@ -85,9 +85,9 @@ class UpdateSession {
   // installs them; an update whose download failed is left out, the others still install.
   ResultCode DownloadAndInstall(bool justDownload);
 
-  // The credentials argument for a temporary copy: the entered or handed-over credentials (else
-  // the first remembered ones) as "user:hex"; empty when there are none.
-  ResultCode CredentialsForCopy(std::wstring* argument);
+  // The credentials to hand to a temporary copy: the entered or handed-over ones, else the first
+  // remembered ones; no user name when there are none.
+  UserCredentials CredentialsForCopy();
 
   UpdateList& Updates() { return updates_; }
   // The update named `sectionName`, matched as the update configuration file matches its section

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/InstanceLock.h"
 #include "automation/ComObject.h"
 #include "automation/ComRegistration.h"
 #include "automation/TovanUpdater.h"
 #include "base/ResultText.h"
 #include "e2e/Scenario.h"
+#include "handover/InstanceLock.h"
 
 namespace updater::test {
 
