@@ -121,7 +121,6 @@ TEST(CommandServerTest, RunsOnlyANeededInstallerOfItsOwnPublisherFromASignedFile
     SCOPED_TRACE(c.what);
     Scenario s;
     // The server takes the machine's settings, never its user's.
-    ScopedRegistryTree machine(s.Key(), HKEY_LOCAL_MACHINE);
     SetRegistryDword(HKEY_LOCAL_MACHINE, s.Key(L"Settings"), L"LogLevel", 15);
     SetRegistryString(HKEY_LOCAL_MACHINE, s.Key(), L"InstalledVersion", L"2.0");
     if (c.signedUpdater) CopyFileW(signedServer.c_str(), s.Exe().c_str(), FALSE);

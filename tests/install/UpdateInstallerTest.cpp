@@ -22,7 +22,7 @@ using test::Narrow;
 // A client configuration with an ID of its own (its settings removed at the end) and selected
 // updates whose installers are InstallerFixture.exe.
 struct InstallSetup {
-  explicit InstallSetup(const std::wstring& flags = L"") : client(L"InstallTest", flags) {}
+  explicit InstallSetup(const std::wstring& keys = L"") : client(L"InstallTest", keys) {}
 
   // An update detected by the file SECTION.installed, which its installer writes (unless it
   // `installs` nothing: then SECTION.ran) before it exits with `exitCode`.
@@ -94,7 +94,7 @@ TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedSt
       {L"NotRedetected", 0, false, kUpdateNoRedetect, kSuccess, true},
       {L"Dependent", 0, true, 0, kDependencyNotInstalled, true},
   };
-  InstallSetup setup(L"NoUpdaterInstallGUI");
+  InstallSetup setup(L"Flags=NoUpdaterInstallGUI\r\n");
   for (const Case& c : cases) setup.AddInstaller(c.section, c.exitCode, c.installs).flags = c.flags;
   UpdateInfo& unselected = setup.AddInstaller(L"Unselected");
   unselected.selectedForInstall = false;
