@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/Logger.h"
-#include "base/PathKind.h"
 #include "base/ProcessStart.h"
 
 namespace updater::test {
@@ -139,17 +138,6 @@ std::wstring LogText() {
   }
   const std::string bytes = ReadFileBytes(logger.LogPath());
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-}
-
-bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
-  // Wine 8 makes no junction: "mklink /j" fails, CreateSymbolicLinkW makes nothing and returns
-  // TRUE, FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED. It reports a Unix symbolic link
-  // to a folder as a reparse point and runs Unix programs: ln makes one. Wine signals the handle
-  // of a Unix program at its start, so the link itself is waited for.
-  const std::size_t slash = link.rfind(L'\\');
-  const std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
-  return StartProcess(L"Z:\\bin\\ln", command, link.substr(0, slash).c_str()) &&
-         WaitUntil([&] { return PathKindOf(link) == PathKind::Link; }, 5000, 50);
 }
 
 bool SetFileDacl(const std::wstring& path, const std::wstring& sddl) {

@@ -101,10 +101,6 @@ std::wstring LogText();
 // How often `part` occurs in `text`.
 size_t CountOf(const std::wstring& text, const std::wstring& part);
 
-// A link at `link` (a path not taken yet) to the folder `target`, a path relative to the link's
-// folder with "/" between names: what the updater must not follow.
-bool CreateFolderLink(const std::wstring& link, const std::wstring& target);
-
 // Starts `program` with `commandLine` (its own name first) in `folder` (null: the current one).
 bool StartProcess(const std::wstring& program, std::wstring commandLine,
                   const wchar_t* folder = nullptr, KernelHandle* process = nullptr,

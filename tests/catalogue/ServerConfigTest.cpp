@@ -151,12 +151,11 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
 }
 
 TEST(ServerConfigTest, DownloadsOrSectionFolderLinkedElsewhereStopsTheLoad) {
-  for (const auto& [linked, target] : {std::pair(L"downloads", L"elsewhere"),
-                                       std::pair(L"downloads\\A", L"../elsewhere")}) {
+  for (const std::wstring linked : {L"downloads", L"downloads\\A"}) {
     const Fixture fixture;
     CreateDirectoryW(fixture.config.File(L"elsewhere").c_str(), nullptr);
-    if (*target == L'.') CreateDirectoryW(fixture.config.File(L"downloads").c_str(), nullptr);
-    ASSERT_TRUE(test::CreateFolderLink(fixture.config.File(linked), target));
+    if (linked != L"downloads") CreateDirectoryW(fixture.config.File(L"downloads").c_str(), nullptr);
+    ASSERT_TRUE(test::UnixLink(fixture.config.File(linked), fixture.config.File(L"elsewhere")));
     const std::size_t logged = test::LogText().size();
     UpdateList list;
     EXPECT_EQ(kDownloadFolderIsLink, fixture.Load(UpdateSection(L"A"), &list)) << Narrow(linked);

@@ -162,7 +162,7 @@ TEST(UpdateInstallerTest, InstallerIsCheckedAgainAndHeldUntilItHasRun) {
   bytes.back() ^= 1;
   std::ofstream(swapped.c_str(), std::ios::binary) << bytes;
   ASSERT_TRUE(MoveFileW(setup.folder.File(L"Linked").c_str(), setup.folder.File(L"Real").c_str()));
-  ASSERT_TRUE(test::CreateFolderLink(setup.folder.File(L"Linked"), L"Real"));
+  ASSERT_TRUE(test::UnixLink(setup.folder.File(L"Linked"), setup.folder.File(L"Real")));
   TamperingRunner runner;
   RecordingCallback callback(setup.client.Config());
   const std::size_t logged = test::LogText().size();
