@@ -29,9 +29,6 @@ bool RandomName(const wchar_t* prefix, std::wstring* name) {
   return true;
 }
 
-// Protected, so nothing is inherited; what is created inside a folder inherits these entries.
-constexpr wchar_t kPrivateAccess[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
-
 }  // namespace
 
 ResultCode CreatePrivateFolder(const std::wstring& path) {

@@ -7,6 +7,10 @@
 
 namespace updater {
 
+// What CreatePrivateFolder and CreatePrivateFile give what they make (SDDL): protected, so nothing
+// is inherited; what is created inside a folder inherits these entries.
+constexpr wchar_t kPrivateAccess[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+
 // A new folder that only LocalSystem and the Administrators can open, whatever the folder above
 // lets others do (the Windows temporary folder lets every user create files in what it holds).
 // Fails with ERROR_ALREADY_EXISTS rather than take over a folder somebody else made first.

@@ -56,21 +56,9 @@ ResultCode AllowEveryoneToStartAndStop(SC_HANDLE service) {
 
   BOOL present = FALSE, defaulted = FALSE;
   PACL dacl = nullptr;
-  BYTE everyone[SECURITY_MAX_SID_SIZE] = {};
-  DWORD sidSize = sizeof(everyone);
-  if (!GetSecurityDescriptorDacl(current.data(), &present, &dacl, &defaulted) ||
-      !CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize)) {
-    return kServiceSecurityFailed;
-  }
-  EXPLICIT_ACCESSW entry = {};
-  entry.grfAccessPermissions = kEveryoneServiceAccess;
-  entry.grfAccessMode = GRANT_ACCESS;
-  entry.grfInheritance = NO_INHERITANCE;
-  entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-  entry.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-  entry.Trustee.ptstrName = reinterpret_cast<LPWSTR>(everyone);
   PACL combined = nullptr;
-  if (SetEntriesInAclW(1, &entry, present ? dacl : nullptr, &combined) != ERROR_SUCCESS) {
+  if (!GetSecurityDescriptorDacl(current.data(), &present, &dacl, &defaulted) ||
+      AddEveryoneStartAndStop(present ? dacl : nullptr, &combined) != kSuccess) {
     return kServiceSecurityFailed;
   }
   const LocalSecurityDescriptor combinedOwner(combined);  // LocalFree, as for descriptors
@@ -86,6 +74,21 @@ ResultCode AllowEveryoneToStartAndStop(SC_HANDLE service) {
 }
 
 }  // namespace
+
+ResultCode AddEveryoneStartAndStop(PACL dacl, PACL* combined) {
+  BYTE everyone[SECURITY_MAX_SID_SIZE] = {};
+  DWORD sidSize = sizeof(everyone);
+  if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize)) return kServiceSecurityFailed;
+  EXPLICIT_ACCESSW entry = {};
+  entry.grfAccessPermissions = kEveryoneServiceAccess;
+  entry.grfAccessMode = GRANT_ACCESS;
+  entry.grfInheritance = NO_INHERITANCE;
+  entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+  entry.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+  entry.Trustee.ptstrName = reinterpret_cast<LPWSTR>(everyone);
+  return SetEntriesInAclW(1, &entry, dacl, combined) == ERROR_SUCCESS ? kSuccess
+                                                                       : kServiceSecurityFailed;
+}
 
 std::wstring ServiceCommandLine(const std::wstring& executablePath) {
   const bool quoted = executablePath.find(L' ') != std::wstring::npos;

@@ -27,6 +27,11 @@ ResultCode InstallService(const std::wstring& executablePath);
 // Deletes the service `name`. Returns 0 or the Windows error.
 ResultCode UninstallService(const std::wstring& name);
 
+// `dacl` (a service's; null for none) with an entry that lets Everyone start and stop the service
+// and read who may, and nothing more: SERVICE_CHANGE_CONFIG would let any user run anything as
+// LocalSystem. `combined` is freed with LocalFree.
+ResultCode AddEveryoneStartAndStop(PACL dacl, PACL* combined);
+
 // Lets every user start and stop the service `name` of `manager`.
 ResultCode ConfigService(SC_HANDLE manager, const std::wstring& name);
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/Logger.h"
-#include "base/PathKind.h"
 #include "base/ProcessStart.h"
 
 namespace updater::test {
@@ -32,13 +31,23 @@ std::wstring UniqueName(const std::wstring& prefix) {
          L"_" + std::to_wstring(++counter);
 }
 
-ScopedClientConfig::ScopedClientConfig(const std::wstring& idPrefix, const std::wstring& flags)
+ClientConfigFile::ClientConfigFile(const std::wstring& idPrefix, const std::wstring& fileName,
+                                   TextEncoding encoding)
     : id_(UniqueName(idPrefix)),
-      tree_(L"Software\\Merrow\\Ruddle\\" + id_),
-      config_(folder_.File(L"client.ini")) {
-  WriteTextFile(folder_.File(L"client.ini"), L"[General]\r\nID=" + id_ + L"\r\nFlags=" + flags,
-                TextEncoding::Ansi);
-  EXPECT_EQ(kSuccess, config_.Load());
+      path_(folder_.File(fileName)),
+      encoding_(encoding),
+      user_(Key()),
+      machine_(Key(), HKEY_LOCAL_MACHINE) {}
+
+void ClientConfigFile::Write(const std::wstring& keys) const {
+  WriteTextFile(path_, L"[General]\r\nID=" + id_ + L"\r\n" + keys, encoding_);
+}
+
+ClientConfig ClientConfigFile::Load(const std::wstring& keys, HKEY settingsRoot) const {
+  Write(keys);
+  ClientConfig config(path_, settingsRoot);
+  EXPECT_EQ(kSuccess, config.Load()) << Narrow(keys);
+  return config;
 }
 
 TempFolder::TempFolder() {
@@ -131,20 +140,6 @@ std::wstring LogText() {
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 
-bool CreateFolderLink(const std::wstring& link, const std::wstring& target) {
-  // Wine 8 makes no junction: "mklink /j" fails, CreateSymbolicLinkW makes nothing and returns
-  // TRUE, FSCTL_SET_REPARSE_POINT fails with ERROR_NOT_SUPPORTED. It reports a Unix symbolic link
-  // to a folder as a reparse point and runs Unix programs: ln makes one. Wine signals the handle
-  // of a Unix program at its start, so the link itself is waited for.
-  const std::size_t slash = link.rfind(L'\\');
-  const std::wstring command = L"ln -s \"" + target + L"\" \"" + link.substr(slash + 1) + L"\"";
-  if (!StartProcess(L"Z:\\bin\\ln", command, link.substr(0, slash).c_str())) return false;
-  for (int tries = 0; tries < 100; ++tries, Sleep(50)) {
-    if (PathKindOf(link) == PathKind::Link) return true;
-  }
-  return false;
-}
-
 bool SetFileDacl(const std::wstring& path, const std::wstring& sddl) {
   LocalSecurityDescriptor descriptor;
   BOOL present = FALSE, defaulted = FALSE;
@@ -176,16 +171,13 @@ void SaveScreenshot(const std::wstring& name) {
   DeleteFileW(path.c_str());
   std::wstring unixPath = path.substr(2);  // the build is on Z:
   for (wchar_t& c : unixPath) c = c == L'\\' ? L'/' : c;
-  Sleep(300);  // windows just shown are drawn by their own threads and the X server
   ASSERT_TRUE(StartProcess(L"Z:\\usr\\bin\\import", L"import -window root " + unixPath));
   // Wine hands back no process handle to wait on for a Unix program: its file tells when it ends.
   std::size_t last = 0;
-  for (int i = 0; i < 100; ++i, Sleep(100)) {
+  EXPECT_TRUE(WaitUntil([&] {
     const std::size_t size = ReadFileBytes(path).size();
-    if (size != 0 && size == last) return;
-    last = size;
-  }
-  ADD_FAILURE() << "no screenshot " << Narrow(name);
+    return std::exchange(last, size) == size && size != 0;
+  }, 10000, 100)) << "no screenshot " << Narrow(name);
 }
 
 std::wstring FixturePath(const std::wstring& name) {

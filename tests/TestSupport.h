@@ -50,20 +50,48 @@ class ScopedRegistryTree {
 // A name unique within this test run, for configuration IDs and registry keys.
 std::wstring UniqueName(const std::wstring& prefix);
 
-// A client configuration loaded from a file that holds nothing but a unique ID and `flags`, so
-// that the settings it writes under HKEY_CURRENT_USER are its own; they are removed at the end.
-class ScopedClientConfig {
+enum class TextEncoding { Ansi, Utf16 };
+
+// A client configuration of its own: the file `fileName` in a fresh folder, and a unique ID whose
+// settings under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are removed at the end.
+class ClientConfigFile {
  public:
-  explicit ScopedClientConfig(const std::wstring& idPrefix, const std::wstring& flags = L"");
-  ScopedClientConfig(const ScopedClientConfig&) = delete;
-  ScopedClientConfig& operator=(const ScopedClientConfig&) = delete;
+  explicit ClientConfigFile(const std::wstring& idPrefix = L"Test",
+                            const std::wstring& fileName = L"client.ini",
+                            TextEncoding encoding = TextEncoding::Ansi);
+  ClientConfigFile(const ClientConfigFile&) = delete;
+  ClientConfigFile& operator=(const ClientConfigFile&) = delete;
+  const std::wstring& Id() const { return id_; }
+  const std::wstring& Path() const { return path_; }
+  const std::wstring& Folder() const { return folder_.Path(); }
+  // `name` in the file's folder.
+  std::wstring File(const std::wstring& name) const { return folder_.File(name); }
+  // The ID's key under either root, or a subkey of it ("Settings").
+  std::wstring Key(const std::wstring& subKey = L"") const {
+    return L"Software\\Merrow\\Ruddle\\" + id_ + (subKey.empty() ? L"" : L"\\" + subKey);
+  }
+  // Rewrites the file: [General], the ID, then `keys`, each line ending in "\r\n".
+  void Write(const std::wstring& keys) const;
+  // Writes `keys` and loads the file, its settings read under `settingsRoot`.
+  ClientConfig Load(const std::wstring& keys, HKEY settingsRoot = HKEY_CURRENT_USER) const;
+
+ private:
+  std::wstring id_;
+  TempFolder folder_;
+  std::wstring path_;
+  TextEncoding encoding_;
+  ScopedRegistryTree user_, machine_;
+};
+
+// A client configuration file written with `keys` and loaded once.
+class ScopedClientConfig : public ClientConfigFile {
+ public:
+  explicit ScopedClientConfig(const std::wstring& idPrefix = L"Test", const std::wstring& keys = L"")
+      : ClientConfigFile(idPrefix), config_(Load(keys)) {}
   const ClientConfig& Config() const { return config_; }
   ClientConfig& Config() { return config_; }
 
  private:
-  TempFolder folder_;
-  std::wstring id_;
-  ScopedRegistryTree tree_;
   ClientConfig config_;
 };
 
@@ -73,16 +101,11 @@ std::wstring LogText();
 // How often `part` occurs in `text`.
 size_t CountOf(const std::wstring& text, const std::wstring& part);
 
-// A link at `link` (a path not taken yet) to the folder `target`, a path relative to the link's
-// folder with "/" between names: what the updater must not follow.
-bool CreateFolderLink(const std::wstring& link, const std::wstring& target);
-
 // Starts `program` with `commandLine` (its own name first) in `folder` (null: the current one).
 bool StartProcess(const std::wstring& program, std::wstring commandLine,
                   const wchar_t* folder = nullptr, KernelHandle* process = nullptr,
                   DWORD* processId = nullptr);
 
-enum class TextEncoding { Ansi, Utf16 };
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);

@@ -33,7 +33,7 @@ TEST(SetSettingTest, WritesOnlyTheNamedNumberAndReportsTheResult) {
       {L"", L"checkfrequency", L"5", kInvalidCommandLine, nullptr, 0},
   };
   for (const Case& c : cases) {
-    test::ScopedClientConfig loaded(L"SetTest", c.flags);
+    test::ScopedClientConfig loaded(L"SetTest", L"Flags=" + std::wstring(c.flags) + L"\r\n");
     const std::string what = Narrow(std::wstring(c.name) + L" " + c.value + L" flags " + c.flags);
     EXPECT_EQ(c.result, SetSetting(loaded.Config(), c.name, c.value, L"")) << what;
     for (const wchar_t* name : {L"RetryAttempts", L"LogLevel", L"AutoUpdatePolicy"}) {

@@ -37,14 +37,6 @@ std::string Release(const std::string& first, const std::string& assets = kMsi) 
 }
 
 struct Fixture {
-  Fixture() {
-    test::WriteTextFile(client.Path(),
-                        L"[General]\r\nID=" + test::UniqueName(L"GitHub") +
-                            L"\r\nCompanyName=Merrow\r\nApplicationName=Ruddle\r\nDownloadsFolder=" +
-                            folder.File(L"downloads") + L"\r\n",
-                        test::TextEncoding::Ansi);
-    EXPECT_EQ(kSuccess, client.Load());
-  }
   // Loads `listing`; the settings asset, when fetched, holds `settings` (nothing: the fetch fails).
   ResultCode Load(const std::string& listing, const std::string& settings, UpdateList* list) {
     test::WriteBytes(path, listing);
@@ -57,14 +49,17 @@ struct Fixture {
     return GitHubSource(path, client, *list, fetch).Load(true, true);
   }
 
-  test::TempFolder folder;
-  ClientConfig client{folder.File(L"client.ini")};
+  test::ClientConfigFile folder{L"GitHub"};
+  ClientConfig client = folder.Load(L"CompanyName=Merrow\r\nApplicationName=Ruddle\r\n"
+                                    L"DownloadsFolder=" + folder.File(L"downloads") + L"\r\n");
   std::wstring path = folder.File(L"releases.json");
   std::wstring fetched;
 };
 
 TEST(GitHubSourceTest, ReleasesBecomeUpdatesWithTheirInstallerAndDetection) {
   const std::string settings = Asset("TOVAN_update.json", "200");
+  std::string atBound = "[" + Release("");
+  atBound += std::string(kMaxReleaseListingBytes - atBound.size() - 1, ' ') + "]";
   const struct Case {
     std::string listing, settings;
     ResultCode result;
@@ -117,7 +112,10 @@ TEST(GitHubSourceTest, ReleasesBecomeUpdatesWithTheirInstallerAndDetection) {
       {"[" + Release("").substr(0, 200), "", kInvalidHeader},
       {"[\"\xC3\x28\"]", "", kInvalidHeader},
       {std::string(100000, '[') + std::string(100000, ']'), "", kInvalidHeader},
-      {"[\"" + std::string(kMaxReleaseListingBytes, 'x') + "\"]", "", kInvalidHeader},
+      // A listing of exactly the bound is read; one byte more is refused unread.
+      {atBound, "", kSuccess, L"RE_1", L"setup.msi", L"4096", L"Two",
+       L"HKLM\\Software\\Merrow\\Ruddle\\Version", L">= 2.1"},
+      {atBound + " ", "", kInvalidHeader},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.listing.substr(0, 300) + " / " + c.settings);

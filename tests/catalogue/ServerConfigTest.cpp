@@ -41,16 +41,15 @@ std::wstring UpdateSection(const std::wstring& section, KeyChanges changes = {})
 
 // A client configuration with its own ID, downloads folder and update configuration locations.
 struct Fixture {
-  explicit Fixture(const Items& locations = {L"https://updates.example.com/app/updates.ini"}) {
-    const std::wstring& key = settings.SubKey();
-    std::wstring text = L"[General]\r\nID=" + key.substr(key.rfind(L'\\') + 1) +
-                        L"\r\nDownloadsFolder=" + folder.File(L"downloads") +
-                        L"\r\nAppDir=" + folder.File(L"app") + L"\r\n";
+  explicit Fixture(const Items& locations = {L"https://updates.example.com/app/updates.ini"})
+      : client(config.Load(Keys(locations))) {}
+  std::wstring Keys(const Items& locations) const {
+    std::wstring keys = L"DownloadsFolder=" + config.File(L"downloads") + L"\r\nAppDir=" +
+                        config.File(L"app") + L"\r\n";
     for (std::size_t i = 0; i < locations.size(); ++i) {
-      text += L"URL" + (i == 0 ? L"" : std::to_wstring(i)) + L"=" + locations[i] + L"\r\n";
+      keys += L"URL" + (i == 0 ? L"" : std::to_wstring(i)) + L"=" + locations[i] + L"\r\n";
     }
-    test::WriteTextFile(client.Path(), text, TextEncoding::Ansi);
-    EXPECT_EQ(kSuccess, client.Load());
+    return keys;
   }
   std::wstring Write(const std::wstring& body, TextEncoding encoding = TextEncoding::Ansi) const {
     test::WriteTextFile(path, L";qzu;\r\n" + body, encoding);
@@ -64,10 +63,9 @@ struct Fixture {
     return client.Settings().ReadTime(SettingsKey::Settings, L"LastModified", &time);
   }
 
-  test::TempFolder folder;
-  test::ScopedRegistryTree settings{L"Software\\Merrow\\Ruddle\\" + test::UniqueName(L"Config")};
-  ClientConfig client{folder.File(L"client.ini")};
-  std::wstring path = folder.File(L"updates.ini");
+  test::ClientConfigFile config{L"Config"};
+  ClientConfig client;
+  std::wstring path = config.File(L"updates.ini");
 };
 
 TEST(ServerConfigTest, FileStartAndGeneralSectionDecideTheLoad) {
@@ -108,7 +106,7 @@ TEST(ServerConfigTest, FileStartAndGeneralSectionDecideTheLoad) {
   EXPECT_EQ(L"Paused.", ResultText(kUpdatesDisabled));
   const Fixture fixture;
   UpdateList list;
-  ServerConfig missing(fixture.folder.File(L"no\\such.ini"), fixture.client, list);
+  ServerConfig missing(fixture.config.File(L"no\\such.ini"), fixture.client, list);
   EXPECT_EQ(kUpToDate, missing.Load(true, true));
   ServerConfig held(fixture.Write(UpdateSection(L"A")), fixture.client, list);
   fixture.client.Settings().WriteTime(SettingsKey::Settings, L"LastModified", {1, 2});
@@ -154,17 +152,16 @@ TEST(ServerConfigTest, InvalidSectionStopsTheLoadAndKeepsEarlierRecords) {
 }
 
 TEST(ServerConfigTest, DownloadsOrSectionFolderLinkedElsewhereStopsTheLoad) {
-  for (const auto& [linked, target] : {std::pair(L"downloads", L"elsewhere"),
-                                       std::pair(L"downloads\\A", L"../elsewhere")}) {
+  for (const std::wstring linked : {L"downloads", L"downloads\\A"}) {
     const Fixture fixture;
-    CreateDirectoryW(fixture.folder.File(L"elsewhere").c_str(), nullptr);
-    if (*target == L'.') CreateDirectoryW(fixture.folder.File(L"downloads").c_str(), nullptr);
-    ASSERT_TRUE(test::CreateFolderLink(fixture.folder.File(linked), target));
+    CreateDirectoryW(fixture.config.File(L"elsewhere").c_str(), nullptr);
+    if (linked != L"downloads") CreateDirectoryW(fixture.config.File(L"downloads").c_str(), nullptr);
+    ASSERT_TRUE(test::UnixLink(fixture.config.File(linked), fixture.config.File(L"elsewhere")));
     const std::size_t logged = test::LogText().size();
     UpdateList list;
     EXPECT_EQ(kDownloadFolderIsLink, fixture.Load(UpdateSection(L"A"), &list)) << Narrow(linked);
     const std::wstring line = L"Download folder refused, a junction or symbolic link: ";
-    EXPECT_NE(line.npos, test::LogText().find(line + fixture.folder.File(linked), logged));
+    EXPECT_NE(line.npos, test::LogText().find(line + fixture.config.File(linked), logged));
   }
 }
 
@@ -266,7 +263,7 @@ TEST(ServerConfigTest, DownloadLocationsFromPlaceholderServerFileNameOrUrl) {
   for (const auto& [changes, fileName] : fileNames) {
     UpdateList list;
     ASSERT_EQ(kSuccess, fixture.Load(UpdateSection(L"A", changes), &list)) << Narrow(fileName);
-    EXPECT_EQ(fixture.folder.File(L"downloads\\A\\") + fileName, list.updates[0].localFilePath);
+    EXPECT_EQ(fixture.config.File(L"downloads\\A\\") + fileName, list.updates[0].localFilePath);
   }
 }
 
@@ -321,8 +318,8 @@ TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithWhatTheInstallUses) {
     for (UpdateInfo& update : loaded.updates) kinds.push_back(update.detectionKind);
     EXPECT_EQ((std::vector<K>{K::File, K::Registry, K::Custom, K::AppPackage}), kinds);
     for (UpdateInfo& update : loaded.updates) update.evaluated = true;
-    EXPECT_EQ(fixture.folder.File(L"app\\viewer.exe"), loaded.updates[0].detectionTarget);
-    const std::wstring written = fixture.folder.File(L"selected.dat");
+    EXPECT_EQ(fixture.config.File(L"app\\viewer.exe"), loaded.updates[0].detectionTarget);
+    const std::wstring written = fixture.config.File(L"selected.dat");
     ASSERT_EQ(kSuccess, WriteSelectedUpdates(written, loaded, false));
     const std::string bytes = test::ReadFileBytes(written);
     EXPECT_EQ(encoding == TextEncoding::Utf16, bytes.rfind("\xFF\xFE", 0) == 0);
@@ -459,7 +456,7 @@ TEST(SelectedUpdatesWriterTest, WritesOnlyNeededOrCriticalUpdatesThenTheMessage)
                                        UpdateSection(L"D", {{L"Flags", L"Critical"}}),
                                    &list));
   for (int i = 0; i < 3; ++i) list.updates[i].evaluated = true;  // D is not needed
-  const std::wstring path = fixture.folder.File(L"selected.dat");
+  const std::wstring path = fixture.config.File(L"selected.dat");
   // A stale file from an earlier run must not leave its sections behind.
   test::WriteTextFile(path, UpdateSection(L"Stale"), TextEncoding::Ansi);
   for (const bool criticalOnly : {false, true}) {
@@ -477,7 +474,7 @@ TEST(SelectedUpdatesWriterTest, WritesOnlyNeededOrCriticalUpdatesThenTheMessage)
               return kInvalidNotification;
             }));
   EXPECT_EQ(static_cast<ResultCode>(ERROR_PATH_NOT_FOUND),
-            WriteSelectedUpdates(fixture.folder.File(L"missing\\selected.dat"), list, false));
+            WriteSelectedUpdates(fixture.config.File(L"missing\\selected.dat"), list, false));
 }
 
 }  // namespace

@@ -13,30 +13,10 @@ namespace {
 using test::Narrow;
 using test::TextEncoding;
 
-// A configuration with its own ID, file and registry keys, all removed at the end.
-struct ConfigFixture {
-  ConfigFixture()
-      : id(test::UniqueName(L"ConfigTest")), userTree(L"Software\\Merrow\\Ruddle\\" + id),
-        machineTree(userTree.SubKey(), HKEY_LOCAL_MACHINE),
-        key(userTree.SubKey() + L"\\Settings") {}
-
-  // Writes [General] with the ID and `body`, and loads it.
-  ClientConfig Loaded(const std::wstring& body, HKEY settingsRoot = HKEY_CURRENT_USER) const {
-    test::WriteTextFile(folder.File(L"client.ini"), L"[General]\r\nID=" + id + L"\r\n" + body,
-                        TextEncoding::Ansi);
-    ClientConfig config(folder.File(L"client.ini"), settingsRoot);
-    EXPECT_EQ(kSuccess, config.Load()) << Narrow(body);
-    return config;
-  }
-
-  std::wstring id;
-  test::TempFolder folder;
-  test::ScopedRegistryTree userTree, machineTree;
-  std::wstring key;
-};
+using ConfigFixture = test::ClientConfigFile;
 
 TEST(ClientConfigTest, ReadsUrlsUpToTheFirstGapAndFlagsWithBlanksAndTheUrlOverrideIsFirst) {
-  ClientConfig config = ConfigFixture().Loaded(
+  ClientConfig config = ConfigFixture().Load(
       L"URL=\r\nURL1=http://a/u.ini\r\nURL2=\\\\b\\u.ini\r\nURL4=c\r\nFlags=PerMachine | UTF8");
   EXPECT_EQ((std::vector<std::wstring>{L"http://a/u.ini", L"\\\\b\\u.ini"}), config.Urls());
   EXPECT_TRUE(config.HasFlag(kFlagPerMachine) && config.HasFlag(kFlagUtf8));
@@ -52,33 +32,35 @@ TEST(ClientConfigTest, CheckFrequencyReadsLikeWcstolAndOnlyMissingKeepsTheDefaul
       {L"CheckFrequency=never\r\n", 0},
   };
   for (const auto& [body, days] : cases) {
-    EXPECT_EQ(days, ConfigFixture().Loaded(body).CheckFrequency()) << Narrow(body);
+    EXPECT_EQ(days, ConfigFixture().Load(body).CheckFrequency()) << Narrow(body);
   }
 }
 
 TEST(ClientConfigTest, ExpandsFoldersOrKeepsThemAsWritten) {
   const std::wstring appDir = L"AppDir=%UPDATER_CONFIG_TEST%\\A\r\n";
   ASSERT_TRUE(SetEnvironmentVariableW(L"UPDATER_CONFIG_TEST", L"C:\\P"));
-  const ClientConfig expanded = ConfigFixture().Loaded(appDir + L"DownloadsFolder=[APPDIR]\\D");
+  const ClientConfig expanded = ConfigFixture().Load(appDir + L"DownloadsFolder=[APPDIR]\\D");
   EXPECT_EQ(L"C:\\P\\A\\D", expanded.DownloadsFolder());
   SetEnvironmentVariableW(L"UPDATER_CONFIG_TEST", nullptr);
-  EXPECT_EQ(L"%UPDATER_CONFIG_TEST%\\A", ConfigFixture().Loaded(appDir).AppDir());
+  EXPECT_EQ(L"%UPDATER_CONFIG_TEST%\\A", ConfigFixture().Load(appDir).AppDir());
 }
 
 TEST(ClientConfigTest, OwnUserSettingsReplaceFileValuesAndMachineOnesBackLogLevelAndProxy) {
   // `other` proves that only the configuration's own ID counts.
   const ConfigFixture user, empty, machine, other;
-  test::SetRegistryString(HKEY_CURRENT_USER, user.key, L"DownloadsFolder", L"D:\\PerUser");
-  test::SetRegistryDword(HKEY_CURRENT_USER, user.key, L"CheckFrequency", 30);
-  test::SetRegistryDword(HKEY_CURRENT_USER, user.key, L"RetryAttempts", 4);
-  test::SetRegistryDword(HKEY_CURRENT_USER, user.key, L"LogLevel", 15);
-  test::SetRegistryString(HKEY_CURRENT_USER, user.key, L"Proxy", L"user:8080");
-  test::SetRegistryString(HKEY_CURRENT_USER, empty.key, L"DownloadsFolder", L"");
-  test::SetRegistryDword(HKEY_CURRENT_USER, empty.key, L"CheckFrequency", 0);
-  test::SetRegistryString(HKEY_CURRENT_USER, other.key, L"DownloadsFolder", L"D:\\Other");
+  const std::wstring userKey = user.Key(L"Settings"), emptyKey = empty.Key(L"Settings");
+  test::SetRegistryString(HKEY_CURRENT_USER, userKey, L"DownloadsFolder", L"D:\\PerUser");
+  test::SetRegistryDword(HKEY_CURRENT_USER, userKey, L"CheckFrequency", 30);
+  test::SetRegistryDword(HKEY_CURRENT_USER, userKey, L"RetryAttempts", 4);
+  test::SetRegistryDword(HKEY_CURRENT_USER, userKey, L"LogLevel", 15);
+  test::SetRegistryString(HKEY_CURRENT_USER, userKey, L"Proxy", L"user:8080");
+  test::SetRegistryString(HKEY_CURRENT_USER, emptyKey, L"DownloadsFolder", L"");
+  test::SetRegistryDword(HKEY_CURRENT_USER, emptyKey, L"CheckFrequency", 0);
+  test::SetRegistryString(HKEY_CURRENT_USER, other.Key(L"Settings"), L"DownloadsFolder", L"D:\\O");
   for (const ConfigFixture* fixture : {&user, &machine}) {
-    test::SetRegistryDword(HKEY_LOCAL_MACHINE, fixture->key, L"LogLevel", 3);
-    test::SetRegistryString(HKEY_LOCAL_MACHINE, fixture->key, L"Proxy", L"machine:3128");
+    const std::wstring key = fixture->Key(L"Settings");
+    test::SetRegistryDword(HKEY_LOCAL_MACHINE, key, L"LogLevel", 3);
+    test::SetRegistryString(HKEY_LOCAL_MACHINE, key, L"Proxy", L"machine:3128");
   }
   // A service has no user of its own: it reads the machine's settings and never the user's.
   const std::tuple<const ConfigFixture*, HKEY, const char*> cases[] = {
@@ -89,7 +71,7 @@ TEST(ClientConfigTest, OwnUserSettingsReplaceFileValuesAndMachineOnesBackLogLeve
   };
   for (const auto& [fixture, root, expected] : cases) {
     const ClientConfig c =
-        fixture->Loaded(L"DownloadsFolder=C:\\FromFile\r\nCheckFrequency=7\r\n", root);
+        fixture->Load(L"DownloadsFolder=C:\\FromFile\r\nCheckFrequency=7\r\n", root);
     EXPECT_EQ(expected, Narrow(c.DownloadsFolder()) + " " + std::to_string(c.CheckFrequency()) +
                             " " + std::to_string(c.RetryAttempts()) + " " +
                             std::to_string(c.LogLevel()) + " " + Narrow(c.Proxy()));
@@ -98,7 +80,8 @@ TEST(ClientConfigTest, OwnUserSettingsReplaceFileValuesAndMachineOnesBackLogLeve
 
 TEST(ClientConfigTest, ACheckNamesTheFileAndTheValuesItLacksOrWhyTheFileCannotBeRead) {
   const ConfigFixture withSetting;
-  test::SetRegistryString(HKEY_CURRENT_USER, withSetting.key, L"DownloadsFolder", L"D:\\PerUser");
+  test::SetRegistryString(HKEY_CURRENT_USER, withSetting.Key(L"Settings"), L"DownloadsFolder",
+                          L"D:\\PerUser");
   const std::wstring url = L"URL=http://a/u.ini\r\n", appDir = L"AppDir=C:\\A\r\n",
                      folder = L"DownloadsFolder=C:\\D\r\n";
   // The body after ID; what the reason says after the path.
@@ -112,15 +95,15 @@ TEST(ClientConfigTest, ACheckNamesTheFileAndTheValuesItLacksOrWhyTheFileCannotBe
       {&withSetting, url + appDir, L""},  // the user's setting stands in for the file
   };
   for (const Case& c : cases) {
-    const ClientConfig config = c.fixture->Loaded(c.body);
+    const ClientConfig config = c.fixture->Load(c.body);
     const std::wstring reason = config.WhyIncompleteForUpdates();
     EXPECT_EQ(*c.reason ? config.Path() + c.reason : L"", reason) << Narrow(c.body);
   }
   const std::wstring prefix = L"Cannot read the client configuration file ";
-  ClientConfig missing(plain.folder.File(L"missing.ini"));
+  ClientConfig missing(plain.File(L"missing.ini"));
   EXPECT_EQ(kConfigFileNotFound, missing.Load());
   EXPECT_EQ(prefix + missing.Path() + L": there is no such file", missing.WhyIncompleteForUpdates());
-  ClientConfig locked = plain.Loaded(url + appDir + folder);
+  ClientConfig locked = plain.Load(url + appDir + folder);
   const FileHandle holder(CreateFileW(locked.Path().c_str(), GENERIC_READ, 0, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(holder);

@@ -10,9 +10,9 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
                 std::vector<std::wstring> windows; };
   const Case cases[] = {
       {"another installed updater", true, false, 0, L"/clean silent", {}},
-      {"the other registered updater is gone", false, false, 0, L"/clean silent", {}},
       {"a locked installer", false, true, 0, L"/clean silent", {}},
-      // Enough downloads that the window stays up long enough to be seen; it ends by itself.
+      // The other registered updater is gone. Enough downloads that the window stays up long
+      // enough to be seen; it ends by itself.
       {"interactive", false, false, 1500, L"/clean", {L"Removing Files"}},
   };
   for (const Case& c : cases) {

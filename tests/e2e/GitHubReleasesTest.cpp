@@ -44,7 +44,6 @@ TEST(GitHubReleasesTest, MalformedListingsEndTheCheckWithTheirError) {
   // One listing for each way a check ends; the parser's own table has the other malformed ones.
   const struct { const char* what; std::wstring listing; DWORD exitCode; } cases[] = {
       {"truncated", L"[" + release.substr(0, 40), 0xE000000E},
-      {"past the listing's bound", L"[\"" + std::wstring(9 << 20, L'x') + L"\"]", 0xE000000E},
       {"assets an object", L"[{\"assets\":{}," + release.substr(1) + L"]", 0xE0000014},
   };
   for (const auto& c : cases) {

@@ -28,7 +28,6 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
   // The parser's other refusals are CommandLineTest's.
   const Case cases[] = {
       {nullptr, false, L"/bogus", kInvalidCommandLine, L"", nullptr},
-      {nullptr, false, L"/silentall -nogui -reducedgui", kInvalidCommandLine, L"", nullptr},
       // The link is parsed and then refused, not rejected as a command line.
       {nullptr, false, L"merrow-tovan-updater:/Link C:\\cmd.exe", kInvalidCommandLine,
        L"Refusing to open a link that is not a web address: C:\\cmd.exe", nullptr},

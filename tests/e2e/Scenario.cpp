@@ -22,7 +22,7 @@ std::wstring ReadUtf16File(const std::wstring& path) {
 }
 
 Scenario::Scenario(const std::wstring& servedUnder)
-    : id_(UniqueName(L"E2e")), served_(servedUnder + UniqueName(L"e2e")), registry_(Key()) {
+    : served_(servedUnder + UniqueName(L"e2e")) {
   EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
                         FALSE));
   CreateDirectoryW(ServedPath(L"").c_str(), nullptr);
@@ -34,9 +34,8 @@ Scenario::Scenario(const std::wstring& servedUnder)
 Scenario::~Scenario() { DeleteFolderTree(ServedPath(L"")); }
 
 void Scenario::Configure(const std::wstring& keys, bool folders) const {
-  const std::wstring paths = L"AppDir=" + folder_.Path() + L"\r\nDownloadsFolder=" + Downloads();
-  const std::wstring text = L"[General]\r\nID=" + id_ + L"\r\n" + keys + (folders ? paths : L"");
-  WriteTextFile(File(L"Updater.ini"), text, TextEncoding::Utf16);
+  const std::wstring paths = L"AppDir=" + Folder() + L"\r\nDownloadsFolder=" + Downloads();
+  config_.Write(keys + (folders ? paths : L""));
 }
 
 void Scenario::Serve(const std::wstring& name, const std::wstring& text) const {
@@ -136,7 +135,7 @@ RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
   const std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
   KernelHandle process;
   DWORD id = 0;
-  if (!StartProcess(Exe(), commandLine, folder_.Path().c_str(), &process, &id)) {
+  if (!StartProcess(Exe(), commandLine, Folder().c_str(), &process, &id)) {
     ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << GetLastError();
     return outcome;
   }

@@ -12,7 +12,6 @@
 
 namespace updater::test {
 
-// Polls, since what a test waits for happens in another process or on another thread.
 // `path` on the local test server `server` ("http", "fault").
 std::wstring ServerUrl(const wchar_t* server, const std::wstring& path);
 std::wstring ReadUtf16File(const std::wstring& path);  // without its byte-order mark
@@ -64,7 +63,8 @@ class Scenario {
   ~Scenario();
   // Rewrites Updater.ini: this scenario's ID, `keys`, and with `folders` its AppDir and downloads.
   void Configure(const std::wstring& keys, bool folders = false) const;
-  std::wstring File(const std::wstring& name) const { return folder_.File(name); }
+  const std::wstring& Folder() const { return config_.Folder(); }
+  std::wstring File(const std::wstring& name) const { return config_.File(name); }
   std::wstring Exe() const { return File(L"Updater.exe"); }
   std::wstring Downloads() const { return File(L"downloads"); }
   std::wstring InstallerPath(const std::wstring& section) const {
@@ -72,10 +72,8 @@ class Scenario {
   }
   std::wstring Marker(const std::wstring& section) const { return File(section + L".installed"); }
   std::wstring Log() const { return ReadUtf16File(Downloads() + L"\\updater.log"); }
-  // The HKEY_CURRENT_USER key of this configuration ID, or a subkey of it.
-  std::wstring Key(const std::wstring& subKey = L"") const {
-    return L"Software\\Merrow\\Ruddle\\" + id_ + (subKey.empty() ? L"" : L"\\" + subKey);
-  }
+  // The key of this configuration ID under either root, or a subkey of it; both removed at the end.
+  std::wstring Key(const std::wstring& subKey = L"") const { return config_.Key(subKey); }
   void Set(const std::wstring& setting, DWORD value) const {
     SetRegistryDword(HKEY_CURRENT_USER, Key(L"Settings"), setting, value);
   }
@@ -112,10 +110,8 @@ class Scenario {
   std::optional<DWORD> InstallAll(const std::wstring& options = L"") const;
 
  private:
-
-  std::wstring id_, served_;
-  TempFolder folder_;
-  ScopedRegistryTree registry_;
+  ClientConfigFile config_{L"E2e", L"Updater.ini", TextEncoding::Utf16};
+  std::wstring served_;
 };
 
 }  // namespace updater::test

@@ -15,14 +15,8 @@ const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
-  std::wstring key, publicKey, otherKey, otherPublic;
+  std::wstring key, publicKey;
   ASSERT_EQ(kSuccess, GenerateFeedKey(&key, &publicKey));
-  ASSERT_EQ(kSuccess, GenerateFeedKey(&otherKey, &otherPublic));
-  const auto moveSignatureUp = [](std::string feed) {
-    const size_t at = feed.rfind(";signature=");
-    const std::string line = feed.substr(at);
-    return feed.substr(0, at).insert(feed.find("[General]"), line);
-  };
   const struct { const char* what; std::function<std::string(const std::string&)> publish;
                  DWORD result; } cases[] = {
       {"signed", [&](const std::string& b) { return SignedFeed(b, 20, 30, key); }, 0},
@@ -32,17 +26,6 @@ TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
          feed[feed.find("Signed update")] = 's';
          return feed;
        },
-       0xE0000036},
-      {"another key", [&](const std::string& b) { return SignedFeed(b, 20, 30, otherKey); },
-       0xE0000036},
-      {"no signature line",
-       [&](const std::string& b) {
-         const std::string feed = SignedFeed(b, 20, 30, key);
-         return feed.substr(0, feed.rfind(";signature="));
-       },
-       0xE0000036},
-      {"the signature line moved up",
-       [&](const std::string& b) { return moveSignatureUp(SignedFeed(b, 20, 30, key)); },
        0xE0000036},
       {"expired", [&](const std::string& b) { return SignedFeed(b, 20, -1, key); }, 0xE0000037},
       {"rolled back", [&](const std::string& b) { return SignedFeed(b, 9, 30, key); }, 0xE0000038},
@@ -103,21 +86,17 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
       << refusal;
   EXPECT_EQ(unhashed, ReadFileBytes(s.ServedPath(L"updates.ini"))) << "signed all the same";
   const std::wstring broken = s.File(L"broken.ini");
+  // The problems the reader finds are FeedProblemsTest's: one of them stands for all here.
   WriteBytes(broken, Narrow(kHeader) +
                          "[First]\r\nSize=1\r\n"
                          "[Second]\r\nName=S\r\nURL=http://a/s.exe\r\nFilePath=C:\\s.exe\r\n"
-                         "Depends=Third\r\nColour=red\r\n"
+                         "Colour=red\r\n"
                          "[Third]\r\nName=T\r\nSize=5\r\nURL=http://a/t.exe\r\nMD5=00\r\n"
-                         "RegistryKey=HKLM\\T\r\nDepends=Second\r\nVersion=new\r\n"
-                         "Replaces=Gone\r\n");
+                         "FilePath=C:\\t.exe\r\n");
   std::string report;
   EXPECT_EQ(1u, RunPublisher(L"validate \"" + broken + L"\"", &report));
   for (const char* line :
        {"[First] no Name\n", "[Second] no Size\n", "[Second] unknown key Colour\n",
-        "[Third] Version is not a version: new\n",
-        "[Third] Replaces names no update section: Gone\n",
-        "[Second] Depends cycle: Second -> Third -> Second\n",
-        "[Third] RegistryKey is not ROOT\\key path\\value name: HKLM\\T\n",
         "The updater refuses the whole file while any section is refused: it offers none of its "
         "updates.\n",
         "1 updates read\n"}) {

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <utility>
-
 #include "TestSupport.h"
 #include "base/UniqueHandle.h"
 #include "e2e/Scenario.h"
@@ -21,12 +19,6 @@ BOOL CALLBACK FindVisibleChild(HWND window, LPARAM context) {
   if (GetDlgCtrlID(window) != search->id || !IsWindowVisible(window)) return TRUE;
   search->found = window;
   return FALSE;
-}
-
-std::wstring UnixPath(const std::wstring& windowsPath) {
-  std::wstring path = windowsPath.substr(2);  // the build lies on Z:, the root of the Unix side
-  for (wchar_t& c : path) c = c == L'\\' ? L'/' : c;
-  return path;
 }
 
 }  // namespace
@@ -222,25 +214,6 @@ std::vector<std::wstring> WizardUser::TrayTips() {
     }
   }
   return tips;
-}
-
-void WizardUser::Screenshot(const std::wstring& name) const {
-  wchar_t display[64] = {};
-  GetEnvironmentVariableW(L"DISPLAY", display, 64);
-  const std::wstring folder = ThisExecutableFolder() + L"\\..\\screenshots";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring commandLine = L"import -window root -display " + std::wstring(display) +
-                                   L" " + UnixPath(folder) + L"/" + name + L".png";
-  const std::wstring file = folder + L"\\" + name + L".png";
-  DeleteFileW(file.c_str());
-  // Wine starts a Unix program like a Windows one, but its handle does not tell when it ends:
-  // the picture is complete once the file has stopped growing.
-  if (!StartProcess(L"Z:\\usr\\bin\\import", commandLine)) return;
-  size_t last = 0;
-  WaitUntil([&] {
-    const size_t size = ReadFileBytes(file).size();
-    return std::exchange(last, size) == size && size != 0;
-  }, 10000, 100);
 }
 
 }  // namespace updater::test

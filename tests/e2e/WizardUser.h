@@ -47,8 +47,6 @@ class WizardUser {
   // The tool tips the shell shows for notification-area icons, read from whichever process
   // holds them.
   static std::vector<std::wstring> TrayTips();
-  // Saves the screen as build/screenshots/<name>.png.
-  void Screenshot(const std::wstring& name) const;
 
  private:
   HWND sheet_ = nullptr;

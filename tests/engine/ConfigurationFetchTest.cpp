@@ -26,7 +26,7 @@ TEST(ConfigurationFetchTest, AReleaseAssetThatCannotBeFetchedIsNoFailureToShow) 
 TEST(ConfigurationFetchTest, TheVerifiedBytesAreTheParsedBytes) {
   std::wstring privateKey, publicKey, signature;
   ASSERT_EQ(kSuccess, GenerateFeedKey(&privateKey, &publicKey));
-  const test::ScopedClientConfig client(L"Verified", L"\r\nFeedPublicKey=" + publicKey);
+  const test::ScopedClientConfig client(L"Verified", L"FeedPublicKey=" + publicKey + L"\r\n");
   const test::TempFolder folder;
   const std::wstring path = folder.File(L"updates.ini");
   const std::string section = "[Signed]\r\nName=Signed\r\nURL=http://127.0.0.1/s.exe\r\nSize=1\r\n"
@@ -56,6 +56,9 @@ TEST(ConfigurationFetchTest, TheVerifiedBytesAreTheParsedBytes) {
   ASSERT_EQ(kSuccess, config.Load(true, false));
   ASSERT_EQ(1u, updates.updates.size());
   EXPECT_EQ(L"Signed", updates.updates[0].sectionName);
+  // The file as it stands now has no signature: with a key configured it is refused and deleted.
+  EXPECT_EQ(kFeedSignatureInvalid, VerifyConfigurationFile(client.Config(), path, &verified));
+  EXPECT_FALSE(test::FileExists(path));
 }
 
 }  // namespace

@@ -10,12 +10,9 @@
 namespace updater::test {
 
 bool WaitForWindow(const std::wstring& title, bool present, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if ((FindWindowW(L"UpdaterFixtureWindow", title.c_str()) != nullptr) == present) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(40);
-  }
+  return WaitUntil([&] {
+    return (FindWindowW(L"UpdaterFixtureWindow", title.c_str()) != nullptr) == present;
+  }, timeoutMs, 40);
 }
 
 PowerShellStandIn::PowerShellStandIn() : path_(SystemPowerShellPath()) {

@@ -22,7 +22,7 @@ using test::Narrow;
 // A client configuration with an ID of its own (its settings removed at the end) and selected
 // updates whose installers are InstallerFixture.exe.
 struct InstallSetup {
-  explicit InstallSetup(const std::wstring& flags = L"") : client(L"InstallTest", flags) {}
+  explicit InstallSetup(const std::wstring& keys = L"") : client(L"InstallTest", keys) {}
 
   // An update detected by the file SECTION.installed, which its installer writes (unless it
   // `installs` nothing: then SECTION.ran) before it exits with `exitCode`.
@@ -96,7 +96,7 @@ TEST(UpdateInstallerTest, ExitCodeRedetectionAndDependenciesDecideEachReportedSt
       {L"NotRedetected", 0, false, kUpdateNoRedetect, kSuccess, true},
       {L"Dependent", 0, true, 0, kDependencyNotInstalled, true},
   };
-  InstallSetup setup(L"NoUpdaterInstallGUI");
+  InstallSetup setup(L"Flags=NoUpdaterInstallGUI\r\n");
   for (const Case& c : cases) setup.AddInstaller(c.section, c.exitCode, c.installs).flags = c.flags;
   UpdateInfo& unselected = setup.AddInstaller(L"Unselected");
   unselected.selectedForInstall = false;
@@ -164,7 +164,7 @@ TEST(UpdateInstallerTest, InstallerIsCheckedAgainAndHeldUntilItHasRun) {
   bytes.back() ^= 1;
   std::ofstream(swapped.c_str(), std::ios::binary) << bytes;
   ASSERT_TRUE(MoveFileW(setup.folder.File(L"Linked").c_str(), setup.folder.File(L"Real").c_str()));
-  ASSERT_TRUE(test::CreateFolderLink(setup.folder.File(L"Linked"), L"Real"));
+  ASSERT_TRUE(test::UnixLink(setup.folder.File(L"Linked"), setup.folder.File(L"Real")));
   TamperingRunner runner;
   RecordingCallback callback(setup.client.Config());
   const std::size_t logged = test::LogText().size();

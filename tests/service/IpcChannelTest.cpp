@@ -52,7 +52,7 @@ TEST(IpcChannelTest, ClientLearnsThatTheServerEndedWithoutReplying) {
   std::thread serverThread([&] {
     IpcServer server;
     if (server.Create(base) != kSuccess || server.Map() != kSuccess) return;
-    while (!server.SignalServer()) Sleep(10);
+    if (!test::WaitUntil([&] { return server.SignalServer(); }, 10000)) return;
     KernelHandle command(
         OpenEventW(SYNCHRONIZE, FALSE, MakeIpcObjectNames(base).commandEvent.c_str()));
     WaitForSingleObject(command.Get(), 10000);

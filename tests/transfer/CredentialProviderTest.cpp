@@ -97,10 +97,9 @@ TEST(CredentialProviderTest, AskUserAddsOrCorrectsTheEnteredEntry) {
 }
 
 struct RememberedSettings {
-  std::wstring id = test::UniqueName(L"Remember");
-  test::ScopedRegistryTree tree{L"Software\\Merrow\\Ruddle\\" + id};
-  SettingsStore settings{HKEY_CURRENT_USER, id};
-  std::wstring path = tree.SubKey() + L"\\Settings";
+  test::ScopedClientConfig client{L"Remember"};
+  const SettingsStore& settings = client.Config().Settings();
+  std::wstring path = client.Key(L"Settings");
 
   void SetValue(const std::wstring& text) const {
     test::SetRegistryString(HKEY_CURRENT_USER, path, L"UserDetailsU", text);

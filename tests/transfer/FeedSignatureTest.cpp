@@ -17,6 +17,7 @@ TEST(FeedSignatureTest, TheTrailerIsTheLastThreeLinesInTheirOrder) {
       {"as the tool writes it", body + head + signature, true},
       {"without a final line break", body + head + ";signature=QUJD", true},
       {"unsigned", body, false},
+      {"no signature line", body + head, false},
       {"a line after the signature", body + head + signature + "[Late]\r\n", false},
       {"a blank line after the signature", body + head + signature + "\r\n", false},
       {"the signature moved up", body + ";signature=QUJD\r\n" + head, false},

@@ -17,11 +17,11 @@ namespace {
 
 // The visible top-level window with this title, waited for up to five seconds.
 HWND AwaitWindow(const wchar_t* title) {
-  for (int i = 0; i < 250; ++i, Sleep(20)) {
-    const HWND window = FindWindowW(L"#32770", title);
-    if (window != nullptr && IsWindowVisible(window)) return window;
-  }
-  return nullptr;
+  HWND window = nullptr;
+  return test::WaitUntil([&] {
+    window = FindWindowW(L"#32770", title);
+    return window != nullptr && IsWindowVisible(window);
+  }, 5000) ? window : nullptr;
 }
 
 // A check's credentials question reaches the user over the wait window, on the window's thread;
@@ -95,15 +95,17 @@ TEST(CertificateQuestionTest, TheSystemDialogOverTheWaitWindowDecides) {
     WaitDialog wait(L"Checking for Updates");
     std::thread person([&] {
       const HWND owner = AwaitWindow(L"Checking for Updates");
-      for (int i = 0; i < 250 && IsWindow(owner); ++i, Sleep(20)) {
+      // Answers each question over the wait window until the window is gone.
+      test::WaitUntil([&] {
         for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
           if (GetWindow(w, GW_OWNER) != owner || !IsWindowVisible(w)) continue;
           if (++questions == 1 && button == IDOK) test::SaveScreenshot(L"certificate-question");
           PostMessageW(w, WM_COMMAND, button, 0);
-          Sleep(200);  // until the dialog is gone
+          test::WaitUntil([w] { return !IsWindowVisible(w); }, 5000);
           break;
         }
-      }
+        return !IsWindow(owner);
+      }, 10000);
     });
     const WaitOutcome outcome = wait.Run([&](WaitProgress& progress) {
       WaitEvents events(progress);

@@ -60,13 +60,6 @@ TEST(TraySheetTest, TemplateLosesVisibilityOnlyForATrayStartInEitherForm) {
   }
 }
 
-bool WaitFor(const std::function<bool()>& condition) {
-  for (int i = 0; i < 250; ++i, Sleep(20)) {
-    if (condition()) return true;
-  }
-  return false;
-}
-
 HWND VisibleWindow(const wchar_t* windowClass) {
   HWND window = nullptr;
   while ((window = FindWindowExW(nullptr, window, windowClass, nullptr)) && !IsWindowVisible(window)) {}
@@ -108,9 +101,9 @@ struct Wizard {
     header.ppsp = &pageHeader;
     header.pfnCallback = &SheetProc;
     std::thread thread([&] {
-      if (!WaitFor([&] { return sheet.load() != nullptr; })) return;
+      if (!test::WaitUntil([&] { return sheet.load() != nullptr; })) return;
       user(sheet);
-      closed = WaitFor([&] { return !IsWindow(sheet); });
+      closed = test::WaitUntil([&] { return !IsWindow(sheet); });
       if (!closed) PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
     const INT_PTR result = PropertySheetW(&header);
@@ -140,20 +133,22 @@ TEST(TraySheetTest, StartsInTheTrayAndLeavesThroughTheMenu) {
   Wizard wizard;
   wizard.options.startMinimized = true;
   const INT_PTR result = wizard.Run([&](HWND sheet) {
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(sheet) && !wizard.options.startMinimized; }))
+    EXPECT_TRUE(test::WaitUntil(
+        [&] { return !IsWindowVisible(sheet) && !wizard.options.startMinimized; }))
         << "a minimised start hides the sheet and shows the balloon once";
     EXPECT_TRUE(IconShown(sheet));
-    EXPECT_TRUE(WaitFor([] { return VisibleWindow(TOOLTIPS_CLASSW) != nullptr; })) << "balloon";
+    EXPECT_TRUE(test::WaitUntil([] { return VisibleWindow(TOOLTIPS_CLASSW) != nullptr; }))
+        << "balloon";
     test::SaveScreenshot(L"tray-start-balloon");
     PostMessageW(sheet, TraySheet::CallbackMessage(), IDM_TRAY, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(sheet) && !IsIconic(sheet); }))
+    EXPECT_TRUE(test::WaitUntil([&] { return IsWindowVisible(sheet) && !IsIconic(sheet); }))
         << "a double click restores the sheet";
     test::SaveScreenshot(L"tray-restored");
     PostMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(sheet); })) << "minimising hides";
+    EXPECT_TRUE(test::WaitUntil([&] { return !IsWindowVisible(sheet); })) << "minimising hides";
     PostMessageW(sheet, TraySheet::CallbackMessage(), IDM_TRAY, WM_RBUTTONUP);
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = VisibleWindow(L"#32768")) != nullptr; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return (menu = VisibleWindow(L"#32768")) != nullptr; }));
     test::SaveScreenshot(L"tray-menu");
     const HMENU items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
     wchar_t text[32] = {};

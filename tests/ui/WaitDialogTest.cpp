@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "TestSupport.h"
 #include "resources/ResourceIds.h"
 
 namespace updater {
@@ -22,12 +23,12 @@ TEST(WaitDialogTest, CancelEndsTheWindowAndTheWorker) {
     LRESULT position = -1;
     std::thread user([&sawStatus, &position] {  // cancels once it sees the status, or after five seconds
       HWND window = nullptr;
-      for (int i = 0; i < 250 && !sawStatus; ++i, Sleep(20)) {
+      sawStatus = test::WaitUntil([&window] {
         window = FindWindowW(L"#32770", L"Removing Files");
         wchar_t status[16] = {};
         GetDlgItemTextW(window, IDC_WAIT_STATUS, status, 16);
-        sawStatus = window && IsWindowVisible(window) && std::wstring(status) == L"Deleting";
-      }
+        return window && IsWindowVisible(window) && std::wstring(status) == L"Deleting";
+      }, 5000);
       const HWND bar = GetDlgItem(window, IDC_WAIT_PROGRESS);
       const bool marquee = (GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE) != 0;
       position = marquee ? -1 : SendMessageW(bar, PBM_GETPOS, 0, 0);
@@ -36,11 +37,12 @@ TEST(WaitDialogTest, CancelEndsTheWindowAndTheWorker) {
     const WaitOutcome outcome = dialog.Run(
         [heeds](WaitProgress& progress) {
           // Once the window shows, a change of status alone must reach it.
-          while (FindWindowW(L"#32770", L"Removing Files") == nullptr) Sleep(5);
+          test::WaitUntil([] { return FindWindowW(L"#32770", L"Removing Files") != nullptr; }, 5000);
           progress.SetTotal(200);
           progress.Advance(50);
           progress.SetStatus(L"Deleting");
-          while (!heeds || !progress.IsCanceled()) Sleep(5);
+          // One that does not heed the cancel is ended by the window long before this wait ends.
+          test::WaitUntil([&] { return heeds && progress.IsCanceled(); }, 30000, 5);
           return kCanceled;
         },
         50);

@@ -13,16 +13,16 @@ namespace {
 int Walk(const std::wstring& title) {
   WizardUser user;
   if (!user.WaitForSheet(title)) return std::fputs("DemoUser: no wizard came\n", stderr), 1;
-  user.Screenshot(L"1-select");
+  SaveScreenshot(L"1-select");
   user.Press(kNext);
   // The progress page lasts as long as the download and the installation, often too short to catch.
   if (WaitUntil([&] { return user.Control(IDC_PROGRESS_STATUS) != nullptr; }, 2000, 5)) {
-    user.Screenshot(L"2-progress");
+    SaveScreenshot(L"2-progress");
   }
   if (!WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; })) {
     return std::fputs("DemoUser: no summary page came\n", stderr), 1;
   }
-  user.Screenshot(L"3-summary");
+  SaveScreenshot(L"3-summary");
   user.Press(kFinish);
   if (!WaitUntil([&] { return !IsWindow(user.Sheet()); })) {
     return std::fputs("DemoUser: Finish did not close the wizard\n", stderr), 1;

@@ -17,7 +17,7 @@ source "$build/servers/ports.env"
 [[ -f "$www/bench-200m.bin" ]] || head -c 200000000 /dev/urandom >"$www/bench-200m.bin"
 [[ -f "$www/bench-4m.bin" ]] || head -c 4194304 /dev/urandom >"$www/bench-4m.bin"
 # A run that Wine lets crash under load is left out of the figures.
-bench() { "$build/wine-run.sh" "$build/tests/DownloadBench.exe" "$@" 2>/dev/null || true; }
+bench() { "$build/wine-run.sh" "$build/bench/DownloadBench.exe" "$@" 2>/dev/null || true; }
 dest='C:\users\Public\bench.bin'
 
 load=$(mktemp -d)
