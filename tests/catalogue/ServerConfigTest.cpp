@@ -426,7 +426,7 @@ TEST(UpdateSectionKeysTest, EveryKeyIsReadWrittenBackAndKnownToValidation) {
     EXPECT_NE(Describe(base.updates[0]), Describe(loaded.updates[0])) << context << " is not read";
 
     for (UpdateInfo& update : loaded.updates) update.evaluated = true;
-    const std::wstring written = fixture.folder.File(L"selected.dat");
+    const std::wstring written = fixture.config.File(L"selected.dat");
     ASSERT_EQ(kSuccess, WriteSelectedUpdates(written, loaded, false)) << context;
     const std::string bytes = test::ReadFileBytes(written);
     const IniDocument document = ParseIniFile(bytes);
