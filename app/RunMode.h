@@ -1,18 +1,21 @@
 #pragma once
 
+#include "engine/UpdatePolicy.h"
+
 namespace updater {
 
-// The numbers appear in the log after "Mode: "; 5 is never produced.
+// The numbers appear in the log after "Mode: "; 5 is never produced. The /install modes are the
+// engine's install kinds, number for number.
 enum class RunMode : int {
   CheckNow = 0,
   Silent = 1,
   SilentAll = 2,
   SilentCritical = 3,
   Configure = 4,
-  Install = 6,
-  InstallSilent = 7,
-  InstallSilentAll = 8,
-  InstallSilentCritical = 9,
+  Install = static_cast<int>(InstallKind::CheckNow),
+  InstallSilent = static_cast<int>(InstallKind::Silent),
+  InstallSilentAll = static_cast<int>(InstallKind::SilentAll),
+  InstallSilentCritical = static_cast<int>(InstallKind::SilentCritical),
   Clean = 10,
   JustCheck = 11,
   JustCheckCritical = 12,
@@ -26,5 +29,9 @@ enum class RunMode : int {
   Automation = 20,
   OpenLink = 21,
 };
+
+// The install kind of an /install mode, and the mode of a kind.
+constexpr InstallKind InstallKindOf(RunMode mode) { return static_cast<InstallKind>(mode); }
+constexpr RunMode RunModeOf(InstallKind kind) { return static_cast<RunMode>(kind); }
 
 }  // namespace updater

@@ -12,12 +12,22 @@
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
 #include "engine/SelectedDownloads.h"
+#include "engine/SessionEventsBridge.h"
+#include "install/InstallerRunner.h"
 #include "install/UpdateInstaller.h"
+#include "transfer/CredentialProvider.h"
 #include "transfer/CredentialsArgumentText.h"
 #include "transfer/RememberedCredentials.h"
-#include "transfer/UpdateEvents.h"
 
 namespace updater {
+namespace {
+
+InstallContext InstallSettings(const ClientConfig& config, InstallerRunner& runner) {
+  return {config.Settings(), runner, config.HasFlag(kFlagVerifyDigitalSignature),
+          config.HasFlag(kFlagNoUpdaterInstallGui)};
+}
+
+}  // namespace
 
 ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool installReady,
                        int readyCount) {
@@ -37,24 +47,38 @@ bool ApplicationMustRestartAfter(const UpdateList& updates) {
   return false;
 }
 
+struct UpdateSession::Parts {
+  explicit Parts(bool forceMsiBasicUi) : directRunner(forceMsiBasicUi) {}
+
+  SessionEventsBridge events;
+  // Remembered credentials and those handed over, for every download of the session; offered
+  // only to the configuration's own servers and proxy.
+  CredentialProvider credentials;
+  DirectInstallerRunner directRunner;
+  InstallerRunner* runner = &directRunner;
+};
+
 UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
-                             UpdateEvents* events)
+                             SessionEvents* events)
     : config_(config),
-      events_(events != nullptr ? events : &Unobserved()),
+      parts_(std::make_unique<Parts>(run.switches.forceMsiBasicUi)),
       downloadState_([&config](const UpdateInfo& update) {
         return GetDownloadState(config.Settings(), update);
-      }),
-      directRunner_(run.switches.forceMsiBasicUi) {
-  credentials_.SetScope(CredentialScope(config.Urls(), config.Proxy()));
-  AttachRememberedCredentials(config.Settings(), &credentials_);
+      }) {
+  parts_->events.SetTarget(events);
+  CredentialProvider& credentials = parts_->credentials;
+  credentials.SetScope(CredentialScope(config.Urls(), config.Proxy()));
+  AttachRememberedCredentials(config.Settings(), &credentials);
   if (!run.credentials.userName.empty()) {
-    credentials_.Enter({run.credentials.userName, run.credentials.password});
+    credentials.Enter({run.credentials.userName, run.credentials.password});
   }
 }
 
-void UpdateSession::SetEvents(UpdateEvents* events) {
-  events_ = events != nullptr ? events : &Unobserved();
-}
+UpdateSession::~UpdateSession() = default;
+
+void UpdateSession::SetEvents(SessionEvents* events) { parts_->events.SetTarget(events); }
+
+void UpdateSession::SetInstallerRunner(InstallerRunner* runner) { parts_->runner = runner; }
 
 ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   *counts = AvailabilityCount{};
@@ -64,12 +88,13 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
           kSuccess) {
     Log(kLogError, L"URL names no file to keep in the downloads folder: " +
                        (config_.Urls().empty() ? std::wstring() : config_.Urls().front()));
-    events_->Failed(kInvalidClientConfig, std::wstring());
+    parts_->events.Failed(kInvalidClientConfig, std::wstring());
     return kInvalidClientConfig;
   }
   std::string signedPart;
   if (const ResultCode fetched =
-          FetchConfiguration(config_, localPath, events_, &credentials_, &signedPart);
+          FetchConfiguration(config_, localPath, &parts_->events, &parts_->credentials,
+                             &signedPart);
       fetched != kSuccess) {
     return fetched;
   }
@@ -78,7 +103,8 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     source = std::make_unique<GitHubSource>(
         localPath, config_, updates_,
         [this](const std::wstring& url, DWORD size, const std::wstring& path) {
-          return FetchReleaseAsset(config_, url, size, path, events_, &credentials_);
+          return FetchReleaseAsset(config_, url, size, path, &parts_->events,
+                                   &parts_->credentials);
         });
   } else {
     auto serverConfig = std::make_unique<ServerConfig>(localPath, config_, updates_);
@@ -87,7 +113,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     source = std::move(serverConfig);
   }
   if (const ResultCode loaded = source->Load(true, true); loaded != kSuccess) {
-    events_->Failed(loaded, localPath);
+    parts_->events.Failed(loaded, localPath);
     return loaded;
   }
 
@@ -118,6 +144,23 @@ SilentSelection UpdateSession::SelectForSilentInstall(bool criticalOnly) {
   return updater::SelectForSilentInstall(updates_, criticalOnly, downloadState_);
 }
 
+InstallPlan UpdateSession::PlanInstall(InstallKind asked, bool startMinimized) const {
+  DWORD policy = 0;
+  const bool hasPolicy =
+      config_.Settings().ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &policy);
+  return updater::PlanInstall(asked, hasPolicy ? std::optional<DWORD>(policy) : std::nullopt,
+                              startMinimized);
+}
+
+bool UpdateSession::Preselect(const InstallPlan& plan, bool justDownload) {
+  if (plan.preselection == Preselection::None) return true;
+  const SilentSelection selection =
+      SelectForSilentInstall(plan.preselection == Preselection::CriticalOnly);
+  Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
+                           selection.toDownload));
+  return PreselectionLeavesWork(selection, justDownload);
+}
+
 int UpdateSession::CountInstallReady(bool criticalOnly) const {
   int ready = 0;
   for (const UpdateInfo& update : updates_.updates) {
@@ -128,35 +171,33 @@ int UpdateSession::CountInstallReady(bool criticalOnly) const {
 }
 
 ResultCode UpdateSession::Download() {
-  return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_, &credentials_);
-}
-
-InstallContext UpdateSession::InstallSettings() const {
-  return {config_.Settings(), *runner_, config_.HasFlag(kFlagVerifyDigitalSignature),
-          config_.HasFlag(kFlagNoUpdaterInstallGui)};
+  return DownloadSelectedUpdates(updates_, config_, parts_->events, downloadState_,
+                                 &parts_->credentials);
 }
 
 ResultCode UpdateSession::Install() {
-  return InstallSelectedUpdates(updates_, InstallSettings(), *events_);
+  return InstallSelectedUpdates(updates_, InstallSettings(config_, *parts_->runner),
+                                parts_->events);
 }
 
 ResultCode UpdateSession::InstallOne(UpdateInfo& update) {
-  events_->ActionBegun(UpdateAction::InstallStep, 1, update.name);
-  const ResultCode installed = InstallUpdate(update, InstallSettings());
-  events_->Advanced(1);
-  events_->ActionEnded(UpdateAction::InstallStep, installed);
+  UpdateEvents& events = parts_->events;
+  events.ActionBegun(UpdateAction::InstallStep, 1, update.name);
+  const ResultCode installed = InstallUpdate(update, InstallSettings(config_, *parts_->runner));
+  events.Advanced(1);
+  events.ActionEnded(UpdateAction::InstallStep, installed);
   return installed;
 }
 
 ResultCode UpdateSession::DownloadAndInstall(bool justDownload) {
   const ResultCode downloaded = Download();
-  if (downloaded == kCanceled || justDownload || events_->IsCanceled()) return downloaded;
+  if (downloaded == kCanceled || justDownload || parts_->events.IsCanceled()) return downloaded;
   const ResultCode installed = Install();
   return installed != kSuccess ? installed : downloaded;
 }
 
 ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {
-  return BuildCredentialsArgument(credentials_, argument);
+  return BuildCredentialsArgument(parts_->credentials, argument);
 }
 
 }  // namespace updater

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -8,14 +9,13 @@
 #include "catalogue/ServerConfig.h"
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
-#include "install/InstallerRunner.h"
-#include "install/UpdateInstaller.h"
-#include "transfer/CredentialProvider.h"
+#include "engine/UpdatePolicy.h"
 
 namespace updater {
 
 class ClientConfig;
-class UpdateEvents;
+class InstallerRunner;
+class SessionEvents;
 struct RunContext;
 
 // What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
@@ -33,21 +33,17 @@ bool ApplicationMustRestartAfter(const UpdateList& updates);
 // observer given; without one the session runs unwatched.
 class UpdateSession {
  public:
-  UpdateSession(const ClientConfig& config, const RunContext& run, UpdateEvents* events);
+  UpdateSession(const ClientConfig& config, const RunContext& run, SessionEvents* events);
+  ~UpdateSession();
   UpdateSession(const UpdateSession&) = delete;
   UpdateSession& operator=(const UpdateSession&) = delete;
 
   // Replaceable where the files on disk are not the point; the default looks at them.
   void SetDownloadStateQuery(DownloadStateQuery query) { downloadState_ = std::move(query); }
   // The observer of the steps from now on; a front end built after the check takes over here.
-  void SetEvents(UpdateEvents* events);
+  void SetEvents(SessionEvents* events);
   // The default installs from this process.
-  void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
-  // Where the user can be asked for credentials; without it only remembered and handed-over
-  // credentials are offered.
-  void SetCredentialsDialog(CredentialProvider::Dialog dialog) {
-    credentials_.SetDialog(std::move(dialog));
-  }
+  void SetInstallerRunner(InstallerRunner* runner);
 
   // Handed the [General] section while the update configuration file of a check loads.
   void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
@@ -63,6 +59,10 @@ class UpdateSession {
   // Selects exactly the needed updates; returns how many.
   int SelectNeeded();
   SilentSelection SelectForSilentInstall(bool criticalOnly);
+  // The plan of an /install run asked for as `asked`, with the stored AutoUpdatePolicy.
+  InstallPlan PlanInstall(InstallKind asked, bool startMinimized) const;
+  // Selects what `plan` preselects, if anything; false when that leaves the run nothing to do.
+  bool Preselect(const InstallPlan& plan, bool justDownload);
   // Needed updates (only critical ones when criticalOnly) whose installers are downloaded in full.
   int CountInstallReady(bool criticalOnly) const;
 
@@ -82,18 +82,14 @@ class UpdateSession {
   DownloadState DownloadStateOf(const UpdateInfo& update) const { return downloadState_(update); }
 
  private:
-  InstallContext InstallSettings() const;
+  // The downloader's and the installers' parts of the session, which its users do not see.
+  struct Parts;
 
   const ClientConfig& config_;
-  UpdateEvents* events_;
+  std::unique_ptr<Parts> parts_;
   UpdateList updates_;
-  // Remembered credentials and those handed over, for every download of the session; offered
-  // only to the configuration's own servers and proxy.
-  CredentialProvider credentials_;
   DownloadStateQuery downloadState_;
   ServerMessageReader messageReader_;
-  DirectInstallerRunner directRunner_;
-  InstallerRunner* runner_ = &directRunner_;
 };
 
 }  // namespace updater

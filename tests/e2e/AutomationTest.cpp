@@ -19,7 +19,8 @@ int InstallFirstUpdate(REFCLSID classId, ITovanUpdaterCallback* progress);  // R
 
 namespace {
 
-// A client's progress callback that records what it is told, and cancels when asked to.
+// A client's progress callback that records what it is told, and cancels when asked to: from
+// IsCanceled with `cancel`, from Error with `cancelOnError`.
 class RecordingCallback : public ITovanUpdaterCallback {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -54,12 +55,14 @@ class RecordingCallback : public ITovanUpdaterCallback {
   HRESULT STDMETHODCALLTYPE Error(int code) override {
     char text[32];
     wsprintfA(text, "error %X", code);
-    return Record(text);
+    Record(text);
+    return cancelOnError ? S_FALSE : S_OK;
   }
 
   std::string calls;
   std::vector<int> positions;
   bool cancel = false;
+  bool cancelOnError = false;
 
  private:
   HRESULT Record(const std::string& call) {
@@ -298,6 +301,38 @@ TEST(AutomationTest, ServerEndsWithAKilledClient) {
   ASSERT_TRUE(ProcessRuns(s.Exe())) << Narrow(s.Log());
   TerminateProcess(client.Get(), 1);
   EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000)) << Narrow(s.Log());
+}
+
+// The client is told of a corrupt download through Error; its S_FALSE there cancels the batch
+// before the next update, where any other answer lets the batch go on.
+TEST(AutomationTest, ACancelAnsweredToErrorEndsTheDownloads) {
+  struct Case { bool cancelOnError; DWORD result; bool intactDownloaded; };
+  for (const Case& c : {Case{true, 0xE0000008, false}, Case{false, 0xE0000030, true}}) {
+    SCOPED_TRACE(c.cancelOnError ? "cancelled" : "answered S_OK");
+    Scenario s;
+    s.Publish(s.Section({L"Corrupt", L"SHA256=" + std::wstring(64, L'0') + L"\r\n"}) +
+              s.Section({L"Intact"}));
+    Server server(s);
+    const ComRef<ITovanUpdater> updater = server.Create();
+    ASSERT_TRUE(updater);
+    RecordingCallback callback;
+    callback.cancelOnError = c.cancelOnError;
+    ASSERT_EQ(S_OK, updater.Get()->RegisterCallback(&callback));
+    const Check check = CheckForUpdates(updater.Get());
+    ASSERT_EQ(0, check.result) << Narrow(s.Log());
+    ASSERT_EQ(2, check.count);
+    for (int index = 0; index < 2; ++index) {
+      ITovanUpdateInfo* info = nullptr;
+      ASSERT_EQ(S_OK, check.updates.Get()->GetUpdateInfo(index, &info));
+      EXPECT_EQ(S_OK, info->SelectForInstall(1));
+      info->Release();
+    }
+    int result = -1;
+    EXPECT_EQ(S_OK, check.updates.Get()->DownloadUpdates(&result));
+    EXPECT_EQ(c.result, static_cast<DWORD>(result)) << callback.calls << Narrow(s.Log());
+    EXPECT_NE(std::string::npos, callback.calls.find("error E0000030")) << callback.calls;
+    EXPECT_EQ(c.intactDownloaded, FileExists(s.InstallerPath(L"Intact"))) << callback.calls;
+  }
 }
 
 TEST(AutomationTest, CheckWithoutUpdateOrBesideAnotherRunSetsEveryOutValue) {
