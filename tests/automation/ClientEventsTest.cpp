@@ -2,60 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <vector>
 
 #include "TestSupport.h"
+#include "automation/RecordingCallback.h"
 
 namespace updater {
 namespace {
 
-// A client's callback in this process: writes down each call and answers IsCanceled and Error as
-// the test sets up.
-class ScriptedClient : public ITovanUpdaterCallback {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE RegisterAction(int id, int count) override {
-    return Record("R" + std::to_string(id) + "/" + std::to_string(count));
-  }
-  HRESULT STDMETHODCALLTYPE BeginAction(int id) override {
-    return Record("B" + std::to_string(id));
-  }
-  HRESULT STDMETHODCALLTYPE SubActionPerform(int progress) override {
-    return Record("P" + std::to_string(progress));
-  }
-  HRESULT STDMETHODCALLTYPE EndAction(int id, int state) override {
-    return Record("E" + std::to_string(id) + "/" + std::to_string(state));
-  }
-  HRESULT STDMETHODCALLTYPE IsCanceled(char* canceled) override {
-    *canceled = canceledFlag;
-    return canceledAnswer;
-  }
-  HRESULT STDMETHODCALLTYPE Error(int code) override {
-    char text[16];
-    wsprintfA(text, "!%X", code);
-    Record(text);
-    return errorAnswer;
-  }
-
-  HRESULT canceledAnswer = S_OK;
-  char canceledFlag = 0;
-  HRESULT errorAnswer = S_OK;
-  std::string calls;
-
- private:
-  HRESULT Record(const std::string& call) {
-    calls += call + " ";
-    return S_OK;
-  }
-};
-
 TEST(ClientEventsTest, ActionsAreRegisteredAsTheyBeginAndProgressIsAPositionWithinTheCount) {
-  ScriptedClient client;
+  test::RecordingCallback client;
   ClientEvents events(&client);
   events.ActionBegun(UpdateAction::DownloadFile, 7, L"setup.exe");
   events.Advanced(5);
@@ -66,8 +22,10 @@ TEST(ClientEventsTest, ActionsAreRegisteredAsTheyBeginAndProgressIsAPositionWith
   events.ActionEnded(UpdateAction::CheckSha256, kSha256Mismatch);
   events.ActionBegun(UpdateAction::DownloadBatch, 0xFFFFFFFF, L"");
   events.Failed(kSizeMismatch, L"http://host/a");
-  EXPECT_EQ("R1/7 B1 P5 P7 E1/0 R105/0 B105 P0 E105/-536870864 R101/2147483647 B101 !E0000023 ",
+  EXPECT_EQ("register 1 7, begin 1, end 1 0, register 105 0, begin 105, end 105 E0000030, "
+            "register 101 2147483647, begin 101, error E0000023, ",
             client.calls);
+  EXPECT_EQ((std::vector<int>{5, 7, 0}), client.positions);
 }
 
 TEST(ClientEventsTest, TheClientsCancelArrivesFromIsCanceledAndFromError) {
@@ -86,7 +44,7 @@ TEST(ClientEventsTest, TheClientsCancelArrivesFromIsCanceledAndFromError) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.canceledAnswer << " " << int{c.flag} << " "
                                     << c.errorAnswer);
-    ScriptedClient client;
+    test::RecordingCallback client;
     client.canceledAnswer = c.canceledAnswer;
     client.canceledFlag = c.flag;
     client.errorAnswer = c.errorAnswer;
@@ -97,7 +55,7 @@ TEST(ClientEventsTest, TheClientsCancelArrivesFromIsCanceledAndFromError) {
     events.Failed(kSizeMismatch, L"");
     EXPECT_EQ(c.canceled, events.IsCanceled());
     EXPECT_EQ(c.mismatch, events.AnswerMismatch(kSha256Mismatch));
-    EXPECT_EQ("!2F0D !E0000012 !E0000023 !E0000030 ", client.calls);
+    EXPECT_EQ("error 2F0D, error E0000012, error E0000023, error E0000030, ", client.calls);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "app/InstanceLock.h"
 #include "automation/ComObject.h"
 #include "automation/ComRegistration.h"
+#include "automation/RecordingCallback.h"
 #include "automation/TovanUpdater.h"
 #include "base/ResultText.h"
 #include "e2e/Scenario.h"
@@ -18,58 +19,6 @@ namespace updater::test {
 int InstallFirstUpdate(REFCLSID classId, ITovanUpdaterCallback* progress);  // README.md
 
 namespace {
-
-// A client's progress callback that records what it is told, and cancels when asked to: from
-// IsCanceled with `cancel`, from Error with `cancelOnError`.
-class RecordingCallback : public ITovanUpdaterCallback {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_ITovanUpdaterCallback)) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = this;
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE RegisterAction(int id, int count) override {
-    return Record("register " + std::to_string(id) + " " + std::to_string(count));
-  }
-  HRESULT STDMETHODCALLTYPE BeginAction(int id) override {
-    return Record("begin " + std::to_string(id));
-  }
-  HRESULT STDMETHODCALLTYPE SubActionPerform(int progress) override {
-    positions.push_back(progress);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE EndAction(int id, int state) override {
-    char text[32];
-    wsprintfA(text, "end %d %X", id, state);
-    return Record(text);
-  }
-  HRESULT STDMETHODCALLTYPE IsCanceled(char* canceled) override {
-    *canceled = 0;
-    return cancel ? S_FALSE : S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Error(int code) override {
-    char text[32];
-    wsprintfA(text, "error %X", code);
-    Record(text);
-    return cancelOnError ? S_FALSE : S_OK;
-  }
-
-  std::string calls;
-  std::vector<int> positions;
-  bool cancel = false;
-  bool cancelOnError = false;
-
- private:
-  HRESULT Record(const std::string& call) {
-    calls += call + ", ";
-    return S_OK;
-  }
-};
 
 std::wstring NewClassId() {
   GUID guid;
@@ -206,10 +155,10 @@ TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocal
 
     ITovanUpdateInfo* tool = infos[1].Get();
     EXPECT_EQ(S_OK, tool->SelectForInstall(1));
-    callback.cancel = true;
+    callback.canceledAnswer = S_FALSE;
     EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
     EXPECT_EQ(0xE0000008, static_cast<DWORD>(result));
-    callback.cancel = false;
+    callback.canceledAnswer = S_OK;
     callback.calls.clear();
     callback.positions.clear();
     EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
@@ -316,7 +265,7 @@ TEST(AutomationTest, ACancelAnsweredToErrorEndsTheDownloads) {
     const ComRef<ITovanUpdater> updater = server.Create();
     ASSERT_TRUE(updater);
     RecordingCallback callback;
-    callback.cancelOnError = c.cancelOnError;
+    callback.errorAnswer = c.cancelOnError ? S_FALSE : S_OK;
     ASSERT_EQ(S_OK, updater.Get()->RegisterCallback(&callback));
     const Check check = CheckForUpdates(updater.Get());
     ASSERT_EQ(0, check.result) << Narrow(s.Log());
