@@ -140,10 +140,6 @@ int UpdateSession::SelectNeeded() {
   return selected;
 }
 
-SilentSelection UpdateSession::SelectForSilentInstall(bool criticalOnly) {
-  return updater::SelectForSilentInstall(updates_, criticalOnly, downloadState_);
-}
-
 InstallPlan UpdateSession::PlanInstall(InstallKind asked, bool startMinimized) const {
   DWORD policy = 0;
   const bool hasPolicy =
@@ -154,8 +150,8 @@ InstallPlan UpdateSession::PlanInstall(InstallKind asked, bool startMinimized) c
 
 bool UpdateSession::Preselect(const InstallPlan& plan, bool justDownload) {
   if (plan.preselection == Preselection::None) return true;
-  const SilentSelection selection =
-      SelectForSilentInstall(plan.preselection == Preselection::CriticalOnly);
+  const SilentSelection selection = SelectForSilentInstall(
+      updates_, plan.preselection == Preselection::CriticalOnly, downloadState_);
   Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
                            selection.toDownload));
   return PreselectionLeavesWork(selection, justDownload);

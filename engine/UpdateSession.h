@@ -58,7 +58,6 @@ class UpdateSession {
 
   // Selects exactly the needed updates; returns how many.
   int SelectNeeded();
-  SilentSelection SelectForSilentInstall(bool criticalOnly);
   // The plan of an /install run asked for as `asked`, with the stored AutoUpdatePolicy.
   InstallPlan PlanInstall(InstallKind asked, bool startMinimized) const;
   // Selects what `plan` preselects, if anything; false when that leaves the run nothing to do.
