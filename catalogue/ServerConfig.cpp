@@ -205,20 +205,6 @@ UpdateInfo* FindUpdate(UpdateList& list, const std::wstring& sectionName) {
   return nullptr;
 }
 
-std::wstring SilentCommandLine(const UpdateInfo& update) {
-  for (std::size_t begin = 0; begin < update.noGuiSwitch.size();) {
-    std::size_t end = update.noGuiSwitch.find(L' ', begin);
-    if (end == std::wstring::npos) end = update.noGuiSwitch.size();
-    if (EqualsIgnoringCase(update.noGuiSwitch.substr(begin, end - begin), L"/exenoui")) {
-      std::wstring arguments = L"/exenoui";
-      if (!update.commandLine.empty()) arguments += L" " + update.commandLine;
-      return arguments + L" /qn";
-    }
-    begin = end + 1;
-  }
-  return update.commandLine + L" " + update.noGuiSwitch;
-}
-
 bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int screenWidth,
                                 int screenHeight) {
   if (updateCount != 1) return false;

@@ -63,11 +63,6 @@ class ServerConfig : public UpdateSource {
 // The first record of `list` whose section name matches as in ServerConfig::FindUpdate.
 UpdateInfo* FindUpdate(UpdateList& list, const std::wstring& sectionName);
 
-// The installer arguments for a run without user interface: "/exenoui", the command line and
-// " /qn" when NoGuiSwitch holds the token "/exenoui" (any letter case); otherwise the command line,
-// a blank and NoGuiSwitch.
-std::wstring SilentCommandLine(const UpdateInfo& update);
-
 // A lone update is shown by itself, unless the wizard has the vertical splitter and the screen
 // room for it (1024 x 768 or more).
 bool IsSingleUpdatePresentation(std::size_t updateCount, bool vertSplitter, int screenWidth,

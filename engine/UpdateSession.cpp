@@ -5,6 +5,7 @@
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "catalogue/Detection.h"
+#include "catalogue/DownloadedFile.h"
 #include "catalogue/GitHubSource.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
@@ -13,21 +14,12 @@
 #include "engine/ConfigurationFetch.h"
 #include "engine/SelectedDownloads.h"
 #include "engine/SessionEventsBridge.h"
-#include "install/InstallerRunner.h"
 #include "install/UpdateInstaller.h"
 #include "transfer/CredentialProvider.h"
 #include "transfer/CredentialsArgumentText.h"
 #include "transfer/RememberedCredentials.h"
 
 namespace updater {
-namespace {
-
-InstallContext InstallSettings(const ClientConfig& config, InstallerRunner& runner) {
-  return {config.Settings(), runner, config.HasFlag(kFlagVerifyDigitalSignature),
-          config.HasFlag(kFlagNoUpdaterInstallGui)};
-}
-
-}  // namespace
 
 ResultCode CheckReport(bool criticalOnly, const AvailabilityCount& counts, bool installReady,
                        int readyCount) {
@@ -48,23 +40,20 @@ bool ApplicationMustRestartAfter(const UpdateList& updates) {
 }
 
 struct UpdateSession::Parts {
-  explicit Parts(bool forceMsiBasicUi) : directRunner(forceMsiBasicUi) {}
-
   SessionEventsBridge events;
   // Remembered credentials and those handed over, for every download of the session; offered
   // only to the configuration's own servers and proxy.
   CredentialProvider credentials;
-  DirectInstallerRunner directRunner;
-  InstallerRunner* runner = &directRunner;
 };
 
 UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
                              SessionEvents* events)
     : config_(config),
-      parts_(std::make_unique<Parts>(run.switches.forceMsiBasicUi)),
+      parts_(std::make_unique<Parts>()),
       downloadState_([&config](const UpdateInfo& update) {
         return GetDownloadState(config.Settings(), update);
-      }) {
+      }),
+      directRunner_(run.switches.forceMsiBasicUi) {
   parts_->events.SetTarget(events);
   CredentialProvider& credentials = parts_->credentials;
   credentials.SetScope(CredentialScope(config.Urls(), config.Proxy()));
@@ -77,8 +66,6 @@ UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
 UpdateSession::~UpdateSession() = default;
 
 void UpdateSession::SetEvents(SessionEvents* events) { parts_->events.SetTarget(events); }
-
-void UpdateSession::SetInstallerRunner(InstallerRunner* runner) { parts_->runner = runner; }
 
 ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   *counts = AvailabilityCount{};
@@ -171,15 +158,20 @@ ResultCode UpdateSession::Download() {
                                  &parts_->credentials);
 }
 
+InstallContext UpdateSession::InstallSettings() const {
+  return {config_.Settings(),
+          [runner = runner_](const UpdateInfo& update) { return runner->Run(update); },
+          config_.HasFlag(kFlagVerifyDigitalSignature), config_.HasFlag(kFlagNoUpdaterInstallGui)};
+}
+
 ResultCode UpdateSession::Install() {
-  return InstallSelectedUpdates(updates_, InstallSettings(config_, *parts_->runner),
-                                parts_->events);
+  return InstallSelectedUpdates(updates_, InstallSettings(), parts_->events);
 }
 
 ResultCode UpdateSession::InstallOne(UpdateInfo& update) {
   UpdateEvents& events = parts_->events;
   events.ActionBegun(UpdateAction::InstallStep, 1, update.name);
-  const ResultCode installed = InstallUpdate(update, InstallSettings(config_, *parts_->runner));
+  const ResultCode installed = InstallUpdate(update, InstallSettings());
   events.Advanced(1);
   events.ActionEnded(UpdateAction::InstallStep, installed);
   return installed;
@@ -190,6 +182,19 @@ ResultCode UpdateSession::DownloadAndInstall(bool justDownload) {
   if (downloaded == kCanceled || justDownload || parts_->events.IsCanceled()) return downloaded;
   const ResultCode installed = Install();
   return installed != kSuccess ? installed : downloaded;
+}
+
+UpdateInfo* UpdateSession::FindUpdate(const std::wstring& sectionName) {
+  return updater::FindUpdate(updates_, sectionName);
+}
+
+bool UpdateSession::FindInstalledVersion(const UpdateInfo& update,
+                                         VersionNumber* installed) const {
+  return updater::FindInstalledVersion(update, installed);
+}
+
+void UpdateSession::RemoveDownload(const UpdateInfo& update) {
+  RemoveDownloadedFile(config_.Settings(), update);
 }
 
 ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {

@@ -9,13 +9,15 @@
 #include "catalogue/ServerConfig.h"
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
+#include "catalogue/VersionNumber.h"
+#include "engine/InstallerRunner.h"
 #include "engine/UpdatePolicy.h"
 
 namespace updater {
 
 class ClientConfig;
-class InstallerRunner;
 class SessionEvents;
+struct InstallContext;
 struct RunContext;
 
 // What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
@@ -43,7 +45,7 @@ class UpdateSession {
   // The observer of the steps from now on; a front end built after the check takes over here.
   void SetEvents(SessionEvents* events);
   // The default installs from this process.
-  void SetInstallerRunner(InstallerRunner* runner);
+  void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
 
   // Handed the [General] section while the update configuration file of a check loads.
   void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
@@ -78,17 +80,29 @@ class UpdateSession {
   ResultCode CredentialsForCopy(std::wstring* argument);
 
   UpdateList& Updates() { return updates_; }
+  // The update named `sectionName`, matched as the update configuration file matches its section
+  // names; null when there is none.
+  UpdateInfo* FindUpdate(const std::wstring& sectionName);
+  // The version that the update's detection (Registry or File with a Version key) finds on this
+  // machine: what the update would replace. False when it reads none.
+  bool FindInstalledVersion(const UpdateInfo& update, VersionNumber* installed) const;
+  // Deletes the update's downloaded installer, its partial file and its record.
+  void RemoveDownload(const UpdateInfo& update);
   DownloadState DownloadStateOf(const UpdateInfo& update) const { return downloadState_(update); }
 
  private:
-  // The downloader's and the installers' parts of the session, which its users do not see.
+  // The downloader's parts of the session, which its users do not see.
   struct Parts;
+
+  InstallContext InstallSettings() const;
 
   const ClientConfig& config_;
   std::unique_ptr<Parts> parts_;
   UpdateList updates_;
   DownloadStateQuery downloadState_;
   ServerMessageReader messageReader_;
+  DirectInstallerRunner directRunner_;
+  InstallerRunner* runner_ = &directRunner_;
 };
 
 }  // namespace updater

@@ -11,7 +11,6 @@
 #include "install/AutoCloseApplication.h"
 #include "install/InstallRecords.h"
 #include "install/InstallerHold.h"
-#include "install/InstallerRunner.h"
 #include "transfer/SignatureCheck.h"
 #include "transfer/UpdateEvents.h"
 
@@ -72,7 +71,7 @@ ResultCode InstallUpdate(UpdateInfo& update, const InstallContext& context) {
     return update.state;
   }
   CloseApplications(update);
-  update.state = context.runner.Run(update);
+  update.state = context.runInstaller(update);
   update.installerSucceeded = update.state == kSuccess;
   installer.Reset();
   if (update.state == kSuccess && !update.HasFlag(kUpdateNoRedetect) && !IsInstalled(update)) {

@@ -1,19 +1,21 @@
 #pragma once
 
+#include <functional>
+
 #include "base/ResultCode.h"
 #include "catalogue/UpdateInfo.h"
 #include "config/SettingsStore.h"
 
 namespace updater {
 
-class InstallerRunner;
 class UpdateEvents;
 
 // What the installation of a batch works with.
 struct InstallContext {
   // Where the downloads and the batch are recorded.
   const SettingsStore& settings;
-  InstallerRunner& runner;
+  // Runs one installer to its end and gives the installation's result.
+  std::function<ResultCode(const UpdateInfo& update)> runInstaller;
   // Each installer must carry a valid signature of this updater's publisher.
   bool verifySignature = false;
   // The batch is announced as an action of its own (NoUpdaterInstallGUI).

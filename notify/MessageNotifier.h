@@ -1,33 +1,15 @@
 #pragma once
 
-#include <windows.h>
-
+#include <functional>
 #include <string>
 
 #include "base/ResultCode.h"
-#include "catalogue/IniReader.h"
-#include "catalogue/SelectedUpdatesWriter.h"
-#include "catalogue/ServerConfig.h"
 #include "catalogue/ServerMessage.h"
-#include <functional>
+#include "engine/ServerMessageKeys.h"
 
 namespace updater {
 
 class ClientConfig;
-
-// The message keys of [General]. False, and `message` incomplete, when the title, the body or
-// a valid expiry date is missing: such a message is ignored.
-bool ReadServerMessage(const IniReader& reader, ServerMessage* message);
-// Writes the keys that ReadServerMessage reads, leaving out empty ones.
-ResultCode WriteServerMessage(const IniReader& writer, const ServerMessage& message);
-
-// A message is valid through the day of its expiry date (day/month/year, as ReleaseDate);
-// false for a date that does not parse.
-bool IsMessageExpired(const std::wstring& expirationDate, const SYSTEMTIME& today);
-
-// The message's identity: SHA-256 over the UTF-8 of title, body, expiry date, image URL, link and
-// button text joined, as 64 upper-case hexadecimal digits; any edit gives a new key.
-std::wstring MessageKey(const ServerMessage& message);
 
 // Whether this system shows toast notifications: Windows 10 or later, as the system reports its
 // version to this process (compatibility settings included).
@@ -49,13 +31,13 @@ class MessageNotifier {
   // Null when no message was read.
   ServerMessageWriter Writer() const;
 
-  // Always 0: a message that is incomplete is ignored, not a failure of the load.
-  ResultCode Read(const IniReader& reader);
   // Shows a message that is read, unexpired and not shown before. The toast blocks until
   // PowerShell ends; the window runs on its own thread until the user closes it.
   void Show();
 
  private:
+  // The message a check read; null when the keys made none, which is ignored.
+  void Take(const ServerMessage* message);
   // Whether the message of key_ is recorded as shown.
   bool WasShown() const;
   void DownloadImage();

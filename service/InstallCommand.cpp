@@ -8,17 +8,13 @@
 #include "base/ProcessStart.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
-#include "catalogue/Detection.h"
-#include "catalogue/DownloadedFile.h"
-#include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
 #include "config/RunContext.h"
+#include "engine/InstallOutcome.h"
+#include "engine/InstallerTrust.h"
 #include "engine/UpdateSession.h"
-#include "install/InstallOutcome.h"
 #include "service/ServerLaunch.h"
 #include "service/ServerWorkFolder.h"
-#include "transfer/Sha256File.h"
-#include "transfer/SignatureCheck.h"
 
 namespace updater {
 namespace {
@@ -43,19 +39,6 @@ bool HasInstallerExtension(const std::wstring& path) {
   const std::wstring extension = path.substr(dot + 1);
   return EqualsIgnoringCase(extension, L"msi") || EqualsIgnoringCase(extension, L"msp") ||
          EqualsIgnoringCase(extension, L"exe");
-}
-
-bool DigestOf(const std::wstring& path, std::vector<unsigned char>* digest) {
-  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file && ComputeSHA256(file.Get(), digest) == kSuccess;
-}
-
-// Whether the two files hold the same bytes; unreadable files count as the same, so that a
-// failure refuses rather than lets through.
-bool SameContent(const std::wstring& a, const std::wstring& b) {
-  std::vector<unsigned char> digestA, digestB;
-  return !DigestOf(a, &digestA) || !DigestOf(b, &digestB) || digestA == digestB;
 }
 
 }  // namespace
@@ -128,10 +111,10 @@ ResultCode InstallCommandHandler::Serve(const IpcCommand& command) {
                   ResultText(checked));
   }
   if (command.name != L"install") return Refuse(L"Unknown server command " + Shown(command.name));
-  UpdateInfo* update = FindUpdate(session.Updates(), command.argument1);
+  UpdateInfo* update = session.FindUpdate(command.argument1);
   if (update == nullptr) return Refuse(L"Unable to find update: " + Shown(command.argument1));
   VersionNumber installed;
-  const bool hasInstalled = FindInstalledVersion(*update, &installed);
+  const bool hasInstalled = session.FindInstalledVersion(*update, &installed);
   if (const wchar_t* refusal = ServerInstallRefusal(*update, hasInstalled ? &installed : nullptr)) {
     return Refuse(L"Refused to install " + update->sectionName + L": " + refusal + L".");
   }
@@ -144,7 +127,7 @@ ResultCode InstallCommandHandler::Serve(const IpcCommand& command) {
   } else {
     result = Install(*update);
   }
-  RemoveDownloadedFile(config_->Settings(), *update);
+  session.RemoveDownload(*update);
   return result;
 }
 
@@ -153,11 +136,12 @@ ResultCode InstallCommandHandler::Install(const UpdateInfo& update) {
   const std::wstring& installer = update.localFilePath;
   // The updater itself, started by this account with arguments of the file's choosing, would
   // run whatever they name.
-  if (SameContent(installer, environment_.referenceExecutable)) {
+  if (SameFileContent(installer, environment_.referenceExecutable)) {
     return Refuse(L"Refused to install " + update.sectionName + L": its installer is the updater.");
   }
   // Always checked here, whatever the client's flags: the client may be anyone.
-  if (const ResultCode verified = VerifySamePublisher(environment_.referenceExecutable, installer)) {
+  if (const ResultCode verified = VerifyInstallerPublisher(environment_.referenceExecutable,
+                                                           installer, PublisherRule::OwnRights)) {
     return Refuse(L"VerifyDigitalSignature failed. " + ResultText(verified), verified);
   }
   ServerLaunch launch;

@@ -3,7 +3,23 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "base/AnsiText.h"
+
 namespace updater {
+
+std::wstring SilentCommandLine(const UpdateInfo& update) {
+  for (std::size_t begin = 0; begin < update.noGuiSwitch.size();) {
+    std::size_t end = update.noGuiSwitch.find(L' ', begin);
+    if (end == std::wstring::npos) end = update.noGuiSwitch.size();
+    if (EqualsIgnoringCase(update.noGuiSwitch.substr(begin, end - begin), L"/exenoui")) {
+      std::wstring arguments = L"/exenoui";
+      if (!update.commandLine.empty()) arguments += L" " + update.commandLine;
+      return arguments + L" /qn";
+    }
+    begin = end + 1;
+  }
+  return update.commandLine + L" " + update.noGuiSwitch;
+}
 
 ResultCode PlanServerLaunch(const std::wstring& installer, const std::wstring& silentArguments,
                             const std::wstring& windowsFolder, ServerLaunch* launch) {

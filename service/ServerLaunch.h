@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/ResultCode.h"
+#include "catalogue/UpdateInfo.h"
 
 namespace updater {
 
@@ -11,6 +12,11 @@ struct ServerLaunch {
   std::wstring program;
   std::wstring commandLine;
 };
+
+// The installer arguments for a run without user interface: "/exenoui", the command line and
+// " /qn" when NoGuiSwitch holds the token "/exenoui" (any letter case); otherwise the command line,
+// a blank and NoGuiSwitch.
+std::wstring SilentCommandLine(const UpdateInfo& update);
 
 // Windows Installer packages (".msi") and patches (".msp") run through msiexec.exe of the system
 // folder under `windowsFolder`, without interface; anything else is started itself. The silent

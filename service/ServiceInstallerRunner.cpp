@@ -6,10 +6,10 @@
 #include "base/ResultText.h"
 #include "catalogue/FileVersion.h"
 #include "config/ClientConfig.h"
+#include "engine/InstallerTrust.h"
 #include "service/IpcClient.h"
 #include "service/IpcNames.h"
 #include "service/ServiceControl.h"
-#include "transfer/SignatureCheck.h"
 
 namespace updater {
 
@@ -58,7 +58,8 @@ bool ServiceInstallerRunner::InstallThroughService(const UpdateInfo& update, Res
   }
   // Checked before the service starts a server, which would otherwise wait for a command that
   // never comes and hold the service from the next client.
-  if (const ResultCode verified = VerifyDigitalSignature(reference_, update.localFilePath)) {
+  if (const ResultCode verified = VerifyInstallerPublisher(reference_, update.localFilePath,
+                                                           PublisherRule::Installation)) {
     Log(kLogError, L"The installer is not handed to the support service: " + ResultText(verified));
     return false;
   }

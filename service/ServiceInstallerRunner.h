@@ -4,7 +4,7 @@
 
 #include "base/ResultCode.h"
 #include "catalogue/VersionNumber.h"
-#include "install/InstallerRunner.h"
+#include "engine/InstallerRunner.h"
 
 namespace updater {
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "install/InstallOutcome.h"
 
 namespace updater {
 namespace {
@@ -48,12 +47,6 @@ TEST(InstallerLaunchTest, PlansEachKindOfInstaller) {
     EXPECT_EQ(c.parameters, launch.parameters) << what;
     EXPECT_EQ(c.show, launch.show) << what;
   }
-}
-
-// What the exit code of an installer that ran decides is UpdateInstallerTest's.
-TEST(InstallerLaunchTest, InstallerThatCannotStartFailsWithTheLaunchError) {
-  EXPECT_EQ(static_cast<ResultCode>(ERROR_BAD_EXE_FORMAT),
-            InstallerExitResult(ERROR_BAD_EXE_FORMAT, 1602));
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/DownloadedFile.h"
 #include "config/ClientFlags.h"
+#include "engine/InstallerRunner.h"
 #include "install/InstallTestSupport.h"
-#include "install/InstallerRunner.h"
 #include "transfer/HexText.h"
 #include "transfer/Sha256File.h"
 #include "transfer/UpdateEvents.h"
@@ -45,8 +45,10 @@ struct InstallSetup {
   ResultCode Install(UpdateEvents& events, InstallerRunner* runner = nullptr) {
     DirectInstallerRunner direct(false);
     const ClientConfig& config = client.Config();
-    const InstallContext context{config.Settings(), runner ? *runner : direct, false,
-                                 config.HasFlag(kFlagNoUpdaterInstallGui)};
+    InstallerRunner& run = runner ? *runner : direct;
+    const InstallContext context{config.Settings(),
+                                 [&run](const UpdateInfo& update) { return run.Run(update); },
+                                 false, config.HasFlag(kFlagNoUpdaterInstallGui)};
     return InstallSelectedUpdates(list, context, events);
   }
   std::wstring Marker(const std::wstring& section, bool installs = true) const {

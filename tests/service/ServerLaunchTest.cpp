@@ -25,5 +25,25 @@ TEST(ServerLaunchTest, PackagesAndPatchesRunThroughTheSystemMsiexecWithoutInterf
   }
 }
 
+TEST(ServerLaunchTest, TheExenouiTokenWrapsTheCommandLineElseTheSwitchFollowsIt) {
+  struct Case { const wchar_t* commandLine; const wchar_t* noGuiSwitch; const wchar_t* arguments; };
+  const Case cases[] = {
+      {L"/log x", L"/S", L"/log x /S"},
+      {L"", L"/S", L" /S"},
+      {L"/log x", L"", L"/log x "},
+      {L"/log x", L"/exenoui", L"/exenoui /log x /qn"},
+      {L"", L"/EXENOUI", L"/exenoui /qn"},
+      {L"/log x", L"/S /ExeNoUi", L"/exenoui /log x /qn"},
+      {L"/log x", L"/exenouix", L"/log x /exenouix"},
+      {L"/log x", L"x/exenoui", L"/log x x/exenoui"},
+  };
+  for (const Case& c : cases) {
+    UpdateInfo update;
+    update.commandLine = c.commandLine;
+    update.noGuiSwitch = c.noGuiSwitch;
+    EXPECT_EQ(c.arguments, SilentCommandLine(update)) << c.commandLine << " | " << c.noGuiSwitch;
+  }
+}
+
 }  // namespace
 }  // namespace updater

@@ -1,4 +1,4 @@
-#include "install/InstallOutcome.h"
+#include "engine/InstallOutcome.h"
 
 namespace updater {
 

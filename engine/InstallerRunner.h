@@ -6,7 +6,8 @@
 namespace updater {
 
 // Runs one downloaded update's installer to its end and gives the installation's result: here,
-// or through whatever else can install it (the support service for Advertises updates).
+// or through whatever else can install it (the support service for Advertises updates), as the
+// front end that hands the session a runner of its own decides.
 class InstallerRunner {
  public:
   virtual ~InstallerRunner() = default;

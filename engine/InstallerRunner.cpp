@@ -1,4 +1,4 @@
-#include "install/InstallerRunner.h"
+#include "engine/InstallerRunner.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include "base/Logger.h"
 #include "base/ResultText.h"
-#include "install/InstallOutcome.h"
+#include "engine/InstallOutcome.h"
 #include "install/InstallerLaunch.h"
 
 namespace updater {
