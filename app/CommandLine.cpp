@@ -168,14 +168,28 @@ std::size_t ParseConfigure(const Tokens& args, CommandLine* cl) {
   return kUnderstood;
 }
 
+// The kinds of /install: the check that made the temporary copy, and the mode the copy runs in.
+struct InstallKind {
+  const wchar_t* name;
+  RunMode check;
+  RunMode install;
+};
+
+constexpr InstallKind kInstallKinds[] = {
+    {L"checknow", RunMode::CheckNow, RunMode::Install},
+    {L"silent", RunMode::Silent, RunMode::InstallSilent},
+    {L"silentall", RunMode::SilentAll, RunMode::InstallSilentAll},
+    {L"silentcritical", RunMode::SilentCritical, RunMode::InstallSilentCritical},
+};
+
 std::size_t ParseInstall(const Tokens& args, CommandLine* cl) {
   if (args.size() < 2) return args.size();
   if (args.size() > 3) return 3;
-  const std::wstring& kind = args[0];
-  cl->mode = kind == L"silent"           ? RunMode::InstallSilent
-             : kind == L"silentall"      ? RunMode::InstallSilentAll
-             : kind == L"silentcritical" ? RunMode::InstallSilentCritical
-                                         : RunMode::Install;
+  // An unknown kind runs as /checknow's copy would.
+  cl->mode = RunMode::Install;
+  for (const InstallKind& kind : kInstallKinds) {
+    if (args[0] == kind.name) cl->mode = kind.install;
+  }
   cl->handOverFile = args[1];
   if (args.size() == 3) cl->credentials = args[2];
   return kUnderstood;
@@ -396,6 +410,13 @@ std::vector<std::wstring> UsageLines() {
     lines.push_back(std::wstring(L"  ") + entry.name + ArgumentsUsage(entry));
   }
   return lines;
+}
+
+std::wstring TemporaryCopyKind(RunMode checkMode) {
+  for (const InstallKind& kind : kInstallKinds) {
+    if (kind.check == checkMode) return kind.name;
+  }
+  return std::wstring();
 }
 
 RunSwitches SwitchesOf(const CommandLine& commandLine) {

@@ -63,6 +63,10 @@ struct CommandLine {
   std::wstring link;
 };
 
+// The /install kind that hands a check in `checkMode` on to its temporary copy: "checknow",
+// "silent", "silentall" or "silentcritical"; empty for the modes that make no copy.
+std::wstring TemporaryCopyKind(RunMode checkMode);
+
 // The switches that a run hands on to its temporary copy.
 RunSwitches SwitchesOf(const CommandLine& commandLine);
 

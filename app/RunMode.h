@@ -5,17 +5,17 @@
 namespace updater {
 
 // The numbers appear in the log after "Mode: "; 5 is never produced. The /install modes are the
-// engine's install kinds, number for number.
+// engine's install modes, number for number.
 enum class RunMode : int {
   CheckNow = 0,
   Silent = 1,
   SilentAll = 2,
   SilentCritical = 3,
   Configure = 4,
-  Install = static_cast<int>(InstallKind::CheckNow),
-  InstallSilent = static_cast<int>(InstallKind::Silent),
-  InstallSilentAll = static_cast<int>(InstallKind::SilentAll),
-  InstallSilentCritical = static_cast<int>(InstallKind::SilentCritical),
+  Install = static_cast<int>(InstallMode::CheckNow),
+  InstallSilent = static_cast<int>(InstallMode::Silent),
+  InstallSilentAll = static_cast<int>(InstallMode::SilentAll),
+  InstallSilentCritical = static_cast<int>(InstallMode::SilentCritical),
   Clean = 10,
   JustCheck = 11,
   JustCheckCritical = 12,
@@ -30,8 +30,8 @@ enum class RunMode : int {
   OpenLink = 21,
 };
 
-// The install kind of an /install mode, and the mode of a kind.
-constexpr InstallKind InstallKindOf(RunMode mode) { return static_cast<InstallKind>(mode); }
-constexpr RunMode RunModeOf(InstallKind kind) { return static_cast<RunMode>(kind); }
+// The engine's install mode of an /install run mode, and back.
+constexpr InstallMode InstallModeOf(RunMode mode) { return static_cast<InstallMode>(mode); }
+constexpr RunMode RunModeOf(InstallMode mode) { return static_cast<RunMode>(mode); }
 
 }  // namespace updater

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "config/CheckSchedule.h"
-#include "app/InstanceLock.h"
-#include "app/TemporaryCopy.h"
+#include "handover/InstanceLock.h"
+#include "handover/TemporaryCopy.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
@@ -99,13 +99,9 @@ ResultCode UpdateDriver::CheckAndHandOver(SessionEvents* events) {
   notifier_.Show();
   if (checked != kSuccess) return checked;
   session.SelectNeeded();
-  std::wstring credentials;
-  if (const ResultCode built = session.CredentialsForCopy(&credentials); built != kSuccess) {
-    Log(kLogError, L"Unable to hand the credentials over. LastError: " + ResultText(built));
-  }
-  return InstallThroughTemporaryCopy(config_, run_, session.Updates(), mode_,
-                                     commandLine_.urlOverride, credentials, notifier_.Writer(),
-                                     &copy_);
+  return InstallThroughTemporaryCopy(config_, run_, session.Updates(), TemporaryCopyKind(mode_),
+                                     commandLine_.urlOverride, session.CredentialsForCopy(),
+                                     notifier_.Writer(), &copy_);
 }
 
 ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
@@ -190,8 +186,8 @@ ResultCode UpdateDriver::Install() {
   }
 
   const RunSwitches& switches = run_.switches;
-  const InstallPlan plan = session.PlanInstall(InstallKindOf(mode_), switches.startMinimized);
-  mode_ = RunModeOf(plan.kind);
+  const InstallPlan plan = session.PlanInstall(InstallModeOf(mode_), switches.startMinimized);
+  mode_ = RunModeOf(plan.mode);
   if (!session.Preselect(plan, switches.justDownload)) return kSuccess;
   ResultCode result = kSuccess;
   if (switches.noGui) {
@@ -207,7 +203,7 @@ ResultCode UpdateDriver::Install() {
 
 ResultCode UpdateDriver::RunWizard(UpdateSession& session, const InstallPlan& plan,
                                    InstanceLock& lock) {
-  UpdateWizard wizard(config_, session, WizardPages(plan.kind), run_.switches.justDownload,
+  UpdateWizard wizard(config_, session, WizardPages(plan.mode), run_.switches.justDownload,
                       plan.startMinimized);
   WizardOutcome outcome;
   {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/HandOverFile.h"
+#include "handover/HandOverFile.h"
 #include "app/RunMode.h"
-#include "app/TemporaryCopy.h"
+#include "handover/TemporaryCopy.h"
 #include "base/ResultCode.h"
 #include "notify/MessageNotifier.h"
 #include "engine/UpdatePolicy.h"

@@ -4,12 +4,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "app/ApplicationStart.h"
 #include "app/Cleaner.h"
-#include "app/CredentialsArgument.h"
-#include "app/InstanceLock.h"
 #include "app/RunMessages.h"
-#include "app/ServerLauncher.h"
 #include "app/SetSetting.h"
 #include "app/UpdateDriver.h"
 #include "automation/AutomationServer.h"
@@ -19,22 +15,22 @@
 #include "base/ProcessStart.h"
 #include "base/ResultText.h"
 #include "base/UniqueHandle.h"
-#include "base/UserTempPath.h"
 #include "config/LastResult.h"
 #include "config/SettingsStore.h"
+#include "engine/ApplicationStart.h"
 #include "engine/ConfigurationFetch.h"
+#include "handover/CredentialsArgument.h"
+#include "handover/InstanceLock.h"
+#include "handover/RemovalBatchFile.h"
 #include "notify/ToastXml.h"
 #include "notify/UrlProtocol.h"
-#include "service/InstallCommand.h"
+#include "service/CommandServer.h"
 #include "service/IpcNames.h"
-#include "service/IpcServer.h"
-#include "service/ServerLaunch.h"
-#include "service/ServerSlots.h"
+#include "service/ServerLauncher.h"
 #include "service/ServiceControl.h"
 #include "service/ServiceHost.h"
-#include "transfer/ProtectedText.h"
-#include "ui/WebLink.h"
 #include "ui/UpdateOptionsDialog.h"
+#include "ui/WebLink.h"
 
 namespace updater {
 namespace {
@@ -124,16 +120,10 @@ ResultCode UpdaterApp::Prepare() {
     RegisterAsClient();
   }
   if (!commandLine_.credentials.empty()) {
-    CredentialsArgument credentials;
+    UserCredentials credentials;
     const ResultCode decoded = ParseCredentialsArgument(commandLine_.credentials, &credentials);
     if (decoded != kSuccess) return decoded;
-    // An empty password travels as no bytes at all.
-    std::wstring password;
-    if (!credentials.encryptedPassword.empty() &&
-        UnprotectText(credentials.encryptedPassword, &password) != kSuccess) {
-      return kInvalidCommandLine;
-    }
-    if (!credentials.userName.empty()) run_.credentials = {credentials.userName, password};
+    if (!credentials.userName.empty()) run_.credentials = credentials;
   }
   ApplySwitches();
   StartLogging();
@@ -230,7 +220,8 @@ ResultCode UpdaterApp::Dispatch() {
     case RunMode::UninstallService:
       return UninstallService(ExecutableBaseName(ThisExecutablePath()));
     case RunMode::RunServer:
-      return RunCommandServer();
+      return RunCommandServer(configLoaded_ ? config_.get() : nullptr,
+                              handOver_.ipcObjectNameBase);
     case RunMode::SetSetting:
       return SetSetting(*config_, commandLine_.settingName, commandLine_.settingValue,
                         commandLine_.settingValue2);
@@ -278,25 +269,6 @@ ResultCode UpdaterApp::RunConfigureService() {
   const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return GetLastError();
   return ConfigService(manager.Get(), commandLine_.serviceName);
-}
-
-ResultCode UpdaterApp::RunCommandServer() {
-  const KernelHandle slot = TakeServerSlot(ExecutableBaseName(ThisExecutablePath()));
-  if (!slot) {
-    Log(kLogError, FormatText(L"%d command servers are running already; this one ends.",
-                              kMaxCommandServers));
-    return kServiceError;
-  }
-  IpcServer server;
-  if (!IsValidIpcBaseName(handOver_.ipcObjectNameBase) ||
-      server.Create(handOver_.ipcObjectNameBase) != kSuccess || server.Map() != kSuccess) {
-    return kUnknownException;
-  }
-  InstallCommandHandler handler(configLoaded_ ? config_.get() : nullptr,
-                                {ThisExecutablePath(), UserTempPath(),
-                                 WindowsFolderFromEnvironment()});
-  server.WaitForCommand([&handler](const IpcCommand& command) { return handler.Execute(command); });
-  return kSuccess;
 }
 
 ResultCode UpdaterApp::OpenLink() const {
@@ -351,14 +323,7 @@ void UpdaterApp::Finish(ResultCode result) {
   config_.reset();
 
   if (IsTemporaryCopyMode() && !handOver_.uninstallFilePath.empty()) {
-    ShellOpen removal{handOver_.uninstallFilePath};
-    // The copy runs in its own folder; a batch file started there could not remove that folder,
-    // which would stay its current directory.
-    removal.folder =
-        handOver_.uninstallFilePath.substr(0, handOver_.uninstallFilePath.find_last_of(L'\\') + 1);
-    removal.show = SW_HIDE;
-    removal.mask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE;
-    OpenThroughShell(removal);
+    StartRemovalBatchFile(handOver_.uninstallFilePath);
   }
 
   Log(kLogTrace, FormatText(L"Updater finished. Mode: %d. Return code: %u",

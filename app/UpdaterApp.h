@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/HandOverFile.h"
-#include "app/ServerLauncher.h"
 #include "base/ResultCode.h"
 #include "config/ClientConfig.h"
 #include "config/RunContext.h"
+#include "handover/HandOverFile.h"
+#include "service/ServerLauncher.h"
 
 namespace updater {
 
@@ -40,7 +40,6 @@ class UpdaterApp {
   ServerLauncher MakeServerLauncher() const;
   ResultCode DebugService();
   ResultCode RunConfigureService();
-  ResultCode RunCommandServer();
   ResultCode OpenLink() const;
   ResultCode RunAutomation();
   bool IsTemporaryCopyMode() const;

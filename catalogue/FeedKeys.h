@@ -23,46 +23,6 @@ inline constexpr FeedKey kGeneralKeys[] = {
     {L"MessageButtonText", FeedKeyForm::Single},
 };
 
-// Every key the updater reads from an update section.
-inline constexpr FeedKey kUpdateKeys[] = {
-    {L"Name", FeedKeyForm::Single},
-    {L"State", FeedKeyForm::Single},
-    {L"UpdatedApplicationVersions", FeedKeyForm::Single},
-    {L"UpdatedApplications", FeedKeyForm::Single},
-    {L"Description", FeedKeyForm::Numbered},
-    {L"DescriptionHtml", FeedKeyForm::Numbered},
-    {L"Feature", FeedKeyForm::Numbered},
-    {L"FeatureHtml", FeedKeyForm::Numbered},
-    {L"Enhancement", FeedKeyForm::Numbered},
-    {L"EnhancementHtml", FeedKeyForm::Numbered},
-    {L"BugFix", FeedKeyForm::Numbered},
-    {L"BugFixHtml", FeedKeyForm::Numbered},
-    {L"Size", FeedKeyForm::Single},
-    {L"Flags", FeedKeyForm::Single},
-    {L"SHA256", FeedKeyForm::Single},
-    {L"MD5", FeedKeyForm::Single},
-    {L"ServerFileName", FeedKeyForm::Single},
-    {L"URL", FeedKeyForm::Numbered},
-    {L"Category", FeedKeyForm::Single},
-    {L"ReleaseDate", FeedKeyForm::Single},
-    {L"AutoCloseApplication", FeedKeyForm::Numbered},
-    {L"CommandLine", FeedKeyForm::Single},
-    {L"NoGUICommandLineSwitch", FeedKeyForm::Single},
-    {L"TargetOsMinVersion", FeedKeyForm::Version},
-    {L"TargetOsMaxVersion", FeedKeyForm::Version},
-    {L"FilePath", FeedKeyForm::Single},
-    {L"FileSize", FeedKeyForm::Single},
-    {L"RegistryKey", FeedKeyForm::Single},
-    {L"CustomDetection", FeedKeyForm::Single},
-    {L"CustomDetectionParams", FeedKeyForm::Single},
-    {L"AppIdName", FeedKeyForm::Single},
-    {L"AppIdArch", FeedKeyForm::Single},
-    {L"AppIdResourceId", FeedKeyForm::Single},
-    {L"AppIdPublisherId", FeedKeyForm::Single},
-    {L"Version", FeedKeyForm::Version},
-    {L"Depends", FeedKeyForm::Single},
-    {L"Replaces", FeedKeyForm::Single},
-    {L"NextDeprecated", FeedKeyForm::Single},
-};
+// The keys of an update section are in UpdateSectionKeys.h, with how each is read and written.
 
 }  // namespace updater

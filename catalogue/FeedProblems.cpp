@@ -6,26 +6,26 @@
 
 #include "catalogue/FeedKeys.h"
 #include "catalogue/IniReader.h"
+#include "catalogue/UpdateSectionKeys.h"
 
 namespace updater {
 namespace {
 
-template <std::size_t N>
-const FeedKey* FindFeedKey(const FeedKey (&table)[N], const std::wstring& key) {
-  for (const FeedKey& entry : table) {
-    if (IsIniKeyOf(key, entry.name, entry.form == FeedKeyForm::Numbered)) return &entry;
+// `Keys`: FeedKey or UpdateSectionKey entries, each with a name and a form.
+template <typename Keys>
+bool IsKnownKey(const Keys& table, const std::wstring& key) {
+  for (const auto& entry : table) {
+    if (IsIniKeyOf(key, entry.name, entry.form == FeedKeyForm::Numbered)) return true;
   }
-  return nullptr;
+  return false;
 }
 
-template <std::size_t N>
-void CheckKeys(const IniDocument& document, const std::wstring& section,
-               const FeedKey (&table)[N], std::vector<std::wstring>* problems) {
+template <typename Keys>
+void CheckKeys(const IniDocument& document, const std::wstring& section, const Keys& table,
+               std::vector<std::wstring>* problems) {
   for (const std::wstring& key : document.KeyNames(section)) {
     if (key.empty() || key.front() == L';') continue;
-    if (FindFeedKey(table, key) == nullptr) {
-      problems->push_back(L"[" + section + L"] unknown key " + key);
-    }
+    if (!IsKnownKey(table, key)) problems->push_back(L"[" + section + L"] unknown key " + key);
   }
 }
 
@@ -43,7 +43,7 @@ std::vector<std::wstring> FeedKeyProblems(const IniDocument& document) {
       CheckKeys(document, section, kGeneralKeys, &problems);
       continue;
     }
-    CheckKeys(document, section, kUpdateKeys, &problems);
+    CheckKeys(document, section, UpdateSectionKeys(), &problems);
     sections.push_back(section);
   }
   known.erase(general);

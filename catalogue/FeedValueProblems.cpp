@@ -10,6 +10,7 @@
 #include "catalogue/FeedKeys.h"
 #include "catalogue/IniReader.h"
 #include "catalogue/UpdateFlags.h"
+#include "catalogue/UpdateSectionKeys.h"
 #include "config/PathExpansion.h"
 
 namespace updater {
@@ -50,9 +51,10 @@ class SectionValues {
   std::vector<std::wstring>* problems_;
 };
 
-template <std::size_t N>
-void CheckVersions(const SectionValues& values, const FeedKey (&table)[N]) {
-  for (const FeedKey& key : table) {
+// `Keys`: FeedKey or UpdateSectionKey entries, each with a name and a form.
+template <typename Keys>
+void CheckVersions(const SectionValues& values, const Keys& table) {
+  for (const auto& key : table) {
     const std::wstring value = values.Value(key.name);
     if (key.form == FeedKeyForm::Version && !value.empty() && !VersionNumber().Parse(value)) {
       values.Add(key.name, L"is not a version", value);
@@ -144,7 +146,7 @@ void CheckDetection(const SectionValues& values) {
 }
 
 void CheckUpdateSection(const SectionValues& values) {
-  CheckVersions(values, kUpdateKeys);
+  CheckVersions(values, UpdateSectionKeys());
   CheckDate(values, L"ReleaseDate", true);
   const std::wstring flags = values.Value(L"Flags");
   std::uint32_t bits = 0;

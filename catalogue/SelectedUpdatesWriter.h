@@ -13,8 +13,9 @@ namespace updater {
 // message subsystem.
 using ServerMessageWriter = std::function<ResultCode(const IniReader& writer)>;
 
-// Writes one update as a section named after it, with the keys and value forms that ServerConfig
-// reads back. Empty values are left out. Returns 0 or the Windows error of the first failed write.
+// Writes one update as a section named after it, through the keys of UpdateSectionKeys in the
+// form that ServerConfig reads back. Empty values are left out. Returns 0 or the Windows error of
+// the first failed write.
 ResultCode WriteUpdateSection(const IniReader& writer, const UpdateInfo& update);
 
 // Replaces the file at `path` with the needed updates of `list` (Evaluated set; with criticalOnly

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <array>
-#include <iterator>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -12,19 +11,17 @@
 #include "base/Logger.h"
 #include "base/ResultText.h"
 #include "base/TextUtil.h"
-#include "catalogue/DetectionKeys.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/UpdateFlags.h"
+#include "catalogue/UpdateSectionKeys.h"
 #include "config/ClientConfig.h"
 #include "config/ClientFlags.h"
-#include "config/PathExpansion.h"
 
 namespace updater {
 
 namespace {
 
 constexpr wchar_t kGeneralSection[] = L"General";
-constexpr wchar_t kEmptyFieldMark[] = L"qzemptyfield";
 
 std::array<DescriptionGroup*, 3> ItemGroups(UpdateInfo& update) {
   return {&update.features, &update.enhancements, &update.bugFixes};
@@ -92,73 +89,22 @@ ResultCode ServerConfig::ReadUpdateSection(const std::wstring& section) {
   if (!IsPlainFileName(section)) return InvalidUpdateSection(section, L"name is not a file name");
   UpdateInfo update;
   update.sectionName = section;
-  const auto text = [&](const wchar_t* key) { return reader_.ReadText(section, key); };
-
-  update.name = text(L"Name");
-  if (update.name.empty()) return InvalidUpdateSection(section, L"no Name");
-  update.state = static_cast<ResultCode>(reader_.ReadInteger(section, L"State"));
-  update.updatedApplicationVersions = reader_.ReadList(section, L"UpdatedApplicationVersions");
-  update.updatedApplications = reader_.ReadList(section, L"UpdatedApplications");
-  update.descriptions = reader_.ReadNumbered(section, L"Description", L"DescriptionHtml");
-  for (DescriptionGroup* group : ItemGroups(update)) {
-    group->items = reader_.ReadNumbered(section, group->plainKey, group->htmlKey);
+  SectionRead in{reader_, section, client_.AppDir(), client_.Urls(), {}};
+  for (const UpdateSectionKey& key : UpdateSectionKeys()) {
+    if (key.read == nullptr) continue;
+    if (const ResultCode result = key.read(in, key.name, &update)) return result;
   }
-  update.size = reader_.ReadInteger(section, L"Size");
-  if (update.size == 0) return InvalidUpdateSection(section, L"no Size");
-  update.flags =
-      reader_.ReadFlags(section, L"Flags", kUpdateFlagNames, std::size(kUpdateFlagNames));
-  update.sha256 = text(L"SHA256");
-  update.md5 = text(L"MD5");
-  update.serverFileName = text(L"ServerFileName");
-  if (!update.serverFileName.empty() && !IsPlainFileName(update.serverFileName)) {
-    return InvalidUpdateSection(section, L"ServerFileName is not a file name");
-  }
-  if (const ResultCode result = ReadLocations(section, &update)) return result;
-  update.category = text(L"Category");
-  const std::wstring releaseDate = text(L"ReleaseDate");
-  if (!releaseDate.empty() && !ParseIniDate(releaseDate, &update.releaseDate)) {
-    return InvalidUpdateSection(section, L"ReleaseDate is not day/month/year");
-  }
-  for (const std::wstring& entry : reader_.ReadNumbered(section, L"AutoCloseApplication")) {
-    update.autoCloseApplications.push_back(ParseAutoCloseEntry(entry));
-  }
-  update.commandLine = ExpandPathOrKeep(text(L"CommandLine"), client_.AppDir());
-  update.noGuiSwitch = Trim(text(L"NoGUICommandLineSwitch"));
-  if (EqualsIgnoringCase(update.noGuiSwitch, kEmptyFieldMark)) update.noGuiSwitch.clear();
-  update.targetOsMinVersion = reader_.ReadVersion(section, L"TargetOsMinVersion");
-  update.targetOsMaxVersion = reader_.ReadVersion(section, L"TargetOsMaxVersion");
-  ReadDetectionKeys([&](const wchar_t* key) { return text(key); }, client_.AppDir(), &update);
-  if (update.detectionKind == DetectionKind::None) {
-    return InvalidUpdateSection(section, L"no detection source");
-  }
-
   if (const ResultCode result = AssignLocalFilePath(client_.DownloadsFolder(), &update)) {
     return result;
   }
 
-  const std::wstring depends = text(L"Depends");
-  if (!depends.empty()) dependsLinks_.emplace_back(section, depends);
-  std::vector<std::wstring> replaces = reader_.ReadList(section, L"Replaces");
-  if (!replaces.empty()) {
-    update.replacesAll = replaces.front() == L"All";
-    replacesLinks_.emplace_back(section, std::move(replaces));
+  SectionLinks& links = in.links;
+  if (!links.depends.empty()) dependsLinks_.emplace_back(section, links.depends);
+  if (!links.replaces.empty()) replacesLinks_.emplace_back(section, std::move(links.replaces));
+  if (!links.nextDeprecated.empty()) {
+    nextDeprecatedLinks_.emplace_back(section, links.nextDeprecated);
   }
-  const std::wstring nextDeprecated = text(L"NextDeprecated");
-  if (!nextDeprecated.empty()) nextDeprecatedLinks_.emplace_back(section, nextDeprecated);
-
   updates_.updates.push_back(std::move(update));
-  return kSuccess;
-}
-
-ResultCode ServerConfig::ReadLocations(const std::wstring& section, UpdateInfo* update) const {
-  update->urls = reader_.ReadNumbered(section, L"URL");
-  if (IsLocationPlaceholder(update->urls)) {
-    if (PlaceholderUrls(client_.Urls(), update->serverFileName, &update->urls) != kSuccess) {
-      Log(kLogError, L"Unable to resolve file:// for update section [" + section + L"]");
-      return kUnresolvedFileUrl;
-    }
-  }
-  if (update->urls.empty()) return InvalidUpdateSection(section, L"no URL");
   return kSuccess;
 }
 

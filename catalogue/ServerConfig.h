@@ -47,7 +47,6 @@ class ServerConfig : public UpdateSource {
 
   ResultCode ReadGeneralSection();
   ResultCode ReadUpdateSection(const std::wstring& section);
-  ResultCode ReadLocations(const std::wstring& section, UpdateInfo* update) const;
   void ResolveLinks();
 
   std::vector<Link> nextDeprecatedLinks_;

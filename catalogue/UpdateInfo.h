@@ -46,11 +46,9 @@ enum class VersionOperator : int { None = 0, Equal = 1, AtLeast = 2 };
 
 enum class DescriptionKind : int { Features = 0, Enhancements = 1, BugFixes = 2 };
 
-// One of the three item lists shown with an update, with the key names it is read from.
+// One of the three item lists shown with an update.
 struct DescriptionGroup {
   DescriptionKind kind;
-  const wchar_t* plainKey;
-  const wchar_t* htmlKey;
   std::vector<std::wstring> items;
 };
 
@@ -75,10 +73,9 @@ struct UpdateInfo {
   std::vector<std::wstring> updatedApplicationVersions;
   std::vector<std::wstring> updatedApplications;
   std::vector<std::wstring> descriptions;
-  DescriptionGroup features{DescriptionKind::Features, L"Feature", L"FeatureHtml", {}};
-  DescriptionGroup enhancements{DescriptionKind::Enhancements, L"Enhancement", L"EnhancementHtml",
-                                {}};
-  DescriptionGroup bugFixes{DescriptionKind::BugFixes, L"BugFix", L"BugFixHtml", {}};
+  DescriptionGroup features{DescriptionKind::Features, {}};
+  DescriptionGroup enhancements{DescriptionKind::Enhancements, {}};
+  DescriptionGroup bugFixes{DescriptionKind::BugFixes, {}};
   std::int32_t size = 0;
   std::uint32_t flags = 0;
   std::wstring sha256;

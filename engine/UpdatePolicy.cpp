@@ -4,21 +4,21 @@
 
 namespace updater {
 
-InstallPlan PlanInstall(InstallKind asked, std::optional<DWORD> policy, bool startMinimized) {
-  InstallKind kind = asked;
-  if (kind == InstallKind::Silent && policy == kAutoUpdatePolicyAutoAll) {
-    kind = InstallKind::SilentAll;
+InstallPlan PlanInstall(InstallMode asked, std::optional<DWORD> policy, bool startMinimized) {
+  InstallMode mode = asked;
+  if (mode == InstallMode::Silent && policy == kAutoUpdatePolicyAutoAll) {
+    mode = InstallMode::SilentAll;
   }
-  if (kind == InstallKind::Silent && policy == kAutoUpdatePolicyAutoCritical) {
-    kind = InstallKind::SilentCritical;
+  if (mode == InstallMode::Silent && policy == kAutoUpdatePolicyAutoCritical) {
+    mode = InstallMode::SilentCritical;
   }
-  switch (kind) {
-    case InstallKind::SilentAll:
-      return {kind, Preselection::All, true};
-    case InstallKind::SilentCritical:
-      return {kind, Preselection::CriticalOnly, true};
+  switch (mode) {
+    case InstallMode::SilentAll:
+      return {mode, Preselection::All, true};
+    case InstallMode::SilentCritical:
+      return {mode, Preselection::CriticalOnly, true};
     default:
-      return {kind, Preselection::None, startMinimized};
+      return {mode, Preselection::None, startMinimized};
   }
 }
 

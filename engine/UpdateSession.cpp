@@ -16,7 +16,6 @@
 #include "engine/SessionEventsBridge.h"
 #include "install/UpdateInstaller.h"
 #include "transfer/CredentialProvider.h"
-#include "transfer/CredentialsArgumentText.h"
 #include "transfer/RememberedCredentials.h"
 
 namespace updater {
@@ -127,7 +126,7 @@ int UpdateSession::SelectNeeded() {
   return selected;
 }
 
-InstallPlan UpdateSession::PlanInstall(InstallKind asked, bool startMinimized) const {
+InstallPlan UpdateSession::PlanInstall(InstallMode asked, bool startMinimized) const {
   DWORD policy = 0;
   const bool hasPolicy =
       config_.Settings().ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &policy);
@@ -197,8 +196,13 @@ void UpdateSession::RemoveDownload(const UpdateInfo& update) {
   RemoveDownloadedFile(config_.Settings(), update);
 }
 
-ResultCode UpdateSession::CredentialsForCopy(std::wstring* argument) {
-  return BuildCredentialsArgument(parts_->credentials, argument);
+UserCredentials UpdateSession::CredentialsForCopy() {
+  Credential credential;
+  if (!parts_->credentials.GetEnteredCredentials(&credential.user, &credential.password)) {
+    if (parts_->credentials.Credentials().empty()) return UserCredentials();
+    credential = parts_->credentials.Credentials().front();
+  }
+  return {credential.user, credential.password};
 }
 
 }  // namespace updater

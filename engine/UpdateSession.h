@@ -10,6 +10,7 @@
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
 #include "catalogue/VersionNumber.h"
+#include "config/RunContext.h"
 #include "engine/InstallerRunner.h"
 #include "engine/UpdatePolicy.h"
 
@@ -18,7 +19,6 @@ namespace updater {
 class ClientConfig;
 class SessionEvents;
 struct InstallContext;
-struct RunContext;
 
 // What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
 // no critical one; with installReady: none downloaded in full), else 0.
@@ -61,7 +61,7 @@ class UpdateSession {
   // Selects exactly the needed updates; returns how many.
   int SelectNeeded();
   // The plan of an /install run asked for as `asked`, with the stored AutoUpdatePolicy.
-  InstallPlan PlanInstall(InstallKind asked, bool startMinimized) const;
+  InstallPlan PlanInstall(InstallMode asked, bool startMinimized) const;
   // Selects what `plan` preselects, if anything; false when that leaves the run nothing to do.
   bool Preselect(const InstallPlan& plan, bool justDownload);
   // Needed updates (only critical ones when criticalOnly) whose installers are downloaded in full.
@@ -75,9 +75,9 @@ class UpdateSession {
   // installs them; an update whose download failed is left out, the others still install.
   ResultCode DownloadAndInstall(bool justDownload);
 
-  // The credentials argument for a temporary copy: the entered or handed-over credentials (else
-  // the first remembered ones) as "user:hex"; empty when there are none.
-  ResultCode CredentialsForCopy(std::wstring* argument);
+  // The credentials to hand to a temporary copy: the entered or handed-over ones, else the first
+  // remembered ones; no user name when there are none.
+  UserCredentials CredentialsForCopy();
 
   UpdateList& Updates() { return updates_; }
   // The update named `sectionName`, matched as the update configuration file matches its section

@@ -2,15 +2,15 @@
 
 namespace updater {
 
-std::vector<WizardPageKind> WizardPages(InstallKind kind) {
+std::vector<WizardPageKind> WizardPages(InstallMode mode) {
   using Page = WizardPageKind;
-  switch (kind) {
-    case InstallKind::CheckNow:
+  switch (mode) {
+    case InstallMode::CheckNow:
       return {Page::Select, Page::Progress, Page::Summary};
-    case InstallKind::Silent:
+    case InstallMode::Silent:
       return {Page::Choice, Page::Select, Page::Progress, Page::Summary};
-    case InstallKind::SilentAll:
-    case InstallKind::SilentCritical:
+    case InstallMode::SilentAll:
+    case InstallMode::SilentCritical:
       return {Page::Progress, Page::Summary};
   }
   return {};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "notify/ToastXml.h"
@@ -235,6 +236,27 @@ TEST(CommandLineTest, ParsesTheOtherSwitchesWithTheirExactArguments) {
   CommandLine cl;
   EXPECT_EQ(kSuccess, ParseCommandLine(L"other:/Link x", L"other:/Link", &cl));
   EXPECT_EQ(L"x", cl.link);
+}
+
+TEST(CommandLineTest, EachCheckHandsOverAKindItsTemporaryCopyRunsAs) {
+  // The check, the mode of the copy it starts (no copy: the check itself).
+  const std::pair<RunMode, RunMode> cases[] = {
+      {RunMode::CheckNow, RunMode::Install},
+      {RunMode::Silent, RunMode::InstallSilent},
+      {RunMode::SilentAll, RunMode::InstallSilentAll},
+      {RunMode::SilentCritical, RunMode::InstallSilentCritical},
+      {RunMode::JustCheck, RunMode::JustCheck},
+      {RunMode::Install, RunMode::Install},
+      {RunMode::Clean, RunMode::Clean},
+  };
+  for (const auto& [check, copy] : cases) {
+    const std::wstring kind = TemporaryCopyKind(check);
+    EXPECT_EQ(check == copy, kind.empty()) << static_cast<int>(check);
+    if (kind.empty()) continue;
+    CommandLine cl;
+    ASSERT_EQ(kSuccess, ParseCommandLine(L"/install " + kind + L" h.ini", kLinkPrefix, &cl));
+    EXPECT_EQ(static_cast<int>(copy), static_cast<int>(cl.mode)) << static_cast<int>(check);
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "catalogue/FeedProblems.h"
 #include "catalogue/FeedValueProblems.h"
 #include "catalogue/ServerConfig.h"
+#include "catalogue/UpdateSectionKeys.h"
 #include "config/ClientKeys.h"
 #include "transfer/FeedKey.h"
 
@@ -71,10 +72,10 @@ std::wstring Example(const std::wstring& page, const std::wstring& name) {
   return page.substr(begin, page.find(L"```", begin) - begin);
 }
 
-template <typename Key, std::size_t N>
-std::vector<std::wstring> Names(const Key (&keys)[N]) {
+template <typename Keys>
+std::vector<std::wstring> Names(const Keys& keys) {
   std::vector<std::wstring> names;
-  for (const Key& key : keys) names.emplace_back(key.name);
+  for (const auto& key : keys) names.emplace_back(key.name);
   return names;
 }
 
@@ -98,7 +99,7 @@ TEST(PublishersGuideTest, DescribesEveryKeyRunModeAndSwitch) {
   } cases[] = {
       {L"client-configuration.md", Names(kClientKeys)},
       {L"update-file.md", Names(kGeneralKeys)},
-      {L"update-file.md", Names(kUpdateKeys)},
+      {L"update-file.md", Names(UpdateSectionKeys())},
       {L"command-line.md", CommandLineWords()},
   };
   for (const auto& c : cases) {

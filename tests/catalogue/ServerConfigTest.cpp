@@ -14,6 +14,7 @@
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/FeedProblems.h"
 #include "catalogue/SelectedUpdatesWriter.h"
+#include "catalogue/UpdateSectionKeys.h"
 
 namespace updater {
 namespace {
@@ -334,6 +335,118 @@ TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithWhatTheInstallUses) {
     for (std::size_t i = 0; i < loaded.updates.size(); ++i) {
       EXPECT_EQ(Fields(loaded.updates[i]), Fields(reloaded.updates[i])) << i;
     }
+  }
+}
+
+// Everything a section loads into, one field after another, so that a mismatch names the field.
+std::wstring Describe(const UpdateInfo& u) {
+  const auto join = [](const Items& items) {
+    std::wstring text;
+    for (const std::wstring& item : items) text += item + L";";
+    return text;
+  };
+  const auto section = [](const UpdateInfo* other) { return other ? other->sectionName : L"-"; };
+  Items autoClose, replaced;
+  for (const auto& a : u.autoCloseApplications) autoClose.push_back(FormatAutoCloseEntry(a));
+  for (const UpdateInfo* r : u.replacedUpdates) replaced.push_back(r->sectionName);
+  const Items fields = {
+      u.sectionName, u.name, std::to_wstring(u.state), join(u.updatedApplicationVersions),
+      join(u.updatedApplications), join(u.descriptions), join(u.features.items),
+      join(u.enhancements.items), join(u.bugFixes.items), std::to_wstring(u.size),
+      std::to_wstring(u.flags), u.sha256, u.md5, u.serverFileName, join(u.urls), u.category,
+      FormatIniDate(u.releaseDate), join(autoClose), u.commandLine, u.noGuiSwitch,
+      FormatIniVersion(u.targetOsMinVersion), FormatIniVersion(u.targetOsMaxVersion),
+      std::to_wstring(static_cast<int>(u.detectionKind)), std::to_wstring(u.detectionBits),
+      u.detectionTarget, u.customDetectionParams, u.appIdName, u.appIdArch, u.appIdResourceId,
+      u.appIdPublisherId, std::to_wstring(u.targetUnresolved),
+      FormatVersionCondition(u.versionOperator, u.version), std::to_wstring(u.fileSize),
+      section(u.dependsOn), std::to_wstring(u.replacesAll), join(replaced),
+      section(u.nextDeprecated), u.localFilePath};
+  return join(fields);
+}
+
+TEST(UpdateSectionKeysTest, EveryKeyIsReadWrittenBackAndKnownToValidation) {
+  // Keys changed in section A, the first one the key under test, with a value that changes what
+  // A loads; the key the writer stores it under when it is another (an HTML item goes back under
+  // its plain key, merged with it).
+  const struct {
+    KeyChanges changes;
+    const wchar_t* writtenAs;
+  } cases[] = {
+      {{{L"Name", L"Viewer 2"}}, nullptr},
+      {{{L"State", L"3758096401"}}, nullptr},  // a result code above the signed range
+      {{{L"UpdatedApplicationVersions", L">=1.0;<2.0"}}, nullptr},
+      {{{L"UpdatedApplications", L"App[1.0-2.0)"}}, nullptr},
+      {{{L"Description", L"Faster"}}, nullptr},
+      {{{L"DescriptionHtml", L"<b>Faster</b>"}}, L"Description"},
+      {{{L"Feature", L"Tabs"}}, nullptr},
+      {{{L"FeatureHtml", L"<i>Tabs</i>"}}, L"Feature"},
+      {{{L"Enhancement", L"Speed"}}, nullptr},
+      {{{L"EnhancementHtml", L"<i>Speed</i>"}}, L"Enhancement"},
+      {{{L"BugFix", L"Crash"}}, nullptr},
+      {{{L"BugFixHtml", L"<i>Crash</i>"}}, L"BugFix"},
+      {{{L"Size", L"2048"}}, nullptr},
+      {{{L"Flags", L"Critical|Sys64"}}, nullptr},
+      {{{L"SHA256", L"9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08"}}, nullptr},
+      {{{L"MD5", L"098F6BCD4621D373CADE4E832627B4F6"}}, nullptr},
+      {{{L"ServerFileName", L"setup.exe"}}, nullptr},
+      {{{L"URL", L"ftp://mirror.example.com/setup.exe"}}, nullptr},
+      {{{L"Category", L"Tools"}}, nullptr},
+      {{{L"ReleaseDate", L"5/3/2021"}}, nullptr},
+      {{{L"AutoCloseApplication", L"viewer.exe|/q;V\\;M;NoRestart"}}, nullptr},
+      {{{L"CommandLine", L"/log \"[APPDIR]\\i\""}}, nullptr},
+      {{{L"NoGUICommandLineSwitch", L"/exenoui"}}, nullptr},
+      {{{L"TargetOsMinVersion", L"6.1"}}, nullptr},
+      {{{L"TargetOsMaxVersion", L"10.0.65535.65535"}}, nullptr},
+      {{{L"FilePath", L"[APPDIR]\\viewer.exe"}}, nullptr},
+      {{{L"FileSize", L"4096"}}, nullptr},
+      {{{L"RegistryKey", L"HKLM\\S\\V"}, {L"FilePath", L""}}, nullptr},
+      {{{L"CustomDetection", L"[APPDIR]\\detect.exe"}, {L"FilePath", L""}}, nullptr},
+      {{{L"CustomDetectionParams", L"-quiet"}}, nullptr},
+      {{{L"AppIdName", L"Vendor.Viewer"}, {L"FilePath", L""}}, nullptr},
+      {{{L"AppIdArch", L"x64"}}, nullptr},
+      {{{L"AppIdResourceId", L"R"}}, nullptr},
+      {{{L"AppIdPublisherId", L"8wekyb3d8bbwe"}}, nullptr},
+      {{{L"Version", L"= 2.0.1"}}, nullptr},
+      {{{L"Depends", L"B"}}, nullptr},
+      {{{L"Replaces", L"All;B"}}, nullptr},
+      {{{L"NextDeprecated", L"B"}}, nullptr},
+  };
+  const Fixture fixture;
+  const auto load = [&](const std::wstring& path, bool checkHeader, UpdateList* list) {
+    return ServerConfig(path, fixture.client, *list).Load(checkHeader, false);
+  };
+  UpdateList base;
+  ASSERT_EQ(kSuccess, load(fixture.Write(UpdateSection(L"A") + UpdateSection(L"B")), true, &base));
+  for (const auto& c : cases) {
+    const std::wstring key = c.changes.front().first;
+    const std::string context = Narrow(key);
+    const std::wstring path = fixture.Write(UpdateSection(L"A", c.changes) + UpdateSection(L"B"));
+    EXPECT_EQ(Items{}, FeedKeyProblems(ParseIniFile(test::ReadFileBytes(path))))
+        << context << " is unknown to validation";
+    UpdateList loaded;
+    ASSERT_EQ(kSuccess, load(path, true, &loaded)) << context;
+    EXPECT_NE(Describe(base.updates[0]), Describe(loaded.updates[0])) << context << " is not read";
+
+    for (UpdateInfo& update : loaded.updates) update.evaluated = true;
+    const std::wstring written = fixture.folder.File(L"selected.dat");
+    ASSERT_EQ(kSuccess, WriteSelectedUpdates(written, loaded, false)) << context;
+    const std::string bytes = test::ReadFileBytes(written);
+    const IniDocument document = ParseIniFile(bytes);
+    EXPECT_NE(L"", document.Value(L"A", c.writtenAs ? c.writtenAs : key)) << context;
+    EXPECT_EQ(Items{}, FeedKeyProblems(document)) << context << ": written but unknown";
+    UpdateList reloaded;
+    ASSERT_EQ(kSuccess, load(written, false, &reloaded)) << context;
+    ASSERT_EQ(2u, reloaded.updates.size()) << context;
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(Narrow(Describe(loaded.updates[i])), Narrow(Describe(reloaded.updates[i])))
+          << context << " does not read back as it was written";
+    }
+  }
+  // A key added to the table comes with a case here.
+  for (const UpdateSectionKey& key : UpdateSectionKeys()) {
+    const auto tested = [&](const auto& c) { return c.changes.front().first == key.name; };
+    EXPECT_TRUE(std::any_of(std::begin(cases), std::end(cases), tested)) << Narrow(key.name);
   }
 }
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/InstanceLock.h"
 #include "automation/ComObject.h"
 #include "automation/ComRegistration.h"
 #include "automation/RecordingCallback.h"
 #include "automation/TovanUpdater.h"
 #include "base/ResultText.h"
 #include "e2e/Scenario.h"
+#include "handover/InstanceLock.h"
 
 namespace updater::test {
 

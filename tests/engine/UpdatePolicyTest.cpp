@@ -15,15 +15,15 @@ namespace {
 
 constexpr std::optional<DWORD> kNoPolicy;
 
-std::string Name(InstallKind kind, std::optional<DWORD> policy, bool startMinimized) {
-  return std::to_string(static_cast<int>(kind)) + " policy " +
+std::string Name(InstallMode mode, std::optional<DWORD> policy, bool startMinimized) {
+  return std::to_string(static_cast<int>(mode)) + " policy " +
          (policy ? std::to_string(*policy) : "none") + (startMinimized ? " minimised" : "");
 }
 
-TEST(UpdatePolicyTest, SilentFollowsTheStoredPolicyAndAutomaticKindsPreselectAndRunHidden) {
-  using K = InstallKind;
+TEST(UpdatePolicyTest, SilentFollowsTheStoredPolicyAndAutomaticModesPreselectAndRunHidden) {
+  using K = InstallMode;
   using P = Preselection;
-  struct Case { K asked; std::optional<DWORD> policy; bool minimized; K kind; P preselection;
+  struct Case { K asked; std::optional<DWORD> policy; bool minimized; K mode; P preselection;
                 bool startMinimized; };
   const Case cases[] = {
       {K::CheckNow, 2, false, K::CheckNow, P::None, false},
@@ -40,7 +40,7 @@ TEST(UpdatePolicyTest, SilentFollowsTheStoredPolicyAndAutomaticKindsPreselectAnd
   for (const Case& c : cases) {
     const InstallPlan plan = PlanInstall(c.asked, c.policy, c.minimized);
     const std::string name = Name(c.asked, c.policy, c.minimized);
-    EXPECT_EQ(c.kind, plan.kind) << name;
+    EXPECT_EQ(c.mode, plan.mode) << name;
     EXPECT_EQ(c.preselection, plan.preselection) << name;
     EXPECT_EQ(c.startMinimized, plan.startMinimized) << name;
   }
@@ -72,12 +72,12 @@ TEST(UpdatePolicyTest, TheSessionPlansByTheStoredPolicyAndPreselectsByThePlan) {
   list.updates.resize(2);  // critical, plain
   list.updates[0].flags = kUpdateCritical;
 
-  EXPECT_EQ(InstallKind::Silent, session.PlanInstall(InstallKind::Silent, false).kind)
+  EXPECT_EQ(InstallMode::Silent, session.PlanInstall(InstallMode::Silent, false).mode)
       << "no stored policy";
   client.Config().Settings().WriteDword(SettingsKey::Settings, L"AutoUpdatePolicy",
                                         kAutoUpdatePolicyAutoCritical);
-  const InstallPlan plan = session.PlanInstall(InstallKind::Silent, false);
-  EXPECT_EQ(InstallKind::SilentCritical, plan.kind);
+  const InstallPlan plan = session.PlanInstall(InstallMode::Silent, false);
+  EXPECT_EQ(InstallMode::SilentCritical, plan.mode);
   EXPECT_FALSE(session.Preselect(plan, true)) << "all is downloaded: nothing to download";
   EXPECT_TRUE(list.updates[0].selectedForInstall);
   EXPECT_FALSE(list.updates[1].selectedForInstall) << "a plain update was preselected";
@@ -86,7 +86,7 @@ TEST(UpdatePolicyTest, TheSessionPlansByTheStoredPolicyAndPreselectsByThePlan) {
 
   list.updates[0].selectedForInstall = false;
   list.updates[1].selectedForInstall = true;  // the user's choice stays as it is
-  EXPECT_TRUE(session.Preselect(session.PlanInstall(InstallKind::CheckNow, false), true));
+  EXPECT_TRUE(session.Preselect(session.PlanInstall(InstallMode::CheckNow, false), true));
   EXPECT_FALSE(list.updates[0].selectedForInstall);
   EXPECT_TRUE(list.updates[1].selectedForInstall);
 }

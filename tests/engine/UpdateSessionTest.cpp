@@ -9,6 +9,7 @@
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
 #include "engine/SessionEvents.h"
+#include "transfer/RememberedCredentials.h"
 
 namespace updater {
 namespace {
@@ -98,11 +99,41 @@ TEST(UpdateSessionTest, HandedOverCredentialsOpenTheConfiguredServerAndGoOnToACo
     UpdateSession session(client.Config(), run, nullptr);
     AvailabilityCount counts;
     EXPECT_EQ(handedOver ? kUpToDate : kCredentialsNeeded, session.Check(&counts)) << handedOver;
-    std::wstring argument;
-    ASSERT_EQ(kSuccess, session.CredentialsForCopy(&argument));
-    EXPECT_EQ(handedOver ? L"alice:" : L"", argument.substr(0, argument.find(L':') + 1));
+    EXPECT_EQ(handedOver ? L"alice" : L"", session.CredentialsForCopy().userName);
   }
   DeleteFileW(served.c_str());
+}
+
+TEST(UpdateSessionTest, CopyGetsTheHandedOverCredentialsElseTheFirstRemembered) {
+  // remembered users, the handed-over user, the user and password the copy gets
+  const struct {
+    std::vector<const wchar_t*> remembered;
+    const wchar_t* handedOver;
+    const wchar_t* user;
+    const wchar_t* password;
+  } cases[] = {
+      {{}, L"", L"", L""},
+      {{L"alice", L"bob"}, L"", L"alice", L"alice-pw"},
+      {{L"alice", L"bob"}, L"carol", L"carol", L"carol-pw"},
+      {{}, L"carol", L"carol", L"carol-pw"},
+  };
+  for (const auto& c : cases) {
+    test::ScopedClientConfig client(L"CopyCredentials");
+    for (const wchar_t* user : c.remembered) {
+      const std::wstring password = user + std::wstring(L"-pw");
+      ASSERT_TRUE(RememberCredentials(client.Config().Settings(), user, password));
+    }
+    RunContext run;
+    if (*c.handedOver != L'\0') {
+      run.credentials = {c.handedOver, c.handedOver + std::wstring(L"-pw")};
+    }
+    UpdateSession session(client.Config(), run, nullptr);
+    const UserCredentials copy = session.CredentialsForCopy();
+    const std::string context =
+        std::to_string(c.remembered.size()) + " remembered, " + test::Narrow(c.handedOver);
+    EXPECT_EQ(c.user, copy.userName) << context;
+    EXPECT_EQ(c.password, copy.password) << context;
+  }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "TestSupport.h"
-#include "transfer/CredentialsArgumentText.h"
 #include "transfer/HexText.h"
 #include "transfer/ProtectedText.h"
 #include "transfer/RememberedCredentials.h"
@@ -67,17 +66,9 @@ TEST(CredentialProviderTest, StoredEntriesGoInOrderOncePerRequestToTheScopesServ
   }
 }
 
-TEST(CredentialProviderTest, AnAnswerAddsOrCorrectsTheEnteredEntryAndTheArgumentCarriesIt) {
+TEST(CredentialProviderTest, AnAnswerAddsOrCorrectsTheEnteredEntry) {
   CredentialProvider provider;
-  std::wstring argument = L"stale";
-  ASSERT_EQ(kSuccess, BuildCredentialsArgument(provider, &argument));
-  EXPECT_EQ(L"", argument) << "no user name known";
   provider.AddCredentials({{L"alice", L"s\x00E9" L"cret"}, {L"bob", L"b"}});
-  ASSERT_EQ(kSuccess, BuildCredentialsArgument(provider, &argument));
-  std::vector<unsigned char> cipher;
-  ASSERT_EQ(kSuccess, ProtectText(L"s\x00E9" L"cret", &cipher));
-  EXPECT_EQ(L"alice:" + ToHexText(cipher), argument) << "the first listed pair, protected";
-
   Credentials remembered;
   provider.SetRememberer([&](const std::wstring& user, const std::wstring& password) {
     remembered.push_back({user, password});
@@ -98,8 +89,6 @@ TEST(CredentialProviderTest, AnAnswerAddsOrCorrectsTheEnteredEntryAndTheArgument
       << "a corrected password must replace the one that failed";
   EXPECT_EQ((Credentials{{L"carol", L"c"}}), remembered)
       << "only ticked credentials with user name and password are remembered";
-  ASSERT_EQ(kSuccess, BuildCredentialsArgument(provider, &argument));
-  EXPECT_EQ(L"bob:", argument) << "the entered pair wins; an empty password has no digits";
 }
 
 struct RememberedSettings {

@@ -9,17 +9,17 @@
 namespace updater {
 namespace {
 
-TEST(WizardPagesTest, OnlyTheKindsThatDoNotPreselectHaveAPageToChooseOn) {
+TEST(WizardPagesTest, OnlyTheModesThatDoNotPreselectHaveAPageToChooseOn) {
   using P = WizardPageKind;
-  struct Case { InstallKind kind; std::vector<P> pages; };
+  struct Case { InstallMode mode; std::vector<P> pages; };
   const Case cases[] = {
-      {InstallKind::CheckNow, {P::Select, P::Progress, P::Summary}},
-      {InstallKind::Silent, {P::Choice, P::Select, P::Progress, P::Summary}},
-      {InstallKind::SilentAll, {P::Progress, P::Summary}},
-      {InstallKind::SilentCritical, {P::Progress, P::Summary}},
+      {InstallMode::CheckNow, {P::Select, P::Progress, P::Summary}},
+      {InstallMode::Silent, {P::Choice, P::Select, P::Progress, P::Summary}},
+      {InstallMode::SilentAll, {P::Progress, P::Summary}},
+      {InstallMode::SilentCritical, {P::Progress, P::Summary}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.pages, WizardPages(c.kind)) << static_cast<int>(c.kind);
+    EXPECT_EQ(c.pages, WizardPages(c.mode)) << static_cast<int>(c.mode);
   }
 }
 

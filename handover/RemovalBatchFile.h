@@ -45,4 +45,8 @@ ResultCode WriteRemovalBatchFile(const RemovalBatchFile& batch,
                                  const std::wstring& copyExecutable,
                                  const std::wstring& copyFolder);
 
+// Started by the temporary copy as it ends, hidden, from the batch file's own folder: the copy's
+// folder, its current directory, could not be removed while the batch file ran from it.
+void StartRemovalBatchFile(const std::wstring& path);
+
 }  // namespace updater

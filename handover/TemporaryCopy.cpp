@@ -1,12 +1,10 @@
-#include "app/TemporaryCopy.h"
+#include "handover/TemporaryCopy.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <utility>
 
-#include "app/HandOverFile.h"
-#include "app/RemovalBatchFile.h"
 #include "base/AnsiText.h"
 #include "base/ExecutablePath.h"
 #include "base/Logger.h"
@@ -19,6 +17,9 @@
 #include "catalogue/SelectedUpdatesWriter.h"
 #include "config/ClientConfig.h"
 #include "config/RunContext.h"
+#include "handover/CredentialsArgument.h"
+#include "handover/HandOverFile.h"
+#include "handover/RemovalBatchFile.h"
 #include "transfer/Md5.h"
 
 namespace updater {
@@ -97,16 +98,6 @@ TemporaryCopy TemporaryCopyLayout(const std::wstring& tempPath, const std::wstri
   std::wstring folder = tempPath;
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
   return TemporaryCopyIn(folder + folderName, installedUpdaterPath);
-}
-
-std::wstring TemporaryCopyKind(RunMode mode) {
-  switch (mode) {
-    case RunMode::CheckNow: return L"checknow";
-    case RunMode::Silent: return L"silent";
-    case RunMode::SilentAll: return L"silentall";
-    case RunMode::SilentCritical: return L"silentcritical";
-    default: return std::wstring();
-  }
 }
 
 std::wstring TemporaryCopyArguments(const std::wstring& kind, const std::wstring& handOverFile,
@@ -213,21 +204,25 @@ void RemoveTemporaryCopy(const TemporaryCopy& copy) {
 }
 
 ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
-                                       const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
-                                       const std::wstring& credentialsArgument,
+                                       const UpdateList& updates, const std::wstring& kind,
+                                       const std::wstring& urlOverride,
+                                       const UserCredentials& credentials,
                                        const ServerMessageWriter& writeMessage,
                                        RunningCopy* running) {
   if (!HasUpdateSelectedForInstall(updates)) return kSuccess;
+  if (kind.empty()) return ERROR_INVALID_PARAMETER;
   InstallHandOver handOver;
   handOver.installedUpdaterPath =
       run.IsTemporaryCopy() ? run.realUpdaterPath : ThisExecutablePath();
   handOver.clientConfigPath = config.Path();
   handOver.switches = run.switches;
   handOver.urlOverride = urlOverride;
-  handOver.kind = TemporaryCopyKind(mode);
-  handOver.credentialsArgument = credentialsArgument;
+  handOver.kind = kind;
+  const ResultCode built = FormatCredentialsArgument(credentials, &handOver.credentialsArgument);
+  if (built != kSuccess) {
+    Log(kLogError, L"Unable to hand the credentials over. LastError: " + ResultText(built));
+  }
   handOver.writeMessage = writeMessage;
-  if (handOver.kind.empty()) return ERROR_INVALID_PARAMETER;
 
   TemporaryCopy copy;
   ResultCode result = PrepareTemporaryCopy(ThisExecutablePath(), handOver, updates, &copy);

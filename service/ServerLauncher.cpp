@@ -1,10 +1,10 @@
-#include "app/ServerLauncher.h"
+#include "service/ServerLauncher.h"
 
-#include "app/TemporaryCopy.h"
 #include "base/ExecutablePath.h"
 #include "base/LoggableText.h"
 #include "base/Logger.h"
 #include "base/ResultText.h"
+#include "handover/TemporaryCopy.h"
 #include "service/IpcNames.h"
 #include "service/ServerSlots.h"
 

@@ -1,4 +1,4 @@
-#include "app/RemovalBatchFile.h"
+#include "handover/RemovalBatchFile.h"
 
 #include <windows.h>
 
@@ -7,6 +7,7 @@
 #include "base/AnsiText.h"
 #include "base/Logger.h"
 #include "base/PrivateFolder.h"
+#include "base/ProcessStart.h"
 
 namespace updater {
 namespace {
@@ -94,6 +95,14 @@ ResultCode WriteRemovalBatchFile(const RemovalBatchFile& batch,
     return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
   }
   return kSuccess;
+}
+
+void StartRemovalBatchFile(const std::wstring& path) {
+  ShellOpen removal{path};
+  removal.folder = path.substr(0, path.find_last_of(L'\\') + 1);
+  removal.show = SW_HIDE;
+  removal.mask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE;
+  OpenThroughShell(removal);
 }
 
 }  // namespace updater

@@ -1,4 +1,4 @@
-#include "app/InstanceLock.h"
+#include "handover/InstanceLock.h"
 
 #include <algorithm>
 

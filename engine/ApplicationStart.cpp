@@ -1,4 +1,4 @@
-#include "app/ApplicationStart.h"
+#include "engine/ApplicationStart.h"
 
 #include <windows.h>
 

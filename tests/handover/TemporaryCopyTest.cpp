@@ -1,12 +1,8 @@
-#include "app/TemporaryCopy.h"
+#include "handover/TemporaryCopy.h"
 
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/RemovalBatchFile.h"
-#include "base/ObjectAccessReader.h"
-#include "base/SystemLibrary.h"
-#include "base/AnsiText.h"
 #include "base/Logger.h"
 #include "base/UserTempPath.h"
 
@@ -38,8 +34,6 @@ TEST(TemporaryCopyTest, NamesTheFolderAfterTheInstalledPathAndTheFilesAfterItsNa
     EXPECT_EQ(std::wstring(c.base) + L".ini", copy.handOverFile) << context;
     EXPECT_EQ(std::wstring(c.base) + L".dat", copy.updateListFile) << context;
   }
-  EXPECT_EQ(L"silentcritical", TemporaryCopyKind(RunMode::SilentCritical));
-  EXPECT_EQ(L"", TemporaryCopyKind(RunMode::JustCheck));
   EXPECT_EQ(L"/install checknow \"C:\\T\\U.ini\" alice:0A1B",
             TemporaryCopyArguments(L"checknow", L"C:\\T\\U.ini", L"alice:0A1B"));
 }
@@ -58,7 +52,7 @@ TEST(TemporaryCopyTest, FailedPreparationRemovesOnlyWhatItMadeAndWritesNothingTh
       {L"Up&date.exe", Found::Nothing, kUnsafeBatchPath, unsafe},
       {L"Up\xFF02 x.exe", Found::Nothing, kUnsafeBatchPath, unsafe},  // best fit: a plain quote
   };
-  const std::wstring logPath = test::ThisExecutableFolder() + L"\\AppTests.log";
+  const std::wstring logPath = test::ThisExecutableFolder() + L"\\HandoverTests.log";
   Logger::Instance().SetLogFile(logPath);
   Logger::Instance().SetLevelMask(kLogError | kLogInfo);
   Logger::Instance().SetEnabled(true);
@@ -104,50 +98,6 @@ TEST(TemporaryCopyTest, FailedPreparationRemovesOnlyWhatItMadeAndWritesNothingTh
     if (c.found == Found::RunningCopy) test::DeleteFolderTree(layout.folder);
   }
   Logger::Instance().SetEnabled(false);
-}
-
-TEST(RemovalBatchFileTest, NeverOpensAFileThatExistsAndRefusesPathsCmdWouldReadOtherwise) {
-  test::TempFolder folder;
-  test::WriteTextFile(folder.File(L"qzuFFFF.bat"), L"start calc", TextEncoding::Ansi);
-  RemovalBatchFile batch;
-  ASSERT_EQ(kSuccess, CreateRemovalBatchFile(folder.Path() + L"\\", L"qzu", 0x1FFFF, false, &batch));
-  EXPECT_EQ(Narrow(folder.File(L"qzu0.bat")), Narrow(batch.path)) << "the next name";
-  EXPECT_EQ("start calc", test::ReadFileBytes(folder.File(L"qzuFFFF.bat")));
-  // The service's batch file: nobody but LocalSystem and the Administrators may even read it.
-  RemovalBatchFile privateBatch;
-  ASSERT_EQ(kSuccess, CreateRemovalBatchFile(folder.Path() + L"\\", L"UPD", 0, true, &privateBatch));
-  privateBatch.file.Reset();
-  ObjectAccess access;
-  ASSERT_EQ(kSuccess, ReadFileAccess(privateBatch.path, &access));
-  std::wstring user;
-  ASSERT_EQ(kSuccess, CurrentUserSid(&user));
-  const auto others = GrantsToOthers(access, {L"S-1-5-18", L"S-1-5-32-544", user});
-  EXPECT_EQ(L"", FindGrantOf(others, FILE_READ_DATA | FILE_WRITE_DATA).sid);
-  // The test prefix's code page 1252 has é, and only look-alikes of U+FF02 and U+0100.
-  const auto writable = [](const std::wstring& path) {
-    std::string ansi;
-    return IsSafeInBatchLine(path) && ToExactAnsiText(path, &ansi);
-  };
-  EXPECT_TRUE(writable(L"C:\\Users\\Ann Lee (x86)\\Temp\\qzu1A.bat"));
-  EXPECT_TRUE(writable(L"C:\\Users\\Ren\xE9"));
-  for (const wchar_t c : std::wstring(L"%\"^&!<>|\t\x7F\x85\xFF02\x0100")) {
-    EXPECT_FALSE(writable(L"C:\\a" + std::wstring(1, c))) << static_cast<int>(c);
-  }
-}
-
-TEST(SystemLibraryTest, ADllBesideTheProgramIsNotLoadedByItsBareName) {
-  wchar_t system[MAX_PATH] = {};
-  const std::wstring name = L"\\msftedit.dll";
-  const std::wstring inSystem = std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + name;
-  const std::wstring planted = test::ThisExecutableFolder() + name;
-  ASSERT_TRUE(CopyFileW(inSystem.c_str(), planted.c_str(), FALSE));
-  EXPECT_EQ(kSuccess, RestrictDllSearchToSystemFolder());
-  for (const HMODULE module : {LoadLibraryW(name.c_str() + 1), LoadSystemLibrary(name.substr(1))}) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(ModuleHandle(module).Get(), path, MAX_PATH);
-    EXPECT_EQ(Narrow(inSystem), Narrow(path));
-  }
-  DeleteFileW(planted.c_str());
 }
 
 }  // namespace

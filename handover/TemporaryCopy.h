@@ -3,17 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "app/RunMode.h"
 #include "base/ResultCode.h"
 #include "base/UniqueHandle.h"
 #include "catalogue/SelectedUpdatesWriter.h"
 #include "catalogue/UpdateInfo.h"
+#include "config/RunContext.h"
 #include "config/RunSwitches.h"
 
 namespace updater {
 
 class ClientConfig;
-struct RunContext;
 
 // The files the installed updater leaves for its temporary copy, which runs the download, the
 // wizard and the installation while the installed executable may be replaced.
@@ -49,10 +48,6 @@ TemporaryCopy TemporaryCopyIn(const std::wstring& folder, const std::wstring& in
 // TemporaryFolderName. The base name is the installed updater's file name without extension.
 TemporaryCopy TemporaryCopyLayout(const std::wstring& tempPath, const std::wstring& folderName,
                                   const std::wstring& installedUpdaterPath);
-
-// "checknow", "silent", "silentall" or "silentcritical" for the check modes 0 to 3; empty for the
-// modes that make no copy.
-std::wstring TemporaryCopyKind(RunMode mode);
 
 // "/install KIND "HANDOVER" [CREDENTIALS]". The hand-over path is quoted, since the user's
 // temporary folder may contain blanks and the copy splits its command line at blanks.
@@ -100,11 +95,13 @@ struct RunningCopy {
 };
 
 // The end of a check that selected updates: makes the temporary copy of the running updater and
-// starts it with /install and the kind of `mode`. 0 when no update is selected or the copy was
-// started (noted in `running`), else the Windows error or result code that kept it from starting.
+// starts it with /install `kind` and `credentials` (left out, logged, when they cannot be
+// protected). 0 when no update is selected or the copy was started (noted in `running`), else the
+// Windows error or result code that kept it from starting; ERROR_INVALID_PARAMETER for no kind.
 ResultCode InstallThroughTemporaryCopy(const ClientConfig& config, const RunContext& run,
-                                       const UpdateList& updates, RunMode mode, const std::wstring& urlOverride,
-                                       const std::wstring& credentialsArgument,
+                                       const UpdateList& updates, const std::wstring& kind,
+                                       const std::wstring& urlOverride,
+                                       const UserCredentials& credentials,
                                        const ServerMessageWriter& writeMessage,
                                        RunningCopy* running);
 

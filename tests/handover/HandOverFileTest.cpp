@@ -1,4 +1,4 @@
-#include "app/HandOverFile.h"
+#include "handover/HandOverFile.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +33,26 @@ TEST(HandOverFileTest, ReadsEveryKeyAndTakesOnlyExactTrueAsTrue) {
             "C:\\App\\A.exe|-reopen \"two words\"|100101",
             Fields(ReadHandOverFile(path)));
   EXPECT_EQ(Fields(HandOverFile()), Fields(ReadHandOverFile(folder.File(L"absent.ini"))));
+}
+
+TEST(HandOverFileTest, WhatIsWrittenReadsBackOutsideTheAnsiCodePageToo) {
+  test::TempFolder folder;
+  const std::wstring path = folder.File(L"handover.ini");
+  HandOverFile all;
+  all.clientConfigPath = L"C:\\\x65E5\x672C\\U.ini";
+  all.serverConfigPath = L"C:\\d.dat";
+  all.uninstallFilePath = L"C:\\r.bat";
+  all.realUpdaterPath = L"C:\\App\\U.exe";
+  all.url = L"http://h/a.ini";
+  all.ipcObjectNameBase = L"Upd_1";
+  all.switches = {true, true, L"C:\\App\\A.exe", L"-reopen \"two words\"", true, true, true, true};
+  HandOverFile none;
+  none.realUpdaterPath = L"C:\\App\\U.exe";
+  for (const HandOverFile& written : {all, none}) {
+    test::WriteTextFile(path, L"[General]\r\nURL=stale\r\n", test::TextEncoding::Ansi);
+    ASSERT_EQ(kSuccess, WriteHandOverFile(path, written));
+    EXPECT_EQ(Fields(written), Fields(ReadHandOverFile(path)));
+  }
 }
 
 }  // namespace

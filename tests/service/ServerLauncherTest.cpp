@@ -1,4 +1,4 @@
-#include "app/ServerLauncher.h"
+#include "service/ServerLauncher.h"
 
 #include <gtest/gtest.h>
 
