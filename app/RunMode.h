@@ -1,18 +1,21 @@
 #pragma once
 
+#include "engine/UpdatePolicy.h"
+
 namespace updater {
 
-// The numbers appear in the log after "Mode: "; 5 is never produced.
+// The numbers appear in the log after "Mode: "; 5 is never produced. The /install modes are the
+// engine's install modes, number for number.
 enum class RunMode : int {
   CheckNow = 0,
   Silent = 1,
   SilentAll = 2,
   SilentCritical = 3,
   Configure = 4,
-  Install = 6,
-  InstallSilent = 7,
-  InstallSilentAll = 8,
-  InstallSilentCritical = 9,
+  Install = static_cast<int>(InstallMode::CheckNow),
+  InstallSilent = static_cast<int>(InstallMode::Silent),
+  InstallSilentAll = static_cast<int>(InstallMode::SilentAll),
+  InstallSilentCritical = static_cast<int>(InstallMode::SilentCritical),
   Clean = 10,
   JustCheck = 11,
   JustCheckCritical = 12,
@@ -26,5 +29,9 @@ enum class RunMode : int {
   Automation = 20,
   OpenLink = 21,
 };
+
+// The engine's install mode of an /install run mode, and back.
+constexpr InstallMode InstallModeOf(RunMode mode) { return static_cast<InstallMode>(mode); }
+constexpr RunMode RunModeOf(InstallMode mode) { return static_cast<RunMode>(mode); }
 
 }  // namespace updater

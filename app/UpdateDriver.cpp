@@ -15,11 +15,11 @@
 #include "engine/UpdateSession.h"
 #include "resources/StringIds.h"
 #include "service/ServiceInstallerRunner.h"
-#include "ui/CredentialsDialog.h"
 #include "ui/ProgressEvents.h"
 #include "ui/UpdateWizard.h"
 #include "ui/WaitDialog.h"
 #include "ui/WaitEvents.h"
+#include "ui/WizardPages.h"
 
 namespace updater {
 namespace {
@@ -44,28 +44,6 @@ class FrontListener : public InstanceListener {
   const Window& window_;
   InstanceLock& lock_;
 };
-
-// The /install modes and the wizard kinds they run.
-constexpr std::pair<RunMode, WizardKind> kWizardKinds[] = {
-    {RunMode::Install, WizardKind::CheckNow},
-    {RunMode::InstallSilent, WizardKind::Silent},
-    {RunMode::InstallSilentAll, WizardKind::SilentAll},
-    {RunMode::InstallSilentCritical, WizardKind::SilentCritical},
-};
-
-WizardKind KindOf(RunMode mode) {
-  for (const auto& [runMode, kind] : kWizardKinds) {
-    if (runMode == mode) return kind;
-  }
-  return WizardKind::CheckNow;
-}
-
-RunMode ModeOf(WizardKind kind) {
-  for (const auto& [runMode, wizardKind] : kWizardKinds) {
-    if (wizardKind == kind) return runMode;
-  }
-  return RunMode::Install;
-}
 
 // -dumpdetected: the detected updates go to a file that does not exist yet.
 void DumpDetected(const std::wstring& file, const UpdateList& updates, bool criticalOnly) {
@@ -113,10 +91,8 @@ ResultCode UpdateDriver::Run() {
   }
 }
 
-ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events,
-                                          const CredentialProvider::Dialog& askUser) {
+ResultCode UpdateDriver::CheckAndHandOver(SessionEvents* events) {
   UpdateSession session(config_, run_, events);
-  if (askUser) session.SetCredentialsDialog(askUser);
   session.SetServerMessageReader(notifier_.Reader());
   AvailabilityCount counts;
   const ResultCode checked = session.Check(&counts);
@@ -129,15 +105,15 @@ ResultCode UpdateDriver::CheckAndHandOver(UpdateEvents* events,
 }
 
 ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
-                                     DWORD waitAfterCancelMs) {
+                                     DWORD waitAfterCancelMs, bool asksCredentials) {
   WaitDialog dialog(LoadResourceString(IDS_CHECKING_FOR_UPDATES));
   if (mode_ == RunMode::CheckNow) dialog.KeepOpenOnResult(kUpToDate, ResultText(kUpToDate));
   WaitOutcome outcome;
   {
     const FrontListener<WaitDialog> listener(dialog, lock);
     outcome = dialog.Run(
-        [&work](WaitProgress& progress) {
-          WaitEvents events(progress);
+        [&work, asksCredentials](WaitProgress& progress) {
+          WaitEvents events(progress, asksCredentials);
           return work(&events);
         },
         waitAfterCancelMs);
@@ -153,9 +129,8 @@ ResultCode UpdateDriver::CheckNow() {
     return CheckAndHandOver(nullptr);
   }
   // Only a check the user started asks for credentials; the silent ones use those they have.
-  return RunInWindow(
-      [this](UpdateEvents* events) { return CheckAndHandOver(events, &ShowCredentialsDialog); },
-      lock, INFINITE);
+  return RunInWindow([this](SessionEvents* events) { return CheckAndHandOver(events); }, lock,
+                     INFINITE, true);
 }
 
 ResultCode UpdateDriver::SilentCheck() {
@@ -166,7 +141,7 @@ ResultCode UpdateDriver::SilentCheck() {
   if (AnotherRunIsFirst(lock, ThisExecutablePath())) return lock.SignalFirst(run_.switches.startMinimized);
   const ResultCode result =
       commandLine_.showWaitDialog
-          ? RunInWindow([this](UpdateEvents* events) { return CheckAndHandOver(events); }, lock,
+          ? RunInWindow([this](SessionEvents* events) { return CheckAndHandOver(events); }, lock,
                         kSilentWorkerWaitMs)
           : CheckAndHandOver(nullptr);
   if (IsQuietResult(result) && !commandLine_.noFrequencyCheck) {
@@ -210,21 +185,10 @@ ResultCode UpdateDriver::Install() {
     return loaded;
   }
 
-  DWORD policy = 0;
-  const bool hasPolicy =
-      config_.Settings().ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &policy);
-  const WizardPlan plan = PlanWizard(KindOf(mode_), hasPolicy, policy);
-  mode_ = ModeOf(plan.kind);
   const RunSwitches& switches = run_.switches;
-  if (plan.preselection != Preselection::None) {
-    const SilentSelection selection =
-        session.SelectForSilentInstall(plan.preselection == Preselection::CriticalOnly);
-    Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
-                             selection.toDownload));
-    if (selection.selected == 0 || (switches.justDownload && selection.toDownload == 0)) {
-      return kSuccess;
-    }
-  }
+  const InstallPlan plan = session.PlanInstall(InstallModeOf(mode_), switches.startMinimized);
+  mode_ = RunModeOf(plan.mode);
+  if (!session.Preselect(plan, switches.justDownload)) return kSuccess;
   ResultCode result = kSuccess;
   if (switches.noGui) {
     result = session.DownloadAndInstall(switches.justDownload);
@@ -237,10 +201,10 @@ ResultCode UpdateDriver::Install() {
   return result;
 }
 
-ResultCode UpdateDriver::RunWizard(UpdateSession& session, const WizardPlan& plan,
+ResultCode UpdateDriver::RunWizard(UpdateSession& session, const InstallPlan& plan,
                                    InstanceLock& lock) {
-  UpdateWizard wizard(config_, session, plan.pages, run_.switches.justDownload,
-                      run_.switches.startMinimized || plan.startMinimized);
+  UpdateWizard wizard(config_, session, WizardPages(plan.mode), run_.switches.justDownload,
+                      plan.startMinimized);
   WizardOutcome outcome;
   {
     const FrontListener<UpdateWizard> listener(wizard, lock);

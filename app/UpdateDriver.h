@@ -11,15 +11,14 @@
 #include "handover/TemporaryCopy.h"
 #include "base/ResultCode.h"
 #include "notify/MessageNotifier.h"
+#include "engine/UpdatePolicy.h"
 #include "ui/MessagesWindow.h"
-#include "transfer/CredentialProvider.h"
-#include "ui/WizardPlan.h"
 
 namespace updater {
 
 class ClientConfig;
 class InstanceLock;
-class UpdateEvents;
+class SessionEvents;
 class UpdateSession;
 struct RunContext;
 
@@ -46,23 +45,22 @@ class UpdateDriver {
   bool HandedOver() const { return copy_.started; }
 
  private:
-  using Work = std::function<ResultCode(UpdateEvents* events)>;
+  using Work = std::function<ResultCode(SessionEvents* events)>;
 
   ResultCode CheckNow();
   ResultCode SilentCheck();
   ResultCode JustCheck();
   ResultCode Install();
-  ResultCode RunWizard(UpdateSession& session, const WizardPlan& plan,
-                       InstanceLock& lock);
+  ResultCode RunWizard(UpdateSession& session, const InstallPlan& plan, InstanceLock& lock);
   ResultCode RunReducedWindow(UpdateSession& session, InstanceLock& lock);
 
-  // Checks and, when updates are needed, hands them to a temporary copy; `askUser`, when set,
-  // asks for credentials that neither the settings nor the command line hold.
-  ResultCode CheckAndHandOver(UpdateEvents* events,
-                              const CredentialProvider::Dialog& askUser = nullptr);
+  // Checks and, when updates are needed, hands them to a temporary copy.
+  ResultCode CheckAndHandOver(SessionEvents* events);
   // `work` on a worker thread under the wait window; `waitAfterCancelMs` bounds the wait for the
-  // worker once the user cancelled.
-  ResultCode RunInWindow(const Work& work, InstanceLock& lock, DWORD waitAfterCancelMs);
+  // worker once the user cancelled. With `asksCredentials` the window asks for credentials that
+  // neither the settings nor the command line hold.
+  ResultCode RunInWindow(const Work& work, InstanceLock& lock, DWORD waitAfterCancelMs,
+                         bool asksCredentials = false);
 
   const ClientConfig& config_;
   const RunContext& run_;

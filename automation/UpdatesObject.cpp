@@ -1,18 +1,14 @@
 #include "automation/UpdatesObject.h"
 
-#include "automation/CallbackAdapter.h"
+#include "automation/ClientEvents.h"
 #include "automation/UpdateInfoObject.h"
-#include "engine/CallbackEvents.h"
 
 namespace updater {
 
 class UpdatesObject::Watched {
  public:
   explicit Watched(UpdatesObject& list) : session_(*list.session_) {
-    if (list.callback_) {
-      adapter_ = std::make_unique<CallbackAdapter>(list.callback_.Get());
-      events_ = std::make_unique<CallbackEvents>(*adapter_);
-    }
+    if (list.callback_) events_ = std::make_unique<ClientEvents>(list.callback_.Get());
     session_.SetEvents(events_.get());
   }
   ~Watched() { session_.SetEvents(nullptr); }
@@ -21,8 +17,7 @@ class UpdatesObject::Watched {
 
  private:
   UpdateSession& session_;
-  std::unique_ptr<CallbackAdapter> adapter_;
-  std::unique_ptr<CallbackEvents> events_;
+  std::unique_ptr<ClientEvents> events_;
 };
 
 UpdatesObject::UpdatesObject(std::unique_ptr<UpdateSession> session,

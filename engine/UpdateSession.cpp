@@ -13,10 +13,10 @@
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
 #include "engine/SelectedDownloads.h"
+#include "engine/SessionEventsBridge.h"
 #include "install/UpdateInstaller.h"
 #include "transfer/CredentialProvider.h"
 #include "transfer/RememberedCredentials.h"
-#include "transfer/UpdateEvents.h"
 
 namespace updater {
 
@@ -38,31 +38,33 @@ bool ApplicationMustRestartAfter(const UpdateList& updates) {
   return false;
 }
 
+struct UpdateSession::Parts {
+  SessionEventsBridge events;
+  // Remembered credentials and those handed over, for every download of the session; offered
+  // only to the configuration's own servers and proxy.
+  CredentialProvider credentials;
+};
+
 UpdateSession::UpdateSession(const ClientConfig& config, const RunContext& run,
-                             UpdateEvents* events)
+                             SessionEvents* events)
     : config_(config),
-      events_(events != nullptr ? events : &Unobserved()),
-      credentials_(std::make_unique<CredentialProvider>()),
+      parts_(std::make_unique<Parts>()),
       downloadState_([&config](const UpdateInfo& update) {
         return GetDownloadState(config.Settings(), update);
       }),
       directRunner_(run.switches.forceMsiBasicUi) {
-  credentials_->SetScope(CredentialScope(config.Urls(), config.Proxy()));
-  AttachRememberedCredentials(config.Settings(), credentials_.get());
+  parts_->events.SetTarget(events);
+  CredentialProvider& credentials = parts_->credentials;
+  credentials.SetScope(CredentialScope(config.Urls(), config.Proxy()));
+  AttachRememberedCredentials(config.Settings(), &credentials);
   if (!run.credentials.userName.empty()) {
-    credentials_->Enter({run.credentials.userName, run.credentials.password});
+    credentials.Enter({run.credentials.userName, run.credentials.password});
   }
 }
 
 UpdateSession::~UpdateSession() = default;
 
-void UpdateSession::SetCredentialsDialog(CredentialsDialog dialog) {
-  credentials_->SetDialog(std::move(dialog));
-}
-
-void UpdateSession::SetEvents(UpdateEvents* events) {
-  events_ = events != nullptr ? events : &Unobserved();
-}
+void UpdateSession::SetEvents(SessionEvents* events) { parts_->events.SetTarget(events); }
 
 ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   *counts = AvailabilityCount{};
@@ -72,12 +74,13 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
           kSuccess) {
     Log(kLogError, L"URL names no file to keep in the downloads folder: " +
                        (config_.Urls().empty() ? std::wstring() : config_.Urls().front()));
-    events_->Failed(kInvalidClientConfig, std::wstring());
+    parts_->events.Failed(kInvalidClientConfig, std::wstring());
     return kInvalidClientConfig;
   }
   std::string signedPart;
   if (const ResultCode fetched =
-          FetchConfiguration(config_, localPath, events_, credentials_.get(), &signedPart);
+          FetchConfiguration(config_, localPath, &parts_->events, &parts_->credentials,
+                             &signedPart);
       fetched != kSuccess) {
     return fetched;
   }
@@ -86,7 +89,8 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     source = std::make_unique<GitHubSource>(
         localPath, config_, updates_,
         [this](const std::wstring& url, DWORD size, const std::wstring& path) {
-          return FetchReleaseAsset(config_, url, size, path, events_, credentials_.get());
+          return FetchReleaseAsset(config_, url, size, path, &parts_->events,
+                                   &parts_->credentials);
         });
   } else {
     auto serverConfig = std::make_unique<ServerConfig>(localPath, config_, updates_);
@@ -95,7 +99,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
     source = std::move(serverConfig);
   }
   if (const ResultCode loaded = source->Load(true, true); loaded != kSuccess) {
-    events_->Failed(loaded, localPath);
+    parts_->events.Failed(loaded, localPath);
     return loaded;
   }
 
@@ -122,8 +126,21 @@ int UpdateSession::SelectNeeded() {
   return selected;
 }
 
-SilentSelection UpdateSession::SelectForSilentInstall(bool criticalOnly) {
-  return updater::SelectForSilentInstall(updates_, criticalOnly, downloadState_);
+InstallPlan UpdateSession::PlanInstall(InstallMode asked, bool startMinimized) const {
+  DWORD policy = 0;
+  const bool hasPolicy =
+      config_.Settings().ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &policy);
+  return updater::PlanInstall(asked, hasPolicy ? std::optional<DWORD>(policy) : std::nullopt,
+                              startMinimized);
+}
+
+bool UpdateSession::Preselect(const InstallPlan& plan, bool justDownload) {
+  if (plan.preselection == Preselection::None) return true;
+  const SilentSelection selection = SelectForSilentInstall(
+      updates_, plan.preselection == Preselection::CriticalOnly, downloadState_);
+  Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
+                           selection.toDownload));
+  return PreselectionLeavesWork(selection, justDownload);
 }
 
 int UpdateSession::CountInstallReady(bool criticalOnly) const {
@@ -136,7 +153,8 @@ int UpdateSession::CountInstallReady(bool criticalOnly) const {
 }
 
 ResultCode UpdateSession::Download() {
-  return DownloadSelectedUpdates(updates_, config_, *events_, downloadState_, credentials_.get());
+  return DownloadSelectedUpdates(updates_, config_, parts_->events, downloadState_,
+                                 &parts_->credentials);
 }
 
 InstallContext UpdateSession::InstallSettings() const {
@@ -146,20 +164,21 @@ InstallContext UpdateSession::InstallSettings() const {
 }
 
 ResultCode UpdateSession::Install() {
-  return InstallSelectedUpdates(updates_, InstallSettings(), *events_);
+  return InstallSelectedUpdates(updates_, InstallSettings(), parts_->events);
 }
 
 ResultCode UpdateSession::InstallOne(UpdateInfo& update) {
-  events_->ActionBegun(UpdateAction::InstallStep, 1, update.name);
+  UpdateEvents& events = parts_->events;
+  events.ActionBegun(UpdateAction::InstallStep, 1, update.name);
   const ResultCode installed = InstallUpdate(update, InstallSettings());
-  events_->Advanced(1);
-  events_->ActionEnded(UpdateAction::InstallStep, installed);
+  events.Advanced(1);
+  events.ActionEnded(UpdateAction::InstallStep, installed);
   return installed;
 }
 
 ResultCode UpdateSession::DownloadAndInstall(bool justDownload) {
   const ResultCode downloaded = Download();
-  if (downloaded == kCanceled || justDownload || events_->IsCanceled()) return downloaded;
+  if (downloaded == kCanceled || justDownload || parts_->events.IsCanceled()) return downloaded;
   const ResultCode installed = Install();
   return installed != kSuccess ? installed : downloaded;
 }
@@ -179,9 +198,9 @@ void UpdateSession::RemoveDownload(const UpdateInfo& update) {
 
 UserCredentials UpdateSession::CredentialsForCopy() {
   Credential credential;
-  if (!credentials_->GetEnteredCredentials(&credential.user, &credential.password)) {
-    if (credentials_->Credentials().empty()) return UserCredentials();
-    credential = credentials_->Credentials().front();
+  if (!parts_->credentials.GetEnteredCredentials(&credential.user, &credential.password)) {
+    if (parts_->credentials.Credentials().empty()) return UserCredentials();
+    credential = parts_->credentials.Credentials().front();
   }
   return {credential.user, credential.password};
 }

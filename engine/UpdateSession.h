@@ -1,8 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -15,13 +12,12 @@
 #include "catalogue/VersionNumber.h"
 #include "config/RunContext.h"
 #include "engine/InstallerRunner.h"
+#include "engine/UpdatePolicy.h"
 
 namespace updater {
 
 class ClientConfig;
-class CredentialProvider;
-class UpdateEvents;
-struct EnteredCredentials;
+class SessionEvents;
 struct InstallContext;
 
 // What a check reports for the counted updates: kUpToDate when none counts (with criticalOnly:
@@ -39,13 +35,7 @@ bool ApplicationMustRestartAfter(const UpdateList& updates);
 // observer given; without one the session runs unwatched.
 class UpdateSession {
  public:
-  // Asks the user for credentials over `parent` with the realm, server and proxy host; false when
-  // the user cancels (the credential provider's dialog).
-  using CredentialsDialog =
-      std::function<bool(HWND parent, const std::wstring& realm, const std::wstring& server,
-                         const std::wstring& proxyHost, EnteredCredentials* entered)>;
-
-  UpdateSession(const ClientConfig& config, const RunContext& run, UpdateEvents* events);
+  UpdateSession(const ClientConfig& config, const RunContext& run, SessionEvents* events);
   ~UpdateSession();
   UpdateSession(const UpdateSession&) = delete;
   UpdateSession& operator=(const UpdateSession&) = delete;
@@ -53,12 +43,9 @@ class UpdateSession {
   // Replaceable where the files on disk are not the point; the default looks at them.
   void SetDownloadStateQuery(DownloadStateQuery query) { downloadState_ = std::move(query); }
   // The observer of the steps from now on; a front end built after the check takes over here.
-  void SetEvents(UpdateEvents* events);
+  void SetEvents(SessionEvents* events);
   // The default installs from this process.
   void SetInstallerRunner(InstallerRunner* runner) { runner_ = runner; }
-  // Where the user can be asked for credentials; without it only remembered and handed-over
-  // credentials are offered.
-  void SetCredentialsDialog(CredentialsDialog dialog);
 
   // Handed the [General] section while the update configuration file of a check loads.
   void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
@@ -73,7 +60,10 @@ class UpdateSession {
 
   // Selects exactly the needed updates; returns how many.
   int SelectNeeded();
-  SilentSelection SelectForSilentInstall(bool criticalOnly);
+  // The plan of an /install run asked for as `asked`, with the stored AutoUpdatePolicy.
+  InstallPlan PlanInstall(InstallMode asked, bool startMinimized) const;
+  // Selects what `plan` preselects, if anything; false when that leaves the run nothing to do.
+  bool Preselect(const InstallPlan& plan, bool justDownload);
   // Needed updates (only critical ones when criticalOnly) whose installers are downloaded in full.
   int CountInstallReady(bool criticalOnly) const;
 
@@ -101,14 +91,14 @@ class UpdateSession {
   DownloadState DownloadStateOf(const UpdateInfo& update) const { return downloadState_(update); }
 
  private:
+  // The downloader's parts of the session, which its users do not see.
+  struct Parts;
+
   InstallContext InstallSettings() const;
 
   const ClientConfig& config_;
-  UpdateEvents* events_;
+  std::unique_ptr<Parts> parts_;
   UpdateList updates_;
-  // Remembered credentials and those handed over, for every download of the session; offered
-  // only to the configuration's own servers and proxy.
-  std::unique_ptr<CredentialProvider> credentials_;
   DownloadStateQuery downloadState_;
   ServerMessageReader messageReader_;
   DirectInstallerRunner directRunner_;

@@ -30,18 +30,6 @@ void CredentialProvider::SetProxyHost(const std::wstring& proxyHost) { proxyHost
 
 void CredentialProvider::SetServer(const std::wstring& server) { server_ = server; }
 
-bool CredentialProvider::AskUser(HWND parent) {
-  EnteredCredentials entered;
-  if (!dialog_ || !dialog_(parent, realm_, server_, proxyHost_, &entered)) return false;
-
-  Enter({entered.user, entered.password});
-
-  if (entered.remember && !entered.user.empty() && !entered.password.empty() && rememberer_) {
-    rememberer_(entered.user, entered.password);
-  }
-  return true;
-}
-
 void CredentialProvider::Enter(const Credential& credential) {
   const auto found =
       std::find_if(credentials_.begin(), credentials_.end(),
@@ -53,6 +41,13 @@ void CredentialProvider::Enter(const Credential& credential) {
     // A listed password that failed would fail again.
     found->password = credential.password;
     enteredIndex_ = static_cast<int>(found - credentials_.begin());
+  }
+}
+
+void CredentialProvider::EnterAnswer(const Credential& credential, bool remember) {
+  Enter(credential);
+  if (remember && !credential.user.empty() && !credential.password.empty() && rememberer_) {
+    rememberer_(credential.user, credential.password);
   }
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,23 +9,11 @@
 
 namespace updater {
 
-// What the credentials dialog gives back; filled in by whoever shows it.
-struct EnteredCredentials {
-  std::wstring user;
-  std::wstring password;
-  bool remember = false;
-};
-
 // Answers the downloader's questions for user names and passwords. One per transfer object:
 // remembered credentials first, then those entered in this run, each offered in turn per request,
 // but only to the servers of its scope; any other server's challenge goes to the user.
 class CredentialProvider {
  public:
-  // Shows the credentials dialog over `parent` with the realm, server and proxy host; returns false
-  // when the user cancels.
-  using Dialog = std::function<bool(HWND parent, const std::wstring& realm,
-                                    const std::wstring& server, const std::wstring& proxyHost,
-                                    EnteredCredentials* entered)>;
   // Stores a pair for later runs; returns false when nothing was stored.
   using Rememberer = std::function<bool(const std::wstring& user, const std::wstring& password)>;
 
@@ -42,15 +28,15 @@ class CredentialProvider {
   virtual void SetRealm(const std::wstring& realm);
   virtual void SetProxyHost(const std::wstring& proxyHost);
   virtual void SetServer(const std::wstring& server);
-  virtual bool AskUser(HWND parent);
 
-  // Without a dialog AskUser answers false, as a cancelled dialog would.
-  void SetDialog(Dialog dialog) { dialog_ = std::move(dialog); }
   void SetRememberer(Rememberer rememberer) { rememberer_ = std::move(rememberer); }
   void SetScope(CredentialScope scope) { scope_ = std::move(scope); }
   // Makes the pair the entered credentials, replacing the password of a listed user of that name:
   // what the user typed, or what a temporary copy was handed.
   void Enter(const Credential& credential);
+  // What the user answered to the question of the realm, server and proxy host set: entered as
+  // above, and stored for later runs when `remember` is set and neither part is empty.
+  void EnterAnswer(const Credential& credential, bool remember);
   // Appends remembered (or otherwise known) credentials behind those already listed.
   void AddCredentials(const std::vector<Credential>& credentials);
 
@@ -71,7 +57,6 @@ class CredentialProvider {
   std::wstring proxyHost_;
   std::wstring server_;
   CredentialScope scope_;
-  Dialog dialog_;
   Rememberer rememberer_;
 };
 

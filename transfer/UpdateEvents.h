@@ -6,28 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "base/MismatchAnswer.h"
 #include "base/ResultCode.h"
+#include "base/UpdateAction.h"
 
 namespace updater {
 
 class CredentialProvider;
 
-// The steps an update session reports; the numbers are those its callers see.
-enum class UpdateAction : std::int32_t {
-  DownloadFile = 1,
-  InstallOne = 2,
-  InstallBatch = 3,
-  DownloadBatch = 101,
-  CheckMd5 = 102,
-  InstallStep = 103,
-  CheckSha256 = 105,
-};
-
-// What a downloaded file that failed its digest check becomes.
-enum class MismatchAnswer { Keep, DownloadAgain, Cancel };
-
-// What a running check, download or installation reports and asks. Each question has its own
-// method and answer type; the defaults are those of a run that nobody watches: nothing is shown,
+// What a running check, download or installation reports and asks; the engine passes it on to
+// the front ends' SessionEvents. Each question has its own method and answer type; the defaults are those of a run that nobody watches: nothing is shown,
 // nothing is cancelled, no certificate error is ignored, no credentials are entered and a corrupt
 // download stays failed.
 class UpdateEvents {

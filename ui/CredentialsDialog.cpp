@@ -3,7 +3,6 @@
 #include "base/ResultText.h"
 #include "resources/OptionsIds.h"
 #include "resources/StringIds.h"
-#include "transfer/SourceUrl.h"
 #include "ui/DialogText.h"
 
 namespace updater {
@@ -12,24 +11,25 @@ namespace {
 // Longer names and passwords than this are no one's; the bound keeps the edits' text small.
 constexpr int kCredentialLimit = 256;
 
-struct CredentialsQuestion {
+// What the dialog shows and what it was answered.
+struct DialogState {
   std::wstring server;
   std::wstring realm;
-  EnteredCredentials answer;
+  CredentialsAnswer answer;
 };
 
 INT_PTR CALLBACK CredentialsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) SetWindowLongPtrW(window, DWLP_USER, lParam);
-  auto* question = reinterpret_cast<CredentialsQuestion*>(GetWindowLongPtrW(window, DWLP_USER));
-  if (question == nullptr) return FALSE;
+  auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (state == nullptr) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       SetWindowTextW(window, FormatText(LoadResourceString(IDS_CONNECT_TO).c_str(),
-                                        question->server.c_str())
+                                        state->server.c_str())
                                  .c_str());
       SetDlgItemTextW(window, IDC_CREDENTIALS_TEXT,
                       FormatText(LoadResourceString(IDS_SERVER_REQUIRES_LOGIN).c_str(),
-                                 question->server.c_str(), question->realm.c_str())
+                                 state->server.c_str(), state->realm.c_str())
                           .c_str());
       SetDialogTexts(window, {{IDC_CREDENTIALS_USER_LABEL, IDS_USER_NAME},
                               {IDC_CREDENTIALS_PASSWORD_LABEL, IDS_PASSWORD},
@@ -43,9 +43,9 @@ INT_PTR CALLBACK CredentialsProc(HWND window, UINT message, WPARAM wParam, LPARA
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
-        question->answer.user = DialogItemText(window, IDC_CREDENTIALS_USER);
-        question->answer.password = DialogItemText(window, IDC_CREDENTIALS_PASSWORD);
-        question->answer.remember =
+        state->answer.user = DialogItemText(window, IDC_CREDENTIALS_USER);
+        state->answer.password = DialogItemText(window, IDC_CREDENTIALS_PASSWORD);
+        state->answer.remember =
             IsDlgButtonChecked(window, IDC_CREDENTIALS_REMEMBER) == BST_CHECKED;
         EndDialog(window, IDOK);
         return TRUE;
@@ -62,21 +62,14 @@ INT_PTR CALLBACK CredentialsProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-std::wstring AskingServerName(const std::wstring& serverUrl, const std::wstring& proxyHost) {
-  if (!proxyHost.empty()) return proxyHost;
-  SourceUrl parts;
-  if (ParseSourceUrl(serverUrl, &parts) == kSuccess && !parts.host.empty()) return parts.host;
-  return serverUrl;
-}
-
-bool ShowCredentialsDialog(HWND parent, const std::wstring& realm, const std::wstring& serverUrl,
-                           const std::wstring& proxyHost, EnteredCredentials* entered) {
-  CredentialsQuestion question{AskingServerName(serverUrl, proxyHost), realm, {}};
+bool ShowCredentialsDialog(HWND parent, const CredentialsQuestion& asked,
+                           CredentialsAnswer* answer) {
+  DialogState state{AskingServerName(asked), asked.realm, {}};
   if (DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CREDENTIALS), parent,
-                      &CredentialsProc, reinterpret_cast<LPARAM>(&question)) != IDOK) {
+                      &CredentialsProc, reinterpret_cast<LPARAM>(&state)) != IDOK) {
     return false;
   }
-  *entered = std::move(question.answer);
+  *answer = std::move(state.answer);
   return true;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "transfer/UpdateEvents.h"
+#include "engine/SessionEvents.h"
 #include "ui/WaitDialog.h"
 
 namespace updater {
@@ -21,7 +21,7 @@ const wchar_t* DigestName(ResultCode mismatch);
 // integrity check, a corrupt file and the question whether to download it again, the update being
 // installed, and failures as "Error: ...". Runs on the worker thread; the window shows the changes
 // on its own.
-class ProgressEvents : public UpdateEvents {
+class ProgressEvents : public SessionEvents {
  public:
   explicit ProgressEvents(WaitProgress& progress) : progress_(progress) {}
 

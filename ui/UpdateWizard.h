@@ -9,7 +9,7 @@
 #include "base/ResultCode.h"
 #include "base/UniqueHandle.h"
 #include "ui/WizardPage.h"
-#include "ui/WizardPlan.h"
+#include "ui/WizardPages.h"
 
 namespace updater {
 

@@ -2,8 +2,7 @@
 
 #include "base/Logger.h"
 #include "base/ResultText.h"
-#include "transfer/CredentialProvider.h"
-#include "transfer/RetryPolicy.h"
+#include "ui/CredentialsDialog.h"
 
 namespace updater {
 
@@ -13,7 +12,6 @@ void WaitEvents::ActionBegun(UpdateAction, std::uint32_t total, const std::wstri
 }
 
 bool WaitEvents::AcceptCertificate(ResultCode error, HINTERNET request) {
-  if (!IsCertificateError(error) || request == nullptr) return false;
   return progress_.Ask([error, request](HWND owner) {
     // The dialog itself marks the request to ignore the error when the user accepts it.
     const DWORD answer = InternetErrorDlg(
@@ -30,8 +28,10 @@ bool WaitEvents::AcceptCertificate(ResultCode error, HINTERNET request) {
   });
 }
 
-bool WaitEvents::ProvideCredentials(CredentialProvider& provider) {
-  return progress_.Ask([&provider](HWND owner) { return provider.AskUser(owner); });
+bool WaitEvents::AskCredentials(const CredentialsQuestion& question, CredentialsAnswer* answer) {
+  if (!asksCredentials_) return false;
+  return progress_.Ask(
+      [&question, answer](HWND owner) { return ShowCredentialsDialog(owner, question, answer); });
 }
 
 }  // namespace updater

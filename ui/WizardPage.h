@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ui/WizardButtons.h"
-#include "ui/WizardPlan.h"
+#include "ui/WizardPages.h"
 #include "ui/SheetLayout.h"
 #include "ui/TraySheet.h"
 #include "ui/WizardStartOptions.h"

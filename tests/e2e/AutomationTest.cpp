@@ -8,6 +8,7 @@
 
 #include "automation/ComObject.h"
 #include "automation/ComRegistration.h"
+#include "automation/RecordingCallback.h"
 #include "automation/TovanUpdater.h"
 #include "base/ResultText.h"
 #include "e2e/Scenario.h"
@@ -18,55 +19,6 @@ namespace updater::test {
 int InstallFirstUpdate(REFCLSID classId, ITovanUpdaterCallback* progress);  // README.md
 
 namespace {
-
-// A client's progress callback that records what it is told, and cancels when asked to.
-class RecordingCallback : public ITovanUpdaterCallback {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_ITovanUpdaterCallback)) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = this;
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE RegisterAction(int id, int count) override {
-    return Record("register " + std::to_string(id) + " " + std::to_string(count));
-  }
-  HRESULT STDMETHODCALLTYPE BeginAction(int id) override {
-    return Record("begin " + std::to_string(id));
-  }
-  HRESULT STDMETHODCALLTYPE SubActionPerform(int progress) override {
-    positions.push_back(progress);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE EndAction(int id, int state) override {
-    char text[32];
-    wsprintfA(text, "end %d %X", id, state);
-    return Record(text);
-  }
-  HRESULT STDMETHODCALLTYPE IsCanceled(char* canceled) override {
-    *canceled = 0;
-    return cancel ? S_FALSE : S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Error(int code) override {
-    char text[32];
-    wsprintfA(text, "error %X", code);
-    return Record(text);
-  }
-
-  std::string calls;
-  std::vector<int> positions;
-  bool cancel = false;
-
- private:
-  HRESULT Record(const std::string& call) {
-    calls += call + ", ";
-    return S_OK;
-  }
-};
 
 std::wstring NewClassId() {
   GUID guid;
@@ -203,10 +155,10 @@ TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocal
 
     ITovanUpdateInfo* tool = infos[1].Get();
     EXPECT_EQ(S_OK, tool->SelectForInstall(1));
-    callback.cancel = true;
+    callback.canceledAnswer = S_FALSE;
     EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
     EXPECT_EQ(0xE0000008, static_cast<DWORD>(result));
-    callback.cancel = false;
+    callback.canceledAnswer = S_OK;
     callback.calls.clear();
     callback.positions.clear();
     EXPECT_EQ(S_OK, updates->DownloadUpdates(&result));
@@ -298,6 +250,38 @@ TEST(AutomationTest, ServerEndsWithAKilledClient) {
   ASSERT_TRUE(ProcessRuns(s.Exe())) << Narrow(s.Log());
   TerminateProcess(client.Get(), 1);
   EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000)) << Narrow(s.Log());
+}
+
+// The client is told of a corrupt download through Error; its S_FALSE there cancels the batch
+// before the next update, where any other answer lets the batch go on.
+TEST(AutomationTest, ACancelAnsweredToErrorEndsTheDownloads) {
+  struct Case { bool cancelOnError; DWORD result; bool intactDownloaded; };
+  for (const Case& c : {Case{true, 0xE0000008, false}, Case{false, 0xE0000030, true}}) {
+    SCOPED_TRACE(c.cancelOnError ? "cancelled" : "answered S_OK");
+    Scenario s;
+    s.Publish(s.Section({L"Corrupt", L"SHA256=" + std::wstring(64, L'0') + L"\r\n"}) +
+              s.Section({L"Intact"}));
+    Server server(s);
+    const ComRef<ITovanUpdater> updater = server.Create();
+    ASSERT_TRUE(updater);
+    RecordingCallback callback;
+    callback.errorAnswer = c.cancelOnError ? S_FALSE : S_OK;
+    ASSERT_EQ(S_OK, updater.Get()->RegisterCallback(&callback));
+    const Check check = CheckForUpdates(updater.Get());
+    ASSERT_EQ(0, check.result) << Narrow(s.Log());
+    ASSERT_EQ(2, check.count);
+    for (int index = 0; index < 2; ++index) {
+      ITovanUpdateInfo* info = nullptr;
+      ASSERT_EQ(S_OK, check.updates.Get()->GetUpdateInfo(index, &info));
+      EXPECT_EQ(S_OK, info->SelectForInstall(1));
+      info->Release();
+    }
+    int result = -1;
+    EXPECT_EQ(S_OK, check.updates.Get()->DownloadUpdates(&result));
+    EXPECT_EQ(c.result, static_cast<DWORD>(result)) << callback.calls << Narrow(s.Log());
+    EXPECT_NE(std::string::npos, callback.calls.find("error E0000030")) << callback.calls;
+    EXPECT_EQ(c.intactDownloaded, FileExists(s.InstallerPath(L"Intact"))) << callback.calls;
+  }
 }
 
 TEST(AutomationTest, CheckWithoutUpdateOrBesideAnotherRunSetsEveryOutValue) {

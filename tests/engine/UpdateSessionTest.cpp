@@ -3,14 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 #include "TestSupport.h"
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
+#include "engine/SessionEvents.h"
 #include "transfer/RememberedCredentials.h"
 
 namespace updater {
 namespace {
+
+// The failures and the begun actions a front end is told of.
+class RecordedSession : public SessionEvents {
+ public:
+  void ActionBegun(UpdateAction action, std::uint32_t, const std::wstring&) override {
+    begun.push_back(action);
+  }
+  void Failed(ResultCode code, const std::wstring&) override { failures.push_back(code); }
+  std::vector<UpdateAction> begun;
+  std::vector<ResultCode> failures;
+};
 
 TEST(UpdateSessionTest, LocalCopyIsNamedAfterTheFirstUrl) {
   // Downloads folder, first URL, the local copy (empty: kInvalidClientConfig).
@@ -31,7 +44,7 @@ TEST(UpdateSessionTest, LocalCopyIsNamedAfterTheFirstUrl) {
   test::ScopedClientConfig client(L"NoLocalCopy");
   client.Config().ReplaceFirstUrl(L"https://example.com/app/");
   const RunContext run;
-  test::RecordingEvents events;
+  RecordedSession events;
   UpdateSession session(client.Config(), run, &events);
   AvailabilityCount counts;
   EXPECT_EQ(kInvalidClientConfig, session.Check(&counts));

@@ -1,5 +1,6 @@
 #include "transfer/CredentialProvider.h"
 
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <wincrypt.h>
 
@@ -63,31 +64,25 @@ TEST(CredentialProviderTest, StoredEntriesGoInOrderOncePerRequestToTheScopesServ
     provider.CredentialsUsed();
     EXPECT_EQ(kNone, Stored(provider));
   }
-  EXPECT_FALSE(provider.AskUser(nullptr)) << "without a dialog nobody can answer";
 }
 
-TEST(CredentialProviderTest, AskUserAddsOrCorrectsTheEnteredEntry) {
+TEST(CredentialProviderTest, AnAnswerAddsOrCorrectsTheEnteredEntry) {
   CredentialProvider provider;
   provider.AddCredentials({{L"alice", L"s\x00E9" L"cret"}, {L"bob", L"b"}});
-  const EnteredCredentials* answer = nullptr;  // null: the dialog is cancelled
   Credentials remembered;
-  provider.SetDialog([&](HWND, const std::wstring&, const std::wstring&, const std::wstring&,
-                         EnteredCredentials* entered) {
-    if (answer != nullptr) *entered = *answer;
-    return answer != nullptr;
-  });
   provider.SetRememberer([&](const std::wstring& user, const std::wstring& password) {
     remembered.push_back({user, password});
     return true;
   });
-  EXPECT_FALSE(provider.AskUser(nullptr));
-  EXPECT_EQ(kNone, Entered(provider)) << "a cancelled dialog changes nothing";
-  const EnteredCredentials answers[] = {
-      {L"alice", L"new", false}, {L"carol", L"c", true}, {L"", L"x", true}, {L"bob", L"", true}};
-  for (const EnteredCredentials& entered : answers) {
-    answer = &entered;
-    ASSERT_TRUE(provider.AskUser(nullptr));
-    EXPECT_EQ((Credential{entered.user, entered.password}), Entered(provider));
+  EXPECT_EQ(kNone, Entered(provider));
+  struct Answer { Credential entered; bool remember; };
+  const Answer answers[] = {{{L"alice", L"new"}, false},
+                            {{L"carol", L"c"}, true},
+                            {{L"", L"x"}, true},
+                            {{L"bob", L""}, true}};
+  for (const Answer& answer : answers) {
+    provider.EnterAnswer(answer.entered, answer.remember);
+    EXPECT_EQ(answer.entered, Entered(provider));
   }
   EXPECT_EQ((Credentials{{L"alice", L"new"}, {L"bob", L""}, {L"carol", L"c"}, {L"", L"x"}}),
             provider.Credentials())

@@ -176,16 +176,13 @@ TEST_F(DownloaderTest, AuthenticationUsesStoredThenEnteredCredentials) {
     CredentialProvider provider;
     provider.SetScope(CredentialScope({TestServers::HttpOn(scopeHost, L"u.ini")}, L""));
     provider.AddCredentials(stored);
-    provider.SetDialog([](HWND, const std::wstring&, const std::wstring&, const std::wstring&,
-                          EnteredCredentials* entered) {
-      *entered = {L"alice", L"wonderland", false};
-      return true;
-    });
     auto downloader = MakeDownloader(&provider);
     int asked = 0;
     callback_.onCredentials = [&, userEnters = userEnters](CredentialProvider& provider) {
       ++asked;
-      return userEnters && provider.Realm() == L"Updater Test" && provider.AskUser(nullptr);
+      if (!userEnters || provider.Realm() != L"Updater Test") return false;
+      provider.EnterAnswer({L"alice", L"wonderland"}, false);
+      return true;
     };
     SCOPED_TRACE(Narrow(host) + " with " + std::to_string(stored.size()) + " stored");
     EXPECT_EQ(result, downloader->Download(TestServers::HttpOn(host, path), destination_));

@@ -3,8 +3,8 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "engine/SessionEventsBridge.h"
 #include "resources/OptionsIds.h"
-#include "transfer/CredentialProvider.h"
 #include "transfer/Downloader.h"
 #include "transfer/TransferTestSupport.h"
 #include "ui/CredentialsDialog.h"
@@ -25,27 +25,20 @@ HWND AwaitWindow(const wchar_t* title) {
 }
 
 // A check's credentials question reaches the user over the wait window, on the window's thread;
-// what is typed there comes back to the provider, and a ticked pair with a password is remembered.
-TEST(CredentialsDialogTest, TheWaitWindowAsksAndTheTypedPairReachesTheProvider) {
+// what is typed there, and whether "remember" was ticked, is the answer.
+TEST(CredentialsDialogTest, TheWaitWindowAsksAndTheTypedPairIsTheAnswer) {
   struct Case { const wchar_t* user; const wchar_t* password; bool tick; int button;
-                bool entered; bool remembered; };
+                bool entered; };
   const Case cases[] = {
-      {L"alice", L"wonderland", true, IDOK, true, true},
-      {L"bob", L"", true, IDOK, true, false},
-      {L"carol", L"secret", false, IDOK, true, false},
-      {L"dave", L"secret", true, IDCANCEL, false, false},
+      {L"alice", L"wonderland", true, IDOK, true},
+      {L"bob", L"", false, IDOK, true},
+      {L"dave", L"secret", true, IDCANCEL, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(test::Narrow(c.user));
-    CredentialProvider provider;
-    provider.SetDialog(&ShowCredentialsDialog);
-    std::vector<Credential> remembered;
-    provider.SetRememberer([&](const std::wstring& user, const std::wstring& password) {
-      remembered.push_back({user, password});
-      return true;
-    });
-    provider.SetServer(L"http://127.0.0.1:8080/auth/updates.ini");
-    provider.SetRealm(L"Updater Test");
+    const CredentialsQuestion question{L"Updater Test", L"http://127.0.0.1:8080/auth/updates.ini",
+                                       L""};
+    CredentialsAnswer answer{L"untouched", L"", false};
     wchar_t text[128] = {};
     bool hidden = false, fromWindowThread = false, ownedByWaitWindow = false;
     std::thread person([&] {
@@ -61,13 +54,13 @@ TEST(CredentialsDialogTest, TheWaitWindowAsksAndTheTypedPairReachesTheProvider) 
       SetDlgItemTextW(window, IDC_CREDENTIALS_USER, c.user);
       SetDlgItemTextW(window, IDC_CREDENTIALS_PASSWORD, c.password);
       if (c.tick) SendDlgItemMessageW(window, IDC_CREDENTIALS_REMEMBER, BM_CLICK, 0, 0);
-      if (c.remembered) test::SaveScreenshot(L"credentials-dialog");
+      if (c.tick && c.entered) test::SaveScreenshot(L"credentials-dialog");
       PostMessageW(window, WM_COMMAND, c.button, 0);
     });
     WaitDialog wait(L"Checking for Updates");
     const WaitOutcome outcome = wait.Run([&](WaitProgress& progress) {
-      WaitEvents events(progress);
-      return events.ProvideCredentials(provider) ? kSuccess : kCredentialsNeeded;
+      WaitEvents events(progress, true);
+      return events.AskCredentials(question, &answer) ? kSuccess : kCredentialsNeeded;
     });
     person.join();
     EXPECT_EQ(std::wstring(L"The server 127.0.0.1 at Updater Test requires a username and "
@@ -75,11 +68,31 @@ TEST(CredentialsDialogTest, TheWaitWindowAsksAndTheTypedPairReachesTheProvider) 
     EXPECT_TRUE(hidden && fromWindowThread && ownedByWaitWindow)
         << hidden << fromWindowThread << ownedByWaitWindow;
     EXPECT_EQ(c.entered ? kSuccess : kCredentialsNeeded, outcome.result);
-    std::wstring user, password;
-    EXPECT_EQ(c.entered, provider.GetEnteredCredentials(&user, &password));
-    EXPECT_EQ(c.entered ? std::wstring(c.user) + L":" + c.password : L":", user + L":" + password);
-    EXPECT_EQ(c.remembered ? 1u : 0u, remembered.size());
+    EXPECT_EQ(c.entered ? std::wstring(c.user) + L":" + c.password : L"untouched:",
+              answer.user + L":" + answer.password);
+    EXPECT_EQ(c.entered && c.tick, answer.remember);
   }
+}
+
+// A wait window that is not to ask (a silent check's) refuses without a question to the user.
+TEST(CredentialsDialogTest, AWaitWindowThatDoesNotAskRefuses) {
+  class Unasked : public WaitProgress {
+   public:
+    void SetStatus(const std::wstring&) override {}
+    void SetTotal(std::uint64_t) override {}
+    void Advance(std::uint64_t) override {}
+    bool IsCanceled() const override { return false; }
+    bool Ask(const ProgressMirror::Question&) override {
+      ++asked;
+      return true;
+    }
+    int asked = 0;
+  };
+  Unasked progress;
+  WaitEvents events(progress);
+  CredentialsAnswer answer;
+  EXPECT_FALSE(events.AskCredentials({L"realm", L"http://127.0.0.1/u.ini", L""}, &answer));
+  EXPECT_EQ(0, progress.asked);
 }
 
 // A download from the self-signed HTTPS server puts its certificate errors to the user in the
@@ -109,7 +122,8 @@ TEST(CertificateQuestionTest, TheSystemDialogOverTheWaitWindowDecides) {
     });
     const WaitOutcome outcome = wait.Run([&](WaitProgress& progress) {
       WaitEvents events(progress);
-      return Downloader(&events, nullptr)
+      SessionEventsBridge bridge(&events);
+      return Downloader(&bridge, nullptr)
           .Download(test::TestServers::Https(path), folder.File(L"certificate.bin"));
     });
     person.join();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "ui/CredentialsDialog.h"
 #include "ui/HyperlinkControl.h"
 
 namespace updater {
@@ -87,13 +86,6 @@ TEST(HyperlinkTextTest, MarkupSplitsTheTextAndColoursParseAsRgb) {
     EXPECT_EQ(c.parses, ParseAnchorColour(c.text, &parsed)) << test::Narrow(c.text);
     EXPECT_EQ(c.parses ? c.colour : 0xFFFFFFFF, parsed) << test::Narrow(c.text);
   }
-}
-
-TEST(CredentialsDialogTest, TheAskingServerIsTheProxyOrTheUrlsHost) {
-  EXPECT_EQ(L"proxy.example", AskingServerName(L"http://a.example/x", L"proxy.example"));
-  EXPECT_EQ(L"a.example", AskingServerName(L"https://u@a.example:8443/x?y", L""));
-  EXPECT_EQ(L"share", AskingServerName(L"file://share/folder/u.ini", L""));
-  EXPECT_EQ(L"C:\\u.ini", AskingServerName(L"C:\\u.ini", L""));
 }
 
 }  // namespace

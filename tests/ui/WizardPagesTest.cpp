@@ -1,4 +1,4 @@
-#include "ui/WizardPlan.h"
+#include "ui/WizardPages.h"
 
 #include <gtest/gtest.h>
 
@@ -9,36 +9,21 @@
 namespace updater {
 namespace {
 
-TEST(WizardPlanTest, PagesAndPreselectionFollowTheModeAndThePolicy) {
+TEST(WizardPagesTest, OnlyTheModesThatDoNotPreselectHaveAPageToChooseOn) {
   using P = WizardPageKind;
-  struct Case { WizardKind kind; bool hasPolicy; DWORD policy; std::vector<P> pages;
-                Preselection preselection; WizardKind after; };
-  const std::vector<P> chosen{P::Select, P::Progress, P::Summary};
-  const std::vector<P> offered{P::Choice, P::Select, P::Progress, P::Summary};
-  const std::vector<P> automatic{P::Progress, P::Summary};
+  struct Case { InstallMode mode; std::vector<P> pages; };
   const Case cases[] = {
-      {WizardKind::CheckNow, true, 2, chosen, Preselection::None, WizardKind::CheckNow},
-      {WizardKind::Silent, false, 0, offered, Preselection::None, WizardKind::Silent},
-      {WizardKind::Silent, true, 0, offered, Preselection::None, WizardKind::Silent},
-      {WizardKind::Silent, true, 1, offered, Preselection::None, WizardKind::Silent},
-      {WizardKind::Silent, true, 2, automatic, Preselection::All, WizardKind::SilentAll},
-      {WizardKind::Silent, true, 3, automatic, Preselection::CriticalOnly, WizardKind::SilentCritical},
-      {WizardKind::SilentAll, true, 3, automatic, Preselection::All, WizardKind::SilentAll},
-      {WizardKind::SilentCritical, false, 0, automatic, Preselection::CriticalOnly,
-       WizardKind::SilentCritical},
+      {InstallMode::CheckNow, {P::Select, P::Progress, P::Summary}},
+      {InstallMode::Silent, {P::Choice, P::Select, P::Progress, P::Summary}},
+      {InstallMode::SilentAll, {P::Progress, P::Summary}},
+      {InstallMode::SilentCritical, {P::Progress, P::Summary}},
   };
   for (const Case& c : cases) {
-    const WizardPlan plan = PlanWizard(c.kind, c.hasPolicy, c.policy);
-    const std::string name = std::to_string(static_cast<int>(c.kind)) + " policy " +
-                             (c.hasPolicy ? std::to_string(c.policy) : "none");
-    EXPECT_EQ(c.pages, plan.pages) << name;
-    EXPECT_EQ(c.preselection, plan.preselection) << name;
-    EXPECT_EQ(c.after, plan.kind) << name;
-    EXPECT_EQ(c.pages == automatic, plan.startMinimized) << name;
+    EXPECT_EQ(c.pages, WizardPages(c.mode)) << static_cast<int>(c.mode);
   }
 }
 
-TEST(WizardPlanTest, SelectPageIsSideBySideOnlyWithTheFlagOnALargeScreen) {
+TEST(WizardPagesTest, SelectPageIsSideBySideOnlyWithTheFlagOnALargeScreen) {
   struct Case { bool flag; int width, height, rows; bool sideBySide, listHidden; unsigned header; };
   const Case cases[] = {
       {true, 1024, 768, 2, true, false, IDS_CHOOSE_UPDATES},
@@ -64,7 +49,7 @@ TEST(WizardPlanTest, SelectPageIsSideBySideOnlyWithTheFlagOnALargeScreen) {
   }
 }
 
-TEST(WizardPlanTest, GroupsOnlyWhenAnUpdateHasACategory) {
+TEST(WizardPagesTest, GroupsOnlyWhenAnUpdateHasACategory) {
   UpdateInfo tools, plain, fonts, moreTools;
   tools.category = moreTools.category = L"Tools";
   fonts.category = L"Fonts";
@@ -74,7 +59,7 @@ TEST(WizardPlanTest, GroupsOnlyWhenAnUpdateHasACategory) {
   EXPECT_TRUE(GroupRows({&plain}, L"Test App").names.empty());
 }
 
-TEST(WizardPlanTest, ClassicWizardShowsFinishOnlyWhenItIsNotDisabled) {
+TEST(WizardPagesTest, ClassicWizardShowsFinishOnlyWhenItIsNotDisabled) {
   struct Case { DWORD flags, mask; const char* visible; const char* inMask; };
   const Case cases[] = {
       {kButtonBack | kButtonNext | kButtonDisabledFinish | kButtonCancel, 0x17, "1101", "1111"},
