@@ -95,7 +95,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   } else {
     auto serverConfig = std::make_unique<ServerConfig>(localPath, config_, updates_);
     serverConfig->SetServerMessageReader(messageReader_);
-    if (!config_.FeedPublicKey().empty()) serverConfig->SetVerifiedBytes(std::move(signedPart));
+    if (config_.TakesSignedFeedsOnly()) serverConfig->SetVerifiedBytes(std::move(signedPart));
     source = std::move(serverConfig);
   }
   if (const ResultCode loaded = source->Load(true, true); loaded != kSuccess) {

@@ -81,7 +81,7 @@ ResultCode InstallCommandHandler::Serve(const IpcCommand& command) {
   if (config_ == nullptr) return Refuse(L"Client config is missing.");
   // Without the publisher's signature, whoever controls the file or the connection would choose
   // what this account runs.
-  if (config_->FeedPublicKey().empty()) {
+  if (!config_->TakesSignedFeedsOnly()) {
     return Refuse(L"The support service installs only from a signed update configuration file; "
                   L"the client configuration " + config_->Path() + L" holds no FeedPublicKey.");
   }
