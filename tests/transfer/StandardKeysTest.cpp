@@ -32,7 +32,7 @@ std::wstring Hex(const std::string& bytes) {
 TEST(StandardKeysTest, DerSignaturesBecomeRAndSOrNothing) {
   const std::wstring r32 = L"7F" + std::wstring(62, L'1'), s32 = L"0A" + std::wstring(62, L'2');
   const std::wstring high = L"80" + std::wstring(62, L'3');
-  const struct { const wchar_t* what; std::wstring der; std::wstring raw; } cases[] = {
+  const struct { const char* what; std::wstring der; std::wstring raw; } cases[] = {
       {"32-byte r and s", L"3044" L"0220" + r32 + L"0220" + s32, r32 + s32},
       {"a high first bit after its zero", L"3045" L"022100" + high + L"0220" + s32, high + s32},
       {"a short s, padded", L"3025" L"0220" + r32 + L"020101", r32 + std::wstring(62, L'0') + L"01"},
@@ -52,7 +52,9 @@ TEST(StandardKeysTest, DerSignaturesBecomeRAndSOrNothing) {
     std::string raw;
     const bool parsed = RawEcdsaSignature(Bytes(c.der), &raw);
     EXPECT_EQ(!c.raw.empty(), parsed) << c.what;
-    if (parsed) EXPECT_EQ(Narrow(c.raw), Narrow(Hex(raw))) << c.what;
+    if (parsed) {
+      EXPECT_EQ(Narrow(c.raw), Narrow(Hex(raw))) << c.what;
+    }
   }
 }
 
@@ -104,7 +106,9 @@ TEST(StandardKeysTest, PemKeysOfTheCurveWithTheirPublicPointAreRead) {
     EcPrivateKey key;
     const bool parsed = ParsePemPrivateKey(c.pem, &key);
     EXPECT_EQ(c.valid, parsed) << c.what;
-    if (parsed) EXPECT_EQ(Narrow(kOne + kGenerator), Narrow(Hex(key.d + key.x + key.y))) << c.what;
+    if (parsed) {
+      EXPECT_EQ(Narrow(kOne + kGenerator), Narrow(Hex(key.d + key.x + key.y))) << c.what;
+    }
   }
   // The public point is taken from the file only when it belongs to the private value.
   std::wstring publicKey, otherPrivate, otherPublic;
