@@ -104,6 +104,8 @@ ResultCode InstallCommandHandler::Serve(const IpcCommand& command) {
   // Everything the command touches on disk lives in the private folder.
   config_->SetDownloadsFolder(work.Path());
   UpdateSession session(*config_, RunContext{}, nullptr);
+  // The client already decided; a bucket the user can write is no boundary worth keeping here.
+  session.SetRolloutScope(RolloutScope::AlreadyDecided);
   AvailabilityCount counts;
   const ResultCode checked = session.Check(&counts);
   if (checked != kSuccess && checked != kUpToDate) {

@@ -15,8 +15,9 @@ const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
-  std::wstring key, publicKey;
+  std::wstring key, publicKey, otherKey, otherPublic;
   ASSERT_EQ(kSuccess, GenerateFeedKey(&key, &publicKey));
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&otherKey, &otherPublic));
   const struct { const char* what; std::function<std::string(const std::string&)> publish;
                  DWORD result; bool keyring; } cases[] = {
       {"signed", [&](const std::string& b) { return SignedFeed(b, 20, 30, key); }, 0},
