@@ -94,6 +94,8 @@ ResultCode UpdateDriver::Run() {
 ResultCode UpdateDriver::CheckAndHandOver(SessionEvents* events) {
   UpdateSession session(config_, run_, events);
   session.SetServerMessageReader(notifier_.Reader());
+  // A person who asked for updates is not kept waiting by a staged rollout.
+  if (mode_ == RunMode::CheckNow) session.SetRolloutScope(RolloutScope::PersonAsked);
   AvailabilityCount counts;
   const ResultCode checked = session.Check(&counts);
   notifier_.Show();

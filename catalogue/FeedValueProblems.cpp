@@ -9,6 +9,7 @@
 #include "catalogue/DetectionKeys.h"
 #include "catalogue/FeedKeys.h"
 #include "catalogue/IniReader.h"
+#include "catalogue/RolloutPercent.h"
 #include "catalogue/UpdateFlags.h"
 #include "catalogue/UpdateSectionKeys.h"
 #include "config/PathExpansion.h"
@@ -153,6 +154,11 @@ void CheckUpdateSection(const SectionValues& values) {
   if (!flags.empty() && !ParseTokenList(flags, kUpdateFlagNames, &bits)) {
     values.Add(L"Flags", L"has a name the updater does not know, and it ignores the names after it",
                flags);
+  }
+  const std::wstring rollout = values.Value(L"RolloutPercent");
+  if (ParseRolloutPercent(rollout) == kRolloutToNobody) {
+    values.Add(L"RolloutPercent", L"is not a whole number from 0 to 100 (offered to no one)",
+               rollout);
   }
   for (const std::wstring& item : ParseIniList(values.Value(L"UpdatedApplicationVersions"))) {
     ApplicationVersionItem parsed;

@@ -78,6 +78,8 @@ struct UpdateInfo {
   DescriptionGroup bugFixes{DescriptionKind::BugFixes, {}};
   std::int32_t size = 0;
   std::uint32_t flags = 0;
+  // The share of installations offered the update (RolloutPercent.h): 0-100, or kRolloutToNobody.
+  int rolloutPercent = 100;
   std::wstring sha256;
   std::wstring md5;
   std::vector<std::wstring> urls;

@@ -7,6 +7,7 @@
 #include "base/TextUtil.h"
 #include "catalogue/DetectionKeys.h"
 #include "catalogue/DownloadLocation.h"
+#include "catalogue/RolloutPercent.h"
 #include "catalogue/UpdateFlags.h"
 #include "config/PathExpansion.h"
 
@@ -100,6 +101,22 @@ ResultCode ReadFlags(SectionRead& in, const wchar_t* key, UpdateInfo* update) {
 
 void WriteFlags(SectionWriter& out, const wchar_t* key, const UpdateInfo& update) {
   out.Text(key, FormatIniFlags(update.flags, kUpdateFlagNames, std::size(kUpdateFlagNames)));
+}
+
+// A value that does not parse offers the update to no one rather than refusing the section: older
+// updaters, which skip the key, still read the rest of the file.
+ResultCode ReadRolloutPercent(SectionRead& in, const wchar_t* key, UpdateInfo* update) {
+  const std::wstring value = in.Text(key);
+  update->rolloutPercent = ParseRolloutPercent(value);
+  if (update->rolloutPercent == kRolloutToNobody) {
+    Log(kLogError, L"RolloutPercent of [" + in.section + L"] is not a whole number from 0 to 100 (" +
+                       value + L"): the update is offered to no one");
+  }
+  return kSuccess;
+}
+
+void WriteRolloutPercent(SectionWriter& out, const wchar_t* key, const UpdateInfo& update) {
+  if (update.rolloutPercent != kRolloutToEveryone) out.Integer(key, update.rolloutPercent);
 }
 
 ResultCode ReadServerFileName(SectionRead& in, const wchar_t* key, UpdateInfo* update) {
@@ -260,6 +277,7 @@ constexpr UpdateSectionKey kKeys[] = {
     {kBugFixHtml, F::Numbered, nullptr, nullptr},
     {L"Size", F::Single, ReadSize, WriteField<&U::size, &SectionWriter::Integer>},
     {L"Flags", F::Single, ReadFlags, WriteFlags},
+    {L"RolloutPercent", F::Single, ReadRolloutPercent, WriteRolloutPercent},
     TextKey<&U::sha256>(L"SHA256"),
     TextKey<&U::md5>(L"MD5"),
     {L"ServerFileName", F::Single, ReadServerFileName,

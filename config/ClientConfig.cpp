@@ -95,7 +95,7 @@ void ClientConfig::ReadConfigFile() {
   defaultCommandLine_ = text(L"DefaultCommandLine");
   supportServiceName_ = text(L"SupportServiceName");
   appId_ = text(L"AppId");
-  feedPublicKey_ = text(L"FeedPublicKey");
+  feedPublicKeys_ = ini.NumberedValues(kSection, L"FeedPublicKey");
 }
 
 void ClientConfig::ReadRegistry() {

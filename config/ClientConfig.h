@@ -59,9 +59,11 @@ class ClientConfig {
   const std::wstring& DefaultCommandLine() const { return defaultCommandLine_; }
   const std::wstring& SupportServiceName() const { return supportServiceName_; }
   const std::wstring& AppId() const { return appId_; }
-  // The publisher's public key (base64 of the P-256 point) that update configuration files must
-  // be signed with; empty for files taken unsigned. Only the file sets it, never a setting.
-  const std::wstring& FeedPublicKey() const { return feedPublicKey_; }
+  // The publisher's public keys (base64 of P-256 points, FeedPublicKey, FeedPublicKey1, ...), one
+  // of which update configuration files must be signed with: more than one while the publisher
+  // moves to a new key. Empty for files taken unsigned. Only the file sets them, never a setting.
+  const std::vector<std::wstring>& FeedPublicKeys() const { return feedPublicKeys_; }
+  bool TakesSignedFeedsOnly() const { return !feedPublicKeys_.empty(); }
   // AppId, or CompanyName.ApplicationName ApplicationVersion when AppId is empty.
   std::wstring NotificationAppId() const;
 
@@ -110,7 +112,7 @@ class ClientConfig {
   std::wstring defaultCommandLine_;
   std::wstring supportServiceName_;
   std::wstring appId_;
-  std::wstring feedPublicKey_;
+  std::vector<std::wstring> feedPublicKeys_;
   std::int32_t retryAttempts_ = -1;
   std::uint32_t logLevel_ = 0;
   std::wstring proxy_;

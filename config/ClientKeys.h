@@ -34,7 +34,7 @@ inline constexpr ClientKey kClientKeys[] = {
     {L"DefaultCommandLine", ClientKeyForm::Single, ClientValueKind::Text, false},
     {L"SupportServiceName", ClientKeyForm::Single, ClientValueKind::Text, false},
     {L"AppId", ClientKeyForm::Single, ClientValueKind::Text, false},
-    {L"FeedPublicKey", ClientKeyForm::Single, ClientValueKind::PublicKey, false},
+    {L"FeedPublicKey", ClientKeyForm::Numbered, ClientValueKind::PublicKey, false},
 };
 
 }  // namespace updater

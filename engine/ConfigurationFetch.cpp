@@ -74,14 +74,14 @@ ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& lo
 ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstring& localPath,
                                    std::string* signedPart) {
   signedPart->clear();
-  if (config.FeedPublicKey().empty()) return kSuccess;
+  if (!config.TakesSignedFeedsOnly()) return kSuccess;
   const SettingsStore& settings = config.Settings();
   std::string bytes;
   FeedTrailer trailer;
   ResultCode result = IniFile(localPath).ReadBytes(kMaxIniFileBytes, &bytes, true);
   if (result == kSuccess) result = ParseFeedTrailer(bytes, &trailer);
   if (result == kSuccess) {
-    result = VerifyFeedBytes(config.FeedPublicKey(), bytes.substr(0, trailer.signedBytes),
+    result = VerifyFeedBytes(config.FeedPublicKeys(), bytes.substr(0, trailer.signedBytes),
                              trailer.signature);
   }
   DWORD accepted = 0;

@@ -12,6 +12,7 @@
 #include "config/ClientFlags.h"
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
+#include "engine/RolloutEvaluator.h"
 #include "engine/SelectedDownloads.h"
 #include "engine/SessionEventsBridge.h"
 #include "install/UpdateInstaller.h"
@@ -95,7 +96,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   } else {
     auto serverConfig = std::make_unique<ServerConfig>(localPath, config_, updates_);
     serverConfig->SetServerMessageReader(messageReader_);
-    if (!config_.FeedPublicKey().empty()) serverConfig->SetVerifiedBytes(std::move(signedPart));
+    if (config_.TakesSignedFeedsOnly()) serverConfig->SetVerifiedBytes(std::move(signedPart));
     source = std::move(serverConfig);
   }
   if (const ResultCode loaded = source->Load(true, true); loaded != kSuccess) {
@@ -105,7 +106,7 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
 
   SystemUpdateEvaluator systemEvaluator(
       ClientFacts{config_.ApplicationName(), config_.ApplicationVersion()});
-  *counts = CountAvailable(updates_, systemEvaluator);
+  *counts = CountAvailableInRollout(updates_, systemEvaluator, rolloutScope_, config_.Settings());
   Log(kLogInfo, FormatText(L"Updates needed: %d, critical: %d", counts->needed, counts->critical));
   return counts->needed == 0 ? kUpToDate : kSuccess;
 }

@@ -12,6 +12,7 @@
 #include "catalogue/VersionNumber.h"
 #include "config/RunContext.h"
 #include "engine/InstallerRunner.h"
+#include "engine/RolloutEvaluator.h"
 #include "engine/UpdatePolicy.h"
 
 namespace updater {
@@ -49,6 +50,8 @@ class UpdateSession {
 
   // Handed the [General] section while the update configuration file of a check loads.
   void SetServerMessageReader(ServerMessageReader reader) { messageReader_ = std::move(reader); }
+  // Whose check it is for the publisher's staged rollouts; the default is this installation's.
+  void SetRolloutScope(RolloutScope scope) { rolloutScope_ = scope; }
 
   // Fetches the update configuration file into the downloads folder, loads it and counts the
   // needed updates into `counts`: 0 when some are needed, kUpToDate when none is, else the
@@ -101,6 +104,7 @@ class UpdateSession {
   UpdateList updates_;
   DownloadStateQuery downloadState_;
   ServerMessageReader messageReader_;
+  RolloutScope rolloutScope_ = RolloutScope::Installation;
   DirectInstallerRunner directRunner_;
   InstallerRunner* runner_ = &directRunner_;
 };

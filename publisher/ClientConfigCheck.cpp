@@ -30,9 +30,11 @@ ResultCode ClientConfigFileProblems(const std::wstring& path, std::vector<std::w
   }
   for (const ClientKey& key : kClientKeys) {
     if (key.kind != ClientValueKind::PublicKey) continue;
-    const std::wstring value = ini.Value(L"General", key.name);
-    if (!value.empty() && CheckFeedPublicKey(value) != kSuccess) {
-      problems->push_back(L"[General] " + std::wstring(key.name) + L" is not a P-256 public key");
+    const std::vector<std::wstring> values = ini.NumberedValues(L"General", key.name);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (CheckFeedPublicKey(values[i]) == kSuccess) continue;
+      const std::wstring name = key.name + (i == 0 ? std::wstring() : std::to_wstring(i));
+      problems->push_back(L"[General] " + name + L" is not a P-256 public key");
     }
   }
   return kSuccess;

@@ -34,6 +34,7 @@ constexpr int kUsage = 2;
 constexpr wchar_t kUsageText[] =
     L"usage: UpdaterPublisher keygen PRIVATEKEYFILE\n"
     L"       UpdaterPublisher hash FILE FOLDER\n"
+    L"       UpdaterPublisher pubkey PRIVATEKEYFILE\n"
     L"       UpdaterPublisher sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]\n"
     L"       UpdaterPublisher validate FILE\n"
     L"       UpdaterPublisher validate-client CLIENTFILE\n";
@@ -143,14 +144,36 @@ void WarnOfOtherKeyReaders(const std::wstring& keyPath, std::wstring* warnings) 
   }
 }
 
+// The private key file's text without its last line breaks: keygen's line or PEM.
+ResultCode ReadKeyText(const std::wstring& path, std::wstring* key) {
+  std::string text;
+  if (const ResultCode read = IniFile(path).ReadBytes(4096, &text)) return read;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  *key = std::wstring(text.begin(), text.end());
+  return kSuccess;
+}
+
+int Pubkey(const std::wstring& keyPath, std::wstring* out, std::wstring* warnings) {
+  std::wstring key, publicKey;
+  if (const ResultCode read = ReadKeyText(keyPath, &key)) {
+    return Fail(out, L"Cannot read " + keyPath, read);
+  }
+  WarnOfOtherKeyReaders(keyPath, warnings);
+  if (const ResultCode derived = FeedPublicKeyOf(key, &publicKey)) {
+    return Fail(out, L"No P-256 private key in " + keyPath, derived);
+  }
+  *out += L"FeedPublicKey=" + publicKey + L"\n";
+  return kOk;
+}
+
 int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wstring* warnings) {
   const std::wstring& feedPath = arguments[1];
-  std::string keyText, bytes;
-  if (const ResultCode read = IniFile(arguments[2]).ReadBytes(4096, &keyText)) {
+  std::wstring key;
+  std::string bytes;
+  if (const ResultCode read = ReadKeyText(arguments[2], &key)) {
     return Fail(out, L"Cannot read " + arguments[2], read);
   }
   WarnOfOtherKeyReaders(arguments[2], warnings);
-  while (!keyText.empty() && (keyText.back() == '\n' || keyText.back() == '\r')) keyText.pop_back();
   const long days = arguments.size() > 3 ? std::wcstol(arguments[3].c_str(), nullptr, 10) : 30;
   const unsigned long long serial =
       arguments.size() > 4 ? std::wcstoull(arguments[4].c_str(), nullptr, 10)
@@ -173,13 +196,20 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wst
     *out += L"Not signed: " + feedPath + L" has the problems above.\n";
     return kProblem;
   }
+  // Clients that took the earlier release refuse a serial that is not above its one.
+  FeedTrailer earlier;
+  if (ParseFeedTrailer(bytes, &earlier) == kSuccess && serial <= earlier.serial) {
+    *warnings += FormatText(L"Warning: serial %llu is not above %lu, the serial the file had; "
+                            L"clients that read that release will refuse this one.\n",
+                            serial, earlier.serial);
+  }
   std::string body = WithoutFeedTrailer(bytes);
   if (!body.empty() && body.back() != '\n') body += "\r\n";
   const SYSTEMTIME expires = FeedExpiryAfterDays(static_cast<int>(days));
   const std::string signedPart = body + FeedTrailerHead(static_cast<DWORD>(serial), expires);
   std::wstring signature;
   if (const ResultCode signedResult =
-          SignFeedBytes(std::wstring(keyText.begin(), keyText.end()), signedPart, &signature)) {
+          SignFeedBytes(key, signedPart, &signature)) {
     return Fail(out, L"Cannot sign with " + arguments[2], signedResult);
   }
   if (const ResultCode written =
@@ -298,6 +328,7 @@ int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
   const std::wstring command = count > 0 ? arguments[0] : std::wstring();
   if (command == L"keygen" && count == 2) return Keygen(arguments[1], out);
   if (command == L"hash" && count == 3) return Hash(arguments[1], arguments[2], out);
+  if (command == L"pubkey" && count == 2) return Pubkey(arguments[1], out, warnings);
   if (command == L"sign" && count >= 3 && count <= 5) return Sign(arguments, out, warnings);
   if (command == L"validate" && count == 2) return Validate(arguments[1], out);
   if (command == L"validate-client" && count == 2) return ValidateClient(arguments[1], out);

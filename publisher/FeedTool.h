@@ -11,11 +11,14 @@ namespace updater {
 // well, 1 for a problem with the file or the keys, 2 for a command line it does not take.
 //   keygen PRIVATEKEYFILE                 a new key pair, the private key readable by the user
 //                                         alone; prints the FeedPublicKey= line
+//   pubkey PRIVATEKEYFILE                 the FeedPublicKey= line of a private key file (keygen's, or
+//                                         a P-256 PEM key of standard tools)
 //   hash FILE FOLDER                      Size and SHA256 of each section from FOLDER's installers;
 //                                         only their values change, the rest of the file stays
 //   sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]   serial (default: the time), expiry (default 30
 //                                         days) and signature lines, replacing earlier ones;
-//                                         warns when others may read the private key; refuses,
+//                                         warns when others may read the private key or the
+//                                         serial is not above the file's earlier one; refuses,
 //                                         printing them, a file with problems validate reports
 //   validate FILE                         loads each section as the updater does and reports every
 //                                         problem, one line each naming its section, and whether

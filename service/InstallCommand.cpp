@@ -81,7 +81,7 @@ ResultCode InstallCommandHandler::Serve(const IpcCommand& command) {
   if (config_ == nullptr) return Refuse(L"Client config is missing.");
   // Without the publisher's signature, whoever controls the file or the connection would choose
   // what this account runs.
-  if (config_->FeedPublicKey().empty()) {
+  if (!config_->TakesSignedFeedsOnly()) {
     return Refuse(L"The support service installs only from a signed update configuration file; "
                   L"the client configuration " + config_->Path() + L" holds no FeedPublicKey.");
   }
@@ -104,6 +104,8 @@ ResultCode InstallCommandHandler::Serve(const IpcCommand& command) {
   // Everything the command touches on disk lives in the private folder.
   config_->SetDownloadsFolder(work.Path());
   UpdateSession session(*config_, RunContext{}, nullptr);
+  // The client already decided; a bucket the user can write is no boundary worth keeping here.
+  session.SetRolloutScope(RolloutScope::AlreadyDecided);
   AvailabilityCount counts;
   const ResultCode checked = session.Check(&counts);
   if (checked != kSuccess && checked != kUpToDate) {

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
+#include "transfer/EcdsaSignature.h"
 #include "transfer/P256Point.h"
+#include "transfer/PemPrivateKey.h"
 #include "transfer/Sha256File.h"
 
 namespace updater {
@@ -18,7 +20,6 @@ using Algorithm = ClosedBy<BCRYPT_ALG_HANDLE, &CloseAlgorithm>;
 using Key = ClosedBy<BCRYPT_KEY_HANDLE, &BCryptDestroyKey>;
 
 constexpr ULONG kCoordinateBytes = 32;
-constexpr std::size_t kSignatureBytes = 2 * kCoordinateBytes;
 // A key blob is its header followed by X, Y and, for a private key, d.
 constexpr std::size_t kPrivateBlobBytes = sizeof(BCRYPT_ECCKEY_BLOB) + 3 * kCoordinateBytes;
 
@@ -77,6 +78,36 @@ ResultCode ImportPublicKey(const Algorithm& algorithm, const std::wstring& publi
                    blob.size(), key);
 }
 
+// CNG's private key blob of either form a key file may hold: keygen's base64 line or PEM.
+bool PrivateBlob(const std::wstring& privateKey, std::string* blob) {
+  const std::string text(privateKey.begin(), privateKey.end());
+  if (!LooksLikePem(text)) return Base64Decode(privateKey, blob);
+  EcPrivateKey key;
+  if (!ParsePemPrivateKey(text, &key)) return false;
+  const BCRYPT_ECCKEY_BLOB header = {BCRYPT_ECDSA_PRIVATE_P256_MAGIC, kCoordinateBytes};
+  *blob = std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + key.x + key.y +
+          key.d;
+  return true;
+}
+
+ResultCode ImportPrivateKey(const Algorithm& algorithm, const std::wstring& privateKey, Key* key) {
+  std::string blob;
+  if (!PrivateBlob(privateKey, &blob)) return kFeedSignatureInvalid;
+  return ImportKey(algorithm, BCRYPT_ECCPRIVATE_BLOB, BCRYPT_ECDSA_PRIVATE_P256_MAGIC, blob,
+                   kPrivateBlobBytes, key);
+}
+
+ResultCode SignDigest(const Key& key, const std::string& digest, std::wstring* signature) {
+  std::string result(kRawSignatureBytes, '\0');
+  ULONG size = 0;
+  if (NTSTATUS s = BCryptSignHash(key.Get(), nullptr, Bytes(digest), 32, Bytes(result),
+                                  kRawSignatureBytes, &size, 0)) {
+    return Status(s);
+  }
+  *signature = Base64Encode(result.substr(0, size));
+  return kSuccess;
+}
+
 }  // namespace
 
 ResultCode GenerateFeedKey(std::wstring* privateKey, std::wstring* publicKey) {
@@ -99,24 +130,33 @@ ResultCode GenerateFeedKey(std::wstring* privateKey, std::wstring* publicKey) {
 
 ResultCode SignFeedBytes(const std::wstring& privateKey, const std::string& bytes,
                          std::wstring* signature) {
-  std::string blob, digest;
-  if (!Base64Decode(privateKey, &blob)) return kFeedSignatureInvalid;
   Algorithm algorithm;
   if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
   Key key;
-  if (const ResultCode imported = ImportKey(algorithm, BCRYPT_ECCPRIVATE_BLOB,
-                                            BCRYPT_ECDSA_PRIVATE_P256_MAGIC, blob,
-                                            kPrivateBlobBytes, &key)) {
-    return imported;
-  }
+  if (const ResultCode imported = ImportPrivateKey(algorithm, privateKey, &key)) return imported;
+  std::string digest;
   if (const ResultCode hashed = Digest(bytes, &digest)) return hashed;
-  std::string result(kSignatureBytes, '\0');
-  ULONG size = 0;
-  if (NTSTATUS s = BCryptSignHash(key.Get(), nullptr, Bytes(digest), 32, Bytes(result),
-                                  kSignatureBytes, &size, 0)) {
-    return Status(s);
+  return SignDigest(key, digest, signature);
+}
+
+ResultCode FeedPublicKeyOf(const std::wstring& privateKey, std::wstring* publicKey) {
+  Algorithm algorithm;
+  if (const ResultCode opened = OpenEcdsa(&algorithm)) return opened;
+  Key key;
+  if (const ResultCode imported = ImportPrivateKey(algorithm, privateKey, &key)) return imported;
+  std::string publicBlob;
+  if (const ResultCode exported = ExportKey(key, BCRYPT_ECCPUBLIC_BLOB, &publicBlob)) {
+    return exported;
   }
-  *signature = Base64Encode(result.substr(0, size));
+  const std::wstring candidate = Base64Encode(publicBlob.substr(sizeof(BCRYPT_ECCKEY_BLOB)));
+  // A file's public point need not belong to its private value: only a signature shows it does.
+  const std::string probe = "FeedPublicKey";
+  std::wstring signature;
+  if (const ResultCode signedProbe = SignFeedBytes(privateKey, probe, &signature)) {
+    return signedProbe;
+  }
+  if (const ResultCode verified = VerifyFeedBytes(candidate, probe, signature)) return verified;
+  *publicKey = candidate;
   return kSuccess;
 }
 
@@ -129,8 +169,12 @@ ResultCode CheckFeedPublicKey(const std::wstring& publicKey) {
 
 ResultCode VerifyFeedBytes(const std::wstring& publicKey, const std::string& bytes,
                            const std::wstring& signature) {
-  std::string signatureBytes, digest;
-  if (!Base64Decode(signature, &signatureBytes) || signatureBytes.size() != kSignatureBytes) {
+  std::string decoded, signatureBytes, digest;
+  if (!Base64Decode(signature, &decoded)) return kFeedSignatureInvalid;
+  // The raw r and s, or the DER form that standard tools print.
+  if (decoded.size() == kRawSignatureBytes) {
+    signatureBytes = std::move(decoded);
+  } else if (!RawEcdsaSignature(decoded, &signatureBytes)) {
     return kFeedSignatureInvalid;
   }
   Algorithm algorithm;
@@ -139,10 +183,20 @@ ResultCode VerifyFeedBytes(const std::wstring& publicKey, const std::string& byt
   if (const ResultCode imported = ImportPublicKey(algorithm, publicKey, &key)) return imported;
   if (const ResultCode hashed = Digest(bytes, &digest)) return hashed;
   if (BCryptVerifySignature(key.Get(), nullptr, Bytes(digest), 32, Bytes(signatureBytes),
-                            kSignatureBytes, 0)) {
+                            kRawSignatureBytes, 0)) {
     return kFeedSignatureInvalid;
   }
   return kSuccess;
+}
+
+ResultCode VerifyFeedBytes(const std::vector<std::wstring>& publicKeys, const std::string& bytes,
+                           const std::wstring& signature) {
+  ResultCode result = kFeedSignatureInvalid;
+  for (const std::wstring& publicKey : publicKeys) {
+    result = VerifyFeedBytes(publicKey, bytes, signature);
+    if (result == kSuccess) break;
+  }
+  return result;
 }
 
 std::wstring Base64Encode(const std::string& bytes) {

@@ -138,7 +138,8 @@ TEST(PublishersGuideTest, ExampleFilesLoadAsTheUpdaterLoadsThem) {
   EXPECT_EQ(L"", client.WhyIncompleteForUpdates());
   EXPECT_TRUE(IsAbsoluteWindowsPath(client.AppDir())) << Narrow(client.AppDir());
   EXPECT_TRUE(IsAbsoluteWindowsPath(client.DownloadsFolder())) << Narrow(client.DownloadsFolder());
-  EXPECT_EQ(kSuccess, CheckFeedPublicKey(client.FeedPublicKey()));
+  ASSERT_EQ(1u, client.FeedPublicKeys().size());
+  EXPECT_EQ(kSuccess, CheckFeedPublicKey(client.FeedPublicKeys().front()));
   for (const ClientConfigProblem& problem : client.Problems()) {
     ADD_FAILURE() << "the client example: " << Narrow(problem.text);
   }

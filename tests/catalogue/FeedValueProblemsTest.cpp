@@ -34,6 +34,9 @@ TEST(FeedValueProblemsTest, NamesEachValueTheUpdaterCannotUseWithItsSectionAndKe
        L"[A] Flags has a name the updater does not know, and it ignores the names after it: "
        L"Critical|Bogus|SilentInstall"},
       {"[A]\nFlags=Critical | Sys64", L""},
+      {"[A]\nRolloutPercent= 25", L""},
+      {"[A]\nRolloutPercent=25%",
+       L"[A] RolloutPercent is not a whole number from 0 to 100 (offered to no one): 25%"},
       {"[A]\nUpdatedApplicationVersions=>= 2.0;2.0;<1.x",
        L"[A] UpdatedApplicationVersions item is not one of the operators =, >=, >, <=, < and a "
        L"version: 2.0|[A] UpdatedApplicationVersions item is not one of the operators =, >=, >, "

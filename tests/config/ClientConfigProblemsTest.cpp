@@ -34,6 +34,8 @@ TEST(ClientConfigProblemsTest, NamesEachKeyNotReadMissingOrNotTakenAsMeant) {
       {complete + folder + L"FeedPublicKy=BASE64\r\n", "?[General] unknown key FeedPublicKy\n"},
       {complete + folder + L"URL1=http://b/u.ini\r\nURL3=http://c/u.ini\r\nURL01=x\r\n",
        "![General] URL3 is not read: URL2 is missing or empty\n?[General] unknown key URL01\n"},
+      {complete + folder + L"FeedPublicKey=A\r\nFeedPublicKey1=B\r\nFeedPublicKey3=C\r\n",
+       "![General] FeedPublicKey3 is not read: FeedPublicKey2 is missing or empty\n"},
       {L"[General]\r\nID=A\r\nURL2=http://a/u.ini\r\nAppDir=C:\\A\r\n" + folder,
        "![General] URL2 is not read: URL1 is missing or empty\n-[General] URL is missing\n"},
       {complete + folder + L"Flags=PerMachine|VerifyDigitalSignatur| utf8 |\r\n",

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <future>
 
+#include "base/ResultText.h"
 #include "e2e/Scenario.h"
 #include "resources/OptionsIds.h"
 #include "resources/ResourceIds.h"
@@ -24,6 +25,27 @@ std::future<RunOutcome> StartCheckNow(const Scenario& s, HWND* window) {
     return *window != nullptr && IsWindowVisible(*window);
   }, 10000);
   return run;
+}
+
+// A staged rollout reaches an installation by the bucket in its settings; critical updates reach
+// every installation.
+TEST(JustCheckTest, AStagedRolloutReachesAnInstallationByItsBucket) {
+  const struct { DWORD bucket; const wchar_t* keys; DWORD exitCode; } cases[] = {
+      {4999, L"RolloutPercent=50\r\n", 0},
+      {5000, L"RolloutPercent=50\r\n", kUpToDate},
+      {0, L"RolloutPercent=50%\r\n", kUpToDate},
+      {9999, L"RolloutPercent=0\r\nFlags=Critical\r\n", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.keys) + " bucket " + std::to_string(c.bucket));
+    Scenario s;
+    s.Set(L"RolloutBucket", c.bucket);
+    s.Publish(s.Section({L"Staged", c.keys}));
+    EXPECT_EQ(c.exitCode, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
+    EXPECT_TRUE(Contains(s.Log(), FormatText(L"held back by staged rollouts: %d (rollout bucket %lu)",
+                                             c.exitCode == 0 ? 0 : 1, c.bucket)))
+        << Narrow(s.Log());
+  }
 }
 
 TEST(JustCheckTest, ReportsByExitCodeWhetherAnUpdateIsNeeded) {

@@ -15,11 +15,14 @@ const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
-  std::wstring key, publicKey;
+  std::wstring key, publicKey, otherKey, otherPublic;
   ASSERT_EQ(kSuccess, GenerateFeedKey(&key, &publicKey));
+  ASSERT_EQ(kSuccess, GenerateFeedKey(&otherKey, &otherPublic));
   const struct { const char* what; std::function<std::string(const std::string&)> publish;
-                 DWORD result; } cases[] = {
+                 DWORD result; bool keyring; } cases[] = {
       {"signed", [&](const std::string& b) { return SignedFeed(b, 20, 30, key); }, 0},
+      {"signed with the keyring's second key",
+       [&](const std::string& b) { return SignedFeed(b, 20, 30, key); }, 0, true},
       {"a tampered byte",
        [&](const std::string& b) {
          std::string feed = SignedFeed(b, 20, 30, key);
@@ -33,8 +36,10 @@ TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario s;
-    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nFeedPublicKey=" + publicKey + L"\r\n",
-                true);
+    const std::wstring keys = c.keyring ? L"FeedPublicKey=" + otherPublic + L"\r\nFeedPublicKey1=" +
+                                              publicKey
+                                        : L"FeedPublicKey=" + publicKey;
+    s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\n" + keys + L"\r\n", true);
     s.Set(L"FeedSerial", 10);
     const std::string body = Narrow(kHeader + s.Section({L"Signed"}));
     s.Serve(L"updates.ini", Wide(c.publish(body)));
