@@ -267,17 +267,31 @@ TEST(ServerConfigTest, DownloadLocationsFromPlaceholderServerFileNameOrUrl) {
   }
 }
 
-// What the install run acts on: what to fetch, how to check it, how to run it, how to detect it.
-auto Fields(const UpdateInfo& u) {
-  Items autoClose;
+// Everything a section loads into, one field after another, so that a mismatch names the field.
+std::wstring Describe(const UpdateInfo& u) {
+  const auto join = [](const Items& items) {
+    std::wstring text;
+    for (const std::wstring& item : items) text += item + L";";
+    return text;
+  };
+  const auto section = [](const UpdateInfo* other) { return other ? other->sectionName : L"-"; };
+  Items autoClose, replaced;
   for (const auto& a : u.autoCloseApplications) autoClose.push_back(FormatAutoCloseEntry(a));
-  return std::make_tuple(
-      Items{u.sectionName, u.name, u.sha256, u.md5, u.commandLine, u.noGuiSwitch,
-            u.detectionTarget, u.appIdName, u.appIdArch, u.appIdResourceId, u.appIdPublisherId,
-            u.localFilePath, u.dependsOn ? u.dependsOn->sectionName : L"-",
-            FormatVersionCondition(u.versionOperator, u.version)},
-      std::vector<std::int64_t>{u.size, u.flags, static_cast<int>(u.detectionKind)}, autoClose,
-      u.urls, u.features.items);
+  for (const UpdateInfo* r : u.replacedUpdates) replaced.push_back(r->sectionName);
+  const Items fields = {
+      u.sectionName, u.name, std::to_wstring(u.state), join(u.updatedApplicationVersions),
+      join(u.updatedApplications), join(u.descriptions), join(u.features.items),
+      join(u.enhancements.items), join(u.bugFixes.items), std::to_wstring(u.size),
+      std::to_wstring(u.flags), std::to_wstring(u.rolloutPercent), u.sha256, u.md5, u.serverFileName, join(u.urls), u.category,
+      FormatIniDate(u.releaseDate), join(autoClose), u.commandLine, u.noGuiSwitch,
+      FormatIniVersion(u.targetOsMinVersion), FormatIniVersion(u.targetOsMaxVersion),
+      std::to_wstring(static_cast<int>(u.detectionKind)), std::to_wstring(u.detectionBits),
+      u.detectionTarget, u.customDetectionParams, u.appIdName, u.appIdArch, u.appIdResourceId,
+      u.appIdPublisherId, std::to_wstring(u.targetUnresolved),
+      FormatVersionCondition(u.versionOperator, u.version), std::to_wstring(u.fileSize),
+      section(u.dependsOn), std::to_wstring(u.replacesAll), join(replaced),
+      section(u.nextDeprecated), u.localFilePath};
+  return join(fields);
 }
 
 // Detection by file, registry, program and package; a dependency and an absorbed update.
@@ -330,36 +344,9 @@ TEST(SelectedUpdatesWriterTest, WrittenUpdatesLoadBackWithWhatTheInstallUses) {
     ASSERT_EQ(kSuccess, ServerConfig(written, fixture.client, reloaded).Load(false, false));
     ASSERT_EQ(loaded.updates.size(), reloaded.updates.size());
     for (std::size_t i = 0; i < loaded.updates.size(); ++i) {
-      EXPECT_EQ(Fields(loaded.updates[i]), Fields(reloaded.updates[i])) << i;
+      EXPECT_EQ(Narrow(Describe(loaded.updates[i])), Narrow(Describe(reloaded.updates[i]))) << i;
     }
   }
-}
-
-// Everything a section loads into, one field after another, so that a mismatch names the field.
-std::wstring Describe(const UpdateInfo& u) {
-  const auto join = [](const Items& items) {
-    std::wstring text;
-    for (const std::wstring& item : items) text += item + L";";
-    return text;
-  };
-  const auto section = [](const UpdateInfo* other) { return other ? other->sectionName : L"-"; };
-  Items autoClose, replaced;
-  for (const auto& a : u.autoCloseApplications) autoClose.push_back(FormatAutoCloseEntry(a));
-  for (const UpdateInfo* r : u.replacedUpdates) replaced.push_back(r->sectionName);
-  const Items fields = {
-      u.sectionName, u.name, std::to_wstring(u.state), join(u.updatedApplicationVersions),
-      join(u.updatedApplications), join(u.descriptions), join(u.features.items),
-      join(u.enhancements.items), join(u.bugFixes.items), std::to_wstring(u.size),
-      std::to_wstring(u.flags), std::to_wstring(u.rolloutPercent), u.sha256, u.md5, u.serverFileName, join(u.urls), u.category,
-      FormatIniDate(u.releaseDate), join(autoClose), u.commandLine, u.noGuiSwitch,
-      FormatIniVersion(u.targetOsMinVersion), FormatIniVersion(u.targetOsMaxVersion),
-      std::to_wstring(static_cast<int>(u.detectionKind)), std::to_wstring(u.detectionBits),
-      u.detectionTarget, u.customDetectionParams, u.appIdName, u.appIdArch, u.appIdResourceId,
-      u.appIdPublisherId, std::to_wstring(u.targetUnresolved),
-      FormatVersionCondition(u.versionOperator, u.version), std::to_wstring(u.fileSize),
-      section(u.dependsOn), std::to_wstring(u.replacesAll), join(replaced),
-      section(u.nextDeprecated), u.localFilePath};
-  return join(fields);
 }
 
 TEST(UpdateSectionKeysTest, EveryKeyIsReadWrittenBackAndKnownToValidation) {

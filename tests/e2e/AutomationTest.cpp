@@ -131,16 +131,14 @@ TEST(AutomationTest, ClientChecksReadsSelectsDownloadsAndInstallsThroughTheLocal
       BSTR name = nullptr, displayName = nullptr, version = nullptr, basicName = nullptr,
            basicVersion = nullptr;
       int size = 0, basicSize = 0;
-      EXPECT_EQ(S_OK, info->GetName(&name));
-      EXPECT_EQ(S_OK, info->GetDisplayName(&displayName));
-      EXPECT_EQ(S_OK, info->GetVersion(&version));
-      EXPECT_EQ(S_OK, info->GetSize(&size));
-      EXPECT_EQ(S_OK, info->GetBasicInfo(&basicName, &basicVersion, &basicSize));
-      EXPECT_EQ(e.name, Text(name));
-      EXPECT_EQ(e.displayName, Text(displayName));
-      EXPECT_EQ(e.version, Text(version));
-      EXPECT_EQ(e.displayName, Text(basicName));
-      EXPECT_EQ(e.version, Text(basicVersion));
+      EXPECT_EQ(std::vector<HRESULT>(5, S_OK),
+                (std::vector<HRESULT>{info->GetName(&name), info->GetDisplayName(&displayName),
+                                      info->GetVersion(&version), info->GetSize(&size),
+                                      info->GetBasicInfo(&basicName, &basicVersion, &basicSize)}));
+      using Texts = std::vector<std::wstring>;
+      EXPECT_EQ((Texts{e.name, e.displayName, e.version, e.displayName, e.version}),
+                (Texts{Text(name), Text(displayName), Text(version), Text(basicName),
+                       Text(basicVersion)}));
       EXPECT_GT(size, 1000);
       EXPECT_EQ(size, basicSize);
     }

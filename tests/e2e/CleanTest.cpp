@@ -41,15 +41,10 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
       SetRegistryDword(HKEY_CURRENT_USER, s.Key(L"Messages\\Resources"), image, 0);
     }
     paths.push_back(images[0]);
-    // Records of files outside the downloads folder, one in a folder that only begins like it.
-    std::vector<std::wstring> outside = {s.File(L"setup.exe"), s.Downloads() + L"2\\x.exe"};
-    CreateDirectoryW((s.Downloads() + L"2").c_str(), nullptr);
-    for (const std::wstring& file : outside) {
-      WriteTextFile(file, L"kept", TextEncoding::Ansi);
-      const std::wstring section = L"Outside" + file.substr(file.size() - 5);
-      SetRegistryString(HKEY_CURRENT_USER, s.Key(L"Updates"), section, file);
-    }
-    outside.push_back(images[1]);
+    // A record of a file outside the downloads folder; CleanerTest holds the other such paths.
+    const std::vector<std::wstring> outside = {s.File(L"setup.exe"), images[1]};
+    WriteTextFile(outside[0], L"kept", TextEncoding::Ansi);
+    SetRegistryString(HKEY_CURRENT_USER, s.Key(L"Updates"), L"Outside", outside[0]);
     const auto remaining = [&](bool all) {
       std::wstring text;
       for (const std::wstring& path : paths) text += all || FileExists(path) ? path + L"\n" : L"";
