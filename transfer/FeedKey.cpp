@@ -151,10 +151,10 @@ ResultCode FeedPublicKeyOf(const std::wstring& privateKey, std::wstring* publicK
   const std::wstring candidate = Base64Encode(publicBlob.substr(sizeof(BCRYPT_ECCKEY_BLOB)));
   // A file's public point need not belong to its private value: only a signature shows it does.
   const std::string probe = "FeedPublicKey";
+  std::string digest;
   std::wstring signature;
-  if (const ResultCode signedProbe = SignFeedBytes(privateKey, probe, &signature)) {
-    return signedProbe;
-  }
+  if (const ResultCode hashed = Digest(probe, &digest)) return hashed;
+  if (const ResultCode signedProbe = SignDigest(key, digest, &signature)) return signedProbe;
   if (const ResultCode verified = VerifyFeedBytes(candidate, probe, signature)) return verified;
   *publicKey = candidate;
   return kSuccess;
