@@ -67,9 +67,19 @@ constexpr ResultCode kUnsafeServiceLocation = 0xE0000039;
 // A release whose tag holds no version and whose settings give no detection rule: nothing could
 // tell it installed, so it is passed over like a draft.
 constexpr ResultCode kUnversionedRelease = 0xE000003A;
+// The administrator's policy (DisableUpdates) turns updates off: no check contacts a server.
+constexpr ResultCode kUpdatesDisabledByAdministrator = 0xE000003B;
+// A setting the administrator's policy fixes cannot be changed by /set.
+constexpr ResultCode kSetByAdministrator = 0xE000003C;
+// The update server answered 503 or 429 with a Retry-After that has not passed yet.
+constexpr ResultCode kServerAskedToWait = 0xE000003D;
+// A silent installation outside the administrator's UpdateWindow ends without installing.
+constexpr ResultCode kOutsideUpdateWindow = 0xE000003E;
+// Automatic downloads wait while the connection is metered, unless the policy allows them.
+constexpr ResultCode kMeteredConnection = 0xE000003F;
 
 constexpr ResultCode kFirstOwnCode = 0xE0000001;
-constexpr ResultCode kLastOwnCode = 0xE000003A;
+constexpr ResultCode kLastOwnCode = 0xE000003F;
 
 // Windows errors the run modes produce or treat specially.
 constexpr ResultCode kNotImplemented = 120;   // ERROR_CALL_NOT_IMPLEMENTED

@@ -54,6 +54,11 @@ constexpr OwnCodeString kOwnCodeStrings[] = {
     {kFeedRolledBack, IDS_FEED_ROLLED_BACK},
     {kUnsafeServiceLocation, IDS_UNSAFE_SERVICE_LOCATION},
     {kUnversionedRelease, IDS_UNVERSIONED_RELEASE},
+    {kUpdatesDisabledByAdministrator, IDS_UPDATES_DISABLED_BY_ADMIN},
+    {kSetByAdministrator, IDS_SET_BY_ADMINISTRATOR},
+    {kServerAskedToWait, IDS_SERVER_ASKED_TO_WAIT},
+    {kOutsideUpdateWindow, IDS_OUTSIDE_UPDATE_WINDOW},
+    {kMeteredConnection, IDS_METERED_CONNECTION},
 };
 
 // WinINet's messages live in its own module's message table.

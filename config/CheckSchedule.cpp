@@ -1,6 +1,7 @@
 #include "config/CheckSchedule.h"
 
 #include "config/ClientConfig.h"
+#include "config/ClientFlags.h"
 
 namespace updater {
 
@@ -23,9 +24,17 @@ ResultCode CheckDueResult(const CheckDue& answer) {
   return answer.disabledByPolicy ? kCheckDisabledByPolicy : kCheckNotDue;
 }
 
-ScheduleValues ReadScheduleValues(const SettingsStore& settings) {
+ScheduleValues ReadScheduleValues(const ClientConfig& config) {
   ScheduleValues values;
-  values.hasPolicy = settings.ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &values.policy);
+  const std::optional<DWORD> policy = config.AutoUpdatePolicy();
+  values.hasPolicy = policy.has_value();
+  values.policy = policy.value_or(0);
+  // The administrator's CheckFrequency of 0 means no automatic checks, whatever else is set.
+  if (config.Policy().checkFrequency == 0u) {
+    values.hasPolicy = true;
+    values.policy = kAutoUpdatePolicyDisable;
+  }
+  const SettingsStore& settings = config.Settings();
   values.hasNoAutoCheck =
       settings.ReadFlag(SettingsKey::Settings, L"NoAutoUpdateCheck", &values.noAutoCheck);
   FILETIME next = {};
@@ -35,7 +44,7 @@ ScheduleValues ReadScheduleValues(const SettingsStore& settings) {
 }
 
 CheckDue IsCheckDue(const ClientConfig& config) {
-  return DecideCheckDue(ReadScheduleValues(config.Settings()), CurrentFileTime());
+  return DecideCheckDue(ReadScheduleValues(config), CurrentFileTime());
 }
 
 ResultCode CheckDueResult(const ClientConfig& config) {

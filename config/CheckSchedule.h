@@ -35,7 +35,9 @@ CheckDue DecideCheckDue(const ScheduleValues& values, std::uint64_t now);
 // 0 when due; kCheckDisabledByPolicy or kCheckNotDue otherwise.
 ResultCode CheckDueResult(const CheckDue& answer);
 
-ScheduleValues ReadScheduleValues(const SettingsStore& settings);
+// The values in force: the AutoUpdatePolicy of the administrator or the user, and the user's
+// NoAutoUpdateCheck and NextUpdateCheck.
+ScheduleValues ReadScheduleValues(const ClientConfig& config);
 CheckDue IsCheckDue(const ClientConfig& config);
 ResultCode CheckDueResult(const ClientConfig& config);
 

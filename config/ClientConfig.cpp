@@ -120,6 +120,16 @@ void ClientConfig::ReadRegistry() {
     logLevel_ = 0;
   }
   proxy_ = GetProxy(settings_, machine);
+  // The administrator's policy wins over the file and the user; the service has no user.
+  policy_ = ReadAdminPolicy(id_, settingsRoot_ == HKEY_LOCAL_MACHINE);
+  if (policy_.checkFrequency) checkFrequency_ = static_cast<std::int32_t>(*policy_.checkFrequency);
+}
+
+std::optional<DWORD> ClientConfig::AutoUpdatePolicy() const {
+  if (policy_.autoUpdatePolicy) return policy_.autoUpdatePolicy;
+  DWORD stored = 0;
+  if (settings_.ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &stored)) return stored;
+  return std::nullopt;
 }
 
 std::wstring ClientConfig::NotificationAppId() const {
@@ -164,7 +174,7 @@ void ClientConfig::SaveDownloadsFolder(std::wstring folder) {
 
 void ClientConfig::SaveCheckFrequency(std::int32_t days) {
   settings_.WriteDword(SettingsKey::Settings, L"CheckFrequency", static_cast<DWORD>(days));
-  checkFrequency_ = days;
+  if (!policy_.checkFrequency) checkFrequency_ = days;
 }
 
 }  // namespace updater

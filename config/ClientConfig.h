@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include <windows.h>
 
 #include "base/ResultCode.h"
+#include "config/AdminPolicy.h"
 #include "config/ClientConfigProblems.h"
 #include "config/SettingsStore.h"
 
@@ -52,6 +54,8 @@ class ClientConfig {
   const std::wstring& ApplicationMainBinary() const { return applicationMainBinary_; }
   const std::wstring& AppDir() const { return appDir_; }
   const std::wstring& DownloadsFolder() const { return downloadsFolder_; }
+  // Days between automatic checks: the administrator's policy, else the user's setting, else the
+  // file's value.
   std::int32_t CheckFrequency() const { return checkFrequency_; }
   const std::wstring& ApplicationName() const { return applicationName_; }
   const std::wstring& ApplicationVersion() const { return applicationVersion_; }
@@ -67,13 +71,20 @@ class ClientConfig {
   // AppId, or CompanyName.ApplicationName ApplicationVersion when AppId is empty.
   std::wstring NotificationAppId() const;
 
+  // What the administrator's policy decides (read with the settings); see AdminPolicy.
+  const AdminPolicy& Policy() const { return policy_; }
+  // The AutoUpdatePolicy in force: the administrator's, else the user's stored setting; empty
+  // when neither is set.
+  std::optional<DWORD> AutoUpdatePolicy() const;
+
   // -1 when not set.
   std::int32_t RetryAttempts() const { return retryAttempts_; }
   std::uint32_t LogLevel() const { return logLevel_; }
   const std::wstring& Proxy() const { return proxy_; }
 
   void SetDownloadsFolder(std::wstring folder) { downloadsFolder_ = std::move(folder); }
-  // Store the per-user setting and take its value; a failed write is left to the next run.
+  // Store the per-user setting and take its value (unless the policy fixes it); a failed write is
+  // left to the next run.
   void SaveDownloadsFolder(std::wstring folder);
   void SaveCheckFrequency(std::int32_t days);
   // Replaces the first URL, or makes `url` the only one when there is none.
@@ -116,6 +127,7 @@ class ClientConfig {
   std::int32_t retryAttempts_ = -1;
   std::uint32_t logLevel_ = 0;
   std::wstring proxy_;
+  AdminPolicy policy_;
   HKEY settingsRoot_;
   SettingsStore settings_;
 };

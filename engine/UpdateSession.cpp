@@ -12,9 +12,11 @@
 #include "config/ClientFlags.h"
 #include "config/RunContext.h"
 #include "engine/ConfigurationFetch.h"
+#include "engine/HoldBackEvaluator.h"
 #include "engine/RolloutEvaluator.h"
 #include "engine/SelectedDownloads.h"
 #include "engine/SessionEventsBridge.h"
+#include "engine/TargetVersionPin.h"
 #include "install/UpdateInstaller.h"
 #include "transfer/CredentialProvider.h"
 #include "transfer/RememberedCredentials.h"
@@ -69,6 +71,12 @@ void UpdateSession::SetEvents(SessionEvents* events) { parts_->events.SetTarget(
 
 ResultCode UpdateSession::Check(AvailabilityCount* counts) {
   *counts = AvailabilityCount{};
+  if (config_.Policy().disableUpdates) {
+    Log(kLogInfo, L"Updates are turned off by the administrator's policy (DisableUpdates); no "
+                  L"request made");
+    parts_->events.Failed(kUpdatesDisabledByAdministrator, std::wstring());
+    return kUpdatesDisabledByAdministrator;
+  }
   std::wstring localPath;
   if (config_.Urls().empty() ||
       LocalConfigurationPath(config_.DownloadsFolder(), config_.Urls().front(), &localPath) !=
@@ -106,7 +114,16 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
 
   SystemUpdateEvaluator systemEvaluator(
       ClientFacts{config_.ApplicationName(), config_.ApplicationVersion()});
-  *counts = CountAvailableInRollout(updates_, systemEvaluator, rolloutScope_, config_.Settings());
+  VersionNumber target;
+  const bool pinned = ParseTargetVersion(config_.Policy().targetVersion, &target);
+  HoldBackEvaluator pin(systemEvaluator,
+                        [&target](const UpdateInfo& update) { return PinHoldsBack(update, target); });
+  UpdateEvaluator& evaluator = pinned ? static_cast<UpdateEvaluator&>(pin) : systemEvaluator;
+  *counts = CountAvailableInRollout(updates_, evaluator, rolloutScope_, config_.Settings());
+  if (pinned) {
+    Log(kLogInfo, FormatText(L"Updates held back by the administrator's TargetVersion %s: %d",
+                             target.ToString().c_str(), pin.HeldBack()));
+  }
   Log(kLogInfo, FormatText(L"Updates needed: %d, critical: %d", counts->needed, counts->critical));
   return counts->needed == 0 ? kUpToDate : kSuccess;
 }
@@ -128,11 +145,7 @@ int UpdateSession::SelectNeeded() {
 }
 
 InstallPlan UpdateSession::PlanInstall(InstallMode asked, bool startMinimized) const {
-  DWORD policy = 0;
-  const bool hasPolicy =
-      config_.Settings().ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &policy);
-  return updater::PlanInstall(asked, hasPolicy ? std::optional<DWORD>(policy) : std::nullopt,
-                              startMinimized);
+  return updater::PlanInstall(asked, config_.AutoUpdatePolicy(), startMinimized);
 }
 
 bool UpdateSession::Preselect(const InstallPlan& plan, bool justDownload) {

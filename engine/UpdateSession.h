@@ -63,7 +63,7 @@ class UpdateSession {
 
   // Selects exactly the needed updates; returns how many.
   int SelectNeeded();
-  // The plan of an /install run asked for as `asked`, with the stored AutoUpdatePolicy.
+  // The plan of an /install run asked for as `asked`, with the AutoUpdatePolicy in force.
   InstallPlan PlanInstall(InstallMode asked, bool startMinimized) const;
   // Selects what `plan` preselects, if anything; false when that leaves the run nothing to do.
   bool Preselect(const InstallPlan& plan, bool justDownload);

@@ -92,4 +92,9 @@
 #define IDS_FEED_ROLLED_BACK               1087
 #define IDS_UNSAFE_SERVICE_LOCATION        1088
 #define IDS_UNVERSIONED_RELEASE            1089
+#define IDS_UPDATES_DISABLED_BY_ADMIN      1092
+#define IDS_SET_BY_ADMINISTRATOR           1093
+#define IDS_SERVER_ASKED_TO_WAIT           1094
+#define IDS_OUTSIDE_UPDATE_WINDOW          1095
+#define IDS_METERED_CONNECTION             1096
 #define IDS_UPDATER_TITLE                  1091

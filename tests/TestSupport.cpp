@@ -37,7 +37,9 @@ ClientConfigFile::ClientConfigFile(const std::wstring& idPrefix, const std::wstr
       path_(folder_.File(fileName)),
       encoding_(encoding),
       user_(Key()),
-      machine_(Key(), HKEY_LOCAL_MACHINE) {}
+      machine_(Key(), HKEY_LOCAL_MACHINE),
+      userPolicy_(PolicyKey()),
+      machinePolicy_(PolicyKey(), HKEY_LOCAL_MACHINE) {}
 
 void ClientConfigFile::Write(const std::wstring& keys) const {
   WriteTextFile(path_, L"[General]\r\nID=" + id_ + L"\r\n" + keys, encoding_);

@@ -53,7 +53,7 @@ std::wstring UniqueName(const std::wstring& prefix);
 enum class TextEncoding { Ansi, Utf16 };
 
 // A client configuration of its own: the file `fileName` in a fresh folder, and a unique ID whose
-// settings under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are removed at the end.
+// settings and policy under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are removed at the end.
 class ClientConfigFile {
  public:
   explicit ClientConfigFile(const std::wstring& idPrefix = L"Test",
@@ -70,6 +70,8 @@ class ClientConfigFile {
   std::wstring Key(const std::wstring& subKey = L"") const {
     return L"Software\\Merrow\\Ruddle\\" + id_ + (subKey.empty() ? L"" : L"\\" + subKey);
   }
+  // The administrator's policy key of the ID, under either root.
+  std::wstring PolicyKey() const { return L"Software\\Policies\\Merrow\\Ruddle\\" + id_; }
   // Rewrites the file: [General], the ID, then `keys`, each line ending in "\r\n".
   void Write(const std::wstring& keys) const;
   // Writes `keys` and loads the file, its settings read under `settingsRoot`.
@@ -80,7 +82,7 @@ class ClientConfigFile {
   TempFolder folder_;
   std::wstring path_;
   TextEncoding encoding_;
-  ScopedRegistryTree user_, machine_;
+  ScopedRegistryTree user_, machine_, userPolicy_, machinePolicy_;
 };
 
 // A client configuration file written with `keys` and loaded once.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "engine/HoldBackEvaluator.h"
 #include "catalogue/RolloutPercent.h"
 #include "catalogue/Selection.h"
 #include "catalogue/UpdateInfo.h"
@@ -35,7 +36,8 @@ TEST(RolloutEvaluatorTest, AnUpdateIsOfferedBelowItsShareOfBuckets) {
     update.rolloutPercent = ParseRolloutPercent(c.percent);
     if (c.critical) update.flags |= kUpdateCritical;
     NeedAll needAll;
-    RolloutEvaluator evaluator(needAll, c.bucket);
+    HoldBackEvaluator evaluator(
+        needAll, [&c](const UpdateInfo& u) { return RolloutHoldsBack(u, c.bucket); });
     const AvailabilityCount counts = CountAvailable(list, evaluator);
     EXPECT_EQ(c.offered ? 1 : 0, counts.needed) << c.percent << " " << c.bucket;
     EXPECT_EQ(c.offered, update.evaluated) << c.percent << " " << c.bucket;
@@ -53,7 +55,8 @@ TEST(RolloutEvaluatorTest, AHeldBackUpdateLeavesItsDependencyToItsOwnRollout) {
     a.rolloutPercent = 10;
     b.rolloutPercent = dependencyPercent;
     NeedAll needAll;
-    RolloutEvaluator evaluator(needAll, 5000);
+    HoldBackEvaluator evaluator(needAll,
+                                [](const UpdateInfo& u) { return RolloutHoldsBack(u, 5000); });
     const AvailabilityCount counts = CountAvailable(list, evaluator);
     EXPECT_FALSE(a.evaluated);
     EXPECT_EQ(dependencyPercent == 100, b.evaluated) << dependencyPercent;
