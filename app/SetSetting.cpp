@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "base/Logger.h"
 #include "config/ClientFlags.h"
 #include "config/ProxySetting.h"
 #include "transfer/RememberedCredentials.h"
@@ -31,6 +32,10 @@ ResultCode SetSetting(ClientConfig& config, const std::wstring& name, const std:
   if (name == L"autoupdatepolicy") {
     std::uint32_t policy = 0;
     if (!ParseTokenList(value, kAutoUpdatePolicyNames, &policy)) return kInvalidCommandLine;
+    if (config.Policy().autoUpdatePolicy) {
+      Log(kLogInfo, L"AutoUpdatePolicy is set by the administrator's policy; not changed");
+      return kSetByAdministrator;
+    }
     if (policy == kAutoUpdatePolicyDisable && config.HasFlag(kFlagNoDisableAutoCheck)) {
       return kAutoCheckRequired;
     }

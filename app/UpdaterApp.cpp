@@ -173,6 +173,7 @@ void UpdaterApp::LogConfigProblems() const {
       Log(kLogError, L"Warning: " + config_->Path() + L": " + problem.text);
     }
   }
+  for (const std::wstring& problem : config_->Policy().problems) Log(kLogError, problem);
 }
 
 ResultCode UpdaterApp::ValidateForUpdates() {

@@ -49,7 +49,7 @@ std::wstring WhyUnusable(int index, const PolicyRegistryValue& value) {
     if (value.type != REG_SZ) return L"not a text (REG_SZ)";
     if (value.tooLong) return L"longer than any valid value";
     if (index == kTargetVersion && Trimmed(value.text).empty()) return L"empty";
-    UpdateWindow window;
+    UpdateWindowHours window;
     if (index == kUpdateWindow && !ParseUpdateWindow(value.text, &window)) {
       return L"not a window HH:MM-HH:MM";
     }
@@ -70,7 +70,7 @@ void Apply(int index, const PolicyRegistryValue& value, AdminPolicy* policy) {
     case kCheckFrequency: policy->checkFrequency = value.number; break;
     case kTargetVersion: policy->targetVersion = Trimmed(value.text); break;
     case kUpdateWindow: {
-      UpdateWindow window;
+      UpdateWindowHours window;
       ParseUpdateWindow(value.text, &window);
       policy->updateWindow = window;
       break;
@@ -121,10 +121,10 @@ std::wstring PolicyKeyPath(const std::wstring& id) {
   return id.empty() ? std::wstring() : L"Software\\Policies\\Merrow\\Ruddle\\" + id;
 }
 
-bool ParseUpdateWindow(const std::wstring& text, UpdateWindow* window) {
+bool ParseUpdateWindow(const std::wstring& text, UpdateWindowHours* window) {
   const size_t dash = text.find(L'-');
   if (dash == std::wstring::npos) return false;
-  UpdateWindow parsed;
+  UpdateWindowHours parsed;
   if (!ParseClockTime(Trimmed(text.substr(0, dash)), &parsed.startMinute) ||
       !ParseClockTime(Trimmed(text.substr(dash + 1)), &parsed.endMinute) ||
       parsed.startMinute == parsed.endMinute) {
@@ -134,14 +134,14 @@ bool ParseUpdateWindow(const std::wstring& text, UpdateWindow* window) {
   return true;
 }
 
-bool IsInsideWindow(const UpdateWindow& window, int minuteOfDay) {
+bool IsInsideWindow(const UpdateWindowHours& window, int minuteOfDay) {
   if (window.startMinute < window.endMinute) {
     return minuteOfDay >= window.startMinute && minuteOfDay < window.endMinute;
   }
   return minuteOfDay >= window.startMinute || minuteOfDay < window.endMinute;
 }
 
-std::wstring FormatUpdateWindow(const UpdateWindow& window) {
+std::wstring FormatUpdateWindow(const UpdateWindowHours& window) {
   return FormatText(L"%02d:%02d-%02d:%02d", window.startMinute / 60, window.startMinute % 60,
                     window.endMinute / 60, window.endMinute % 60);
 }

@@ -18,17 +18,17 @@ extern const wchar_t* const kPolicyValueNames[6];
 
 // Local hours in which silent installations may run, as minutes after midnight; a window whose
 // end is before its start crosses midnight.
-struct UpdateWindow {
+struct UpdateWindowHours {
   int startMinute = 0;
   int endMinute = 0;
 };
 
 // "HH:MM-HH:MM" (24-hour clock, two digits each, blanks around the dash allowed); false for
 // anything else and for a window that starts where it ends.
-bool ParseUpdateWindow(const std::wstring& text, UpdateWindow* window);
+bool ParseUpdateWindow(const std::wstring& text, UpdateWindowHours* window);
 // Whether `minuteOfDay` (0-1439) lies in the window: the start minute counts, the end one not.
-bool IsInsideWindow(const UpdateWindow& window, int minuteOfDay);
-std::wstring FormatUpdateWindow(const UpdateWindow& window);
+bool IsInsideWindow(const UpdateWindowHours& window, int minuteOfDay);
+std::wstring FormatUpdateWindow(const UpdateWindowHours& window);
 
 // One value as the registry holds it: its type and, for REG_DWORD, the number; for REG_SZ, the
 // text, unless it is longer than any valid value (`tooLong`). `present` is false for a missing
@@ -48,7 +48,7 @@ struct AdminPolicy {
   std::optional<DWORD> autoUpdatePolicy;  // 0-3, as the setting of that name
   std::optional<DWORD> checkFrequency;    // days; 0: no automatic checks
   std::wstring targetVersion;             // empty: no pin; compared as a version by the engine
-  std::optional<UpdateWindow> updateWindow;
+  std::optional<UpdateWindowHours> updateWindow;
   bool allowMeteredDownloads = false;
   // One line for each value that was ignored, naming where it was and why; for the log.
   std::vector<std::wstring> problems;

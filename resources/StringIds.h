@@ -97,4 +97,5 @@
 #define IDS_SERVER_ASKED_TO_WAIT           1094
 #define IDS_OUTSIDE_UPDATE_WINDOW          1095
 #define IDS_METERED_CONNECTION             1096
+#define IDS_SOME_OPTIONS_MANAGED           1097
 #define IDS_UPDATER_TITLE                  1091

@@ -66,7 +66,9 @@ void ChoicePage::OnInit() {
     icons_[i] = LoadIconFile(kLinks[i].icon, pixels);
     SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icons_[i].Get()));
   }
-  if (shared_.config.HasFlag(kFlagNoDisableAutoCheck)) {
+  // Not offered where checks may not be switched off, nor where the administrator decides.
+  if (shared_.config.HasFlag(kFlagNoDisableAutoCheck) ||
+      shared_.config.Policy().autoUpdatePolicy.has_value()) {
     ShowWindow(GetDlgItem(Window(), IDC_DISABLE_AUTO_CHECK), SW_HIDE);
   }
   const HWND options = GetDlgItem(Window(), IDC_CONFIGURE_OPTIONS);

@@ -47,17 +47,21 @@ void ShowStoredPolicy(const StoredPolicy& stored, bool noDisableAutoCheck,
   }
 }
 
-OptionsEnabling EnablingFor(AutoUpdateChoice choice, bool noDisableAutoCheck) {
+OptionsEnabling EnablingFor(AutoUpdateChoice choice, bool noDisableAutoCheck,
+                            const OptionsLocks& locks) {
   OptionsEnabling enabling;
-  enabling.noCheck = !noDisableAutoCheck;
-  enabling.frequency = choice != AutoUpdateChoice::NoCheck;
-  enabling.automaticKind = choice == AutoUpdateChoice::Automatic;
+  enabling.choices = !locks.policy;
+  enabling.noCheck = !noDisableAutoCheck && !locks.policy;
+  enabling.frequency = choice != AutoUpdateChoice::NoCheck && !locks.frequency;
+  enabling.automaticKind = choice == AutoUpdateChoice::Automatic && !locks.policy;
   return enabling;
 }
 
 OptionsChanges DecideOptionsChanges(const UpdateOptions& options, std::int32_t currentFrequency,
-                                    const std::wstring& currentFolder, bool noDisableAutoCheck) {
+                                    const std::wstring& currentFolder, bool noDisableAutoCheck,
+                                    const OptionsLocks& locks) {
   OptionsChanges changes;
+  changes.writesPolicy = !locks.policy;
   switch (options.choice) {
     case AutoUpdateChoice::NoCheck:
       changes.policy = noDisableAutoCheck ? kAutoUpdatePolicyPrompt : kAutoUpdatePolicyDisable;
@@ -71,7 +75,7 @@ OptionsChanges DecideOptionsChanges(const UpdateOptions& options, std::int32_t c
       break;
   }
   std::int32_t days = 0;
-  if (ParseFrequency(options.frequency, &days) && days != currentFrequency) {
+  if (!locks.frequency && ParseFrequency(options.frequency, &days) && days != currentFrequency) {
     changes.frequencyChanged = true;
     changes.frequency = days;
   }

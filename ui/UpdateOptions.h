@@ -30,16 +30,27 @@ struct StoredPolicy {
 // shows as Prompt, the policy the schedule then follows.
 void ShowStoredPolicy(const StoredPolicy& stored, bool noDisableAutoCheck, UpdateOptions* options);
 
+// The options the administrator's policy fixes: the dialog shows them and cannot change them.
+struct OptionsLocks {
+  bool policy = false;     // AutoUpdatePolicy
+  bool frequency = false;  // CheckFrequency
+  bool Any() const { return policy || frequency; }
+};
+
 // Which controls the dialog enables for a choice.
 struct OptionsEnabling {
   bool noCheck = true;        // the "Do not check" radio button
+  bool choices = true;        // the other two radio buttons
   bool frequency = true;      // the frequency edit, its labels and the next-check text
   bool automaticKind = true;  // the "All" / "Critical" combo box
 };
-OptionsEnabling EnablingFor(AutoUpdateChoice choice, bool noDisableAutoCheck);
+OptionsEnabling EnablingFor(AutoUpdateChoice choice, bool noDisableAutoCheck,
+                            const OptionsLocks& locks);
 
-// What OK writes: always the policy; the frequency and the folder only when they changed.
+// What OK writes: the policy unless it is locked; the frequency and the folder only when they
+// changed.
 struct OptionsChanges {
+  bool writesPolicy = true;
   DWORD policy = 1;
   bool frequencyChanged = false;
   std::int32_t frequency = 0;
@@ -51,6 +62,7 @@ struct OptionsChanges {
 // leave the stored values alone.
 constexpr std::int32_t kMaxCheckFrequency = 9999;
 OptionsChanges DecideOptionsChanges(const UpdateOptions& options, std::int32_t currentFrequency,
-                                    const std::wstring& currentFolder, bool noDisableAutoCheck);
+                                    const std::wstring& currentFolder, bool noDisableAutoCheck,
+                                    const OptionsLocks& locks);
 
 }  // namespace updater

@@ -98,7 +98,7 @@ INT_PTR UpdateOptionsDialog::OnMessage(HWND window, UINT message, WPARAM wParam)
         case IDOK:
           Save(DecideOptionsChanges(Read(window), config_.CheckFrequency(),
                                     config_.DownloadsFolder(),
-                                    config_.HasFlag(kFlagNoDisableAutoCheck)));
+                                    config_.HasFlag(kFlagNoDisableAutoCheck), Locks()));
           EndDialog(window, IDOK);
           return TRUE;
         case IDCANCEL:
@@ -131,7 +131,9 @@ void UpdateOptionsDialog::Initialise(HWND window) {
 
   const SettingsStore& settings = config_.Settings();
   StoredPolicy stored;
-  stored.hasPolicy = settings.ReadDword(SettingsKey::Settings, L"AutoUpdatePolicy", &stored.policy);
+  const std::optional<DWORD> policy = config_.AutoUpdatePolicy();
+  stored.hasPolicy = policy.has_value();
+  stored.policy = policy.value_or(0);
   settings.ReadFlag(SettingsKey::Settings, L"NoAutoUpdateCheck", &stored.noAutoCheck);
   UpdateOptions options;
   ShowStoredPolicy(stored, config_.HasFlag(kFlagNoDisableAutoCheck), &options);
@@ -143,6 +145,9 @@ void UpdateOptionsDialog::Initialise(HWND window) {
   SendDlgItemMessageW(window, IDC_OPTIONS_FOLDER, EM_LIMITTEXT, kFolderLimit, 0);
   SetDlgItemTextW(window, IDC_OPTIONS_FOLDER, config_.DownloadsFolder().c_str());
   SetDlgItemTextW(window, IDC_OPTIONS_NEXT_CHECK, NextCheckText(settings).c_str());
+  if (Locks().Any()) {
+    SetDlgItemTextW(window, IDC_OPTIONS_MANAGED, LoadResourceString(IDS_SOME_OPTIONS_MANAGED).c_str());
+  }
   UpdateEnabling(window);
 }
 
@@ -158,8 +163,10 @@ UpdateOptions UpdateOptionsDialog::Read(HWND window) const {
 
 void UpdateOptionsDialog::UpdateEnabling(HWND window) const {
   const OptionsEnabling enabling =
-      EnablingFor(CheckedChoice(window), config_.HasFlag(kFlagNoDisableAutoCheck));
+      EnablingFor(CheckedChoice(window), config_.HasFlag(kFlagNoDisableAutoCheck), Locks());
   EnableWindow(GetDlgItem(window, IDC_OPTIONS_NO_CHECK), enabling.noCheck);
+  EnableWindow(GetDlgItem(window, IDC_OPTIONS_PROMPT), enabling.choices);
+  EnableWindow(GetDlgItem(window, IDC_OPTIONS_AUTOMATIC), enabling.choices);
   for (const int id : {IDC_OPTIONS_FREQUENCY, IDC_OPTIONS_FREQUENCY_LABEL, IDC_OPTIONS_DAYS,
                        IDC_OPTIONS_NEXT_CHECK}) {
     EnableWindow(GetDlgItem(window, id), enabling.frequency);
@@ -187,7 +194,14 @@ void UpdateOptionsDialog::Save(const OptionsChanges& changes) const {
     config_.SaveCheckFrequency(changes.frequency);
     ScheduleNextCheck(config_, changes.frequency);
   }
-  config_.Settings().WriteDword(SettingsKey::Settings, L"AutoUpdatePolicy", changes.policy);
+  if (changes.writesPolicy) {
+    config_.Settings().WriteDword(SettingsKey::Settings, L"AutoUpdatePolicy", changes.policy);
+  }
+}
+
+OptionsLocks UpdateOptionsDialog::Locks() const {
+  const AdminPolicy& policy = config_.Policy();
+  return {policy.autoUpdatePolicy.has_value(), policy.checkFrequency.has_value()};
 }
 
 }  // namespace updater

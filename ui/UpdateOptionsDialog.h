@@ -29,6 +29,8 @@ class UpdateOptionsDialog {
   void UpdateEnabling(HWND window) const;
   void BrowseForFolder(HWND window) const;
   void Save(const OptionsChanges& changes) const;
+  // What the administrator's policy fixes.
+  OptionsLocks Locks() const;
 
   ClientConfig& config_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "config/CheckSchedule.h"
 #include "config/ClientConfig.h"
 
 namespace updater {
@@ -80,7 +81,7 @@ TEST(AdminPolicyTest, WindowsParseAndMayCrossMidnight) {
       {L"", false, {}, {}},            {L"ab:cd-ef:gh", false, {}, {}},
   };
   for (const auto& c : cases) {
-    UpdateWindow window;
+    UpdateWindowHours window;
     ASSERT_EQ(c.parses, ParseUpdateWindow(c.text, &window)) << test::Narrow(c.text);
     if (!c.parses) continue;
     for (const int minute : c.inside) EXPECT_TRUE(IsInsideWindow(window, minute)) << minute;
@@ -91,25 +92,32 @@ TEST(AdminPolicyTest, WindowsParseAndMayCrossMidnight) {
 TEST(AdminPolicyTest, ThePolicyWinsOverTheUserAndTheFile) {
   const test::ClientConfigFile file(L"Policy");
   const std::wstring settings = file.Key(L"Settings");
-  SetRegistryDword(HKEY_CURRENT_USER, settings, L"CheckFrequency", 5);
-  SetRegistryDword(HKEY_CURRENT_USER, settings, L"AutoUpdatePolicy", 1);
+  test::SetRegistryDword(HKEY_CURRENT_USER, settings, L"CheckFrequency", 5);
+  test::SetRegistryDword(HKEY_CURRENT_USER, settings, L"AutoUpdatePolicy", 1);
   const ClientConfig unmanaged = file.Load(L"CheckFrequency=3");
   EXPECT_EQ(5, unmanaged.CheckFrequency());
   EXPECT_EQ(1u, unmanaged.AutoUpdatePolicy().value_or(99));
 
-  SetRegistryDword(HKEY_CURRENT_USER, file.PolicyKey(), L"CheckFrequency", 7);
-  SetRegistryDword(HKEY_LOCAL_MACHINE, file.PolicyKey(), L"AutoUpdatePolicy", 2);
-  SetRegistryDword(HKEY_CURRENT_USER, file.PolicyKey(), L"AutoUpdatePolicy", 3);
-  SetRegistryString(HKEY_LOCAL_MACHINE, file.PolicyKey(), L"UpdateWindow", L"late");
+  test::SetRegistryDword(HKEY_CURRENT_USER, file.PolicyKey(), L"CheckFrequency", 7);
+  test::SetRegistryDword(HKEY_LOCAL_MACHINE, file.PolicyKey(), L"AutoUpdatePolicy", 2);
+  test::SetRegistryDword(HKEY_CURRENT_USER, file.PolicyKey(), L"AutoUpdatePolicy", 3);
+  test::SetRegistryString(HKEY_LOCAL_MACHINE, file.PolicyKey(), L"UpdateWindow", L"late");
+  test::SetRegistryString(HKEY_CURRENT_USER, file.PolicyKey(), L"TargetVersion", L"1.0");
   const ClientConfig managed = file.Load(L"CheckFrequency=3");
   EXPECT_EQ(7, managed.CheckFrequency());
   EXPECT_EQ(2u, managed.AutoUpdatePolicy().value_or(99));
+  EXPECT_EQ(L"1.0", managed.Policy().targetVersion);
   ASSERT_EQ(1u, managed.Policy().problems.size());
   EXPECT_EQ(L"Ignored the policy value UpdateWindow under HKEY_LOCAL_MACHINE: not a window HH:MM-HH:MM",
             managed.Policy().problems[0]);
+  // A period of 0 days means no automatic checks, whatever policy is in force.
+  EXPECT_EQ(kSuccess, CheckDueResult(managed));
+  test::SetRegistryDword(HKEY_LOCAL_MACHINE, file.PolicyKey(), L"CheckFrequency", 0);
+  EXPECT_EQ(kCheckDisabledByPolicy, CheckDueResult(file.Load(L"CheckFrequency=3")));
   // The service has no user: only the machine's policy counts.
   const ClientConfig service = file.Load(L"CheckFrequency=3", HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(3, service.CheckFrequency());
+  EXPECT_EQ(0, service.CheckFrequency());
+  EXPECT_EQ(L"", service.Policy().targetVersion);
 }
 
 }  // namespace

@@ -128,19 +128,25 @@ TEST(ExecutableTest, CarriesAFileVersionOfAtLeastThree) {
 
 // What the user chooses in the /configure dialog is what the next silent run goes by: a policy,
 // and a new frequency that moves the next check; "Do not check" greys the frequency out, and
-// Cancel keeps nothing. A check already scheduled (by a first silent run) is shown.
+// Cancel keeps nothing. A check already scheduled (by a first silent run) is shown. What the
+// administrator's policy sets (managed: AutoAll every 4 days) is disabled and not written.
 TEST(ConfigureTest, TheOptionsChosenDecideTheNextSilentRun) {
-  struct Case { bool scheduled; int choice; int kind; const wchar_t* days; int button;
-                bool frequencyEnabled; DWORD silent; };
+  struct Case { bool scheduled, managed; int choice; int kind; const wchar_t* days; int button;
+                bool frequencyEnabled; DWORD stored; DWORD silent; };
   const Case cases[] = {
-      {false, IDC_OPTIONS_AUTOMATIC, 1, L"7", IDOK, true, kCheckNotDue},  // "Critical" in 7 days
-      {true, IDC_OPTIONS_NO_CHECK, 0, L"3", IDOK, false, kCheckDisabledByPolicy},
-      {false, IDC_OPTIONS_NO_CHECK, 0, L"9", IDCANCEL, false, kUpToDate},
+      {false, false, IDC_OPTIONS_AUTOMATIC, 1, L"7", IDOK, true, 3, kCheckNotDue},  // "Critical"
+      {true, false, IDC_OPTIONS_NO_CHECK, 0, L"3", IDOK, false, 0, kCheckDisabledByPolicy},
+      {false, false, IDC_OPTIONS_NO_CHECK, 0, L"9", IDCANCEL, false, 99, kUpToDate},
+      {false, true, IDC_OPTIONS_NO_CHECK, 0, L"9", IDOK, false, 99, kUpToDate},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.choice);
+    SCOPED_TRACE(testing::Message() << c.choice << (c.managed ? " managed" : ""));
     Scenario s;
     s.Publish(L"");
+    if (c.managed) {
+      SetRegistryDword(HKEY_LOCAL_MACHINE, s.PolicyKey(), L"AutoUpdatePolicy", 2);
+      SetRegistryDword(HKEY_LOCAL_MACHINE, s.PolicyKey(), L"CheckFrequency", 4);
+    }
     if (c.scheduled) {
       EXPECT_EQ(kUpToDate, s.Run(L"/silent").exitCode);
     }
@@ -160,6 +166,7 @@ TEST(ConfigureTest, TheOptionsChosenDecideTheNextSilentRun) {
       frequencyEnabled = IsWindowEnabled(GetDlgItem(options, IDC_OPTIONS_FREQUENCY)) != FALSE;
       GetDlgItemTextW(options, IDC_OPTIONS_NEXT_CHECK, nextCheck, 64);
       if (c.scheduled) SaveScreenshot(L"update-options");
+      if (c.managed) SaveScreenshot(L"update-options-managed");
       PostMessageW(options, WM_COMMAND, c.button, 0);
     });
     const RunOutcome outcome = s.Run(L"/configure", Dialogs::OnlyWatch);
@@ -170,7 +177,7 @@ TEST(ConfigureTest, TheOptionsChosenDecideTheNextSilentRun) {
         << Narrow(nextCheck);
     DWORD policy = 99;
     GetRegistryDword(HKEY_CURRENT_USER, s.Key(L"Settings"), L"AutoUpdatePolicy", &policy);
-    EXPECT_EQ(c.button == IDCANCEL ? 99u : c.kind == 1 ? 3u : 0u, policy);
+    EXPECT_EQ(c.stored, policy);
     EXPECT_EQ(c.silent, s.Run(L"/silent").exitCode);
   }
 }

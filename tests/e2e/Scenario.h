@@ -74,6 +74,8 @@ class Scenario {
   std::wstring Log() const { return ReadUtf16File(Downloads() + L"\\updater.log"); }
   // The key of this configuration ID under either root, or a subkey of it; both removed at the end.
   std::wstring Key(const std::wstring& subKey = L"") const { return config_.Key(subKey); }
+  // The administrator's policy key of this configuration ID; removed under both roots at the end.
+  std::wstring PolicyKey() const { return config_.PolicyKey(); }
   void Set(const std::wstring& setting, DWORD value) const {
     SetRegistryDword(HKEY_CURRENT_USER, Key(L"Settings"), setting, value);
   }

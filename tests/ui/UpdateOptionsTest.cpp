@@ -34,14 +34,37 @@ TEST(UpdateOptionsTest, StoredPolicyShowsEnablesAndIsWrittenBack) {
     ShowStoredPolicy({c.hasPolicy, c.policy, c.noAutoCheck}, c.noDisable, &options);
     EXPECT_EQ(c.shown, options.choice);
     EXPECT_EQ(c.critical, options.criticalOnly);
-    const OptionsEnabling enabling = EnablingFor(options.choice, c.noDisable);
+    const OptionsEnabling enabling = EnablingFor(options.choice, c.noDisable, {});
     EXPECT_EQ(c.noCheckEnabled, enabling.noCheck);
     EXPECT_EQ(c.frequencyEnabled, enabling.frequency);
     EXPECT_EQ(c.kindEnabled, enabling.automaticKind);
-    EXPECT_EQ(c.written, DecideOptionsChanges(options, 3, L"C:\\D", c.noDisable).policy);
+    EXPECT_EQ(c.written, DecideOptionsChanges(options, 3, L"C:\\D", c.noDisable, {}).policy);
   }
   // A NoCheck the dialog could not offer is still not written under NoDisableAutoCheck.
-  EXPECT_EQ(1u, DecideOptionsChanges({Choice::NoCheck, false, L"", L""}, 3, L"", true).policy);
+  EXPECT_EQ(1u, DecideOptionsChanges({Choice::NoCheck, false, L"", L""}, 3, L"", true, {}).policy);
+}
+
+// What the administrator's policy fixes is shown, disabled and never written.
+TEST(UpdateOptionsTest, LockedOptionsAreDisabledAndNotWritten) {
+  struct Case { OptionsLocks locks; bool choices, noCheck, frequency, kind, writesPolicy, writesDays; };
+  const Case cases[] = {
+      {{false, false}, true, true, true, true, true, true},
+      {{true, false}, false, false, true, false, false, true},
+      {{false, true}, true, true, false, true, true, false},
+      {{true, true}, false, false, false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "locks " << c.locks.policy << c.locks.frequency);
+    const OptionsEnabling enabling = EnablingFor(Choice::Automatic, false, c.locks);
+    EXPECT_EQ(c.choices, enabling.choices);
+    EXPECT_EQ(c.noCheck, enabling.noCheck);
+    EXPECT_EQ(c.frequency, enabling.frequency);
+    EXPECT_EQ(c.kind, enabling.automaticKind);
+    const OptionsChanges changes =
+        DecideOptionsChanges({Choice::Automatic, false, L"7", L""}, 3, L"C:\\D", false, c.locks);
+    EXPECT_EQ(c.writesPolicy, changes.writesPolicy);
+    EXPECT_EQ(c.writesDays, changes.frequencyChanged);
+  }
 }
 
 TEST(UpdateOptionsTest, OnlyAChangedValidFrequencyAndAChangedFolderAreWritten) {
@@ -54,7 +77,7 @@ TEST(UpdateOptionsTest, OnlyAChangedValidFrequencyAndAChangedFolderAreWritten) {
   };
   for (const Case& c : cases) {
     const OptionsChanges changes =
-        DecideOptionsChanges({Choice::Prompt, false, c.frequency, c.folder}, 3, L"C:\\D", false);
+        DecideOptionsChanges({Choice::Prompt, false, c.frequency, c.folder}, 3, L"C:\\D", false, {});
     EXPECT_EQ(c.days >= 0, changes.frequencyChanged) << test::Narrow(c.frequency);
     EXPECT_EQ(c.days >= 0 ? c.days : 0, changes.frequency) << test::Narrow(c.frequency);
     EXPECT_EQ(c.saved != nullptr, changes.folderChanged) << test::Narrow(c.folder);
