@@ -15,7 +15,7 @@ packages=(
   squid python3 python3-pyftpdlib openssl osslsigncode curl
   googletest imagemagick
   rapidjson-dev
-  wixl
+  wixl libxml2-utils
   imagemagick
 )
 
