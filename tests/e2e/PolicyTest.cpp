@@ -20,7 +20,7 @@ TEST(PolicyTest, TheAdministratorDecidesBeforeAnyRequest) {
   const Case cases[] = {
       {HKEY_LOCAL_MACHINE, L"DisableUpdates", nullptr, L"/justcheck", 0xE000003B, 0,
        L"Updates are turned off by the administrator's policy (DisableUpdates); no request made"},
-      {HKEY_CURRENT_USER, L"DisableUpdates", nullptr, L"/checknow -minimaluseractions",
+      {HKEY_CURRENT_USER, L"DisableUpdates", nullptr, L"/checknow -minuseractions",
        0xE000003B, 0, L"(DisableUpdates)"},
       {HKEY_LOCAL_MACHINE, L"DisableUpdates", L"1", L"/justcheck", 0, 1,
        L"Ignored the policy value DisableUpdates under HKEY_LOCAL_MACHINE: not a number (REG_DWORD)"},
