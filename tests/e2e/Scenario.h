@@ -79,8 +79,6 @@ class Scenario {
   void Set(const std::wstring& setting, DWORD value) const {
     SetRegistryDword(HKEY_CURRENT_USER, Key(L"Settings"), setting, value);
   }
-  // The administrator's policy key of this configuration ID under either root; removed at the end.
-  std::wstring PolicyKey() const { return config_.PolicyKey(); }
   // Whether Updater.exe is registered as a client of its configuration, which /clean looks at.
   bool Registered() const {
     DWORD value = 1;
