@@ -65,7 +65,7 @@ void DumpDetected(const std::wstring& file, const UpdateList& updates, bool crit
 ResultCode HoldOutsideWindow(const ClientConfig& config, const InstallPlan& plan) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  const std::optional<UpdateWindow>& window = config.Policy().updateWindow;
+  const std::optional<UpdateWindowHours>& window = config.Policy().updateWindow;
   const ResultCode held = UpdateWindowHold(plan, window, now.wHour * 60 + now.wMinute);
   if (held != kSuccess) {
     Log(kLogInfo, L"Silent installation held back: outside the update window " +

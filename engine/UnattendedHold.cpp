@@ -4,8 +4,8 @@ namespace updater {
 
 bool IsUnattended(const InstallPlan& plan) { return plan.preselection != Preselection::None; }
 
-ResultCode UpdateWindowHold(const InstallPlan& plan, const std::optional<UpdateWindow>& window,
-                            int minuteOfDay) {
+ResultCode UpdateWindowHold(const InstallPlan& plan,
+                            const std::optional<UpdateWindowHours>& window, int minuteOfDay) {
   if (!IsUnattended(plan) || !window || IsInsideWindow(*window, minuteOfDay)) return kSuccess;
   return kOutsideUpdateWindow;
 }

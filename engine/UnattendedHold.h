@@ -16,8 +16,8 @@ bool IsUnattended(const InstallPlan& plan);
 
 // kOutsideUpdateWindow when an unattended run starts at `minuteOfDay` (local time, 0-1439)
 // outside the administrator's `window`; kSuccess otherwise and without a window.
-ResultCode UpdateWindowHold(const InstallPlan& plan, const std::optional<UpdateWindow>& window,
-                            int minuteOfDay);
+ResultCode UpdateWindowHold(const InstallPlan& plan,
+                            const std::optional<UpdateWindowHours>& window, int minuteOfDay);
 
 // kMeteredConnection when an unattended run still has installers to download (`selection`), the
 // administrator did not allow metered downloads and `isMetered` says the connection is metered;

@@ -9,9 +9,9 @@ constexpr InstallPlan kUnattended{InstallMode::SilentCritical, Preselection::Cri
 constexpr InstallPlan kPersonChooses{InstallMode::Silent, Preselection::None, true};
 
 TEST(UnattendedHoldTest, OnlyAnUnattendedRunOutsideTheWindowIsHeldItsStartMinuteInsideItsEndNot) {
-  const UpdateWindow office{9 * 60, 17 * 60 + 30}, night{22 * 60, 6 * 60};
-  struct Case { const char* what; InstallPlan plan; std::optional<UpdateWindow> window; int now;
-                ResultCode held; };
+  const UpdateWindowHours office{9 * 60, 17 * 60 + 30}, night{22 * 60, 6 * 60};
+  struct Case { const char* what; InstallPlan plan; std::optional<UpdateWindowHours> window;
+                int now; ResultCode held; };
   const Case cases[] = {
       {"before", kUnattended, office, 8 * 60 + 59, kOutsideUpdateWindow},
       {"start minute", kUnattended, office, 9 * 60, kSuccess},
@@ -22,7 +22,9 @@ TEST(UnattendedHoldTest, OnlyAnUnattendedRunOutsideTheWindowIsHeldItsStartMinute
       {"no window", kUnattended, std::nullopt, 3 * 60, kSuccess},
       {"a person chooses", kPersonChooses, office, 3 * 60, kSuccess},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.held, UpdateWindowHold(c.plan, c.window, c.now)) << c.what;
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.held, UpdateWindowHold(c.plan, c.window, c.now)) << c.what;
+  }
 }
 
 TEST(UnattendedHoldTest, AnUnattendedDownloadWaitsOnAMeteredLinkUnlessAllowedAndAsksOnlyThen) {
