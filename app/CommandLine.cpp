@@ -419,6 +419,13 @@ std::wstring TemporaryCopyKind(RunMode checkMode) {
   return std::wstring();
 }
 
+RunMode CopyModeOf(RunMode checkMode) {
+  for (const InstallKind& kind : kInstallKinds) {
+    if (kind.check == checkMode) return kind.install;
+  }
+  return RunMode::Install;
+}
+
 RunSwitches SwitchesOf(const CommandLine& commandLine) {
   RunSwitches switches;
   switches.justDownload = commandLine.justDownload;

@@ -66,6 +66,8 @@ struct CommandLine {
 // The /install kind that hands a check in `checkMode` on to its temporary copy: "checknow",
 // "silent", "silentall" or "silentcritical"; empty for the modes that make no copy.
 std::wstring TemporaryCopyKind(RunMode checkMode);
+// The /install mode of that copy; the /checknow copy's for the modes that make none.
+RunMode CopyModeOf(RunMode checkMode);
 
 // The switches that a run hands on to its temporary copy.
 RunSwitches SwitchesOf(const CommandLine& commandLine);

@@ -12,6 +12,8 @@
 #include "config/ClientConfig.h"
 #include "config/ClientFlags.h"
 #include "config/RunContext.h"
+#include "engine/NetworkCost.h"
+#include "engine/UnattendedHold.h"
 #include "engine/UpdateSession.h"
 #include "resources/StringIds.h"
 #include "service/ServiceInstallerRunner.h"
@@ -56,6 +58,20 @@ void DumpDetected(const std::wstring& file, const UpdateList& updates, bool crit
     Log(kLogError, L"Unable to write the detected updates to " + file + L" LastError: " +
                        ResultText(written));
   }
+}
+
+// kOutsideUpdateWindow, logged, when an unattended run of `plan` starts outside the
+// administrator's window by the local clock.
+ResultCode HoldOutsideWindow(const ClientConfig& config, const InstallPlan& plan) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const std::optional<UpdateWindowHours>& window = config.Policy().updateWindow;
+  const ResultCode held = UpdateWindowHold(plan, window, now.wHour * 60 + now.wMinute);
+  if (held != kSuccess) {
+    Log(kLogInfo, L"Silent installation held back: outside the update window " +
+                      FormatUpdateWindow(*window));
+  }
+  return held;
 }
 
 }  // namespace
@@ -139,6 +155,11 @@ ResultCode UpdateDriver::SilentCheck() {
   if (!commandLine_.noFrequencyCheck) {
     if (const ResultCode due = CheckDueResult(config_); due != kSuccess) return due;
   }
+  // Before any request, and leaving the next check where it is, so that the next scheduled run
+  // inside the window checks.
+  const InstallPlan copyPlan =
+      PlanInstall(InstallModeOf(CopyModeOf(mode_)), config_.AutoUpdatePolicy(), false);
+  if (const ResultCode held = HoldOutsideWindow(config_, copyPlan); held != kSuccess) return held;
   InstanceLock lock;
   if (AnotherRunIsFirst(lock, ThisExecutablePath())) return lock.SignalFirst(run_.switches.startMinimized);
   const ResultCode result =
@@ -190,7 +211,16 @@ ResultCode UpdateDriver::Install() {
   const RunSwitches& switches = run_.switches;
   const InstallPlan plan = session.PlanInstall(InstallModeOf(mode_), switches.startMinimized);
   mode_ = RunModeOf(plan.mode);
-  if (!session.Preselect(plan, switches.justDownload)) return kSuccess;
+  if (const ResultCode held = HoldOutsideWindow(config_, plan); held != kSuccess) return held;
+  SilentSelection selection;
+  if (!session.Preselect(plan, switches.justDownload, &selection)) return kSuccess;
+  // Ended before any download, also of updates whose installers are already here: the next run
+  // on an unmetered link installs them all together.
+  if (MeteredDownloadHold(plan, selection, config_.Policy().allowMeteredDownloads,
+                          IsConnectionMetered) != kSuccess) {
+    Log(kLogInfo, L"Automatic download held back: the connection is metered");
+    return kMeteredConnection;
+  }
   ResultCode result = kSuccess;
   if (switches.noGui) {
     result = session.DownloadAndInstall(switches.justDownload);

@@ -148,13 +148,15 @@ InstallPlan UpdateSession::PlanInstall(InstallMode asked, bool startMinimized) c
   return updater::PlanInstall(asked, config_.AutoUpdatePolicy(), startMinimized);
 }
 
-bool UpdateSession::Preselect(const InstallPlan& plan, bool justDownload) {
+bool UpdateSession::Preselect(const InstallPlan& plan, bool justDownload,
+                              SilentSelection* selection) {
   if (plan.preselection == Preselection::None) return true;
-  const SilentSelection selection = SelectForSilentInstall(
+  const SilentSelection made = SelectForSilentInstall(
       updates_, plan.preselection == Preselection::CriticalOnly, downloadState_);
-  Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", selection.selected,
-                           selection.toDownload));
-  return PreselectionLeavesWork(selection, justDownload);
+  Log(kLogInfo, FormatText(L"Updates selected: %d, to download: %d", made.selected,
+                           made.toDownload));
+  if (selection != nullptr) *selection = made;
+  return PreselectionLeavesWork(made, justDownload);
 }
 
 int UpdateSession::CountInstallReady(bool criticalOnly) const {

@@ -65,8 +65,9 @@ class UpdateSession {
   int SelectNeeded();
   // The plan of an /install run asked for as `asked`, with the AutoUpdatePolicy in force.
   InstallPlan PlanInstall(InstallMode asked, bool startMinimized) const;
-  // Selects what `plan` preselects, if anything; false when that leaves the run nothing to do.
-  bool Preselect(const InstallPlan& plan, bool justDownload);
+  // Selects what `plan` preselects, if anything, counted into `selection` when given; false when
+  // that leaves the run nothing to do.
+  bool Preselect(const InstallPlan& plan, bool justDownload, SilentSelection* selection = nullptr);
   // Needed updates (only critical ones when criticalOnly) whose installers are downloaded in full.
   int CountInstallReady(bool criticalOnly) const;
 

@@ -253,6 +253,7 @@ TEST(CommandLineTest, EachCheckHandsOverAKindItsTemporaryCopyRunsAs) {
     const std::wstring kind = TemporaryCopyKind(check);
     EXPECT_EQ(check == copy, kind.empty()) << static_cast<int>(check);
     if (kind.empty()) continue;
+    EXPECT_EQ(static_cast<int>(copy), static_cast<int>(CopyModeOf(check)));
     CommandLine cl;
     ASSERT_EQ(kSuccess, ParseCommandLine(L"/install " + kind + L" h.ini", kLinkPrefix, &cl));
     EXPECT_EQ(static_cast<int>(copy), static_cast<int>(cl.mode)) << static_cast<int>(check);
