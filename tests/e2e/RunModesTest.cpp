@@ -160,13 +160,14 @@ TEST(ConfigureTest, TheOptionsChosenDecideTheNextSilentRun) {
           }, 10000)) {
         return;
       }
+      // As the administrator set it, before the test's clicks reach the disabled controls.
+      if (c.managed) SaveScreenshot(L"update-options-managed");
       SendDlgItemMessageW(options, c.choice, BM_CLICK, 0, 0);
       SendDlgItemMessageW(options, IDC_OPTIONS_AUTOMATIC_KIND, CB_SETCURSEL, c.kind, 0);
       SetDlgItemTextW(options, IDC_OPTIONS_FREQUENCY, c.days);
       frequencyEnabled = IsWindowEnabled(GetDlgItem(options, IDC_OPTIONS_FREQUENCY)) != FALSE;
       GetDlgItemTextW(options, IDC_OPTIONS_NEXT_CHECK, nextCheck, 64);
       if (c.scheduled) SaveScreenshot(L"update-options");
-      if (c.managed) SaveScreenshot(L"update-options-managed");
       PostMessageW(options, WM_COMMAND, c.button, 0);
     });
     const RunOutcome outcome = s.Run(L"/configure", Dialogs::OnlyWatch);
