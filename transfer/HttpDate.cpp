@@ -86,13 +86,13 @@ bool ReadAsctimeDate(const std::wstring& text, SYSTEMTIME* time) {
          reader.Number(4, &time->wYear) && reader.AtEnd();
 }
 
-// A two-digit year is taken in the century that puts it at most 50 years after `now`.
+// A two-digit year is the latest year with those digits at most 50 years after `now`.
 WORD FullYear(WORD twoDigits, std::uint64_t now) {
   SYSTEMTIME today = {};
   const FILETIME nowTime = ToFileTime(now);
   if (!FileTimeToSystemTime(&nowTime, &today)) return static_cast<WORD>(1900 + twoDigits);
-  int year = today.wYear - today.wYear % 100 + twoDigits;
-  if (year > today.wYear + 50) year -= 100;
+  int year = today.wYear - today.wYear % 100 + twoDigits + 100;
+  while (year > today.wYear + 50) year -= 100;
   return static_cast<WORD>(year);
 }
 
