@@ -168,7 +168,7 @@ ResultCode UpdateDriver::SilentCheck() {
                         kSilentWorkerWaitMs)
           : CheckAndHandOver(nullptr);
   if (IsQuietResult(result) && !commandLine_.noFrequencyCheck) {
-    ScheduleNextCheck(config_, config_.CheckFrequency());
+    ScheduleSpreadCheck(config_, config_.CheckFrequency());
   }
   // Waited for only now, so that a wait window does not stay open over the copy's work.
   if (result == kSuccess && copy_.started && commandLine_.wait) {

@@ -1,11 +1,11 @@
 #include "base/PrivateFolder.h"
 
 #include <windows.h>
-#include <bcrypt.h>
 #include <sddl.h>
 
 #include <cwchar>
 
+#include "base/SystemRandom.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
@@ -16,10 +16,7 @@ constexpr int kFreshNameAttempts = 8;
 
 bool RandomName(const wchar_t* prefix, std::wstring* name) {
   unsigned char bytes[8];
-  if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, bytes, sizeof(bytes),
-                                      BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
-    return false;
-  }
+  if (FillRandom(bytes, sizeof(bytes)) != kSuccess) return false;
   *name = prefix;
   for (const unsigned char byte : bytes) {
     wchar_t digits[3];

@@ -1,9 +1,8 @@
 #include "config/RolloutBucket.h"
 
-#include <bcrypt.h>
-
 #include "base/Logger.h"
 #include "base/ResultText.h"
+#include "base/SystemRandom.h"
 #include "config/SettingsStore.h"
 
 namespace updater {
@@ -18,9 +17,7 @@ ResultCode ReadOrDrawRolloutBucket(const SettingsStore& settings, DWORD* bucket)
   constexpr DWORD kLimit = 0xFFFFFFFFu - 0xFFFFFFFFu % kRolloutBuckets;
   DWORD draw = kLimit;
   while (draw >= kLimit) {
-    const NTSTATUS status = BCryptGenRandom(nullptr, reinterpret_cast<UCHAR*>(&draw),
-                                            sizeof(draw), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
-    if (!BCRYPT_SUCCESS(status)) return static_cast<ResultCode>(status);
+    if (const ResultCode drawn = FillRandom(&draw, sizeof(draw))) return drawn;
   }
   *bucket = draw % kRolloutBuckets;
   if (const ResultCode written =

@@ -5,6 +5,7 @@
 #include "base/ResultText.h"
 #include "catalogue/DownloadLocation.h"
 #include "config/ClientConfig.h"
+#include "engine/ServerWait.h"
 #include "engine/TransferSettings.h"
 #include "transfer/Downloader.h"
 #include "transfer/FeedKey.h"
@@ -55,11 +56,14 @@ ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& lo
   download.SetIfModifiedSince(ConditionTime(localExists, hasStored, stored));
 
   const ResultCode result = download.Download(config.Urls(), localPath);
+  if (result == kSuccess || result == kNotModified) ForgetServerWait(config);
   if (result == kNotModified) {
     Log(kLogInfo, L"The update configuration file is not modified; using " + localPath);
     return VerifyConfigurationFile(config, localPath, signedPart);
   }
-  if (result != kSuccess) return result;
+  if (result != kSuccess) {
+    return RememberServerWait(config, download.RetryAfter()) ? kServerAskedToWait : result;
+  }
   const SYSTEMTIME lastModified = download.GetLastModified();
   FILETIME time = {};
   if (lastModified.wYear != 0 && SystemTimeToFileTime(&lastModified, &time)) {

@@ -34,7 +34,9 @@ ResultCode VerifyConfigurationFile(const ClientConfig& config, const std::wstrin
 // only for a copy newer than the one there, and keeps the server's Last-Modified time in the
 // settings for the next fetch. An answer of "not modified" leaves the local copy in use. Either
 // copy is verified (VerifyConfigurationFile, which fills `signedPart`) before it is used.
-// `credentials` (may be null) answers the challenges.
+// `credentials` (may be null) answers the challenges. A 503 or 429 answer whose Retry-After asks
+// for a wait is remembered (RememberServerWait) and ends the fetch with kServerAskedToWait; a
+// fetch that succeeds, or finds the copy not modified, forgets an earlier wait.
 ResultCode FetchConfiguration(const ClientConfig& config, const std::wstring& localPath,
                               UpdateEvents* events, CredentialProvider* credentials,
                               std::string* signedPart);

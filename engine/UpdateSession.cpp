@@ -15,6 +15,7 @@
 #include "engine/HoldBackEvaluator.h"
 #include "engine/RolloutEvaluator.h"
 #include "engine/SelectedDownloads.h"
+#include "engine/ServerWait.h"
 #include "engine/SessionEventsBridge.h"
 #include "engine/TargetVersionPin.h"
 #include "install/UpdateInstaller.h"
@@ -85,6 +86,11 @@ ResultCode UpdateSession::Check(AvailabilityCount* counts) {
                        (config_.Urls().empty() ? std::wstring() : config_.Urls().front()));
     parts_->events.Failed(kInvalidClientConfig, std::wstring());
     return kInvalidClientConfig;
+  }
+  // Before any request: the server asked not to be contacted for a while.
+  if (const ResultCode waiting = HeedServerWait(config_); waiting != kSuccess) {
+    parts_->events.Failed(waiting, std::wstring());
+    return waiting;
   }
   std::string signedPart;
   if (const ResultCode fetched =

@@ -21,6 +21,7 @@
 #     /relative/<path>               302 to /<path>, a relative Location
 #     /auth/elsewhere/<host>/<path>  the same once the credentials of /auth/ were accepted
 #     /forbidden/...  403           /gone/...  410           anything missing  404
+#     /busy/<N>/...   503 with Retry-After: N
 #     Range, Last-Modified and If-Modified-Since (304 when the file is not newer: if_modified_since before)
 #   PROXY      proxy (squid), basic auth    user proxyuser / proxypass, realm "Updater Test Proxy";
 #                                           407 without or with wrong credentials
@@ -216,6 +217,10 @@ http {
     }
     location /forbidden/ { return 403; }
     location /gone/ { return 410; }
+    location ~ ^/busy/([0-9]+)/ {
+      add_header Retry-After \$1 always;
+      return 503;
+    }
   }
   server {
     listen 127.0.0.1:${port[ELSEWHERE]};

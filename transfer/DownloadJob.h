@@ -75,6 +75,8 @@ struct DownloadJob {
   DWORD resumeOffset = 0;
   // HTTP status of the last response, 0 before any.
   DWORD statusCode = 0;
+  // The Retry-After of the last response when it was a 503 or 429, as the server sent it.
+  std::wstring retryAfter;
   SYSTEMTIME lastModified = {};
 };
 

@@ -44,6 +44,7 @@ ResultCode Downloader::Download(const std::vector<std::wstring>& urls,
   job_.partialPath = destination + L".part";
   CloseSource();
   job_.statusCode = 0;
+  job_.retryAfter.clear();
   job_.lastModified = {};
 
   ResultCode result = CheckUrls();

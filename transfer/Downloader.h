@@ -52,6 +52,9 @@ class Downloader {
   SYSTEMTIME GetLastModified() const { return job_.lastModified; }
   // HTTP status of the last response, 0 before any.
   DWORD StatusCode() const { return job_.statusCode; }
+  // The Retry-After of the last response when it was a 503 or 429 (at most kMaxRetryAfterChars
+  // characters), else empty.
+  const std::wstring& RetryAfter() const { return job_.retryAfter; }
 
  private:
   ResultCode CheckUrls() const;

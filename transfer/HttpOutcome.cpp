@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "base/ResultText.h"
+#include "transfer/HttpDate.h"
 
 namespace updater {
 
@@ -113,23 +114,6 @@ bool ParseContentRange(const std::wstring& text, ContentRange* range) {
   if (parsed.last < parsed.first || (sizeKnown && parsed.last >= parsed.size)) return false;
   *range = parsed;
   return true;
-}
-
-std::wstring FormatHttpDate(const SYSTEMTIME& time) {
-  static const wchar_t* const kDays[] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
-  static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
-                                           L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
-  SYSTEMTIME normalized = time;
-  FILETIME fileTime;
-  // The stored time may lack its day of the week; a round trip through FILETIME supplies it.
-  if (SystemTimeToFileTime(&time, &fileTime)) FileTimeToSystemTime(&fileTime, &normalized);
-  const unsigned month = normalized.wMonth >= 1 && normalized.wMonth <= 12 ? normalized.wMonth : 1;
-  return FormatText(L"%s, %.2u %s %.4u %.2u:%.2u:%.2u GMT", kDays[normalized.wDayOfWeek % 7],
-                    static_cast<unsigned>(normalized.wDay), kMonths[month - 1],
-                    static_cast<unsigned>(normalized.wYear),
-                    static_cast<unsigned>(normalized.wHour),
-                    static_cast<unsigned>(normalized.wMinute),
-                    static_cast<unsigned>(normalized.wSecond));
 }
 
 std::wstring BuildRequestHeaders(DWORD resumeOffset, const SYSTEMTIME& ifModifiedSince) {

@@ -46,9 +46,6 @@ bool ParseContentRange(const std::wstring& text, ContentRange* range);
 // when the year of `ifModifiedSince` is not 0.
 std::wstring BuildRequestHeaders(DWORD resumeOffset, const SYSTEMTIME& ifModifiedSince);
 
-// RFC 1123 form, "Sun, 06 Nov 1994 08:49:37 GMT"; the day of the week is computed from the date.
-std::wstring FormatHttpDate(const SYSTEMTIME& time);
-
 // The value of the "realm" attribute of a WWW-Authenticate or Proxy-Authenticate value, quoted or
 // not; empty when there is none.
 std::wstring ParseRealm(const std::wstring& challenge);

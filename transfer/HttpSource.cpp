@@ -8,6 +8,7 @@
 #include "base/ResultText.h"
 #include "transfer/CredentialProvider.h"
 #include "transfer/HttpOutcome.h"
+#include "transfer/RetryAfter.h"
 #include "transfer/RetryPolicy.h"
 #include "transfer/UpdateEvents.h"
 
@@ -39,16 +40,20 @@ bool QueryNumber(HINTERNET request, DWORD query, DWORD* value) {
   return HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, value, &size, nullptr) != FALSE;
 }
 
-std::wstring QueryText(HINTERNET request, DWORD query) {
+// Empty as well for a value longer than `maxChars`, which is not copied.
+std::wstring QueryText(HINTERNET request, DWORD query, size_t maxChars = std::wstring::npos) {
   // First buffer of 520 bytes, grown once to what WinINet asks for.
   std::vector<wchar_t> buffer(260);
   DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
   if (!HttpQueryInfoW(request, query, buffer.data(), &size, nullptr)) {
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::wstring();
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size / sizeof(wchar_t) > maxChars) {
+      return std::wstring();
+    }
     buffer.resize(size / sizeof(wchar_t) + 1);
     if (!HttpQueryInfoW(request, query, buffer.data(), &size, nullptr)) return std::wstring();
   }
-  return std::wstring(buffer.data(), size / sizeof(wchar_t));
+  const size_t length = size / sizeof(wchar_t);
+  return length <= maxChars ? std::wstring(buffer.data(), length) : std::wstring();
 }
 
 std::wstring ConfiguredProxy(HINTERNET handle) {
@@ -137,6 +142,10 @@ ResultCode SendHttp(DownloadJob& job, std::uint64_t* total, Followup* followup) 
     DWORD status = 0;
     if (!QueryNumber(request, HTTP_QUERY_STATUS_CODE, &status)) return GetLastError();
     job.statusCode = status;
+    // Kept for the caller, which decides whether to heed it.
+    job.retryAfter = status == 503 || status == 429
+                         ? QueryText(request, HTTP_QUERY_RETRY_AFTER, kMaxRetryAfterChars)
+                         : std::wstring();
     if (IsFollowedRedirect(status)) {
       followup->location = QueryText(request, HTTP_QUERY_LOCATION);
       return followup->location.empty() ? kInvalidServerResponse : kSuccess;

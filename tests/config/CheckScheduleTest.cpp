@@ -47,6 +47,20 @@ TEST(CheckScheduleTest, NextCheckIsDaysAheadWithoutWrappingAround) {
   }
 }
 
+TEST(CheckScheduleTest, AutomaticChecksSpreadOverATenthOfThePeriodAtMostADay) {
+  constexpr std::uint32_t kHighest = 0xFFFFFFFFu;
+  // days, random -> seconds of delay
+  const std::tuple<int, std::uint32_t, std::uint64_t> cases[] = {
+      {0, kHighest, 0},         {-3, kHighest, 0},          {1, 0, 0},
+      {1, 0x80000000u, 4320},   {1, kHighest, 8639},        {10, 0x80000000u, 43200},
+      {10, kHighest, 86399},    {30, kHighest, 86399},      {30, 0x80000000u, 43200},
+      {std::numeric_limits<int>::max(), kHighest, 86399},
+  };
+  for (const auto& [days, random, seconds] : cases) {
+    EXPECT_EQ(seconds * kSecond, CheckSpread(days, random)) << days << " days, random " << random;
+  }
+}
+
 TEST(CheckScheduleTest, ReadsThePolicyAndTheFlagFromTheSettings) {
   const std::tuple<const wchar_t*, DWORD, ResultCode> cases[] = {
       {L"AutoUpdatePolicy", 0, kCheckDisabledByPolicy}, {L"NoAutoUpdateCheck", 0, kSuccess},

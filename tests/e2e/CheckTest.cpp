@@ -14,7 +14,8 @@
 namespace updater::test {
 
 constexpr DWORD kUpToDate = 0xE0000011;
-constexpr std::int64_t kDay = 86400ll * 10000000ll;
+constexpr std::int64_t kMinute = 60ll * 10000000ll;
+constexpr std::int64_t kDay = 1440 * kMinute;
 
 // Starts /checknow and waits for its window (null when none came); the future ends with the run.
 std::future<RunOutcome> StartCheckNow(const Scenario& s, HWND* window) {
@@ -118,8 +119,29 @@ TEST(CheckTest, AsksTheServerOnlyWhenDueAndSchedulesTheNextCheckAfterASuccess) {
     DWORD size = sizeof(next);
     ASSERT_EQ(c.nextAfter != 0, RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"NextUpdateCheck",
                                              RRF_RT_REG_BINARY, nullptr, &next, &size) == 0);
-    EXPECT_LT(std::llabs(next - now - c.nextAfter * kDay), 60ll * 10000000ll) << "a minute off";
+    // A check the silent run scheduled comes up to a tenth of the period later, spread.
+    const std::int64_t spread = c.nextAfter != c.nextBefore ? c.nextAfter * kDay / 10 : 0;
+    EXPECT_GT(next - now - c.nextAfter * kDay, -kMinute) << "a minute early";
+    EXPECT_LT(next - now - c.nextAfter * kDay, spread + kMinute) << "too late";
   }
+}
+
+// A busy server's Retry-After holds back the checks after it without a request, whichever run
+// checks.
+TEST(CheckTest, ABusyServerIsNotAskedAgainBeforeItsRetryAfter) {
+  Scenario s(L"busy/3600/");
+  std::int64_t now = 0;  // FILETIME's layout
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
+  for (const wchar_t* run : {L"/justcheck", L"/silent", L"/justcheck"}) {
+    EXPECT_EQ(0xE000003Du, s.Run(run).exitCode) << Narrow(run) << "\n" << Narrow(s.Log());
+  }
+  EXPECT_EQ(1u, s.Requests(L"updates.ini").size());
+  EXPECT_EQ(2u, CountOf(s.Log(), L"The update server asked to be contacted after "));
+  std::int64_t until = 0;
+  DWORD size = sizeof(until);
+  ASSERT_EQ(0, RegGetValueW(HKEY_CURRENT_USER, s.Key(L"Settings").c_str(), L"RetryAfter",
+                            RRF_RT_REG_BINARY, nullptr, &until, &size));
+  EXPECT_LT(std::llabs(until - now - 3600ll * 10000000ll), kMinute) << "not an hour ahead";
 }
 
 TEST(CheckNowTest, SecondCheckEndsAtOnceAndBringsTheFirstToTheFront) {
