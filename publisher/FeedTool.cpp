@@ -19,7 +19,9 @@
 #include "config/ClientConfig.h"
 #include "publisher/ClientConfigCheck.h"
 #include "publisher/FeedText.h"
+#include "publisher/InstallerBlockMap.h"
 #include "publisher/KeyFile.h"
+#include "transfer/BlockMap.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
 #include "transfer/HexText.h"
@@ -33,6 +35,7 @@ constexpr int kProblem = 1;
 constexpr int kUsage = 2;
 constexpr wchar_t kUsageText[] =
     L"usage: UpdaterPublisher keygen PRIVATEKEYFILE\n"
+    L"       UpdaterPublisher blockmap INSTALLER\n"
     L"       UpdaterPublisher hash FILE FOLDER\n"
     L"       UpdaterPublisher pubkey PRIVATEKEYFILE\n"
     L"       UpdaterPublisher sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]\n"
@@ -129,6 +132,21 @@ int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring*
     return Fail(out, L"Cannot write " + feedPath, written);
   }
   return status;
+}
+
+int WriteBlockMap(const std::wstring& installer, std::wstring* out) {
+  BlockMap map;
+  if (const ResultCode mapped = MapInstaller(installer, &map)) {
+    return Fail(out, L"Cannot map " + installer, mapped);
+  }
+  const std::wstring mapPath = installer + L".blockmap";
+  if (const ResultCode written = ReplaceFile(mapPath, FormatBlockMap(map))) {
+    return Fail(out, L"Cannot write " + mapPath, written);
+  }
+  *out += L"Block map written to " + mapPath +
+          FormatText(L": %llu bytes in %u blocks\n", map.size,
+                     static_cast<unsigned>(map.blocks.size()));
+  return kOk;
 }
 
 // Signs all the same: the key may already be known, and a release must still go out.
@@ -327,6 +345,7 @@ int RunFeedTool(const std::vector<std::wstring>& arguments, std::wstring* out,
   const std::size_t count = arguments.size();
   const std::wstring command = count > 0 ? arguments[0] : std::wstring();
   if (command == L"keygen" && count == 2) return Keygen(arguments[1], out);
+  if (command == L"blockmap" && count == 2) return WriteBlockMap(arguments[1], out);
   if (command == L"hash" && count == 3) return Hash(arguments[1], arguments[2], out);
   if (command == L"pubkey" && count == 2) return Pubkey(arguments[1], out, warnings);
   if (command == L"sign" && count >= 3 && count <= 5) return Sign(arguments, out, warnings);

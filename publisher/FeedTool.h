@@ -5,14 +5,17 @@
 
 namespace updater {
 
-// The publisher's commands over an update configuration file and the client configuration, as
-// the console tool runs them. Each writes what it did or found to `out`, what the publisher should
-// put right but did not stop it to `warnings`, and answers the process exit code: 0 when all went
-// well, 1 for a problem with the file or the keys, 2 for a command line it does not take.
+// The publisher's commands over an update configuration file, the client configuration and the
+// installers, as the console tool runs them. Each writes what it did or found to `out`, what the
+// publisher should put right but did not stop it to `warnings`, and answers the process exit code:
+// 0 when all went well, 1 for a problem with the file or the keys, 2 for a command line it does
+// not take.
 //   keygen PRIVATEKEYFILE                 a new key pair, the private key readable by the user
 //                                         alone; prints the FeedPublicKey= line
 //   pubkey PRIVATEKEYFILE                 the FeedPublicKey= line of a private key file (keygen's, or
 //                                         a P-256 PEM key of standard tools)
+//   blockmap INSTALLER                    INSTALLER.blockmap beside it: the installer's size and
+//                                         SHA-256 and its content-defined blocks (BlockMap.h)
 //   hash FILE FOLDER                      Size and SHA256 of each section from FOLDER's installers;
 //                                         only their values change, the rest of the file stays
 //   sign FILE PRIVATEKEYFILE [DAYS [SERIAL]]   serial (default: the time), expiry (default 30

@@ -8,7 +8,8 @@
 #include "base/AnsiText.h"
 #include "publisher/FeedTool.h"
 
-// The publisher's console tool: prepares, signs and checks update configuration files.
+// The publisher's console tool: prepares, signs and checks update configuration files, and maps
+// installers into blocks.
 int wmain() {
   int count = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
