@@ -18,14 +18,11 @@ std::string Hex(const std::vector<unsigned char>& bytes) {
   return std::string(hex.begin(), hex.end());
 }
 
-// The line at `*at` without its line end (a line feed, perhaps after a carriage return, so that a
-// map that went through a text-mode transfer still reads); false for a line with no line feed,
-// which a truncated map ends with.
+// The line at `*at` without its line feed; false for a line with none, as a truncated map ends.
 bool NextLine(const std::string& text, std::size_t* at, std::string* line) {
   const std::size_t end = text.find('\n', *at);
   if (end == std::string::npos) return false;
   line->assign(text, *at, end - *at);
-  if (!line->empty() && line->back() == '\r') line->pop_back();
   *at = end + 1;
   return true;
 }

@@ -14,7 +14,7 @@ constexpr std::uint64_t kMaxBlockMapFileBytes = 0xFFFFFFFFull;
 // The longest text a map can have: its three head lines and one line a block, each block but the
 // last at least the minimum long. A longer map is refused unread.
 constexpr std::size_t kMaxBlockMapHeadBytes = 128;
-constexpr std::size_t kMaxBlockLineBytes = 10 + 1 + 6 + 1 + 64 + 2;
+constexpr std::size_t kMaxBlockLineBytes = 10 + 1 + 6 + 1 + 64 + 1;
 constexpr std::size_t kMaxBlockMapTextBytes =
     kMaxBlockMapHeadBytes + (kMaxBlockMapFileBytes / kMinBlockBytes + 1) * kMaxBlockLineBytes;
 
