@@ -43,7 +43,9 @@ TEST(ContentChunkerTest, CutsTheSameBytesTheSameWayWithinTheBounds) {
   };
   for (const auto& c : cases) {
     const std::vector<std::string> whole = Blocks(c.bytes, c.bytes.size() + 1);
-    if (c.blocks > 0) EXPECT_EQ(c.blocks, whole.size()) << c.what;
+    if (c.blocks > 0) {
+      EXPECT_EQ(c.blocks, whole.size()) << c.what;
+    }
     for (const std::size_t piece : {std::size_t{1} << 20, std::size_t{4097}}) {
       EXPECT_EQ(whole, Blocks(c.bytes, piece)) << c.what << " fed " << piece << " at a time";
     }
