@@ -37,7 +37,7 @@ TEST(ContentChunkerTest, CutsTheSameBytesTheSameWayWithinTheBounds) {
   for (const auto& c : cases) {
     const std::vector<std::string> blocks = Blocks(c.bytes);
     EXPECT_EQ(c.blocks, blocks.size()) << c.what;
-    EXPECT_EQ(blocks, Blocks(c.bytes, 4097)) << c.what << ": other buffers, other cuts";
+    EXPECT_EQ(blocks, Blocks(c.bytes, 4097)) << c.what << " fed 4097 bytes at a time";
     for (std::size_t i = 0; i < blocks.size(); ++i) {
       EXPECT_LE(blocks[i].size(), kMaxBlockBytes) << c.what << " block " << i;
       EXPECT_TRUE(i + 1 == blocks.size() || blocks[i].size() >= kMinBlockBytes) << c.what << i;
