@@ -56,6 +56,12 @@ std::wstring Scenario::Section(const Update& update) const {
          (Contains(update.keys, L"Flags=") ? L"" : L"Flags=SilentInstall\r\n");
 }
 
+std::wstring Scenario::FaultySection(const Update& update, const std::wstring& faults) const {
+  std::wstring section = Section(update);
+  const std::wstring nginx = ServerUrl(L"http", L"");
+  return section.replace(section.find(nginx), nginx.size(), ServerUrl(L"fault", faults));
+}
+
 DWORD RunPublisher(const std::wstring& arguments, std::string* output, std::string* warnings) {
   const std::wstring tool = ThisExecutableFolder() + L"\\..\\UpdaterPublisher.exe";
   const std::wstring printed = tool + L".out", warned = tool + L".err";
@@ -114,8 +120,8 @@ void RemoveFixturePackages() {
   for (const wchar_t* product : {L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}",
                                  L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E12}"}) {
     KernelHandle msiexec;
-    StartProcess(L"C:\\windows\\system32\\msiexec.exe",
-                 std::wstring(L"msiexec /x ") + product + L" /qn", nullptr, &msiexec);
+    StartProgram({L"C:\\windows\\system32\\msiexec.exe",
+                  std::wstring(L"msiexec /x ") + product + L" /qn"}, &msiexec);
     WaitForSingleObject(msiexec.Get(), 60000);
   }
 }
@@ -134,11 +140,11 @@ RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
   RunOutcome outcome{0xDEAD};
   const std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
   KernelHandle process;
-  DWORD id = 0;
-  if (!StartProcess(Exe(), commandLine, Folder().c_str(), &process, &id)) {
-    ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << GetLastError();
+  if (const ResultCode error = StartProgram({Exe(), commandLine, Folder()}, &process)) {
+    ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << error;
     return outcome;
   }
+  const DWORD id = GetProcessId(process.Get());
   std::vector<std::wstring>& titles = outcome.windowTitles;
   // A window shown only for a moment is seen only when looking often.
   const bool ended = WaitUntil([&] {

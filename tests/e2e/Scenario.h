@@ -94,6 +94,8 @@ class Scenario {
     return ServersFolder() + L"\\www\\" + served_ + L"\\" + name;
   }
   std::wstring Section(const Update& update) const;  // serves its installer too
+  // As Section, with the installer served by the fault server behind `faults` ("trickle/").
+  std::wstring FaultySection(const Update& update, const std::wstring& faults) const;
   // The section [Package] of the fixture package `fixture`, served as Package.msi, with `keys`;
   // detected by the registry value the package writes.
   std::wstring PackageSection(const std::wstring& fixture, const std::wstring& keys) const;
