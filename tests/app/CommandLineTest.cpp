@@ -212,7 +212,6 @@ TEST(CommandLineTest, ParsesTheOtherSwitchesWithTheirExactArguments) {
       {L"/justcheck -critical -critical -critical -critical -critical -critical", nullptr},
       {L"/justcheck -dumpdetected", nullptr},
       {L"/justcheck -nogui", nullptr},
-      {L"/set loglevel Trace", L"mode=19 setting=[loglevel] value=[Trace]"},
       {L"/set rememberpassword user secret",
        L"mode=19 setting=[rememberpassword] value=[user] value2=[secret]"},
       {L"/set", nullptr},

@@ -22,7 +22,8 @@ std::wstring ReadUtf16File(const std::wstring& path) {
 }
 
 Scenario::Scenario(const std::wstring& servedUnder)
-    : served_(servedUnder + UniqueName(L"e2e")) {
+    : ClientConfigFile(L"E2e", L"Updater.ini", TextEncoding::Utf16),
+      served_(servedUnder + UniqueName(L"e2e")) {
   EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
                         FALSE));
   CreateDirectoryW(ServedPath(L"").c_str(), nullptr);
@@ -35,7 +36,7 @@ Scenario::~Scenario() { DeleteFolderTree(ServedPath(L"")); }
 
 void Scenario::Configure(const std::wstring& keys, bool folders) const {
   const std::wstring paths = L"AppDir=" + Folder() + L"\r\nDownloadsFolder=" + Downloads();
-  config_.Write(keys + (folders ? paths : L""));
+  Write(keys + (folders ? paths : L""));
 }
 
 void Scenario::Serve(const std::wstring& name, const std::wstring& text) const {
