@@ -10,6 +10,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "base/AnsiText.h"
+#include "base/ExecutablePath.h"
 #include "base/Logger.h"
 #include "base/ProcessStart.h"
 
@@ -87,13 +89,15 @@ void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncod
     bytes = "\xFF\xFE";
     bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
   } else {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    bytes.resize(size);
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
+    bytes = ToAnsiText(text);
   }
   WriteBytes(path, bytes);
+}
+
+std::string Utf16(const std::string& bytes) {
+  std::string wide = "\xFF\xFE";
+  for (const char c : bytes) wide += std::string{c, '\0'};
+  return wide;
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
@@ -103,18 +107,6 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
   DWORD written = 0;
   ASSERT_TRUE(WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                         nullptr));
-}
-
-bool StartProcess(const std::wstring& program, std::wstring commandLine, const wchar_t* folder,
-                  KernelHandle* process, DWORD* processId) {
-  KernelHandle child;
-  const ProgramStart start{program, std::move(commandLine), folder != nullptr ? folder : L""};
-  if (StartProgram(start, &child) != kSuccess) {
-    return false;
-  }
-  if (processId != nullptr) *processId = GetProcessId(child.Get());
-  if (process != nullptr) *process = std::move(child);
-  return true;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
@@ -159,10 +151,8 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::wstring ThisExecutableFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\'));
+  const std::wstring path = ThisExecutablePath();
+  return path.substr(0, path.find_last_of(L'\\'));
 }
 
 void SaveScreenshot(const std::wstring& name) {
@@ -173,7 +163,7 @@ void SaveScreenshot(const std::wstring& name) {
   DeleteFileW(path.c_str());
   std::wstring unixPath = path.substr(2);  // the build is on Z:
   for (wchar_t& c : unixPath) c = c == L'\\' ? L'/' : c;
-  ASSERT_TRUE(StartProcess(L"Z:\\usr\\bin\\import", L"import -window root " + unixPath));
+  ASSERT_EQ(kSuccess, StartProgram({L"Z:\\usr\\bin\\import", L"import -window root " + unixPath}));
   // Wine hands back no process handle to wait on for a Unix program: its file tells when it ends.
   std::size_t last = 0;
   EXPECT_TRUE(WaitUntil([&] {
@@ -204,29 +194,6 @@ bool GetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring&
   DWORD size = sizeof(*value);
   return RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, value,
                       &size) == ERROR_SUCCESS;
-}
-
-bool GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
-                       std::wstring* value) {
-  DWORD size = 0;
-  const auto get = [&](void* data) {
-    return RegGetValueW(root, subKey.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) ==
-           ERROR_SUCCESS;
-  };
-  if (!get(nullptr)) return false;
-  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
-  if (!get(buffer.data())) return false;
-  *value = buffer.data();
-  return true;
-}
-
-std::string Narrow(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                      nullptr, nullptr);
-  return result;
 }
 
 std::wstring ServersFolder() {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/AnsiText.h"
+#include "base/ProcessStart.h"
 #include "base/UniqueHandle.h"
 #include "config/ClientConfig.h"
 #include "transfer/UpdateEvents.h"
@@ -103,12 +105,9 @@ std::wstring LogText();
 // How often `part` occurs in `text`.
 size_t CountOf(const std::wstring& text, const std::wstring& part);
 
-// Starts `program` with `commandLine` (its own name first) in `folder` (null: the current one).
-bool StartProcess(const std::wstring& program, std::wstring commandLine,
-                  const wchar_t* folder = nullptr, KernelHandle* process = nullptr,
-                  DWORD* processId = nullptr);
-
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);
+// Each byte as one UTF-16LE character after the byte-order mark.
+std::string Utf16(const std::string& bytes);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
@@ -125,8 +124,6 @@ void SetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring
 void SetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& name, DWORD value);
 // Returns false when the value does not exist.
 bool GetRegistryDword(HKEY root, const std::wstring& subKey, const std::wstring& name, DWORD* value);
-bool GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
-                       std::wstring* value);
 
 // The local test servers' folder (UPDATER_SERVERS_DIR) as a Windows path; empty when not set.
 std::wstring ServersFolder();
@@ -136,7 +133,7 @@ std::wstring ServersFolder();
 std::wstring ServerAddress(const wchar_t* name);
 
 // Narrow text for assertion messages.
-std::string Narrow(const std::wstring& text);
+inline std::string Narrow(const std::wstring& text) { return ToUtf8Text(text); }
 
 // Adds the DER certificate in `certificatePath` to the machine's Root store, so that signatures
 // chaining to it are trusted in this prefix.

@@ -109,19 +109,19 @@ TEST(AutomationObjectsTest, ProxyStubLibraryRegistersEveryInterfaceForTheCurrent
   EXPECT_EQ(S_OK, registerProxyStub());
 
   std::wstring factory, server;
-  test::GetRegistryString(HKEY_CURRENT_USER, interfaceKeys[0]->SubKey() + L"\\ProxyStubClsid32",
-                          L"", &factory);
-  EXPECT_TRUE(test::GetRegistryString(
-      HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\" + factory + L"\\InprocServer32", L"",
-      &server));
+  ReadRegistryString(HKEY_CURRENT_USER, interfaceKeys[0]->SubKey() + L"\\ProxyStubClsid32", L"",
+                     &factory);
+  EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER,
+                                 L"Software\\Classes\\CLSID\\" + factory + L"\\InprocServer32", L"",
+                                 &server));
   EXPECT_NE(std::wstring::npos, server.find(L"Updater-comproxystub.dll")) << test::Narrow(server);
   for (const auto& key : interfaceKeys) {
     std::wstring registered;
-    EXPECT_TRUE(test::GetRegistryString(HKEY_CURRENT_USER, key->SubKey() + L"\\ProxyStubClsid32",
-                                        L"", &registered));
+    EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, key->SubKey() + L"\\ProxyStubClsid32", L"",
+                                   &registered));
     EXPECT_EQ(factory, registered) << test::Narrow(key->SubKey());
     std::wstring name;
-    test::GetRegistryString(HKEY_CURRENT_USER, key->SubKey(), L"", &name);
+    ReadRegistryString(HKEY_CURRENT_USER, key->SubKey(), L"", &name);
     EXPECT_EQ(0u, name.find(L"ITovanUpdate")) << test::Narrow(name);
   }
 }

@@ -51,13 +51,6 @@ std::vector<std::wstring> ProfileSectionNames(const std::wstring& path) {
   return names;
 }
 
-// Each byte as one UTF-16LE character after the byte-order mark.
-std::string Utf16(const std::string& bytes) {
-  std::string wide = "\xFF\xFE";
-  for (const char c : bytes) wide += std::string{c, '\0'};
-  return wide;
-}
-
 // GetPrivateProfileStringW is the oracle: the same file must give the same value and section
 // names, once as written and once as UTF-16LE.
 TEST(IniDocumentTest, AnswersAsTheProfileFunctionsOnTheSameFile) {
@@ -89,7 +82,7 @@ TEST(IniDocumentTest, AnswersAsTheProfileFunctionsOnTheSameFile) {
       const Case& c = cases[i];
       // A file of its own each time: the profile functions cache files they have read.
       const std::wstring path = folder.File(std::to_wstring(i) + (asUtf16 ? L"w.ini" : L".ini"));
-      std::ofstream(path.c_str(), std::ios::binary) << (asUtf16 ? Utf16(c.bytes) : c.bytes);
+      std::ofstream(path.c_str(), std::ios::binary) << (asUtf16 ? test::Utf16(c.bytes) : c.bytes);
       IniDocument document;
       ASSERT_EQ(kSuccess, IniFile(path).Read(&document));
       const std::string where = "case " + std::to_string(i) + (asUtf16 ? " as UTF-16" : "");

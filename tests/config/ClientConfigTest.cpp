@@ -118,7 +118,7 @@ TEST(ClientConfigTest, ACheckNamesTheFileAndTheValuesItLacksOrWhyTheFileCannotBe
 TEST(ClientConfigTest, FileIsFoundOnlyByAnExistingAbsolutePath) {
   constexpr wchar_t kKey[] = L"Software\\Merrow\\Ruddle\\Settings";
   std::wstring saved;
-  const bool hadValue = test::GetRegistryString(HKEY_CURRENT_USER, kKey, L"ConfigFilePath", &saved);
+  const bool hadValue = ReadRegistryString(HKEY_CURRENT_USER, kKey, L"ConfigFilePath", &saved);
   const test::TempFolder folder;
   const std::wstring existing = folder.File(L"client.ini");
   test::WriteTextFile(existing, L"[General]\r\nID=Acme\r\n", TextEncoding::Ansi);

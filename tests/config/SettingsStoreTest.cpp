@@ -30,7 +30,7 @@ TEST(SettingsStoreTest, ValuesRoundTripInTheirRegistryFormatsAndMissingOnesLeave
   ASSERT_EQ(kSuccess, store.WriteDword(SettingsKey::Settings, L"Zero", 0));
   EXPECT_TRUE(test::GetRegistryDword(HKEY_CURRENT_USER, key, L"Number", &number));
   EXPECT_TRUE(store.ReadDword(SettingsKey::Settings, L"Number", &number) && number == 0xFFFFFFFF);
-  EXPECT_TRUE(test::GetRegistryString(HKEY_CURRENT_USER, key, L"Long", &text));
+  EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, key, L"Long", &text));
   EXPECT_TRUE(store.ReadString(SettingsKey::Settings, L"Long", &text) && text == longText);
   EXPECT_TRUE(store.ReadString(SettingsKey::Settings, L"Empty", &text) && text.empty());
   EXPECT_TRUE(store.ReadTime(SettingsKey::Settings, L"Time", &time));

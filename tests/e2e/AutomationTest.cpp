@@ -1,7 +1,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "base/ResultText.h"
 #include "e2e/Scenario.h"
 #include "handover/InstanceLock.h"
+#include "install/AutoCloseApplication.h"
 
 namespace updater::test {
 
@@ -28,21 +28,11 @@ std::wstring NewClassId() {
   return text;
 }
 
-bool ProcessRuns(const std::wstring& executable) {
-  const KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry = {sizeof(entry)};
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
-       more = Process32NextW(snapshot.Get(), &entry)) {
-    const KernelHandle process(
-        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-    wchar_t path[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    if (process && QueryFullProcessImageNameW(process.Get(), 0, path, &size) &&
-        CompareStringOrdinal(path, -1, executable.c_str(), -1, TRUE) == CSTR_EQUAL) {
-      return true;
-    }
-  }
-  return false;
+// Whether the updater of `s` ends within `timeoutMs` (0: has ended).
+bool ServerEnds(const Scenario& s, DWORD timeoutMs) {
+  AutoCloseEntry server;
+  server.application = s.Exe();
+  return WaitForApplicationExit(server, timeoutMs);
 }
 
 // The scenario's updater registered as the local server of a class of its own (as by hand:
@@ -60,9 +50,9 @@ struct Server {
         << "the type library stays registered";
     SysFreeString(path);
     std::wstring server;
-    EXPECT_FALSE(GetRegistryString(HKEY_LOCAL_MACHINE,
-                                   L"Software\\Classes\\CLSID\\" + classId + L"\\LocalServer32", L"",
-                                   &server))
+    EXPECT_FALSE(ReadRegistryString(HKEY_LOCAL_MACHINE,
+                                    L"Software\\Classes\\CLSID\\" + classId + L"\\LocalServer32",
+                                    L"", &server))
         << "the class stays registered";
     EXPECT_EQ(0u, s.Run(L"/automation -clsid " + classId + L" -unregserver").exitCode);
     CoUninitialize();
@@ -203,11 +193,10 @@ TEST(AutomationTest, ReadmeExamplesInstallTheFirstUpdate) {
     if (script) {
       const std::wstring printed = s.File(L"printed.txt");
       KernelHandle process;
-      ASSERT_TRUE(StartProcess(L"C:\\windows\\system32\\cmd.exe",
-                               L"cmd /c cscript.exe //nologo \"" + ThisExecutableFolder() +
-                                   L"\\ReadmeExample.js\" " + ProgIdOf(server.classId) + L" > \"" +
-                                   printed + L"\"",
-                               nullptr, &process));
+      ASSERT_EQ(kSuccess, StartProgram({L"C:\\windows\\system32\\cmd.exe",
+                                        L"cmd /c cscript.exe //nologo \"" + ThisExecutableFolder() +
+                                            L"\\ReadmeExample.js\" " + ProgIdOf(server.classId) +
+                                            L" > \"" + printed + L"\""}, &process));
       EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.Get(), 120000));
       output = ReadFileBytes(printed);
       result = output.find("Result: " + Narrow(ResultText(0))) != std::string::npos ? 0 : 1;
@@ -219,10 +208,10 @@ TEST(AutomationTest, ReadmeExamplesInstallTheFirstUpdate) {
     }
     EXPECT_EQ(0u, result) << output << Narrow(s.Log());
     std::wstring installed;
-    GetRegistryString(HKEY_LOCAL_MACHINE, L"Software\\UpdaterFixturePackage", L"Version",
-                      &installed);
+    ReadRegistryString(HKEY_LOCAL_MACHINE, L"Software\\UpdaterFixturePackage", L"Version",
+                       &installed);
     EXPECT_EQ(L"1.2.0.0", installed) << "the package did not install";
-    EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000))
+    EXPECT_TRUE(ServerEnds(s, 10000))
         << "the server outlived its last object";
   }
   RemoveFixturePackages();
@@ -241,65 +230,29 @@ TEST(AutomationTest, ServerEndsWithAKilledClient) {
                 L".CreateTextFile(WScript.Arguments(1));\nfor (;;) {}\n",
                 TextEncoding::Ansi);
   KernelHandle client;
-  ASSERT_TRUE(StartProcess(L"C:\\windows\\system32\\cscript.exe",
-                           L"cscript //nologo \"" + script + L"\" " + ProgIdOf(server.classId) +
-                               L" \"" + created + L"\"", nullptr, &client));
+  ASSERT_EQ(kSuccess, StartProgram({L"C:\\windows\\system32\\cscript.exe",
+                                    L"cscript //nologo \"" + script + L"\" " +
+                                        ProgIdOf(server.classId) + L" \"" + created + L"\""},
+                                   &client));
   ASSERT_TRUE(WaitUntil([&] { return FileExists(created); })) << Narrow(s.Log());
-  ASSERT_TRUE(ProcessRuns(s.Exe())) << Narrow(s.Log());
+  ASSERT_FALSE(ServerEnds(s, 0)) << Narrow(s.Log());
   TerminateProcess(client.Get(), 1);
-  EXPECT_TRUE(WaitUntil([&] { return !ProcessRuns(s.Exe()); }, 10000)) << Narrow(s.Log());
-}
-
-// The client is told of a corrupt download through Error; its S_FALSE there cancels the batch
-// before the next update, where any other answer lets the batch go on.
-TEST(AutomationTest, ACancelAnsweredToErrorEndsTheDownloads) {
-  struct Case { bool cancelOnError; DWORD result; bool intactDownloaded; };
-  for (const Case& c : {Case{true, 0xE0000008, false}, Case{false, 0xE0000030, true}}) {
-    SCOPED_TRACE(c.cancelOnError ? "cancelled" : "answered S_OK");
-    Scenario s;
-    s.Publish(s.Section({L"Corrupt", L"SHA256=" + std::wstring(64, L'0') + L"\r\n"}) +
-              s.Section({L"Intact"}));
-    Server server(s);
-    const ComRef<ITovanUpdater> updater = server.Create();
-    ASSERT_TRUE(updater);
-    RecordingCallback callback;
-    callback.errorAnswer = c.cancelOnError ? S_FALSE : S_OK;
-    ASSERT_EQ(S_OK, updater.Get()->RegisterCallback(&callback));
-    const Check check = CheckForUpdates(updater.Get());
-    ASSERT_EQ(0, check.result) << Narrow(s.Log());
-    ASSERT_EQ(2, check.count);
-    for (int index = 0; index < 2; ++index) {
-      ITovanUpdateInfo* info = nullptr;
-      ASSERT_EQ(S_OK, check.updates.Get()->GetUpdateInfo(index, &info));
-      EXPECT_EQ(S_OK, info->SelectForInstall(1));
-      info->Release();
-    }
-    int result = -1;
-    EXPECT_EQ(S_OK, check.updates.Get()->DownloadUpdates(&result));
-    EXPECT_EQ(c.result, static_cast<DWORD>(result)) << callback.calls << Narrow(s.Log());
-    EXPECT_NE(std::string::npos, callback.calls.find("error E0000030")) << callback.calls;
-    EXPECT_EQ(c.intactDownloaded, FileExists(s.InstallerPath(L"Intact"))) << callback.calls;
-  }
+  EXPECT_TRUE(ServerEnds(s, 10000)) << Narrow(s.Log());
 }
 
 TEST(AutomationTest, CheckWithoutUpdateOrBesideAnotherRunSetsEveryOutValue) {
-  struct Case { const char* what; bool published, otherRun; DWORD result; };
-  const Case cases[] = {
-      {"no update found", true, false, 0xE0000011},
-      {"another run of the updater", true, true, 0xE0000027},
-      {"no update configuration file", false, false, 0xE0000018},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const bool besideAnotherRun : {false, true}) {
+    SCOPED_TRACE(besideAnotherRun);
     Scenario s;
-    if (c.published) s.Publish(L"");
+    s.Publish(L"");
     Server server(s);
     InstanceLock otherRun;
-    if (c.otherRun) otherRun.Acquire(InstanceLockName(s.Exe()));
+    if (besideAnotherRun) otherRun.Acquire(InstanceLockName(s.Exe()));
     const ComRef<ITovanUpdater> updater = server.Create();
     ASSERT_TRUE(updater);
     const Check check = CheckForUpdates(updater.Get());
-    EXPECT_EQ(c.result, static_cast<DWORD>(check.result)) << Narrow(s.Log());
+    EXPECT_EQ(besideAnotherRun ? 0xE0000027 : 0xE0000011, static_cast<DWORD>(check.result))
+        << Narrow(s.Log());
     EXPECT_EQ(0, check.count);
     EXPECT_EQ(0, check.toDownload);
     EXPECT_FALSE(check.updates);

@@ -62,7 +62,7 @@ TEST(CleanTest, RemovesDownloadsAndSettingsUnlessAnotherInstalledUpdaterUsesThem
     const RunOutcome outcome = s.Run(c.arguments, Dialogs::OnlyWatch);
     holder.Reset();
     std::wstring command;
-    EXPECT_EQ(c.otherInstalled, GetRegistryString(HKEY_CURRENT_USER, protocol, L"", &command));
+    EXPECT_EQ(c.otherInstalled, ReadRegistryString(HKEY_CURRENT_USER, protocol, L"", &command));
     EXPECT_EQ(0u, outcome.exitCode);
     EXPECT_EQ(c.windows, outcome.windowTitles);
     EXPECT_EQ(c.otherInstalled ? remaining(true) : c.locked ? locked + L"\n" + folder + L"\n" : L"",

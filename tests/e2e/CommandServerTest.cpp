@@ -115,9 +115,8 @@ TEST(CommandServerTest, RunsOnlyANeededInstallerOfItsOwnPublisherFromASignedFile
                       L"\r\nIPCObjNameBase=" + base + L"\r\n",
                   TextEncoding::Utf16);
     KernelHandle server;
-    DWORD id = 0;
-    ASSERT_TRUE(StartProcess(s.Exe(), L"\"" + s.Exe() + L"\" /runserver \"" + s.File(L"server.ini") + L"\"",
-                             s.File(L"").c_str(), &server, &id));
+    ASSERT_EQ(kSuccess, StartProgram({s.Exe(), L"\"" + s.Exe() + L"\" /runserver \"" +
+                                      s.File(L"server.ini") + L"\"", s.Folder()}, &server));
     const std::wstring url = c.foreignUrl ? s.Url(L"elsewhere.ini") : s.Url(L"updates.ini");
     const std::wstring argument2 = c.argument2.empty() ? s.Downloads() : c.argument2;
     EXPECT_EQ(c.result, SendRawCommand(base, {c.command, c.name, argument2, url}));

@@ -69,8 +69,6 @@ TEST(MisconfiguredClientTest, ThePublisherToolFindsWhatTheUpdaterWouldNotTakeAsM
       {sound + L"FeedPublicKy=" + publicKey + L"\r\n", 1, "[General] unknown key FeedPublicKy\n"},
       {sound + L"FeedPublicKey=" + mistyped + L"\r\n", 1,
        "[General] FeedPublicKey is not a P-256 public key\n"},
-      {sound + L"CheckFrequency=weekly\r\n", 1,
-       "[General] CheckFrequency is not a whole number: weekly\n"},
       {L"", 1, "Cannot read "},
   };
   const TempFolder folder;

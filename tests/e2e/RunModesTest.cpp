@@ -47,7 +47,6 @@ TEST(RunModesTest, RunsEndWithTheirResultAndOnlyAnInteractiveCheckShowsAnErrorBo
                    L"-restartappcmd \"/c echo restarted> %UPDATER_TEST_MARKER%\"",
        kInvalidConfig, L"", nullptr},
       {nameOnly, false, L"/checknow", kInvalidConfig, L"", L"Invalid client configuration file"},
-      {nullptr, false, L"/checknow -minuseractions", 0xE0000018, L"", nullptr},  // nothing served
       {nullptr, false, L"/checknow", 0xE0000018, L"",
        L"Unable to find resource on server. Please check if the URL is correct."},
   };

@@ -22,7 +22,8 @@ std::wstring ReadUtf16File(const std::wstring& path) {
 }
 
 Scenario::Scenario(const std::wstring& servedUnder)
-    : served_(servedUnder + UniqueName(L"e2e")) {
+    : ClientConfigFile(L"E2e", L"Updater.ini", TextEncoding::Utf16),
+      served_(servedUnder + UniqueName(L"e2e")) {
   EXPECT_TRUE(CopyFileW((ThisExecutableFolder() + L"\\..\\Updater.exe").c_str(), Exe().c_str(),
                         FALSE));
   CreateDirectoryW(ServedPath(L"").c_str(), nullptr);
@@ -35,7 +36,7 @@ Scenario::~Scenario() { DeleteFolderTree(ServedPath(L"")); }
 
 void Scenario::Configure(const std::wstring& keys, bool folders) const {
   const std::wstring paths = L"AppDir=" + Folder() + L"\r\nDownloadsFolder=" + Downloads();
-  config_.Write(keys + (folders ? paths : L""));
+  Write(keys + (folders ? paths : L""));
 }
 
 void Scenario::Serve(const std::wstring& name, const std::wstring& text) const {
@@ -54,6 +55,12 @@ std::wstring Scenario::Section(const Update& update) const {
          File(update.section + (update.installs ? L".installed" : L".ran")) + L"\" " +
          std::to_wstring(update.exitCode) + L"\r\n" + update.keys +
          (Contains(update.keys, L"Flags=") ? L"" : L"Flags=SilentInstall\r\n");
+}
+
+std::wstring Scenario::FaultySection(const Update& update, const std::wstring& faults) const {
+  std::wstring section = Section(update);
+  const std::wstring nginx = ServerUrl(L"http", L"");
+  return section.replace(section.find(nginx), nginx.size(), ServerUrl(L"fault", faults));
 }
 
 DWORD RunPublisher(const std::wstring& arguments, std::string* output, std::string* warnings) {
@@ -114,8 +121,8 @@ void RemoveFixturePackages() {
   for (const wchar_t* product : {L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E11}",
                                  L"{6B0E3C57-2F7A-4E61-9C43-8D1B6A0F2E12}"}) {
     KernelHandle msiexec;
-    StartProcess(L"C:\\windows\\system32\\msiexec.exe",
-                 std::wstring(L"msiexec /x ") + product + L" /qn", nullptr, &msiexec);
+    StartProgram({L"C:\\windows\\system32\\msiexec.exe",
+                  std::wstring(L"msiexec /x ") + product + L" /qn"}, &msiexec);
     WaitForSingleObject(msiexec.Get(), 60000);
   }
 }
@@ -134,11 +141,11 @@ RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
   RunOutcome outcome{0xDEAD};
   const std::wstring commandLine = L"\"" + Exe() + L"\" " + arguments;
   KernelHandle process;
-  DWORD id = 0;
-  if (!StartProcess(Exe(), commandLine, Folder().c_str(), &process, &id)) {
-    ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << GetLastError();
+  if (const ResultCode error = StartProgram({Exe(), commandLine, Folder()}, &process)) {
+    ADD_FAILURE() << "cannot start " << Narrow(commandLine) << ": " << error;
     return outcome;
   }
+  const DWORD id = GetProcessId(process.Get());
   std::vector<std::wstring>& titles = outcome.windowTitles;
   // A window shown only for a moment is seen only when looking often.
   const bool ended = WaitUntil([&] {

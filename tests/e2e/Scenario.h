@@ -56,15 +56,13 @@ struct Update {
 // An application as shipped and installed: a folder (its AppDir) with Updater.exe, Updater.ini and
 // the downloads folder; the update configuration file and installers served by the local nginx;
 // the per-user settings, with everything logged. All of it is removed at the end.
-class Scenario {
+class Scenario : public ClientConfigFile {
  public:
   // Serves its files in a folder of its own under `servedUnder` ("auth/": behind authentication).
   explicit Scenario(const std::wstring& servedUnder = L"");
   ~Scenario();
   // Rewrites Updater.ini: this scenario's ID, `keys`, and with `folders` its AppDir and downloads.
   void Configure(const std::wstring& keys, bool folders = false) const;
-  const std::wstring& Folder() const { return config_.Folder(); }
-  std::wstring File(const std::wstring& name) const { return config_.File(name); }
   std::wstring Exe() const { return File(L"Updater.exe"); }
   std::wstring Downloads() const { return File(L"downloads"); }
   std::wstring InstallerPath(const std::wstring& section) const {
@@ -72,10 +70,6 @@ class Scenario {
   }
   std::wstring Marker(const std::wstring& section) const { return File(section + L".installed"); }
   std::wstring Log() const { return ReadUtf16File(Downloads() + L"\\updater.log"); }
-  // The key of this configuration ID under either root, or a subkey of it; both removed at the end.
-  std::wstring Key(const std::wstring& subKey = L"") const { return config_.Key(subKey); }
-  // The administrator's policy key of this configuration ID; removed under both roots at the end.
-  std::wstring PolicyKey() const { return config_.PolicyKey(); }
   void Set(const std::wstring& setting, DWORD value) const {
     SetRegistryDword(HKEY_CURRENT_USER, Key(L"Settings"), setting, value);
   }
@@ -94,6 +88,8 @@ class Scenario {
     return ServersFolder() + L"\\www\\" + served_ + L"\\" + name;
   }
   std::wstring Section(const Update& update) const;  // serves its installer too
+  // As Section, with the installer served by the fault server behind `faults` ("trickle/").
+  std::wstring FaultySection(const Update& update, const std::wstring& faults) const;
   // The section [Package] of the fixture package `fixture`, served as Package.msi, with `keys`;
   // detected by the registry value the package writes.
   std::wstring PackageSection(const std::wstring& fixture, const std::wstring& keys) const;
@@ -112,7 +108,6 @@ class Scenario {
   std::optional<DWORD> InstallAll(const std::wstring& options = L"") const;
 
  private:
-  ClientConfigFile config_{L"E2e", L"Updater.ini", TextEncoding::Utf16};
   std::wstring served_;
 };
 

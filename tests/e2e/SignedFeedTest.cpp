@@ -12,8 +12,6 @@ namespace {
 
 const std::wstring kHeader = L";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n";
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
   std::wstring key, publicKey, otherKey, otherPublic;
   ASSERT_EQ(kSuccess, GenerateFeedKey(&key, &publicKey));
@@ -42,7 +40,7 @@ TEST(SignedFeedTest, OnlyAFreshFileSignedWithTheConfiguredKeyIsUsed) {
     s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\n" + keys + L"\r\n", true);
     s.Set(L"FeedSerial", 10);
     const std::string body = Narrow(kHeader + s.Section({L"Signed"}));
-    s.Serve(L"updates.ini", Wide(c.publish(body)));
+    s.Serve(L"updates.ini", FromUtf8Text(c.publish(body)));
     const std::wstring localCopy = s.Downloads() + L"\\updates.ini";
     if (c.result != 0) {
       EXPECT_EQ(c.result, s.Run(L"/silentall -nogui -nofreqcheck").exitCode) << Narrow(s.Log());
@@ -134,7 +132,7 @@ TEST(SignedFeedTest, APublisherReleasesInThreeCommandsAndTheUpdaterAcceptsIt) {
   for (const wchar_t* usage : {L"", L"sign", L"bogus x"}) EXPECT_EQ(2u, RunPublisher(usage)) << usage;
   // The private key blob holds the public point after its header.
   std::string blob, keyText = ReadFileBytes(keyFile);
-  ASSERT_TRUE(Base64Decode(Wide(keyText.substr(0, keyText.find('\r'))), &blob));
+  ASSERT_TRUE(Base64Decode(FromUtf8Text(keyText.substr(0, keyText.find('\r'))), &blob));
   s.Configure(L"URL=" + s.Url(L"updates.ini") + L"\r\nFeedPublicKey=" +
                   Base64Encode(blob.substr(8, 64)) + L"\r\n",
               true);

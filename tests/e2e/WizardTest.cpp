@@ -34,16 +34,6 @@ std::wstring WizardEnd(const Scenario& s) {
   return end == std::wstring::npos ? L"none" : log.substr(at + ended.size(), end - at - ended.size());
 }
 
-// An update whose installer is served one byte a second: its download is still running when the
-// user looks.
-std::wstring TrickledSection(const Scenario& s, const wchar_t* name) {
-  std::wstring section = s.Section({name});
-  const std::wstring nginx = L"http://" + ServerAddress(L"http") + L"/";
-  section.replace(section.find(nginx), nginx.size(),
-                  L"http://" + ServerAddress(L"fault") + L"/trickle/");
-  return section;
-}
-
 TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   Scenario s;
   s.Configure(L"ApplicationName=Test App\r\nURL=" + s.Url(L"updates.ini") +
@@ -104,11 +94,7 @@ TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
 // tip tells what it does, and the update installs with nobody looking.
 TEST(WizardTest, UnattendedRunWorksHiddenInTheTray) {
   Scenario s;
-  std::wstring section = s.Section({L"Quiet"});
-  const std::wstring nginx = L"http://" + ServerAddress(L"http") + L"/";
-  section.replace(section.find(nginx), nginx.size(),
-                  L"http://" + ServerAddress(L"fault") + L"/paced/700/");
-  s.Publish(section);
+  s.Publish(s.FaultySection({L"Quiet"}, L"paced/700/"));
   EXPECT_EQ(0u, s.Run(L"/silentall -nofreqcheck").exitCode) << "no copy started";
   WizardUser user;
   ASSERT_TRUE(user.WaitForSheet(L"Installing Updates for Test App", true)) << Narrow(s.Log());
@@ -134,7 +120,7 @@ TEST(WizardTest, UnattendedRunWorksHiddenInTheTray) {
 
 TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {
   Scenario s;
-  s.Publish(TrickledSection(s, L"Slow"));
+  s.Publish(s.FaultySection({L"Slow"}, L"trickle/"));  // still downloading when looked at
   WizardUser user;
   ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
   user.Press(kNext);
@@ -232,24 +218,6 @@ TEST(WizardTest, CorruptDownloadRestartsOnYesAndFailsOnNo) {
   EXPECT_FALSE(FileExists(s.Marker(L"Corrupt")));
 }
 
-// A Windows Installer package chosen in the wizard installs, and the next check finds it.
-TEST(WizardTest, RealPackageInstalledThroughTheWizardIsDetectedAfter) {
-  RemoveFixturePackages();
-  Scenario s;
-  s.Publish(s.PackageSection(L"MsiFixture.msi", L""));
-  WizardUser user;
-  ASSERT_TRUE(StartWizard(s, user)) << Narrow(s.Log());
-  user.Press(kNext);
-  ASSERT_TRUE(WaitUntil([&] { return user.Control(IDC_SUMMARY_LIST) != nullptr; }, 60000))
-      << "no summary";
-  EXPECT_EQ(L"", user.Text(IDC_SUMMARY_TEXT)) << Narrow(user.Cell(IDC_SUMMARY_LIST, 0, 1));
-  SaveScreenshot(L"wizard-summary-package");
-  user.Press(kFinish);
-  EXPECT_EQ(L"0", WizardEnd(s));
-  EXPECT_EQ(0xE0000011u, s.Run(L"/justcheck").exitCode) << Narrow(s.Log());
-  RemoveFixturePackages();
-}
-
 // /silent offers the choice; the two answers that end the wizard at once keep the next automatic
 // check from running, which a check frequency of 0 days would otherwise let run at once.
 TEST(WizardTest, ChoiceToWaitOrToStopCheckingEndsTheWizard) {
@@ -273,7 +241,7 @@ TEST(WizardTest, ChoiceToWaitOrToStopCheckingEndsTheWizard) {
 
 TEST(WizardTest, ReducedWindowShowsTheProgressWithoutCancel) {
   Scenario s;
-  s.Publish(TrickledSection(s, L"Slow"));
+  s.Publish(s.FaultySection({L"Slow"}, L"trickle/"));  // still downloading when looked at
   WizardUser user;
   EXPECT_EQ(0u, s.Run(L"/silentall -reducedgui -nofreqcheck").exitCode) << "no copy started";
   ASSERT_TRUE(user.WaitForSheet(L"Installing Updates for Test App")) << Narrow(s.Log());

@@ -8,17 +8,14 @@ namespace {
 constexpr InstallPlan kUnattended{InstallMode::SilentCritical, Preselection::CriticalOnly, true};
 constexpr InstallPlan kPersonChooses{InstallMode::Silent, Preselection::None, true};
 
-TEST(UnattendedHoldTest, OnlyAnUnattendedRunOutsideTheWindowIsHeldItsStartMinuteInsideItsEndNot) {
-  const UpdateWindowHours office{9 * 60, 17 * 60 + 30}, night{22 * 60, 6 * 60};
+TEST(UnattendedHoldTest, OnlyAnUnattendedRunOutsideTheWindowIsHeld) {
+  // Which minutes are inside a window, across midnight too, is AdminPolicyTest's.
+  const UpdateWindowHours office{9 * 60, 17 * 60 + 30};
   struct Case { const char* what; InstallPlan plan; std::optional<UpdateWindowHours> window;
                 int now; ResultCode held; };
   const Case cases[] = {
       {"before", kUnattended, office, 8 * 60 + 59, kOutsideUpdateWindow},
       {"start minute", kUnattended, office, 9 * 60, kSuccess},
-      {"end minute", kUnattended, office, 17 * 60 + 30, kOutsideUpdateWindow},
-      {"night, evening", kUnattended, night, 23 * 60 + 59, kSuccess},
-      {"night, after midnight", kUnattended, night, 0, kSuccess},
-      {"night, day", kUnattended, night, 12 * 60, kOutsideUpdateWindow},
       {"no window", kUnattended, std::nullopt, 3 * 60, kSuccess},
       {"a person chooses", kPersonChooses, office, 3 * 60, kSuccess},
   };

@@ -115,7 +115,6 @@ TEST(UpdateSessionTest, CopyGetsTheHandedOverCredentialsElseTheFirstRemembered) 
       {{}, L"", L"", L""},
       {{L"alice", L"bob"}, L"", L"alice", L"alice-pw"},
       {{L"alice", L"bob"}, L"carol", L"carol", L"carol-pw"},
-      {{}, L"carol", L"carol", L"carol-pw"},
   };
   for (const auto& c : cases) {
     test::ScopedClientConfig client(L"CopyCredentials");

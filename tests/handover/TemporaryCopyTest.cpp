@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "base/Logger.h"
 #include "base/UserTempPath.h"
 
 namespace updater {
@@ -52,10 +51,7 @@ TEST(TemporaryCopyTest, FailedPreparationRemovesOnlyWhatItMadeAndWritesNothingTh
       {L"Up&date.exe", Found::Nothing, kUnsafeBatchPath, unsafe},
       {L"Up\xFF02 x.exe", Found::Nothing, kUnsafeBatchPath, unsafe},  // best fit: a plain quote
   };
-  const std::wstring logPath = test::ThisExecutableFolder() + L"\\HandoverTests.log";
-  Logger::Instance().SetLogFile(logPath);
-  Logger::Instance().SetLevelMask(kLogError | kLogInfo);
-  Logger::Instance().SetEnabled(true);
+  test::LogText();  // turns the log on
   test::TempFolder folder;
   const std::wstring source = folder.File(L"source.exe"), target = folder.File(L"target");
   test::WriteTextFile(source, L"MZ", TextEncoding::Ansi);
@@ -80,8 +76,7 @@ TEST(TemporaryCopyTest, FailedPreparationRemovesOnlyWhatItMadeAndWritesNothingTh
     }
     TemporaryCopy copy;
     EXPECT_EQ(c.result, PrepareTemporaryCopy(source, handOver, {}, &copy)) << Narrow(installed);
-    const std::string bytes = test::ReadFileBytes(logPath);
-    const std::wstring log(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    const std::wstring log = test::LogText();
     EXPECT_EQ(c.result != kSuccess, log.find(c.log + layout.folder) != std::wstring::npos);
     EXPECT_EQ(c.result != kSuccess && c.result != kAnotherInstance,
               log.find(failed + layout.folder) != std::wstring::npos);
@@ -97,7 +92,6 @@ TEST(TemporaryCopyTest, FailedPreparationRemovesOnlyWhatItMadeAndWritesNothingTh
     if (c.found == Found::Link) test::UnixLink(layout.folder, L"");
     if (c.found == Found::RunningCopy) test::DeleteFolderTree(layout.folder);
   }
-  Logger::Instance().SetEnabled(false);
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ FixtureApplication::~FixtureApplication() {
 }
 
 bool FixtureApplication::Start(const std::wstring& title) {
-  if (!StartProcess(path_, L"\"" + path_ + L"\" " + title)) return false;
+  if (StartProgram({path_, L"\"" + path_ + L"\" " + title}) != kSuccess) return false;
   titles_.push_back(title);
   return WaitForWindow(title, true);
 }

@@ -157,8 +157,8 @@ TEST(MessageNotifierTest, ToastRunsTheServerTextsAsDataAndCountsAsShownOnlyOnSuc
     EXPECT_EQ(runs, powerShell.Record(&run)) << Narrow(edited.title);
   }
   std::wstring command;
-  EXPECT_FALSE(test::GetRegistryString(HKEY_CURRENT_USER, L"Software\\Classes\\" +
-                                       std::wstring(kUrlScheme), L"", &command))
+  EXPECT_FALSE(ReadRegistryString(HKEY_CURRENT_USER,
+                                  L"Software\\Classes\\" + std::wstring(kUrlScheme), L"", &command))
       << "an expired message registers no protocol";
 }
 
@@ -193,10 +193,10 @@ TEST(MessageNotifierTest, ProtocolStartsTheQuotedPathAndKeepsAnExistingRegistrat
   ASSERT_EQ(kSuccess, RegisterProtocol(HKEY_CURRENT_USER, scheme, path));
   ASSERT_EQ(kSuccess, RegisterProtocol(HKEY_CURRENT_USER, scheme, L"C:\\Other\\Updater.exe"));
   std::wstring value;
-  EXPECT_TRUE(test::GetRegistryString(HKEY_CURRENT_USER, command, L"", &value));
+  EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, command, L"", &value));
   EXPECT_EQ(L"\"" + path + L"\" %1", value);
-  EXPECT_TRUE(test::GetRegistryString(HKEY_CURRENT_USER, L"Software\\Classes\\" + scheme,
-                                      L"URL Protocol", &value));
+  EXPECT_TRUE(ReadRegistryString(HKEY_CURRENT_USER, L"Software\\Classes\\" + scheme,
+                                 L"URL Protocol", &value));
   UnregisterProtocol(HKEY_CURRENT_USER, scheme);
   RegistryKey key;
   EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + scheme).c_str(),

@@ -2,15 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 namespace updater {
 namespace {
-
-// ASCII text as UTF-16LE after its byte-order mark.
-std::string Utf16(const std::string& text) {
-  std::string bytes = "\xFF\xFE";
-  for (const char c : text) bytes += std::string{c, '\0'};
-  return bytes;
-}
 
 TEST(FeedTextTest, SettingAValueChangesOnlyThatValueOrAddsItsLine) {
   // Size=42 set in section A.
@@ -31,7 +26,8 @@ TEST(FeedTextTest, SettingAValueChangesOnlyThatValueOrAddsItsLine) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.after, WithIniValue(c.before, L"A", L"Size", L"42")) << c.before;
-    EXPECT_EQ(Utf16(c.after), WithIniValue(Utf16(c.before), L"A", L"Size", L"42")) << c.before;
+    EXPECT_EQ(test::Utf16(c.after), WithIniValue(test::Utf16(c.before), L"A", L"Size", L"42"))
+        << c.before;
   }
 }
 

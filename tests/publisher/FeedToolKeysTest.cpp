@@ -8,8 +8,6 @@
 namespace updater::test {
 namespace {
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 // The tool's commands over PEM keys of openssl (made by the test build with openssl itself).
 TEST(FeedToolKeysTest, PemKeysPrintTheirPublicKeyAndSignAndAFallingSerialIsWarnedOf) {
   const std::wstring pem = FixturePath(L"openssl\\sec1.pem");
@@ -26,7 +24,7 @@ TEST(FeedToolKeysTest, PemKeysPrintTheirPublicKeyAndSignAndAFallingSerialIsWarne
 
   const std::wstring feed = folder.File(L"updates.ini");
   WriteBytes(feed, ";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n");
-  const std::wstring key = Wide(publicLine.substr(14, publicLine.find('\n') - 14));
+  const std::wstring key = FromUtf8Text(publicLine.substr(14, publicLine.find('\n') - 14));
   const struct { const wchar_t* serial; bool warned; } releases[] = {
       {L"5", false}, {L"5", true}, {L"4", true}, {L"6", false},
   };

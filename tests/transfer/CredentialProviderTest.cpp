@@ -123,7 +123,7 @@ TEST(RememberedCredentialsTest, EachUserIsRememberedOnceAndUnreadableValuesAreKe
   EXPECT_TRUE(unreadable.Loaded(kInvalidData).empty());
   EXPECT_FALSE(RememberCredentials(unreadable.settings, L"alice", L"secret"));
   std::wstring kept;
-  test::GetRegistryString(HKEY_CURRENT_USER, unreadable.path, L"UserDetailsU", &kept);
+  ReadRegistryString(HKEY_CURRENT_USER, unreadable.path, L"UserDetailsU", &kept);
   EXPECT_EQ(L"not hex", kept);
   std::vector<unsigned char> cipher;
   ASSERT_EQ(kSuccess, ProtectText(L"secret", &cipher));

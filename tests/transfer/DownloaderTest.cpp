@@ -63,7 +63,6 @@ TEST_F(DownloaderTest, FetchesWholeFilesFromEverySourceKindOrTheNextUrl) {
   for (const Urls& urls : {Urls{TestServers::Http(path)}, Urls{TestServers::Ftp(path)},
                            Urls{TestServers::Fault(path)}, Urls{L"file:///" + local},
                            Urls{TestServers::Http(L"updates/none.bin"), TestServers::Ftp(path)},
-                           Urls{L"file:///C:/no/such/file.bin", TestServers::Http(path)},
                            Urls{L"file:///" + folder_.File(L"absent.bin"), TestServers::Http(path)}}) {
     SCOPED_TRACE(Narrow(urls.back()));
     EXPECT_EQ(kSuccess, MakeDownloader()->Download(urls, destination_));

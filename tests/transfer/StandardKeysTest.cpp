@@ -17,8 +17,6 @@ std::string Bytes(const std::wstring& hex) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 // The DER length of contents that `hex` spells, below 256 bytes.
 std::wstring Length(const std::wstring& hex) {
   const unsigned length = static_cast<unsigned>(hex.size() / 2);
@@ -112,13 +110,14 @@ TEST(StandardKeysTest, PemKeysOfTheCurveWithTheirPublicPointAreRead) {
   }
   // The public point is taken from the file only when it belongs to the private value.
   std::wstring publicKey, otherPrivate, otherPublic;
-  EXPECT_EQ(kSuccess, FeedPublicKeyOf(Wide(Pem("EC PRIVATE KEY", good)), &publicKey));
+  EXPECT_EQ(kSuccess, FeedPublicKeyOf(FromUtf8Text(Pem("EC PRIVATE KEY", good)), &publicKey));
   EXPECT_EQ(Base64Encode(Bytes(kGenerator)), publicKey);
   ASSERT_EQ(kSuccess, GenerateFeedKey(&otherPrivate, &otherPublic));
   std::string otherPoint;
   ASSERT_TRUE(Base64Decode(otherPublic, &otherPoint));
   EXPECT_EQ(kFeedSignatureInvalid,
-            FeedPublicKeyOf(Wide(Pem("EC PRIVATE KEY", Sec1(L"01", kOne, kP256, L"0004" + Hex(otherPoint)))),
+            FeedPublicKeyOf(FromUtf8Text(Pem("EC PRIVATE KEY",
+                                             Sec1(L"01", kOne, kP256, L"0004" + Hex(otherPoint)))),
                             &publicKey));
   EXPECT_EQ(kSuccess, FeedPublicKeyOf(otherPrivate, &publicKey)) << "keygen's own form";
   EXPECT_EQ(otherPublic, publicKey);
@@ -127,7 +126,8 @@ TEST(StandardKeysTest, PemKeysOfTheCurveWithTheirPublicPointAreRead) {
 // What the value line of a fixture file holds after "FeedPublicKey=".
 std::wstring PublicKeyFixture(const std::wstring& name) {
   const std::string line = ReadFileBytes(FixturePath(L"openssl\\" + name));
-  return Wide(line.substr(line.find('=') + 1, line.find_first_of("\r\n") - line.find('=') - 1));
+  return FromUtf8Text(
+      line.substr(line.find('=') + 1, line.find_first_of("\r\n") - line.find('=') - 1));
 }
 
 TEST(StandardKeysTest, WhatOpensslMakesSignsAndVerifies) {
@@ -136,7 +136,8 @@ TEST(StandardKeysTest, WhatOpensslMakesSignsAndVerifies) {
   std::wstring derived;
   for (const auto& [file, expected] : {std::make_pair(L"recipe\\publisher.pem", recipeKey),
                                        std::make_pair(L"sec1.pem", sec1Key)}) {
-    const std::wstring pem = Wide(ReadFileBytes(FixturePath(std::wstring(L"openssl\\") + file)));
+    const std::wstring pem =
+        FromUtf8Text(ReadFileBytes(FixturePath(std::wstring(L"openssl\\") + file)));
     EXPECT_EQ(kSuccess, FeedPublicKeyOf(pem, &derived)) << Narrow(file);
     EXPECT_EQ(expected, derived) << Narrow(file);
     std::wstring signature;
