@@ -147,6 +147,8 @@ RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
   }
   const DWORD id = GetProcessId(process.Get());
   std::vector<std::wstring>& titles = outcome.windowTitles;
+  // A box answered stays visible until its own thread has closed it: it is answered once.
+  std::vector<HWND> answered;
   // A window shown only for a moment is seen only when looking often.
   const bool ended = WaitUntil([&] {
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
@@ -158,7 +160,11 @@ RunOutcome Scenario::Run(const std::wstring& arguments, Dialogs dialogs) const {
       if (std::find(titles.begin(), titles.end(), title) == titles.end()) titles.push_back(title);
       wchar_t className[16] = {};
       GetClassNameW(window, className, 16);
-      if (dialogs == Dialogs::OnlyWatch || std::wstring(className) != L"#32770") continue;
+      if (dialogs == Dialogs::OnlyWatch || std::wstring(className) != L"#32770" ||
+          std::find(answered.begin(), answered.end(), window) != answered.end()) {
+        continue;
+      }
+      answered.push_back(window);
       ++outcome.messageBoxes;
       outcome.boxCaption = title;
       wchar_t text[512] = {};
