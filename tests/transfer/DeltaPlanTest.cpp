@@ -34,9 +34,10 @@ TEST(DeltaPlanTest, CopiesKnownBlocksAndFetchesTheRestInCappedRanges) {
     std::vector<LocalBlock> local;
     std::string expected;
   } cases[] = {
-      {"fetched neighbours merge, a copy splits them, the short last block",
+      {"fetched runs merge, copies split them; a hash is copied at its own length only, first found",
        {{'a', 16 * K}, {'x', 16 * K}, {'y', 20 * K}, {'b', 16 * K}, {'z', 7}},
-       {{0, 0, 16 * K, Hash('a')}, {0, 16 * K, 16 * K, Hash('b')}},
+       {{1, 0, 20 * K, Hash('a')}, {0, 0, 16 * K, Hash('a')}, {2, 0, 16 * K, Hash('a')},
+        {0, 16 * K, 16 * K, Hash('b')}, {0, 0, 20 * K, Hash('x')}},
        "copy 0:0->0+16384 copy 0:16384->53248+16384 fetch 16384-53247 fetch 69632-69638 32768/36871"},
       {"nothing local: one range a cap", Blocks(17, {'x', kMaxBlockBytes}), {},
        "fetch 0-4194303 fetch 4194304-4456447 0/4456448"},
@@ -45,11 +46,6 @@ TEST(DeltaPlanTest, CopiesKnownBlocksAndFetchesTheRestInCappedRanges) {
        {{0, 100, 16 * K, Hash('a')}, {0, 100 + 16 * K, 16 * K, Hash('b')},
         {2, 100 + 32 * K, 16 * K, Hash('c')}, {2, 0, 9, Hash('d')}},
        "copy 0:100->0+32768 copy 2:32868->32768+16384 copy 2:0->49152+9 49161/0"},
-      {"a known hash of another length is fetched; of equal blocks, the first is copied",
-       {{'a', 16 * K}, {'b', 16 * K}},
-       {{0, 0, 20 * K, Hash('a')}, {1, 0, 16 * K, Hash('a')}, {2, 0, 16 * K, Hash('a')},
-        {0, 0, 20 * K, Hash('b')}},
-       "copy 1:0->0+16384 fetch 16384-32767 16384/16384"},
   };
   for (const auto& c : cases) {
     BlockMap target;
