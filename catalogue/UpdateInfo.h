@@ -82,6 +82,8 @@ struct UpdateInfo {
   int rolloutPercent = 100;
   std::wstring sha256;
   std::wstring md5;
+  // Where the installer's block map is, for a download that copies the blocks already here.
+  std::wstring blockMapUrl;
   std::vector<std::wstring> urls;
   std::vector<AutoCloseEntry> autoCloseApplications;
   std::wstring commandLine;

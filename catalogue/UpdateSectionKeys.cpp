@@ -280,6 +280,7 @@ constexpr UpdateSectionKey kKeys[] = {
     {L"RolloutPercent", F::Single, ReadRolloutPercent, WriteRolloutPercent},
     TextKey<&U::sha256>(L"SHA256"),
     TextKey<&U::md5>(L"MD5"),
+    TextKey<&U::blockMapUrl>(L"BlockMap"),
     {L"ServerFileName", F::Single, ReadServerFileName,
      WriteField<&U::serverFileName, &SectionWriter::Text>},
     {L"URL", F::Numbered, ReadUrls, WriteUrls},

@@ -3,7 +3,6 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "base/ResultText.h"
 #include "transfer/HttpDate.h"
 
 namespace updater {
@@ -45,6 +44,10 @@ HttpOutcome DecidePartialContent(DWORD contentLength, const std::wstring& conten
     outcome.result = kInvalidServerResponse;
   }
   return outcome;
+}
+
+std::wstring RangeHeader(std::uint64_t first, const std::wstring& last) {
+  return L"Range: bytes=" + std::to_wstring(first) + L"-" + last + L"\r\n";
 }
 
 }  // namespace
@@ -116,9 +119,14 @@ bool ParseContentRange(const std::wstring& text, ContentRange* range) {
   return true;
 }
 
+std::wstring FormatRangeHeader(const ByteRange& range) {
+  return RangeHeader(range.first, std::to_wstring(range.last));
+}
+
 std::wstring BuildRequestHeaders(DWORD resumeOffset, const SYSTEMTIME& ifModifiedSince) {
   std::wstring headers;
-  if (resumeOffset != 0) headers += FormatText(L"Range: bytes=%u-\r\n", resumeOffset);
+  // No last byte: to the end of the file.
+  if (resumeOffset != 0) headers += RangeHeader(resumeOffset, std::wstring());
   if (ifModifiedSince.wYear != 0) {
     headers += L"If-Modified-Since: " + FormatHttpDate(ifModifiedSince) + L"\r\n";
   }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "base/ResultCode.h"
@@ -41,6 +42,15 @@ struct ContentRange {
 
 // The range of a Content-Range "bytes 500-999/1500"; false when `text` names none.
 bool ParseContentRange(const std::wstring& text, ContentRange* range);
+
+// Bytes `first` to `last` of a file, both included, as a Range header counts them.
+struct ByteRange {
+  std::uint64_t first = 0;
+  std::uint64_t last = 0;
+};
+
+// "Range: bytes=first-last\r\n".
+std::wstring FormatRangeHeader(const ByteRange& range);
 
 // The request's extra headers: a Range from `resumeOffset` when it is not 0, an If-Modified-Since
 // when the year of `ifModifiedSince` is not 0.

@@ -77,6 +77,8 @@ TEST(HttpOutcomeTest, HeadersCarryRangeAndIfModifiedSince) {
   EXPECT_EQ(L"", BuildRequestHeaders(0, {}));
   EXPECT_EQ(L"Range: bytes=7-\r\nIf-Modified-Since: Tue, 15 Jun 2021 12:00:00 GMT\r\n",
             BuildRequestHeaders(7, june));
+  EXPECT_EQ(L"Range: bytes=0-0\r\n", FormatRangeHeader({0, 0}));
+  EXPECT_EQ(L"Range: bytes=65536-4294967294\r\n", FormatRangeHeader({65536, 4294967294u}));
 }
 
 TEST(HttpOutcomeTest, ChallengeProxyAndRangeTextsYieldTheirParts) {
