@@ -42,17 +42,21 @@ std::wstring Trimmed(const std::wstring& text) {
   return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
 }
 
-// Why `value` cannot be used as the policy at `index`; empty when it can.
-std::wstring WhyUnusable(int index, const PolicyRegistryValue& value) {
-  const bool textValue = index == kTargetVersion || index == kUpdateWindow;
-  if (textValue) {
+// Takes `value` as the policy at `index`; why it cannot be used, leaving `policy` alone, or empty
+// when it was taken.
+std::wstring Take(int index, const PolicyRegistryValue& value, AdminPolicy* policy) {
+  if (index == kTargetVersion || index == kUpdateWindow) {
     if (value.type != REG_SZ) return L"not a text (REG_SZ)";
     if (value.tooLong) return L"longer than any valid value";
-    if (index == kTargetVersion && Trimmed(value.text).empty()) return L"empty";
-    UpdateWindowHours window;
-    if (index == kUpdateWindow && !ParseUpdateWindow(value.text, &window)) {
-      return L"not a window HH:MM-HH:MM";
+    if (index == kTargetVersion) {
+      const std::wstring target = Trimmed(value.text);
+      if (target.empty()) return L"empty";
+      policy->targetVersion = target;
+      return std::wstring();
     }
+    UpdateWindowHours window;
+    if (!ParseUpdateWindow(value.text, &window)) return L"not a window HH:MM-HH:MM";
+    policy->updateWindow = window;
     return std::wstring();
   }
   if (value.type != REG_DWORD) return L"not a number (REG_DWORD)";
@@ -60,23 +64,13 @@ std::wstring WhyUnusable(int index, const PolicyRegistryValue& value) {
                     : index == kCheckFrequency ? kMaxPolicyCheckFrequency
                                                : 1;
   if (value.number > max) return FormatText(L"%lu is above %lu", value.number, max);
-  return std::wstring();
-}
-
-void Apply(int index, const PolicyRegistryValue& value, AdminPolicy* policy) {
   switch (index) {
     case kDisableUpdates: policy->disableUpdates = value.number == 1; break;
     case kAutoUpdatePolicy: policy->autoUpdatePolicy = value.number; break;
     case kCheckFrequency: policy->checkFrequency = value.number; break;
-    case kTargetVersion: policy->targetVersion = Trimmed(value.text); break;
-    case kUpdateWindow: {
-      UpdateWindowHours window;
-      ParseUpdateWindow(value.text, &window);
-      policy->updateWindow = window;
-      break;
-    }
     case kAllowMeteredDownloads: policy->allowMeteredDownloads = value.number == 1; break;
   }
+  return std::wstring();
 }
 
 PolicyRegistryValue ReadPolicyValue(HKEY key, const wchar_t* name) {
@@ -107,15 +101,17 @@ PolicyValues ReadPolicyValues(HKEY root, const std::wstring& path) {
   if (path.empty() || RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
     return values;
   }
-  for (size_t i = 0; i < values.size(); ++i) values[i] = ReadPolicyValue(key.Get(), kPolicyValueNames[i]);
+  for (size_t i = 0; i < values.size(); ++i) {
+    values[i] = ReadPolicyValue(key.Get(), kPolicyValueNames[i]);
+  }
   return values;
 }
 
 }  // namespace
 
-const wchar_t* const kPolicyValueNames[6] = {L"DisableUpdates", L"AutoUpdatePolicy",
-                                             L"CheckFrequency", L"TargetVersion",
-                                             L"UpdateWindow",   L"AllowMeteredDownloads"};
+const wchar_t* const kPolicyValueNames[kPolicyValueCount] = {
+    L"DisableUpdates", L"AutoUpdatePolicy", L"CheckFrequency",
+    L"TargetVersion",  L"UpdateWindow",     L"AllowMeteredDownloads"};
 
 std::wstring PolicyKeyPath(const std::wstring& id) {
   return id.empty() ? std::wstring() : L"Software\\Policies\\Merrow\\Ruddle\\" + id;
@@ -153,11 +149,8 @@ AdminPolicy DecideAdminPolicy(const PolicyValues& machine, const PolicyValues& u
         {L"HKEY_LOCAL_MACHINE", &machine[index]}, {L"HKEY_CURRENT_USER", &user[index]}};
     for (const auto& [root, value] : sources) {
       if (!value->present) continue;
-      const std::wstring why = WhyUnusable(index, *value);
-      if (why.empty()) {
-        Apply(index, *value, &policy);
-        break;
-      }
+      const std::wstring why = Take(index, *value, &policy);
+      if (why.empty()) break;
       policy.problems.push_back(L"Ignored the policy value " + std::wstring(kPolicyValueNames[index]) +
                                 L" under " + root + L": " + why);
     }

@@ -14,7 +14,8 @@ namespace updater {
 std::wstring PolicyKeyPath(const std::wstring& id);
 
 // The names of the policy values, as the administrative template lists them.
-extern const wchar_t* const kPolicyValueNames[6];
+constexpr size_t kPolicyValueCount = 6;
+extern const wchar_t* const kPolicyValueNames[kPolicyValueCount];
 
 // Local hours in which silent installations may run, as minutes after midnight; a window whose
 // end is before its start crosses midnight.
@@ -55,7 +56,7 @@ struct AdminPolicy {
 };
 
 // The values of one root in the order of kPolicyValueNames.
-using PolicyValues = std::array<PolicyRegistryValue, 6>;
+using PolicyValues = std::array<PolicyRegistryValue, kPolicyValueCount>;
 
 // The policy from the values under HKEY_LOCAL_MACHINE, which win, and those under
 // HKEY_CURRENT_USER. A value of the wrong type or out of range is ignored with a problem line,
