@@ -106,7 +106,9 @@ CleanTargets CollectCleanTargets(const std::vector<DownloadRecord>& records,
     const std::wstring installer = inside(record.installerPath);
     if (installer.empty()) continue;
     addIfExists(targets.files, installer);
-    addIfExists(targets.files, installer + L".part");
+    for (const wchar_t* suffix : {L".part", L".blockmap", L".blockmap.part"}) {
+      addIfExists(targets.files, installer + suffix);
+    }
   }
   for (const std::wstring& recorded : messageImages) {
     const std::wstring image = inside(recorded);

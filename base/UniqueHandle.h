@@ -62,6 +62,11 @@ struct FileHandleTraits {
   static void Close(Value v) { CloseHandle(v); }
 };
 
+// Searches of FindFirstFileExW, which FindClose ends.
+struct FindHandleTraits : FileHandleTraits {
+  static void Close(Value v) { FindClose(v); }
+};
+
 // Handles whose "no handle" value is zero or null and that one function closes.
 template <typename T, auto CloseFunction>
 struct ClosedByTraits {
@@ -90,6 +95,7 @@ inline void CloseCertStore(HCERTSTORE store) { CertCloseStore(store, 0); }
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;
 // Views of file mappings from MapViewOfFile.
 using MappedView = ClosedBy<void*, &UnmapViewOfFile>;
 using RegistryKey = ClosedBy<HKEY, &RegCloseKey>;

@@ -7,17 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/Stopwatch.h"
 #include "transfer/Downloader.h"
 #include "transfer/InternetHandle.h"
 
 namespace {
-
-double Seconds(LARGE_INTEGER start) {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
-}
 
 unsigned long long BareLoop(const std::wstring& url) {
   updater::InternetHandle root(InternetOpenW(L"bench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
@@ -41,8 +35,7 @@ int wmain(int argc, wchar_t** argv) {
   // Removing the last run's 200 MB is not the download's time.
   DeleteFileW(argv[3]);
   DeleteFileW((std::wstring(argv[3]) + L".part").c_str());
-  LARGE_INTEGER start;
-  QueryPerformanceCounter(&start);
+  const Stopwatch stopwatch;
   unsigned long long bytes = 0;
   if (mode == L"downloader") {
     updater::Downloader downloader(nullptr, nullptr);
@@ -56,7 +49,7 @@ int wmain(int argc, wchar_t** argv) {
   } else {
     bytes = BareLoop(argv[2]);
   }
-  const double seconds = Seconds(start);
+  const double seconds = stopwatch.Seconds();
   PROCESS_MEMORY_COUNTERS memory = {};
   GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
   wprintf(L"%ls bytes=%llu seconds=%.3f mbps=%.1f peak_ws_kib=%lu\n", mode.c_str(), bytes, seconds,

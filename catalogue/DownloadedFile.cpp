@@ -21,7 +21,10 @@ void RecordDownloadedFile(const SettingsStore& settings, const UpdateInfo& updat
 void RemoveDownloadedFile(const SettingsStore& settings, const UpdateInfo& update) {
   // ".part" alone would name a file in the current folder.
   if (!update.localFilePath.empty()) {
-    DeleteFileW((update.localFilePath + L".part").c_str());
+    // With a block map fetched for a delta download, should the run have ended while it was.
+    for (const wchar_t* suffix : {L".part", L".blockmap", L".blockmap.part"}) {
+      DeleteFileW((update.localFilePath + suffix).c_str());
+    }
     DeleteFileW(update.localFilePath.c_str());
     const std::size_t slash = update.localFilePath.find_last_of(L"\\/");
     // Fails while anything else is in the folder, which is what keeps it then.

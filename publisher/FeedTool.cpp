@@ -19,11 +19,11 @@
 #include "config/ClientConfig.h"
 #include "publisher/ClientConfigCheck.h"
 #include "publisher/FeedText.h"
-#include "publisher/InstallerBlockMap.h"
 #include "publisher/KeyFile.h"
 #include "transfer/BlockMap.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
+#include "transfer/FileBlockMap.h"
 #include "transfer/HexText.h"
 #include "transfer/Sha256File.h"
 
@@ -136,7 +136,7 @@ int Hash(const std::wstring& feedPath, const std::wstring& folder, std::wstring*
 
 int WriteBlockMap(const std::wstring& installer, std::wstring* out) {
   BlockMap map;
-  if (const ResultCode mapped = MapInstaller(installer, &map)) {
+  if (const ResultCode mapped = MapFile(installer, WholeDigest::Take, &map)) {
     return Fail(out, L"Cannot map " + installer, mapped);
   }
   const std::wstring mapPath = installer + L".blockmap";

@@ -108,6 +108,16 @@ size_t CountOf(const std::wstring& text, const std::wstring& part);
 void WriteTextFile(const std::wstring& path, const std::wstring& text, TextEncoding encoding);
 // Each byte as one UTF-16LE character after the byte-order mark.
 std::string Utf16(const std::string& bytes);
+// Distinct, reproducible bytes, so that a wrong offset or a lost block shows.
+inline std::string PatternBytes(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (char& b : bytes) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<char>(state >> 24);
+  }
+  return bytes;
+}
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);

@@ -11,12 +11,15 @@ namespace updater {
 
 // The updater keeps sizes in DWORDs: an installer, and so a block map, is at most this large.
 constexpr std::uint64_t kMaxBlockMapFileBytes = 0xFFFFFFFFull;
-// The longest text a map can have: its three head lines and one line a block, each block but the
-// last at least the minimum long. A longer map is refused unread.
+// The longest text a map of a file of `fileSize` bytes can have: its three head lines and one line
+// a block, each block but the last at least the minimum long. A longer map is refused unread.
 constexpr std::size_t kMaxBlockMapHeadBytes = 128;
 constexpr std::size_t kMaxBlockLineBytes = 10 + 1 + 6 + 1 + 64 + 1;
-constexpr std::size_t kMaxBlockMapTextBytes =
-    kMaxBlockMapHeadBytes + (kMaxBlockMapFileBytes / kMinBlockBytes + 1) * kMaxBlockLineBytes;
+constexpr std::size_t MaxBlockMapTextBytes(std::uint64_t fileSize) {
+  return static_cast<std::size_t>(kMaxBlockMapHeadBytes +
+                                  (fileSize / kMinBlockBytes + 1) * kMaxBlockLineBytes);
+}
+constexpr std::size_t kMaxBlockMapTextBytes = MaxBlockMapTextBytes(kMaxBlockMapFileBytes);
 
 struct MappedBlock {
   std::uint64_t offset = 0;

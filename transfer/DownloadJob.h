@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/ResultCode.h"
 #include "base/UniqueHandle.h"
+#include "transfer/HttpOutcome.h"
 #include "transfer/InternetSession.h"
 
 namespace updater {
@@ -73,6 +75,8 @@ struct DownloadJob {
   bool remoteSource = true;
   // Where the source's bytes start in the partial file: asked for, then what the source granted.
   DWORD resumeOffset = 0;
+  // Set while one range of the file is asked for, over HTTP only; the partial file is not used.
+  std::optional<ByteRange> range;
   // HTTP status of the last response, 0 before any.
   DWORD statusCode = 0;
   // The Retry-After of the last response when it was a 503 or 429, as the server sent it.

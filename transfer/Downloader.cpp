@@ -37,12 +37,10 @@ void Downloader::CloseSource() {
   job_.internet.Close();
 }
 
-ResultCode Downloader::Download(const std::vector<std::wstring>& urls,
-                                const std::wstring& destination) {
+ResultCode Downloader::Prepare(const std::vector<std::wstring>& urls) {
   urls_ = urls;
-  job_.destination = destination;
-  job_.partialPath = destination + L".part";
   CloseSource();
+  job_.range.reset();
   job_.statusCode = 0;
   job_.retryAfter.clear();
   job_.lastModified = {};
@@ -53,10 +51,16 @@ ResultCode Downloader::Download(const std::vector<std::wstring>& urls,
     return job_.Fail(urls_.empty() ? std::wstring() : urls_.front(), result);
   }
   result = job_.internet.Open(job_.settings.proxy, job_.settings.timeouts);
-  if (result != kSuccess) {
-    Log(kLogTrace, L"InitInetConnection() failed");
-    return result;
-  }
+  if (result != kSuccess) Log(kLogTrace, L"InitInetConnection() failed");
+  return result;
+}
+
+ResultCode Downloader::Download(const std::vector<std::wstring>& urls,
+                                const std::wstring& destination) {
+  job_.destination = destination;
+  job_.partialPath = destination + L".part";
+  ResultCode result = Prepare(urls);
+  if (result != kSuccess) return result;
   if (destination.size() < 2 || !(destination.compare(0, 2, L"\\\\") == 0 || destination[1] == L':')) {
     job_.Report(destination, kUnableToSaveFile);
     CloseSource();
@@ -80,6 +84,46 @@ ResultCode Downloader::Download(const std::vector<std::wstring>& urls,
     });
   }
   CloseSource();
+  return result;
+}
+
+ResultCode Downloader::DownloadDelta(const std::vector<std::wstring>& urls,
+                                     const DeltaRecipe& recipe, const std::wstring& destination) {
+  job_.destination = destination;
+  job_.partialPath = destination + L".part";
+  job_.resumeOffset = 0;
+  // Each range answer must name the file's size; a failure is the caller's to report, who
+  // downloads the whole file then.
+  const DownloadSettings settings = job_.settings;
+  job_.settings.expectedSize = static_cast<DWORD>(recipe.target.size);
+  job_.settings.reportsFailures = false;
+  ResultCode result = Prepare(urls);
+  FileHandle file;
+  if (result == kSuccess) result = CreatePartialFile(job_, &file);
+  if (result == kSuccess) {
+    job_.events.ActionBegun(UpdateAction::DownloadFile, job_.settings.expectedSize, destination);
+    result = AssembleDelta(recipe, file.Get(), job_.events,
+                           [this](const ByteRange& range, const ByteSink& sink) {
+                             return FetchRange(range, sink);
+                           });
+    file.Reset();
+    if (result == kSuccess) result = MovePartialToDestination(job_);
+    if (result != kSuccess) DeleteFileW(job_.partialPath.c_str());
+  }
+  CloseSource();
+  job_.settings = settings;
+  if (result == kSuccess) job_.events.ActionEnded(UpdateAction::DownloadFile, kSuccess);
+  return result;
+}
+
+ResultCode Downloader::FetchRange(const ByteRange& range, const ByteSink& sink) {
+  job_.range = range;
+  job_.resumeOffset = 0;
+  std::uint64_t total = 0;
+  ResultCode result = OpenUrl(&total);
+  if (result == kSuccess) result = ReadBody(job_, total, sink);
+  job_.internet.CloseRequest();
+  job_.range.reset();
   return result;
 }
 
@@ -111,6 +155,8 @@ ResultCode Downloader::OpenSource(const std::wstring& url, std::uint64_t* total)
   if (result != kSuccess) return result;
   // Each source of a mixed list is read its own way: a file from disk, the others through WinINet.
   job_.remoteSource = parts.kind != SourceKind::File;
+  const bool http = parts.kind == SourceKind::Http || parts.kind == SourceKind::Https;
+  if (job_.range && !http) return kResumeNotSupported;
   switch (parts.kind) {
     case SourceKind::Http:
     case SourceKind::Https: return OpenHttpSource(job_, parts, total);

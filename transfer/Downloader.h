@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/ResultCode.h"
+#include "transfer/DeltaAssembly.h"
 #include "transfer/DownloadJob.h"
 #include "transfer/FtpSource.h"
 #include "transfer/InternetSession.h"
@@ -48,6 +49,13 @@ class Downloader {
   ResultCode Download(const std::vector<std::wstring>& urls, const std::wstring& destination);
   ResultCode Download(const std::wstring& url, const std::wstring& destination);
 
+  // Puts the file together at `destination` as the recipe says, fetching its ranges from the
+  // first of `urls` that answers over HTTP(S) (AssembleDelta). The partial file of a full download
+  // is used on the way and deleted on any failure, so that a full download then starts afresh.
+  // Failures are returned, never reported: the caller has the full download to fall back on.
+  ResultCode DownloadDelta(const std::vector<std::wstring>& urls, const DeltaRecipe& recipe,
+                           const std::wstring& destination);
+
   // All zero when unknown.
   SYSTEMTIME GetLastModified() const { return job_.lastModified; }
   // HTTP status of the last response, 0 before any.
@@ -57,7 +65,11 @@ class Downloader {
   const std::wstring& RetryAfter() const { return job_.retryAfter; }
 
  private:
+  // Takes the list and opens the WinINet session for a transfer: 0 or the reported failure.
+  ResultCode Prepare(const std::vector<std::wstring>& urls);
   ResultCode CheckUrls() const;
+  // One range of the file from the list's URLs into the sink.
+  ResultCode FetchRange(const ByteRange& range, const ByteSink& sink);
   // Opens the list's URLs in turn from the first until one opens, as often as the retries allow.
   ResultCode OpenUrl(std::uint64_t* total);
   ResultCode OpenSource(const std::wstring& url, std::uint64_t* total);

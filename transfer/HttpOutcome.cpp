@@ -123,6 +123,24 @@ std::wstring FormatRangeHeader(const ByteRange& range) {
   return RangeHeader(range.first, std::to_wstring(range.last));
 }
 
+HttpOutcome DecideRangeAnswer(DWORD status, const std::wstring& contentRange,
+                              const ByteRange& asked, DWORD fileSize) {
+  HttpOutcome outcome;
+  ContentRange range;
+  if (status == 200) {
+    outcome.result = kResumeNotSupported;
+  } else if (status != 206) {
+    outcome.result = DecideHttpStatus(status, 0, std::wstring(), 0).result;
+    if (outcome.result == kSuccess) outcome.result = kInvalidServerResponse;
+  } else if (!ParseContentRange(contentRange, &range) || range.first != asked.first ||
+             range.last != asked.last || (range.size != 0 && range.size != fileSize)) {
+    outcome.result = kInvalidServerResponse;
+  } else {
+    outcome.total = range.last - range.first + 1;
+  }
+  return outcome;
+}
+
 std::wstring BuildRequestHeaders(DWORD resumeOffset, const SYSTEMTIME& ifModifiedSince) {
   std::wstring headers;
   // No last byte: to the end of the file.

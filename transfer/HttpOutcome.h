@@ -52,6 +52,13 @@ struct ByteRange {
 // "Range: bytes=first-last\r\n".
 std::wstring FormatRangeHeader(const ByteRange& range);
 
+// Decides the answer to a request for `asked` of a file of `fileSize` bytes: only a 206 whose
+// Content-Range names exactly that range, of a file of that size or of unknown size, succeeds,
+// with `total` the range's length. A 200 is kResumeNotSupported (the server ignores ranges),
+// credentials and errors are as DecideHttpStatus has them, anything else kInvalidServerResponse.
+HttpOutcome DecideRangeAnswer(DWORD status, const std::wstring& contentRange,
+                              const ByteRange& asked, DWORD fileSize);
+
 // The request's extra headers: a Range from `resumeOffset` when it is not 0, an If-Modified-Since
 // when the year of `ifModifiedSince` is not 0.
 std::wstring BuildRequestHeaders(DWORD resumeOffset, const SYSTEMTIME& ifModifiedSince);

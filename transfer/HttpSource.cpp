@@ -116,7 +116,9 @@ void QueryLastModified(DownloadJob& job, DWORD status) {
 }
 
 ResultCode SendHttp(DownloadJob& job, std::uint64_t* total, Followup* followup) {
-  const std::wstring headers = BuildRequestHeaders(job.resumeOffset, job.settings.ifModifiedSince);
+  const std::wstring headers = job.range
+                                   ? FormatRangeHeader(*job.range)
+                                   : BuildRequestHeaders(job.resumeOffset, job.settings.ifModifiedSince);
   if (job.credentials != nullptr) job.credentials->BeginRequest();
   // Each kind of certificate problem is put to the user once: when the same one comes back after
   // it was accepted, accepting it again would not help.
@@ -153,8 +155,10 @@ ResultCode SendHttp(DownloadJob& job, std::uint64_t* total, Followup* followup) 
     DWORD contentLength = 0;
     if (!QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, &contentLength)) contentLength = 0;
     QueryLastModified(job, status);
-    const HttpOutcome outcome = DecideHttpStatus(
-        status, contentLength, QueryText(request, HTTP_QUERY_CONTENT_RANGE), job.resumeOffset);
+    const std::wstring contentRange = QueryText(request, HTTP_QUERY_CONTENT_RANGE);
+    const HttpOutcome outcome =
+        job.range ? DecideRangeAnswer(status, contentRange, *job.range, job.settings.expectedSize)
+                  : DecideHttpStatus(status, contentLength, contentRange, job.resumeOffset);
     if (outcome.result == kCredentialsNeeded) {
       if (send + 1 >= kMaxSendsPerRequest) return kCredentialsNeeded;
       const ResultCode authResult = Authenticate(job, status);

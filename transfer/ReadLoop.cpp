@@ -39,6 +39,12 @@ ResultCode ReadFileChunk(DownloadJob& job, DWORD* received) {
              : static_cast<ResultCode>(GetLastError());
 }
 
+// Waits while the observer pauses; false when it cancels meanwhile.
+bool WaitWhilePaused(DownloadJob& job) {
+  while (job.events.IsPaused() && !job.IsCanceled()) Sleep(InternetSession::kWaitSliceMs);
+  return !job.IsCanceled();
+}
+
 ResultCode Reconnect(DownloadJob& job, HANDLE file, DWORD written, std::uint64_t* total,
                      const ReopenSource& reopen) {
   job.internet.CloseRequest();
@@ -91,8 +97,7 @@ ResultCode ReadIntoPartialFile(DownloadJob& job, std::uint64_t total, const Reop
       events.Advanced(received);
     }
     if (result == kSuccess && received > 0) {
-      while (events.IsPaused() && !job.IsCanceled()) Sleep(InternetSession::kWaitSliceMs);
-      if (job.IsCanceled()) return kCanceled;
+      if (!WaitWhilePaused(job)) return kCanceled;
       continue;
     }
     if (result == kSuccess) {
@@ -114,6 +119,20 @@ ResultCode ReadIntoPartialFile(DownloadJob& job, std::uint64_t total, const Reop
   result = MovePartialToDestination(job);
   if (result == kSuccess) events.ActionEnded(UpdateAction::DownloadFile, kSuccess);
   return result;
+}
+
+ResultCode ReadBody(DownloadJob& job, std::uint64_t length, const ByteSink& sink) {
+  for (std::uint64_t read = 0; read < length;) {
+    DWORD received = 0;
+    if (const ResultCode result = ReadChunk(job.internet, &received)) return result;
+    if (received == 0) return kRequestTimeout;
+    // The server's Content-Length is not the range it named.
+    if (received > length - read) return kInvalidServerResponse;
+    if (const ResultCode taken = sink(job.internet.Status().Buffer(), received)) return taken;
+    read += received;
+    if (!WaitWhilePaused(job)) return kCanceled;
+  }
+  return kSuccess;
 }
 
 }  // namespace updater

@@ -18,4 +18,12 @@ using ReopenSource = std::function<ResultCode(std::uint64_t* total)>;
 // finished file is moved to the destination; failures are reported.
 ResultCode ReadIntoPartialFile(DownloadJob& job, std::uint64_t total, const ReopenSource& reopen);
 
+// Takes the next bytes of a body; anything but 0 ends the reading with that result.
+using ByteSink = std::function<ResultCode(const char* bytes, DWORD size)>;
+
+// Reads the body of the job's open request, `length` bytes, into `sink`, with pause and cancel
+// through the events. A body that ends early fails with kRequestTimeout and is not asked for
+// again; the caller has a better way on.
+ResultCode ReadBody(DownloadJob& job, std::uint64_t length, const ByteSink& sink);
+
 }  // namespace updater

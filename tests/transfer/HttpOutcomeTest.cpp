@@ -50,6 +50,27 @@ TEST(HttpOutcomeTest, StatusDecidesResultTotalAndOffset) {
   }
 }
 
+TEST(HttpOutcomeTest, RangeAnswerMustNameExactlyTheRangeAsked) {
+  // Bytes 1000-1499 of a file of 1500 asked: status, Content-Range -> result
+  const std::tuple<DWORD, const wchar_t*, ResultCode> cases[] = {
+      {206, L"bytes 1000-1499/1500", kSuccess},
+      {206, L"bytes 1000-1499/*", kSuccess},
+      {206, L"bytes 1000-1499/1600", kInvalidServerResponse},  // another build of the file
+      {206, L"bytes 1000-1498/1500", kInvalidServerResponse},
+      {206, L"bytes 999-1499/1500", kInvalidServerResponse},
+      {206, L"", kInvalidServerResponse},
+      {200, L"", kResumeNotSupported},
+      {204, L"", kInvalidServerResponse},
+      {401, L"", kCredentialsNeeded},
+      {404, L"", kResourceNotFound},
+  };
+  for (const auto& [status, range, result] : cases) {
+    const HttpOutcome outcome = DecideRangeAnswer(status, range, ByteRange{1000, 1499}, 1500);
+    EXPECT_EQ(result, outcome.result) << status << " " << Narrow(range);
+    EXPECT_EQ(result == kSuccess ? 500u : 0u, outcome.total) << status << " " << Narrow(range);
+  }
+}
+
 TEST(HttpOutcomeTest, ContentRangeGivesFirstLastAndSize) {
   // text, parsed, first, last, size (0: unknown)
   const std::tuple<const wchar_t*, bool, DWORD, DWORD, DWORD> cases[] = {

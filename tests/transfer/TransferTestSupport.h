@@ -15,17 +15,6 @@
 
 namespace updater::test {
 
-// Distinct, reproducible bytes, so that a wrong offset or a lost block shows.
-inline std::string PatternBytes(std::size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  std::uint32_t state = seed * 2654435761u + 1;
-  for (char& b : bytes) {
-    state = state * 1664525u + 1013904223u;
-    b = static_cast<char>(state >> 24);
-  }
-  return bytes;
-}
-
 // The local test servers (scripts/test-servers.sh), in the folder UPDATER_SERVERS_DIR names.
 struct TestServers {
   static std::wstring Serve(const std::wstring& relativePath, const std::string& bytes) {
