@@ -4,7 +4,9 @@
 # previous build and its map kept in the downloads folder. Both end with the same SHA-256 check. Prints every
 # run, the bytes the block map path fetched, and the goals: at most 10% of the file fetched, and
 # the slowest run by block map at most 1.5 times the median (and the fastest) whole download.
-#   delta-benchmark.sh BUILD_DIR [ROUNDS]   (servers and Wine environment started; no other load)
+#   delta-benchmark.sh BUILD_DIR [ROUNDS] [unmapped]   (servers and Wine environment started)
+# "unmapped" keeps the previous build without its map, as an installer downloaded whole, which the
+# updater then cuts into blocks itself.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 rounds="${2:-10}"
@@ -27,7 +29,9 @@ open(sys.argv[2], "wb").write(new)
 PY
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 # The previous build kept as the updater keeps an installer it downloaded by its map: with the map.
-for file in "$www/new.exe" "$work/downloads/Earlier/Earlier.exe"; do
+kept="$work/downloads/Earlier/Earlier.exe"
+[[ "${3:-}" == unmapped ]] && kept=
+for file in "$www/new.exe" $kept; do
   "$build/wine-run.sh" "$build/UpdaterPublisher.exe" blockmap "$(winpath "$file")" >/dev/null
 done
 size=$(stat -c %s "$www/new.exe")
