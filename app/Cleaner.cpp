@@ -10,6 +10,7 @@
 #include "catalogue/DownloadLocation.h"
 #include "config/ClientConfig.h"
 #include "config/SettingsStore.h"
+#include "resources/StringIds.h"
 #include "ui/WaitDialog.h"
 
 namespace updater {
@@ -197,8 +198,8 @@ ResultCode Cleaner::Run(bool silently) {
     Clean(nullptr);
     return kSuccess;
   }
-  WaitDialog window(L"Removing Files");
-  window.SetInitialStatus(L"Pending");
+  WaitDialog window(LoadResourceString(IDS_REMOVING_FILES));
+  window.SetInitialStatus(LoadResourceString(IDS_STATE_PENDING));
   window.Run(
       [this](WaitProgress& progress) {
         Clean(&progress);

@@ -125,7 +125,7 @@ ResultCode UpdateDriver::CheckAndHandOver(SessionEvents* events) {
 ResultCode UpdateDriver::RunInWindow(const Work& work, InstanceLock& lock,
                                      DWORD waitAfterCancelMs, bool asksCredentials) {
   WaitDialog dialog(LoadResourceString(IDS_CHECKING_FOR_UPDATES));
-  if (mode_ == RunMode::CheckNow) dialog.KeepOpenOnResult(kUpToDate, ResultText(kUpToDate));
+  if (mode_ == RunMode::CheckNow) dialog.KeepOpenOnResult(kUpToDate, UserResultText(kUpToDate));
   WaitOutcome outcome;
   {
     const FrontListener<WaitDialog> listener(dialog, lock);

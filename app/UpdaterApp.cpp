@@ -14,6 +14,7 @@
 #include "base/Logger.h"
 #include "base/ProcessStart.h"
 #include "base/ResultText.h"
+#include "base/UiLanguage.h"
 #include "base/UniqueHandle.h"
 #include "config/LastResult.h"
 #include "config/SettingsStore.h"
@@ -114,6 +115,8 @@ ResultCode UpdaterApp::Prepare() {
     // A missing file leaves the configuration empty; the modes that need it say so themselves.
     LoadConfig(clientConfigPath, RunsAsLocalSystem() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER);
   }
+  // Before any window or message box: all of them show texts in this language.
+  ApplyUiLanguage(config_->Language());
 
   if (IsModeIn(commandLine_.mode, RunMode::CheckNow, RunMode::Configure) ||
       commandLine_.mode == RunMode::JustCheck) {
@@ -174,6 +177,13 @@ void UpdaterApp::LogConfigProblems() const {
     }
   }
   for (const std::wstring& problem : config_->Policy().problems) Log(kLogError, problem);
+  const std::wstring& language = config_->Language();
+  if (!language.empty() &&
+      MatchLanguage(LanguageOfTag(language), ResourceLanguages(GetModuleHandleW(nullptr))) == 0) {
+    Log(kLogError, L"Warning: " + config_->Path() +
+                       L": [General] Language names no language the updater has texts for: " +
+                       language);
+  }
 }
 
 ResultCode UpdaterApp::ValidateForUpdates() {

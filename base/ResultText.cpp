@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/UiLanguage.h"
 #include "base/UniqueHandle.h"
 #include "resources/StringIds.h"
 
@@ -61,6 +62,12 @@ constexpr OwnCodeString kOwnCodeStrings[] = {
     {kMeteredConnection, IDS_METERED_CONNECTION},
 };
 
+// Codes whose text names the digest that did not match.
+constexpr std::pair<ResultCode, const wchar_t*> kDigestMismatches[] = {
+    {kMd5Mismatch, L"MD5"},
+    {kSha256Mismatch, L"SHA256"},
+};
+
 // WinINet's messages live in its own module's message table.
 constexpr ResultCode kFirstWinInetError = 12000;
 constexpr ResultCode kLastWinInetError = 12192;
@@ -88,16 +95,21 @@ class RegisteredTexts {
   }
 
  private:
-  RegisteredTexts() {
-    const std::wstring corrupt = LoadResourceString(IDS_CORRUPT_FILE);
-    texts_.emplace_back(kMd5Mismatch, FormatText(corrupt.c_str(), L"MD5"));
-    texts_.emplace_back(kSha256Mismatch, FormatText(corrupt.c_str(), L"SHA256"));
-  }
+  RegisteredTexts() = default;
   std::mutex mutex_;
   std::vector<std::pair<ResultCode, std::wstring>> texts_;
 };
 
-std::wstring SystemMessage(ResultCode code) {
+std::wstring StringIn(unsigned id, LANGID language) {
+  const HMODULE module = GetModuleHandleW(nullptr);
+  std::wstring text = LoadResourceStringIn(module, id, language);
+  if (text.empty() && language != kEnglishLanguage) {
+    text = LoadResourceStringIn(module, id, kEnglishLanguage);
+  }
+  return text;
+}
+
+std::wstring SystemMessage(ResultCode code, LANGID language) {
   DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS;
   ModuleHandle winInet;
   if (code >= kFirstWinInetError && code <= kLastWinInetError) {
@@ -107,13 +119,31 @@ std::wstring SystemMessage(ResultCode code) {
     flags |= FORMAT_MESSAGE_FROM_SYSTEM;
   }
   wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(flags, winInet.Get(), code, 0,
-                                      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  // A system without the language's messages has them in its own language.
+  DWORD length = FormatMessageW(flags, winInet.Get(), code, language,
+                                reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  if (length == 0) {
+    length = FormatMessageW(flags, winInet.Get(), code, 0, reinterpret_cast<wchar_t*>(&buffer), 0,
+                            nullptr);
+  }
   std::wstring text;
   if (length > 0 && buffer != nullptr) text.assign(buffer, length);
   LocalFree(buffer);
   if (text.empty()) text = FormatText(L"Unknown error %u (0x%X)", code, code);
   return text;
+}
+
+std::wstring ResultTextIn(ResultCode code, LANGID language) {
+  if (!IsOwnCode(code)) return SystemMessage(code, language);
+  for (const OwnCodeString& entry : kOwnCodeStrings) {
+    if (entry.code == code) return StringIn(entry.stringId, language);
+  }
+  for (const auto& [mismatch, digest] : kDigestMismatches) {
+    if (mismatch == code) return FormatText(StringIn(IDS_CORRUPT_FILE, language).c_str(), digest);
+  }
+  std::wstring text;
+  if (RegisteredTexts::Instance().Find(code, &text)) return text;
+  return FormatText(L"0x%X", code);
 }
 
 }  // namespace
@@ -135,13 +165,7 @@ std::wstring FormatText(const wchar_t* format, ...) {
   return text;
 }
 
-std::wstring LoadResourceString(unsigned id) {
-  // With a zero buffer size LoadStringW hands out a read-only pointer into the resource itself.
-  const wchar_t* text = nullptr;
-  const int length =
-      LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
-  return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
-}
+std::wstring LoadResourceString(unsigned id) { return StringIn(id, UiLanguage()); }
 
 void RegisterResultText(ResultCode code, const std::wstring& text) {
   RegisteredTexts::Instance().Add(code, text);
@@ -152,15 +176,8 @@ ResultCode LastErrorOr(ResultCode fallback) {
   return error != ERROR_SUCCESS ? error : fallback;
 }
 
-std::wstring ResultText(ResultCode code) {
-  RegisteredTexts& registered = RegisteredTexts::Instance();
-  if (!IsOwnCode(code)) return SystemMessage(code);
-  for (const OwnCodeString& entry : kOwnCodeStrings) {
-    if (entry.code == code) return LoadResourceString(entry.stringId);
-  }
-  std::wstring text;
-  if (registered.Find(code, &text)) return text;
-  return FormatText(L"0x%X", code);
-}
+std::wstring ResultText(ResultCode code) { return ResultTextIn(code, kEnglishLanguage); }
+
+std::wstring UserResultText(ResultCode code) { return ResultTextIn(code, UiLanguage()); }
 
 }  // namespace updater

@@ -6,10 +6,13 @@
 
 namespace updater {
 
-// The text that the wizard, message boxes, the COM interface and the log show for a result code:
+// The text of a result code in English, for the log, the COM interface and tools that read them:
 // the string table for the program's own codes, then texts registered at run time, then "0x%X";
 // the system's message text for Windows and WinINet errors.
 std::wstring ResultText(ResultCode code);
+
+// The same text in the user's language (UiLanguage), for windows, message boxes and the summary.
+std::wstring UserResultText(ResultCode code);
 
 // GetLastError, or `fallback` when the failed call left no error.
 ResultCode LastErrorOr(ResultCode fallback);
@@ -18,7 +21,8 @@ ResultCode LastErrorOr(ResultCode fallback);
 // its first text.
 void RegisterResultText(ResultCode code, const std::wstring& text);
 
-// Loads a string from this executable's string table; empty when the id is unknown.
+// Loads a string from this executable's string table in the user's language (UiLanguage), or in
+// English when that language lacks it; empty when the id is unknown.
 std::wstring LoadResourceString(unsigned id);
 
 // printf-style formatting into a std::wstring.

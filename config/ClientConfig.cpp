@@ -8,6 +8,7 @@
 #include "base/ExecutablePath.h"
 #include "base/IniFile.h"
 #include "base/ResultText.h"
+#include "base/UiLanguage.h"
 #include "config/ClientFlags.h"
 #include "config/PathExpansion.h"
 #include "config/ProxySetting.h"
@@ -95,6 +96,8 @@ void ClientConfig::ReadConfigFile() {
   defaultCommandLine_ = text(L"DefaultCommandLine");
   supportServiceName_ = text(L"SupportServiceName");
   appId_ = text(L"AppId");
+  language_ = text(L"Language");
+  if (!IsLanguageTagText(language_)) language_.clear();
   feedPublicKeys_ = ini.NumberedValues(kSection, L"FeedPublicKey");
 }
 

@@ -63,6 +63,9 @@ class ClientConfig {
   const std::wstring& DefaultCommandLine() const { return defaultCommandLine_; }
   const std::wstring& SupportServiceName() const { return supportServiceName_; }
   const std::wstring& AppId() const { return appId_; }
+  // The language tag of the texts the user sees, whatever the user's own language; empty when
+  // the file sets none or a value that is no tag (which Problems names).
+  const std::wstring& Language() const { return language_; }
   // The publisher's public keys (base64 of P-256 points, FeedPublicKey, FeedPublicKey1, ...), one
   // of which update configuration files must be signed with: more than one while the publisher
   // moves to a new key. Empty for files taken unsigned. Only the file sets them, never a setting.
@@ -123,6 +126,7 @@ class ClientConfig {
   std::wstring defaultCommandLine_;
   std::wstring supportServiceName_;
   std::wstring appId_;
+  std::wstring language_;
   std::vector<std::wstring> feedPublicKeys_;
   std::int32_t retryAttempts_ = -1;
   std::uint32_t logLevel_ = 0;

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <unordered_set>
 
+#include "base/UiLanguage.h"
 #include "config/ClientConfig.h"
 #include "config/ClientFlags.h"
 #include "config/ClientKeys.h"
@@ -151,6 +152,11 @@ class ProblemList {
         }
         break;
       }
+      case ClientValueKind::LanguageTag:
+        if (!IsLanguageTagText(value)) {
+          Add(ClientProblemKind::BadValue, prefix + L" is not a language tag: " + value);
+        }
+        break;
       case ClientValueKind::Text:
       case ClientValueKind::PublicKey:
         break;

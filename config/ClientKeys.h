@@ -6,9 +6,10 @@ namespace updater {
 enum class ClientKeyForm { Single, Numbered };
 
 // What the updater makes of a value: text as it stands, "|"-separated names of kClientFlagNames,
-// a whole number, a folder (expanded as PathExpansion does, and absolute after that), or the
-// publisher's public key (base64 of a P-256 point, which only the layers with crypto can check).
-enum class ClientValueKind { Text, Flags, Number, Folder, PublicKey };
+// a whole number, a folder (expanded as PathExpansion does, and absolute after that), the
+// publisher's public key (base64 of a P-256 point, which only the layers with crypto can check),
+// or a language tag (IsLanguageTagText).
+enum class ClientValueKind { Text, Flags, Number, Folder, PublicKey, LanguageTag };
 
 struct ClientKey {
   const wchar_t* name;
@@ -35,6 +36,7 @@ inline constexpr ClientKey kClientKeys[] = {
     {L"SupportServiceName", ClientKeyForm::Single, ClientValueKind::Text, false},
     {L"AppId", ClientKeyForm::Single, ClientValueKind::Text, false},
     {L"FeedPublicKey", ClientKeyForm::Numbered, ClientValueKind::PublicKey, false},
+    {L"Language", ClientKeyForm::Single, ClientValueKind::LanguageTag, false},
 };
 
 }  // namespace updater

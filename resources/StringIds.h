@@ -99,3 +99,8 @@
 #define IDS_METERED_CONNECTION             1096
 #define IDS_SOME_OPTIONS_MANAGED           1097
 #define IDS_UPDATER_TITLE                  1091
+#define IDS_CONFIGURE_OPTIONS_LINK         1090
+#define IDS_REMOVING_FILES                 1098
+#define IDS_MESSAGES_TITLE                 1099
+#define IDS_TRAY_SHOW                      1100
+#define IDS_TRAY_EXIT                      1101

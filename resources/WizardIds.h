@@ -38,6 +38,3 @@
 #define IDR_UPDATE_MENU                    111
 #define IDM_INSTALL_UPDATE                 40004
 #define IDM_SKIP_UPDATE                    40005
-
-// Strings of the wizard that the shared string table lacks.
-#define IDS_CONFIGURE_OPTIONS_LINK         1090

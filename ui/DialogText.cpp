@@ -10,6 +10,14 @@ void SetDialogTexts(HWND dialog, std::initializer_list<ControlText> texts) {
   }
 }
 
+void SetMenuTexts(HMENU menu, std::initializer_list<ControlText> texts) {
+  for (const ControlText& text : texts) {
+    const UINT command = static_cast<UINT>(text.control);
+    ModifyMenuW(menu, command, MF_BYCOMMAND | MF_STRING, command,
+                LoadResourceString(text.stringId).c_str());
+  }
+}
+
 std::wstring DialogItemText(HWND dialog, int control) {
   const HWND item = GetDlgItem(dialog, control);
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(item)) + 1, L'\0');

@@ -17,7 +17,7 @@ bool InstallFailed(ResultCode result) {
 
 std::wstring SummaryStatusText(ResultCode result) {
   // System texts end with a line break, which a list cell would show.
-  std::wstring text = ResultText(result);
+  std::wstring text = UserResultText(result);
   text.erase(text.find_last_not_of(L"\r\n ") + 1);
   const bool shownPlain = !InstallFailed(result) || result == kInstallUserExit ||
                           result == kUserCanceled || result == kMd5Mismatch ||

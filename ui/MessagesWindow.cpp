@@ -1,6 +1,8 @@
 #include "ui/MessagesWindow.h"
 
+#include "base/ResultText.h"
 #include "resources/ResourceIds.h"
+#include "resources/StringIds.h"
 
 namespace updater {
 
@@ -46,6 +48,7 @@ INT_PTR CALLBACK MessagesWindow::DialogProc(HWND window, UINT message, WPARAM wP
     case WM_INITDIALOG: {
       self = reinterpret_cast<MessagesWindow*>(lParam);
       SetWindowLongPtrW(window, DWLP_USER, lParam);
+      SetWindowTextW(window, LoadResourceString(IDS_MESSAGES_TITLE).c_str());
       // The pane takes the place and size of the template's placeholder.
       const HWND placeholder = GetDlgItem(window, IDC_MESSAGES_TEXT);
       RECT bounds = {};

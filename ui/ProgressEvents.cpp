@@ -68,7 +68,7 @@ MismatchAnswer ProgressEvents::AnswerMismatch(ResultCode mismatch) {
 void ProgressEvents::Failed(ResultCode code, const std::wstring&) {
   if (code == kCanceled) return;
   progress_.SetStatus(FormatText(LoadResourceString(IDS_ERROR_FORMAT).c_str(),
-                                 ResultText(code).c_str()));
+                                 UserResultText(code).c_str()));
 }
 
 ResultCode DownloadAndInstallWith(UpdateSession& session, WaitProgress& progress,

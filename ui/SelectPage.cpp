@@ -9,6 +9,7 @@
 #include "engine/UpdateSession.h"
 #include "resources/StringIds.h"
 #include "resources/WizardIds.h"
+#include "ui/DialogText.h"
 #include "ui/ListView.h"
 #include "ui/SelectionRules.h"
 #include "ui/SizeText.h"
@@ -180,10 +181,8 @@ void SelectPage::ShowContextMenu(int row, POINT at) {
     const MenuHandle menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_UPDATE_MENU)));
     const HMENU items = GetSubMenu(menu.Get(), 0);
     const bool checked = checks_[static_cast<size_t>(row)];
-    ModifyMenuW(items, IDM_INSTALL_UPDATE, MF_BYCOMMAND | MF_STRING, IDM_INSTALL_UPDATE,
-                LoadResourceString(IDS_ACTION_INSTALL).c_str());
-    ModifyMenuW(items, IDM_SKIP_UPDATE, MF_BYCOMMAND | MF_STRING, IDM_SKIP_UPDATE,
-                LoadResourceString(IDS_ACTION_SKIP).c_str());
+    SetMenuTexts(items,
+                 {{IDM_INSTALL_UPDATE, IDS_ACTION_INSTALL}, {IDM_SKIP_UPDATE, IDS_ACTION_SKIP}});
     EnableMenuItem(items, IDM_INSTALL_UPDATE, MF_BYCOMMAND | (checked ? MF_GRAYED : MF_ENABLED));
     EnableMenuItem(items, IDM_SKIP_UPDATE, MF_BYCOMMAND | (checked ? MF_ENABLED : MF_GRAYED));
     const UINT chosen = TrackPopupMenu(items, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0,

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "resources/ResourceIds.h"
+#include "resources/StringIds.h"
 #include "resources/TrayIds.h"
+#include "ui/DialogText.h"
 
 namespace updater {
 namespace {
@@ -191,6 +193,7 @@ void TraySheet::ShowMenu() {
   if (popup == nullptr) {
     return;
   }
+  SetMenuTexts(popup, {{IDM_TRAY_SHOW, IDS_TRAY_SHOW}, {IDM_TRAY_EXIT, IDS_TRAY_EXIT}});
   SetMenuDefaultItem(popup, 0, TRUE);
   POINT cursor = {};
   GetCursorPos(&cursor);

@@ -102,6 +102,7 @@ INT_PTR WaitDialog::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_INITDIALOG: {
       SetWindowTextW(window, title_.c_str());
+      SetDlgItemTextW(window, IDCANCEL, LoadResourceString(IDS_CANCEL).c_str());
       // The template starts in marquee mode; Refresh switches when a total is known.
       SendMessageW(GetDlgItem(window, IDC_WAIT_PROGRESS), PBM_SETMARQUEE, TRUE, kMarqueeIntervalMs);
       mirror_.Attach(window);
