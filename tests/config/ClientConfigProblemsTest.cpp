@@ -48,6 +48,9 @@ TEST(ClientConfigProblemsTest, NamesEachKeyNotReadMissingOrNotTakenAsMeant) {
       {complete + folder + L"Language=pt-BR\r\n", ""},
       {complete + folder + L"Language=de_DE\r\n",
        "![General] Language is not a language tag: de_DE\n"},
+      {complete + folder + L"Language=" + std::wstring(86, L'a') + L"\r\n",
+       "![General] Language is not a language tag: "
+       "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\n"},
       {complete + folder + L"CheckFrequency=10days\r\n",
        "![General] CheckFrequency is not a whole number: 10days\n"},
       {L"[General]\r\nID=A\r\nURL=u\r\nAppDir=App\r\n" + folder,
