@@ -356,8 +356,10 @@ TEST(UpdateSectionKeysTest, EveryKeyIsReadWrittenBackAndKnownToValidation) {
     const std::wstring key = c.changes.front().first;
     const std::string context = Narrow(key);
     utf16 = !utf16;
-    const std::wstring path = fixture.Write(UpdateSection(L"A", c.changes) + UpdateSection(L"B"),
-                                            utf16 ? TextEncoding::Utf16 : TextEncoding::Ansi);
+    // Files of their own: Wine's profile functions keep a file they read in memory.
+    const std::wstring path = fixture.config.File(key + L".ini");
+    test::WriteTextFile(path, L";qzu;\r\n" + UpdateSection(L"A", c.changes) + UpdateSection(L"B"),
+                        utf16 ? TextEncoding::Utf16 : TextEncoding::Ansi);
     EXPECT_EQ(Items{}, FeedKeyProblems(ParseIniFile(test::ReadFileBytes(path))))
         << context << " is unknown to validation";
     UpdateList loaded;
@@ -372,7 +374,7 @@ TEST(UpdateSectionKeysTest, EveryKeyIsReadWrittenBackAndKnownToValidation) {
     EXPECT_NE(Describe(base.updates[0]), Describe(loaded.updates[0])) << context << " is not read";
 
     for (UpdateInfo& update : loaded.updates) update.evaluated = true;
-    const std::wstring written = fixture.config.File(L"selected.dat");
+    const std::wstring written = fixture.config.File(key + L".dat");
     ASSERT_EQ(kSuccess, WriteSelectedUpdates(written, loaded, false)) << context;
     const std::string bytes = test::ReadFileBytes(written);
     EXPECT_EQ(utf16, bytes.rfind("\xFF\xFE", 0) == 0) << context;
