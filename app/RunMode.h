@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/UpdatePolicy.h"
+#include "engine/InstallMode.h"
 
 namespace updater {
 

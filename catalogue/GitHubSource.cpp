@@ -11,6 +11,7 @@
 #include "catalogue/DetectionKeys.h"
 #include "catalogue/DownloadLocation.h"
 #include "catalogue/IniReader.h"
+#include "catalogue/JsonFile.h"
 #include "catalogue/ReleaseNotes.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"

@@ -1,11 +1,7 @@
 #include "catalogue/Json.h"
 
-#include <windows.h>
-
 #include <rapidjson/encodedstream.h>
 #include <rapidjson/memorystream.h>
-
-#include "base/IniFile.h"
 
 namespace updater {
 namespace {
@@ -41,14 +37,6 @@ bool ParseJson(std::string_view bytes, JsonDocument* document) {
   document->ParseStream<rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag,
                         rapidjson::UTF8<>>(input);
   return !document->HasParseError();
-}
-
-ResultCode ReadJsonFile(const std::wstring& path, std::size_t maxBytes, JsonDocument* document) {
-  std::string bytes;
-  const ResultCode read = IniFile(path).ReadBytes(maxBytes, &bytes);
-  if (read == ERROR_FILE_TOO_LARGE) return kInvalidHeader;
-  if (read != kSuccess) return read;
-  return ParseJson(bytes, document) ? kSuccess : kInvalidHeader;
 }
 
 const JsonValue* JsonMember(const JsonValue& value, const wchar_t* name) {

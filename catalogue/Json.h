@@ -10,8 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/ResultCode.h"
-
 namespace updater {
 
 // JSON documents as UTF-16 text, the text type of the rest of the program.
@@ -25,10 +23,6 @@ constexpr std::size_t kMaxJsonDepth = 64;
 // Parses UTF-8 JSON (a byte-order mark is skipped) without recursion, invalid UTF-8 being an
 // error. False for any error or nesting deeper than kMaxJsonDepth.
 bool ParseJson(std::string_view bytes, JsonDocument* document);
-
-// Reads a file (refused unread above `maxBytes`) and parses it: 0, the Windows error of reading
-// it, or kInvalidHeader when it is too large or no JSON.
-ResultCode ReadJsonFile(const std::wstring& path, std::size_t maxBytes, JsonDocument* document);
 
 // The member named exactly `name` of an object; null when `value` is no object or lacks it.
 const JsonValue* JsonMember(const JsonValue& value, const wchar_t* name);

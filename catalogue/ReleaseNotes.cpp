@@ -142,7 +142,8 @@ class InlineConverter {
     return run;
   }
 
-  static void Append(const wchar_t* open, const std::wstring& content, const wchar_t* close,
+  // The opening tag as a string: a link's target may hold a NUL, which a C string would end at.
+  static void Append(const std::wstring& open, const std::wstring& content, const wchar_t* close,
                      std::wstring* markup) {
     *markup += open;
     AppendEscaped(content, markup);
@@ -151,7 +152,7 @@ class InlineConverter {
 
   static void AppendLink(const std::wstring& url, const std::wstring& label,
                          std::wstring* markup) {
-    Append((L"<a href=\"" + QuotedTarget(url) + L"\">").c_str(), label, L"</a>", markup);
+    Append(L"<a href=\"" + QuotedTarget(url) + L"\">", label, L"</a>", markup);
   }
 
   const std::wstring& text_;

@@ -42,6 +42,11 @@ bool SplitFields(const std::wstring& text, std::vector<std::int64_t>* fields) {
   return true;
 }
 
+struct CompiledFormat {
+  std::wregex characters;
+  std::wregex expression;
+};
+
 }  // namespace
 
 const VersionFormat& GetVersionFormat(VersionFormatId id) {
@@ -65,12 +70,29 @@ std::wstring BuildVersionCharacters(const VersionFormat& format) {
   return format.underscore ? L"[\\d._]*" : L"[\\d.]*";
 }
 
+namespace {
+
+// Compiled once: compiling the expressions costs far more than matching a version with them.
+const CompiledFormat& Compiled(VersionFormatId id) {
+  const auto compile = [](const VersionFormat& format) {
+    return CompiledFormat{std::wregex(BuildVersionCharacters(format)),
+                          std::wregex(BuildVersionExpression(format))};
+  };
+  static const CompiledFormat compiled[] = {compile(kFormats[0]), compile(kFormats[1]),
+                                            compile(kFormats[2])};
+  return compiled[static_cast<int>(id)];
+}
+
+}  // namespace
+
 bool IsValidVersionText(const std::wstring& text, VersionFormatId id) {
   const VersionFormat& format = GetVersionFormat(id);
   if (text.size() > LongestText(format)) return false;
-  const std::wregex characters(BuildVersionCharacters(format));
-  const std::wregex expression(BuildVersionExpression(format));
-  if (!std::regex_match(text, characters) || !std::regex_match(text, expression)) return false;
+  const CompiledFormat& compiled = Compiled(id);
+  if (!std::regex_match(text, compiled.characters) ||
+      !std::regex_match(text, compiled.expression)) {
+    return false;
+  }
   std::vector<std::int64_t> fields;
   if (!SplitFields(text, &fields)) return false;
   for (size_t i = 0; i < fields.size() && i < 4; ++i) {

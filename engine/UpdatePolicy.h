@@ -5,12 +5,9 @@
 #include <optional>
 
 #include "catalogue/Selection.h"
+#include "engine/InstallMode.h"
 
 namespace updater {
-
-// What an /install run of a temporary copy was started for. The numbers are those of the run
-// modes the command line names them by, which the log shows.
-enum class InstallMode : int { CheckNow = 6, Silent = 7, SilentAll = 8, SilentCritical = 9 };
 
 // Which updates a run selects itself before it downloads; with None the user chooses.
 enum class Preselection { None, All, CriticalOnly };

@@ -16,6 +16,7 @@ packages=(
   googletest imagemagick
   rapidjson-dev
   wixl libxml2-utils
+  clang libclang-rt-14-dev
   imagemagick
 )
 

@@ -6,19 +6,21 @@ namespace updater {
 namespace {
 
 void WriteField(unsigned char* block, std::size_t index, const std::wstring& text) {
-  wchar_t field[kCommandFieldChars] = {};
-  text.copy(field, kCommandFieldChars - 1);
+  char16_t field[kCommandFieldChars] = {};
+  for (std::size_t i = 0; i < text.size() && i < kCommandFieldChars - 1; ++i) {
+    field[i] = static_cast<char16_t>(text[i]);
+  }
   std::memcpy(block + index * kCommandFieldBytes, field, kCommandFieldBytes);
 }
 
 // Copies the field out first, so that a writer changing it meanwhile cannot move the terminator
 // between measuring and copying.
 std::wstring ReadField(const unsigned char* block, std::size_t index) {
-  wchar_t field[kCommandFieldChars];
+  char16_t field[kCommandFieldChars];
   std::memcpy(field, block + index * kCommandFieldBytes, kCommandFieldBytes);
   std::size_t length = 0;
-  while (length < kCommandFieldChars - 1 && field[length] != L'\0') ++length;
-  return std::wstring(field, length);
+  while (length < kCommandFieldChars - 1 && field[length] != u'\0') ++length;
+  return std::wstring(field, field + length);
 }
 
 }  // namespace

@@ -7,9 +7,10 @@
 
 namespace updater {
 
-// The shared memory a client writes its command into and the server its result.
+// The shared memory a client writes its command into and the server its result. The fields hold
+// UTF-16 code units, so that the layout does not depend on the size of wchar_t.
 constexpr std::size_t kCommandFieldChars = 1040;  // 1039 characters and the terminator
-constexpr std::size_t kCommandFieldBytes = kCommandFieldChars * sizeof(wchar_t);
+constexpr std::size_t kCommandFieldBytes = kCommandFieldChars * sizeof(char16_t);
 constexpr std::size_t kCommandFieldCount = 4;
 constexpr std::size_t kCommandResultOffset = kCommandFieldCount * kCommandFieldBytes;
 constexpr std::size_t kCommandBlockSize = kCommandResultOffset + sizeof(ResultCode);

@@ -24,7 +24,7 @@ struct FormatRange {
   std::int32_t end = 0;
   FormatKind kind = FormatKind::Bold;
   std::wstring target;  // Link only
-  COLORREF colour = 0;  // Colour: the text colour; Code: the background colour
+  COLORREF colour = 0;  // Colour only: the text colour (code takes the system's face colour)
 };
 
 }  // namespace updater

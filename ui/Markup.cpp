@@ -120,7 +120,6 @@ class MarkupReader {
     FormatRange element;
     element.start = position_;
     if (known != nullptr) element.kind = known->kind;
-    if (element.kind == FormatKind::Code) element.colour = GetSysColor(COLOR_3DFACE);
     for (;;) {
       SkipBlanks();
       if (Peek(L'>')) break;

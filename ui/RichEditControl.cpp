@@ -67,7 +67,8 @@ void ApplyRanges(HWND control, const std::vector<FormatRange>& ranges) {
     format.dwMask = effect.mask;
     format.dwEffects = effect.effects;
     format.crTextColor = range.colour;
-    format.crBackColor = range.colour;
+    // Code is set off by the face colour the system has when it is shown.
+    format.crBackColor = range.kind == FormatKind::Code ? GetSysColor(COLOR_3DFACE) : range.colour;
     SendMessageW(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
   }
   CHARRANGE start = {0, 0};

@@ -164,6 +164,8 @@ TEST(ReleaseNotesTest, HeadingsChooseTheGroupAndLinksAndCodeBecomeMarkup) {
        {L"Kept <as> & written [not a] (link)",
         L"<code>code ` span</code> &amp; <a href=\"i.png\">alt</a>"},
        {}},
+      {std::wstring(L"[link](a\0b)", 11), {std::wstring(L"<a href=\"a\0b\">link</a>", 22)}, {}, {},
+       {}},
   };
   for (const auto& c : cases) {
     UpdateInfo update;

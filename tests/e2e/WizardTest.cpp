@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 
 #include "e2e/Scenario.h"
@@ -88,34 +87,6 @@ TEST(WizardTest, ChosenUpdateInstallsAndTheSummaryShowsIt) {
   EXPECT_FALSE(Contains(s.Log(), L"closed without finishing"));
   EXPECT_TRUE(FileExists(s.Marker(L"Chosen")));
   EXPECT_FALSE(FileExists(s.Marker(L"Unchosen")));
-}
-
-// An unattended run starts in the notification area and stays there while it works: the icon's
-// tip tells what it does, and the update installs with nobody looking.
-TEST(WizardTest, UnattendedRunWorksHiddenInTheTray) {
-  Scenario s;
-  s.Publish(s.FaultySection({L"Quiet"}, L"paced/700/"));
-  EXPECT_EQ(0u, s.Run(L"/silentall -nofreqcheck").exitCode) << "no copy started";
-  WizardUser user;
-  ASSERT_TRUE(user.WaitForSheet(L"Installing Updates for Test App", true)) << Narrow(s.Log());
-  const auto tipShown = [](const std::wstring& tip) {
-    const std::vector<std::wstring> tips = WizardUser::TrayTips();
-    return std::find(tips.begin(), tips.end(), tip) != tips.end();
-  };
-  bool everShown = false, progressTip = false, balloon = false;
-  WaitUntil([&] {
-    everShown |= IsWindowVisible(user.Sheet()) != FALSE;
-    progressTip = progressTip || tipShown(L"Installing Updates for Test App");
-    balloon = balloon || tipShown(L"Found Updates for Test App");
-    return GetFileAttributesW(s.Marker(L"Quiet").c_str()) != INVALID_FILE_ATTRIBUTES;
-  }, 60000, 50);
-  SaveScreenshot(L"unattended-in-tray");
-  EXPECT_FALSE(everShown) << "the sheet came out of the tray by itself";
-  EXPECT_TRUE(progressTip) << "the icon's tip did not follow the progress";
-  EXPECT_TRUE(balloon) << "no start balloon";
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(s.Marker(L"Quiet").c_str())) << Narrow(s.Log());
-  EXPECT_TRUE(WaitUntil([&] { return tipShown(L"Test App"); })) << "the tip stayed on the progress";
-  EXPECT_FALSE(IsWindowVisible(user.Sheet())) << "the summary waits in the tray";
 }
 
 TEST(WizardTest, CancelDuringADownloadEndsTheWizardWithoutInstalling) {

@@ -73,9 +73,8 @@ class RemoteBuffer {
   explicit RemoteBuffer(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    process_.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                   PROCESS_QUERY_LIMITED_INFORMATION,
-                               FALSE, processId));
+    process_.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               processId));
     if (process_) {
       memory_ = static_cast<BYTE*>(
           VirtualAllocEx(process_.Get(), nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
@@ -85,13 +84,6 @@ class RemoteBuffer {
     if (memory_ != nullptr) VirtualFreeEx(process_.Get(), memory_, 0, MEM_RELEASE);
   }
   BYTE* At(size_t offset) const { return memory_ + offset; }
-  // Whether the window's process is a 64-bit one, whichever these tests are.
-  bool Is64Bit() const {
-    BOOL selfWow64 = FALSE, targetWow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &selfWow64);
-    IsWow64Process(process_.Get(), &targetWow64);
-    return !targetWow64 && (sizeof(void*) == 8 || selfWow64);
-  }
   void Write(size_t offset, const void* data, size_t size) const {
     WriteProcessMemory(process_.Get(), memory_ + offset, data, size, nullptr);
   }
@@ -171,49 +163,6 @@ std::wstring WizardUser::AnswerBox(int button) const {
 
 void WizardUser::Press(int buttonId) const {
   PostMessageW(GetDlgItem(sheet_, buttonId), BM_CLICK, 0, 0);
-}
-
-// TTTOOLINFOW as a process of the pointer size `Pointer` lays it out.
-template <typename Pointer>
-struct ToolInfo {
-  UINT cbSize;
-  UINT uFlags;
-  Pointer hwnd, uId;
-  RECT rect;
-  Pointer hinst, lpszText, lParam, lpReserved;
-};
-
-// The texts of one tooltip window's tools, read in the layout of the process that owns it: the
-// tray is explorer's, which is 64-bit on a 64-bit system even when these tests are 32-bit.
-template <typename Pointer>
-void ReadToolTexts(HWND tip, const RemoteBuffer& remote, std::vector<std::wstring>* tips) {
-  const int tools = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
-  for (int i = 0; i < tools; ++i) {
-    constexpr int kChars = 128;
-    ToolInfo<Pointer> tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.lpszText = static_cast<Pointer>(reinterpret_cast<UINT_PTR>(remote.At(sizeof(tool))));
-    remote.Write(0, &tool, sizeof(tool));
-    wchar_t text[kChars] = {};
-    remote.Write(sizeof(tool), text, sizeof(text));
-    SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote.At(0)));
-    remote.Read(sizeof(tool), text, sizeof(text) - sizeof(wchar_t));
-    tips->push_back(text);
-  }
-}
-
-std::vector<std::wstring> WizardUser::TrayTips() {
-  std::vector<std::wstring> tips;
-  for (HWND tip = FindWindowW(TOOLTIPS_CLASSW, nullptr); tip != nullptr;
-       tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
-    const RemoteBuffer remote(tip);
-    if (remote.Is64Bit()) {
-      ReadToolTexts<UINT64>(tip, remote, &tips);
-    } else {
-      ReadToolTexts<UINT32>(tip, remote, &tips);
-    }
-  }
-  return tips;
 }
 
 }  // namespace updater::test

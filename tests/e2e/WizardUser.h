@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace updater::test {
 
@@ -44,9 +43,6 @@ class WizardUser {
   void ChooseFromMenu(int listId, int downs) const;
   // Waits for a message box of the wizard, answers it with `button` and returns its text.
   std::wstring AnswerBox(int button) const;
-  // The tool tips the shell shows for notification-area icons, read from whichever process
-  // holds them.
-  static std::vector<std::wstring> TrayTips();
 
  private:
   HWND sheet_ = nullptr;

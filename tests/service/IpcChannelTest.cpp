@@ -16,35 +16,6 @@
 namespace updater {
 namespace {
 
-TEST(IpcChannelTest, ClientSendsOneCommandAndGetsTheHandlersResult) {
-  const std::wstring base = NewIpcBaseName();
-  const IpcCommand sent = {L"install", L"Demo Fix 1.3", L"C:\\Downloads", L"http://h/u.ini"};
-  IpcCommand seen;
-  ResultCode served = kSuccess;
-  // Its own thread, as in its own process: the thread that creates the server owns its mutex.
-  std::thread serverThread([&] {
-    IpcServer server;
-    if (server.Create(base) != kSuccess || server.Map() != kSuccess) return;
-    served = server.WaitForCommand([&](const IpcCommand& command) {
-      seen = command;
-      return kUntrustedPublisher;
-    });
-  });
-  IpcClient client(10000);
-  client.Open(base);
-  ResultCode result = client.WaitForServerToBecomeReady();
-  if (result == kSuccess) result = client.Connect();
-  if (result == kSuccess) result = client.Map();
-  if (result == kSuccess) result = client.Send(sent);
-  serverThread.join();
-  EXPECT_EQ(kUntrustedPublisher, result);
-  EXPECT_EQ(kUntrustedPublisher, served);
-  EXPECT_EQ(sent.name, seen.name);
-  EXPECT_EQ(sent.argument1, seen.argument1);
-  EXPECT_EQ(sent.argument2, seen.argument2);
-  EXPECT_EQ(sent.argument3, seen.argument3);
-}
-
 // A server that dies with the command in hand would otherwise keep its client waiting for ever.
 TEST(IpcChannelTest, ClientLearnsThatTheServerEndedWithoutReplying) {
   const std::wstring base = NewIpcBaseName();

@@ -21,7 +21,6 @@ std::wstring Describe(const std::vector<FormatRange>& ranges) {
             std::to_wstring(r.start) + L"-" + std::to_wstring(r.end);
     if (r.kind == FormatKind::Link) text += L"=" + r.target;
     if (r.kind == FormatKind::Colour) text += FormatText(L"=0x%06X", r.colour);
-    if (r.kind == FormatKind::Code && r.colour != GetSysColor(COLOR_3DFACE)) text += L"=wrong";
   }
   return text;
 }
