@@ -13,7 +13,8 @@ constexpr ResultCode kLastProxyRelatedError = 12175;
 
 std::wstring CheckErrorBoxText(ResultCode result, const std::wstring& proxy,
                                const std::wstring& detail) {
-  std::wstring text = LoadResourceString(IDS_CHECKING_FOR_UPDATES) + L" - " + UserResultText(result);
+  std::wstring text =
+      LoadResourceString(IDS_CHECKING_FOR_UPDATES) + L" - " + UserResultText(result);
   if (result >= kFirstWinInetError && result <= kLastProxyRelatedError && !proxy.empty()) {
     text += FormatText(LoadResourceString(IDS_CUSTOM_PROXY_HINT).c_str(), proxy.c_str());
   }
