@@ -104,3 +104,8 @@
 #define IDS_MESSAGES_TITLE                 1099
 #define IDS_TRAY_SHOW                      1100
 #define IDS_TRAY_EXIT                      1101
+#define IDS_SIZE_BYTES                     1102
+#define IDS_SIZE_KB                        1103
+#define IDS_SIZE_MB                        1104
+#define IDS_SIZE_GB                        1105
+#define IDS_SIZE_TB                        1106

@@ -17,11 +17,8 @@
 #define IDR_DISABLE_CHECK_ICON             240
 
 // Progress page.
-#define IDC_PROGRESS_PAUSE                 1004
 #define IDC_PROGRESS_STATUS                1008
 #define IDC_PROGRESS_BAR                   1038
-#define IDC_PROGRESS_LIST                  1039
-#define IDC_PROGRESS_AUTO_INSTALL          1050
 
 // Summary page.
 #define IDC_SUMMARY_LIST                   1041

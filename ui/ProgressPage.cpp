@@ -10,19 +10,6 @@
 namespace updater {
 namespace {
 
-void MoveUp(HWND page, int id, int by) {
-  const HWND control = GetDlgItem(page, id);
-  RECT bounds;
-  GetWindowRect(control, &bounds);
-  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&bounds), 2);
-  SetWindowPos(control, nullptr, bounds.left, bounds.top - by, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
-
-namespace {
-
 unsigned HeaderId(const WizardShared& shared) {
   return shared.justDownload ? IDS_DOWNLOADING_UPDATES : IDS_INSTALLING_UPDATES;
 }
@@ -67,16 +54,6 @@ INT_PTR ProgressPage::OnMessage(UINT message, WPARAM, LPARAM lParam) {
 }
 
 void ProgressPage::OnInit() {
-  // The list, Pause and the install-after-download choice belong to a download-only flow that
-  // this wizard does not offer; what stays moves up into the list's place.
-  RECT list;
-  GetWindowRect(GetDlgItem(Window(), IDC_PROGRESS_LIST), &list);
-  for (const int id : {IDC_PROGRESS_LIST, IDC_PROGRESS_PAUSE, IDC_PROGRESS_AUTO_INSTALL}) {
-    ShowWindow(GetDlgItem(Window(), id), SW_HIDE);
-  }
-  const int height = list.bottom - list.top;
-  MoveUp(Window(), IDC_PROGRESS_STATUS, height);
-  MoveUp(Window(), IDC_PROGRESS_BAR, height);
   ProgressMirror::SetMarquee(GetDlgItem(Window(), IDC_PROGRESS_BAR), true);
   mirror_.Attach(Window());
 }

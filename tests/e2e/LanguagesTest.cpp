@@ -18,7 +18,8 @@ namespace {
 constexpr LANGID kLanguages[] = {kEnglishLanguage, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)};
 
 // Texts that a language may write as English does.
-constexpr unsigned kMayStayEnglish[] = {IDS_OK, IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS};
+constexpr unsigned kMayStayEnglish[] = {IDS_OK,      IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS, IDS_SIZE_KB,
+                                         IDS_SIZE_MB, IDS_SIZE_GB,       IDS_SIZE_TB};
 
 ModuleHandle ShippedExecutable() {
   const std::wstring path = ThisExecutableFolder() + L"\\..\\Updater.exe";

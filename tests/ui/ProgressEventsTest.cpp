@@ -6,6 +6,8 @@
 
 #include "ui/InstallSummary.h"
 #include "ui/IconFile.h"
+#include "ui/SizeText.h"
+#include "resources/StringIds.h"
 
 namespace updater {
 namespace {
@@ -61,6 +63,21 @@ TEST(ProgressEventsTest, ShowsEachStepAsItsText) {
     ProgressEvents events(progress);
     c.report(events);
     EXPECT_EQ(c.shown, progress.shown) << c.what;
+  }
+}
+
+TEST(ProgressEventsTest, SizesHaveThreeCutDigitsInTheUnitThatKeepsThemUnderAThousand) {
+  const struct { std::uint64_t bytes; const wchar_t* number; unsigned unit; } cases[] = {
+      {0, L"0", IDS_SIZE_BYTES},        {1023, L"1023", IDS_SIZE_BYTES},
+      {1024, L"1,00", IDS_SIZE_KB},     {2047, L"1,99", IDS_SIZE_KB},
+      {10 * 1024 + 1023, L"10,9", IDS_SIZE_KB}, {999 * 1024 + 1023, L"999", IDS_SIZE_KB},
+      {1000 * 1024, L"0,97", IDS_SIZE_MB}, {5ull << 30, L"5,00", IDS_SIZE_GB},
+      {~0ull, L"16777215", IDS_SIZE_TB},
+  };
+  for (const auto& c : cases) {
+    const SizeFigure figure = ChooseSizeFigure(c.bytes, L",");
+    EXPECT_EQ(c.number, figure.number) << c.bytes;
+    EXPECT_EQ(c.unit, figure.unitId) << c.bytes;
   }
 }
 
