@@ -17,7 +17,8 @@ packages=(
   rapidjson-dev
   wixl libxml2-utils
   clang libclang-rt-14-dev
-  imagemagick
+  # Wine draws Japanese, Chinese and Korean dialog text through fontconfig's fallback fonts.
+  fonts-noto-cjk
 )
 
 missing=()
