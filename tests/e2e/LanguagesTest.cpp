@@ -15,7 +15,11 @@ namespace updater::test {
 namespace {
 
 // The languages Updater.exe ships; a language added there is added here.
-constexpr LANGID kLanguages[] = {kEnglishLanguage, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)};
+constexpr LANGID kLanguages[] = {kEnglishLanguage,
+                                 MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                                 MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
+                                 MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
+                                 MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)};
 
 // Texts that a language may write as English does.
 constexpr unsigned kMayStayEnglish[] = {IDS_OK,      IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS, IDS_SIZE_KB,
@@ -83,6 +87,7 @@ TEST(LanguagesTest, WizardSpeaksTheConfiguredLanguageAndTheLogStaysEnglish) {
     const wchar_t* next;  // the Next button as Windows words it; none for the user's language
   } cases[] = {
       {L"de", L"Weiter"},
+      {L"ja", L"次へ"},
       {L"xx", nullptr},
   };
   const ModuleHandle updater = ShippedExecutable();
