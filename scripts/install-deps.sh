@@ -17,8 +17,9 @@ packages=(
   rapidjson-dev
   wixl libxml2-utils
   clang libclang-rt-14-dev
-  # Wine draws Japanese, Chinese and Korean dialog text through fontconfig's fallback fonts.
-  fonts-noto-cjk
+  # Wine's dialog font here (DejaVu Sans) and the fonts test-env.sh links to it for Japanese,
+  # Chinese and Korean text.
+  fonts-dejavu-core fonts-noto-cjk
 )
 
 missing=()

@@ -34,6 +34,22 @@ stop_xvfb() {
   fi
 }
 
+# Wine here has no Tahoma, so dialog text ("MS Shell Dlg") is drawn in DejaVu Sans, which has no
+# Japanese, Chinese or Korean glyphs. GDI takes a missing glyph only from the fonts that
+# FontLink\SystemLink lists for the font drawn, and Wine looks the bold face (captions) up under
+# its own name. Every start sets them, so prefixes made before this get them too.
+link_cjk_fonts() {
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+  local face file links region
+  for face in "DejaVu Sans" "DejaVu Sans Bold"; do
+    file=NotoSansCJK-Regular.ttc
+    [[ "$face" == *Bold ]] && file=NotoSansCJK-Bold.ttc
+    links=""
+    for region in JP SC KR TC; do links+="${links:+\0}$file,Noto Sans CJK $region"; done
+    wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d "$links" /f </dev/null >/dev/null 2>&1
+  done
+}
+
 case "$action" in
   start)
     start_xvfb
@@ -49,6 +65,7 @@ case "$action" in
     # wineserver -p exits 2 when the prefix's server already runs: a second start goes on.
     wineserver -p </dev/null >/dev/null 2>&1 || true
     wine cmd /c exit </dev/null >/dev/null 2>&1
+    link_cjk_fonts
     ;;
   stop)
     source "$here/wine-env.sh"
