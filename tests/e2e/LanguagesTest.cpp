@@ -15,11 +15,16 @@ namespace updater::test {
 namespace {
 
 // The languages Updater.exe ships; a language added there is added here.
-constexpr LANGID kLanguages[] = {kEnglishLanguage, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)};
+constexpr LANGID kLanguages[] = {kEnglishLanguage,
+                                 MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                                 MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN),
+                                 MAKELANGID(LANG_POLISH, SUBLANG_POLISH_POLAND),
+                                 MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA)};
 
 // Texts that a language may write as English does.
-constexpr unsigned kMayStayEnglish[] = {IDS_OK,      IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS, IDS_SIZE_KB,
-                                         IDS_SIZE_MB, IDS_SIZE_GB,       IDS_SIZE_TB};
+constexpr unsigned kMayStayEnglish[] = {IDS_OK,         IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS,
+                                         IDS_SIZE_BYTES, IDS_SIZE_KB,       IDS_SIZE_MB,
+                                         IDS_SIZE_GB,    IDS_SIZE_TB};
 
 ModuleHandle ShippedExecutable() {
   const std::wstring path = ThisExecutableFolder() + L"\\..\\Updater.exe";
@@ -84,6 +89,7 @@ TEST(LanguagesTest, WizardSpeaksTheConfiguredLanguageAndTheLogStaysEnglish) {
   } cases[] = {
       {L"de", L"Weiter"},
       {L"xx", nullptr},
+      {L"ru", L"Далее"},
   };
   const ModuleHandle updater = ShippedExecutable();
   for (const auto& c : cases) {
