@@ -15,7 +15,10 @@ namespace updater::test {
 namespace {
 
 // The languages Updater.exe ships; a language added there is added here.
-constexpr LANGID kLanguages[] = {kEnglishLanguage, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)};
+constexpr LANGID kLanguages[] = {kEnglishLanguage, MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                                 MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH),
+                                 MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN),
+                                 MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN)};
 
 // Texts that a language may write as English does.
 constexpr unsigned kMayStayEnglish[] = {IDS_OK,      IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS, IDS_SIZE_KB,
