@@ -17,14 +17,19 @@ namespace {
 // The languages Updater.exe ships; a language added there is added here.
 constexpr LANGID kLanguages[] = {kEnglishLanguage,
                                  MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                                 MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH),
+                                 MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN),
+                                 MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN),
                                  MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN),
                                  MAKELANGID(LANG_POLISH, SUBLANG_POLISH_POLAND),
                                  MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA)};
 
-// Texts that a language may write as English does.
-constexpr unsigned kMayStayEnglish[] = {IDS_OK,         IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS,
-                                         IDS_SIZE_BYTES, IDS_SIZE_KB,       IDS_SIZE_MB,
-                                         IDS_SIZE_GB,    IDS_SIZE_TB};
+// Texts that a language may write as English does: the units, and words it shares with English
+// ("Action" and "Messages" in French, "Error: %s" in Spanish, "Password:" in Italian).
+constexpr unsigned kMayStayEnglish[] = {IDS_OK,       IDS_COLUMN_UPDATE,  IDS_COLUMN_STATUS,
+                                        IDS_SIZE_KB,  IDS_SIZE_MB,        IDS_SIZE_GB,
+                                        IDS_SIZE_TB,  IDS_COLUMN_ACTION,  IDS_ERROR_FORMAT,
+                                        IDS_PASSWORD, IDS_MESSAGES_TITLE, IDS_SIZE_BYTES};
 
 ModuleHandle ShippedExecutable() {
   const std::wstring path = ThisExecutableFolder() + L"\\..\\Updater.exe";
