@@ -14,7 +14,6 @@
 #define IDC_OPTIONS_PROMPT                 1044
 #define IDC_OPTIONS_AUTOMATIC              1059
 #define IDC_OPTIONS_AUTOMATIC_KIND         1061
-#define IDC_OPTIONS_UPDATES                1075
 #define IDC_OPTIONS_MANAGED                1077
 
 // The credentials dialog.

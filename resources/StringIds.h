@@ -50,7 +50,6 @@
 #define IDS_UPDATE_INSTALL_FAILED          189
 #define IDS_DEPENDENT_UPDATE_NOT_INSTALLED 190
 #define IDS_INVALID_UPDATES_CONFIG_HEADER  191
-#define IDS_UPDATES_LABEL                  193
 #define IDS_CHECK_AND_AUTO_INSTALL         194
 #define IDS_POLICY_CRITICAL                195
 #define IDS_POLICY_ALL                     196

@@ -121,8 +121,7 @@ void UpdateOptionsDialog::Initialise(HWND window) {
                           {IDC_OPTIONS_DAYS, IDS_DAYS},
                           {IDC_OPTIONS_NO_CHECK, IDS_DO_NOT_CHECK_AUTOMATICALLY},
                           {IDC_OPTIONS_PROMPT, IDS_CHECK_AND_PROMPT},
-                          {IDC_OPTIONS_AUTOMATIC, IDS_CHECK_AND_AUTO_INSTALL},
-                          {IDC_OPTIONS_UPDATES, IDS_UPDATES_LABEL}});
+                          {IDC_OPTIONS_AUTOMATIC, IDS_CHECK_AND_AUTO_INSTALL}});
   const HWND kind = GetDlgItem(window, IDC_OPTIONS_AUTOMATIC_KIND);
   SendMessageW(kind, CB_INSERTSTRING, kAllIndex,
                reinterpret_cast<LPARAM>(LoadResourceString(IDS_POLICY_ALL).c_str()));

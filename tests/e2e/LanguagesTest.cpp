@@ -17,13 +17,22 @@ namespace {
 // The languages Updater.exe ships; a language added there is added here.
 constexpr LANGID kLanguages[] = {kEnglishLanguage,
                                  MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+                                 MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH),
+                                 MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN),
+                                 MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN),
+                                 MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN),
+                                 MAKELANGID(LANG_POLISH, SUBLANG_POLISH_POLAND),
+                                 MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA),
                                  MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
                                  MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
                                  MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)};
 
-// Texts that a language may write as English does.
-constexpr unsigned kMayStayEnglish[] = {IDS_OK,      IDS_COLUMN_UPDATE, IDS_COLUMN_STATUS, IDS_SIZE_KB,
-                                         IDS_SIZE_MB, IDS_SIZE_GB,       IDS_SIZE_TB};
+// Texts that a language may write as English does: the units, and words it shares with English
+// ("Action" and "Messages" in French, "Error: %s" in Spanish, "Password:" in Italian).
+constexpr unsigned kMayStayEnglish[] = {IDS_OK,       IDS_COLUMN_UPDATE,  IDS_COLUMN_STATUS,
+                                        IDS_SIZE_KB,  IDS_SIZE_MB,        IDS_SIZE_GB,
+                                        IDS_SIZE_TB,  IDS_COLUMN_ACTION,  IDS_ERROR_FORMAT,
+                                        IDS_PASSWORD, IDS_MESSAGES_TITLE, IDS_SIZE_BYTES};
 
 ModuleHandle ShippedExecutable() {
   const std::wstring path = ThisExecutableFolder() + L"\\..\\Updater.exe";
@@ -89,6 +98,7 @@ TEST(LanguagesTest, WizardSpeaksTheConfiguredLanguageAndTheLogStaysEnglish) {
       {L"de", L"Weiter"},
       {L"ja", L"次へ"},
       {L"xx", nullptr},
+      {L"ru", L"Далее"},
   };
   const ModuleHandle updater = ShippedExecutable();
   for (const auto& c : cases) {
