@@ -97,8 +97,8 @@ TEST(LanguagesTest, WizardSpeaksTheConfiguredLanguageAndTheLogStaysEnglish) {
   } cases[] = {
       {L"de", L"Weiter"},
       {L"ja", L"次へ"},
-      {L"xx", nullptr},
       {L"ru", L"Далее"},
+      {L"xx", nullptr},
   };
   const ModuleHandle updater = ShippedExecutable();
   for (const auto& c : cases) {
