@@ -63,7 +63,8 @@ std::wstring BuildToastXml(const std::wstring& format, const ServerMessage& mess
   values.push_back(EscapeXml(message.body));
   if (!message.uri.empty()) {
     values.push_back(launch);
-    values.push_back(EscapeXml(message.buttonText));
+    // Without a text of its own the button names the link, as the Messages window's link does.
+    values.push_back(EscapeXml(message.buttonText.empty() ? message.uri : message.buttonText));
   }
   return FillPlaceholders(format, values);
 }

@@ -42,16 +42,18 @@ TEST(MessageNotifierTest, EachToastTemplateParsesBackWithTheServerTextsAsText) {
   const ServerMessage message = {L"<Sale> & 'more' $(Stop-Computer)", L"Body \"2\" $env:PATH",
                                  L"1/1/2099", L"", L"https://example.com/?a=1&b='2'", L"Open"};
   const std::wstring launch = std::wstring(kUrlScheme) + L":/Link " + message.uri;
-  struct Case { bool link, image; const wchar_t* launch; const wchar_t* button; };
+  struct Case { bool link, image, named; const wchar_t* launch; const wchar_t* button; };
   const Case cases[] = {
-      {false, false, L"(none)", L"(none)"},
-      {false, true, L"(none)", L"(none)"},
-      {true, false, launch.c_str(), L"Open"},
-      {true, true, launch.c_str(), L"Open"},
+      {false, false, true, L"(none)", L"(none)"},
+      {false, true, true, L"(none)", L"(none)"},
+      {true, false, true, launch.c_str(), L"Open"},
+      {true, true, true, launch.c_str(), L"Open"},
+      {true, false, false, launch.c_str(), message.uri.c_str()},
   };
   for (const Case& c : cases) {
     ServerMessage shown = message;
     if (!c.link) shown.uri.clear();
+    if (!c.named) shown.buttonText.clear();
     const std::wstring image = c.image ? L"C:\\dl\\a&b.png" : L"";
     const std::wstring xml =
         BuildToastXml(LoadTextResource(ToastTemplateId(c.link, c.image)), shown, image);
