@@ -35,24 +35,16 @@ inline std::wstring Utf16Units(const std::uint8_t* data, std::size_t size) {
   return text;
 }
 
-// The FILETIME value of a UTC time by the C library's count, to hold the product's own to; 0 when
-// the library finds no such time and moves a field to make one (a 30th of February).
-inline std::uint64_t LibraryFileTime(const SYSTEMTIME& time) {
-  std::tm asked = {};
-  asked.tm_year = time.wYear - 1900;
-  asked.tm_mon = time.wMonth - 1;
-  asked.tm_mday = time.wDay;
-  asked.tm_hour = time.wHour;
-  asked.tm_min = time.wMinute;
-  asked.tm_sec = time.wSecond;
-  std::tm made = asked;
-  const std::int64_t seconds = timegm(&made);
-  if (made.tm_year != asked.tm_year || made.tm_mon != asked.tm_mon ||
-      made.tm_mday != asked.tm_mday || made.tm_hour != asked.tm_hour ||
-      made.tm_min != asked.tm_min || made.tm_sec != asked.tm_sec) {
-    return 0;
-  }
-  return (seconds + 11644473600) * 10000000ull + time.wMilliseconds * 10000ull;
+// Whether `time` is FILETIME value `value` as the C library counts: the product's own count held
+// to another.
+inline bool IsLibraryTime(const SYSTEMTIME& time, std::uint64_t value) {
+  const std::time_t seconds = static_cast<std::time_t>(value / 10000000) - 11644473600;
+  std::tm fields = {};
+  gmtime_r(&seconds, &fields);
+  return fields.tm_year + 1900 == time.wYear && fields.tm_mon + 1 == time.wMonth &&
+         fields.tm_mday == time.wDay && fields.tm_wday == time.wDayOfWeek &&
+         fields.tm_hour == time.wHour && fields.tm_min == time.wMinute &&
+         fields.tm_sec == time.wSecond && value / 10000 % 1000 == time.wMilliseconds;
 }
 
 }  // namespace updater::fuzz
