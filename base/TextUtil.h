@@ -5,6 +5,10 @@
 
 namespace updater {
 
+// Whether `c` is 0 to 9. The C runtime's iswdigit also takes the digits of other scripts and
+// superscripts (U+00B2), which do not count as c - '0'.
+inline bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
 // What the C runtime's isspace takes for white space.
 inline constexpr wchar_t kWhiteSpace[] = L" \t\r\n\v\f";
 

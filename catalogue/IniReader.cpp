@@ -3,17 +3,12 @@
 #include <iterator>
 #include <utility>
 
+#include "base/CalendarTime.h"
 #include "base/ResultText.h"
 #include "base/TextUtil.h"
 #include "catalogue/UpdateFlags.h"
 
 namespace updater {
-
-namespace {
-
-bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
-}  // namespace
 
 std::int32_t ParseIniInteger(const std::wstring& text) {
   std::size_t position = text.find_first_not_of(L' ');
@@ -89,13 +84,7 @@ bool ParseIniDate(const std::wstring& text, SYSTEMTIME* date) {
 }
 
 bool ParseCalendarDate(const std::wstring& text, SYSTEMTIME* date) {
-  if (!ParseIniDate(text, date)) return false;
-  // Counted here: the system's conversion under Wine takes 29/2 of every year.
-  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const int year = date->wYear, month = date->wMonth, day = date->wDay;
-  if (year < 1601 || year > 30827 || month < 1 || month > 12 || day < 1) return false;
-  const bool leapYear = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day <= kMonthDays[month - 1] + (month == 2 && leapYear ? 1 : 0);
+  return ParseIniDate(text, date) && IsCalendarDay(date->wYear, date->wMonth, date->wDay);
 }
 
 std::wstring FormatIniDate(const SYSTEMTIME& date) {

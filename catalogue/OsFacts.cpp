@@ -6,6 +6,7 @@
 
 #include "base/AnsiText.h"
 #include "base/OsVersion.h"
+#include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
@@ -14,8 +15,6 @@ namespace {
 constexpr wchar_t kCurrentVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 // Windows 11 kept major version 10; only its build and branch tell it apart.
 constexpr int kLastWindows10Build = 21999;
-
-bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 // Leading digits of the text as a number; none gives 0. Digits that would overflow are dropped.
 int LeadingNumber(const std::wstring& text) {

@@ -1,12 +1,12 @@
 #include "catalogue/VersionNumber.h"
 
+#include "base/TextUtil.h"
+
 namespace updater {
 namespace {
 
 constexpr std::int32_t kLargestBeforeLastDigit = 214748364;  // 0x7FFFFFFF / 10
 constexpr std::int32_t kLargestLastDigit = 7;                // 0x7FFFFFFF % 10
-
-bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "catalogue/IniReader.h"
 #include "catalogue/ServerConfig.h"
 #include "config/ClientConfig.h"
+#include "config/NextUpdateCheck.h"
 #include "publisher/ClientConfigCheck.h"
 #include "publisher/FeedText.h"
 #include "publisher/KeyFile.h"
@@ -223,7 +224,7 @@ int Sign(const std::vector<std::wstring>& arguments, std::wstring* out, std::wst
   }
   std::string body = WithoutFeedTrailer(bytes);
   if (!body.empty() && body.back() != '\n') body += "\r\n";
-  const SYSTEMTIME expires = FeedExpiryAfterDays(static_cast<int>(days));
+  const SYSTEMTIME expires = FeedExpiryAfterDays(CurrentFileTime(), static_cast<int>(days));
   const std::string signedPart = body + FeedTrailerHead(static_cast<DWORD>(serial), expires);
   std::wstring signature;
   if (const ResultCode signedResult =

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/CalendarTime.h"
+
 namespace updater {
 namespace {
 
@@ -49,10 +51,7 @@ bool ParseExpiry(const std::string& text, ULONGLONG* ticks) {
       !number(17, 2, &time.wSecond)) {
     return false;
   }
-  FILETIME file = {};
-  if (!SystemTimeToFileTime(&time, &file)) return false;
-  *ticks = (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
-  return true;
+  return SystemTimeValue(time, ticks);
 }
 
 }  // namespace
@@ -96,14 +95,9 @@ ResultCode CheckFeedFreshness(const FeedTrailer& trailer, ULONGLONG now, bool ha
   return kSuccess;
 }
 
-SYSTEMTIME FeedExpiryAfterDays(int days) {
-  FILETIME now = {};
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER ticks = {{now.dwLowDateTime, now.dwHighDateTime}};
-  ticks.QuadPart += static_cast<LONGLONG>(days) * 24 * 3600 * 10000000ll;
-  const FILETIME expiry = {ticks.LowPart, ticks.HighPart};
+SYSTEMTIME FeedExpiryAfterDays(ULONGLONG now, int days) {
   SYSTEMTIME expires = {};
-  FileTimeToSystemTime(&expiry, &expires);
+  SystemTimeOf(now + static_cast<std::int64_t>(days) * 24 * 3600 * 10000000ll, &expires);
   return expires;
 }
 

@@ -32,8 +32,8 @@ ResultCode ParseFeedTrailer(const std::string& bytes, FeedTrailer* trailer);
 ResultCode CheckFeedFreshness(const FeedTrailer& trailer, ULONGLONG now, bool hasAccepted,
                               DWORD acceptedSerial);
 
-// The time `days` days from now (before now for a negative count), in UTC.
-SYSTEMTIME FeedExpiryAfterDays(int days);
+// The time `days` days after the FILETIME value `now` (before it for a negative count), in UTC.
+SYSTEMTIME FeedExpiryAfterDays(ULONGLONG now, int days);
 
 // The serial and expiry lines, each with its line break, that the signature line follows.
 std::string FeedTrailerHead(DWORD serial, const SYSTEMTIME& expires);

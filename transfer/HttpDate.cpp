@@ -1,10 +1,9 @@
 #include "transfer/HttpDate.h"
 
 #include <cwchar>
-#include <cwctype>
 
-#include "base/ResultText.h"
-#include "config/NextUpdateCheck.h"
+#include "base/CalendarTime.h"
+#include "base/TextUtil.h"
 
 namespace updater {
 namespace {
@@ -31,7 +30,7 @@ class DateReader {
     if (text_.size() - at_ < digits) return false;
     WORD number = 0;
     for (size_t i = at_; i < at_ + digits; ++i) {
-      if (!iswdigit(text_[i])) return false;
+      if (!IsAsciiDigit(text_[i])) return false;
       number = static_cast<WORD>(number * 10 + (text_[i] - L'0'));
     }
     at_ += digits;
@@ -89,8 +88,7 @@ bool ReadAsctimeDate(const std::wstring& text, SYSTEMTIME* time) {
 // A two-digit year is the latest year with those digits at most 50 years after `now`.
 WORD FullYear(WORD twoDigits, std::uint64_t now) {
   SYSTEMTIME today = {};
-  const FILETIME nowTime = ToFileTime(now);
-  if (!FileTimeToSystemTime(&nowTime, &today)) return static_cast<WORD>(1900 + twoDigits);
+  if (!SystemTimeOf(now, &today)) return static_cast<WORD>(1900 + twoDigits);
   int year = today.wYear - today.wYear % 100 + twoDigits + 100;
   while (year > today.wYear + 50) year -= 100;
   return static_cast<WORD>(year);
@@ -100,16 +98,18 @@ WORD FullYear(WORD twoDigits, std::uint64_t now) {
 
 std::wstring FormatHttpDate(const SYSTEMTIME& time) {
   SYSTEMTIME normalized = time;
-  FILETIME fileTime;
+  std::uint64_t value = 0;
   // The stored time may lack its day of the week; a round trip through FILETIME supplies it.
-  if (SystemTimeToFileTime(&time, &fileTime)) FileTimeToSystemTime(&fileTime, &normalized);
+  if (SystemTimeValue(time, &value)) SystemTimeOf(value, &normalized);
   const unsigned month = normalized.wMonth >= 1 && normalized.wMonth <= 12 ? normalized.wMonth : 1;
-  return FormatText(L"%.3s, %.2u %s %.4u %.2u:%.2u:%.2u GMT", kDays[normalized.wDayOfWeek % 7],
-                    static_cast<unsigned>(normalized.wDay), kMonths[month - 1],
-                    static_cast<unsigned>(normalized.wYear),
-                    static_cast<unsigned>(normalized.wHour),
-                    static_cast<unsigned>(normalized.wMinute),
-                    static_cast<unsigned>(normalized.wSecond));
+  // Not FormatText: its printf is Windows' alone, and the date parser beside this builds anywhere.
+  wchar_t text[64];
+  std::swprintf(text, 64, L"%.3ls, %.2u %ls %.4u %.2u:%.2u:%.2u GMT",
+                kDays[normalized.wDayOfWeek % 7], static_cast<unsigned>(normalized.wDay),
+                kMonths[month - 1], static_cast<unsigned>(normalized.wYear),
+                static_cast<unsigned>(normalized.wHour), static_cast<unsigned>(normalized.wMinute),
+                static_cast<unsigned>(normalized.wSecond));
+  return text;
 }
 
 bool ParseHttpDate(const std::wstring& text, std::uint64_t now, std::uint64_t* time) {
@@ -120,10 +120,7 @@ bool ParseHttpDate(const std::wstring& text, std::uint64_t now, std::uint64_t* t
     return false;
   }
   // The conversion refuses what no calendar holds: a 31st of April, an hour 24.
-  FILETIME converted;
-  if (!SystemTimeToFileTime(&date, &converted)) return false;
-  *time = FileTimeValue(converted);
-  return true;
+  return SystemTimeValue(date, time);
 }
 
 }  // namespace updater

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "base/TextUtil.h"
 #include "transfer/HttpDate.h"
 
 namespace updater {
@@ -14,7 +15,7 @@ bool ParseDword(const std::wstring& text, size_t begin, size_t end, DWORD* value
   if (begin >= end || end > text.size()) return false;
   unsigned long long number = 0;
   for (size_t i = begin; i < end; ++i) {
-    if (!iswdigit(text[i])) return false;
+    if (!IsAsciiDigit(text[i])) return false;
     number = number * 10 + static_cast<unsigned>(text[i] - L'0');
     if (number > 0xFFFFFFFFull) return false;
   }

@@ -1,7 +1,6 @@
 #include "transfer/RetryAfter.h"
 
-#include <cwctype>
-
+#include "base/TextUtil.h"
 #include "transfer/HttpDate.h"
 
 namespace updater {
@@ -16,7 +15,7 @@ bool ParseDelaySeconds(const std::wstring& text, std::uint64_t* delay) {
   constexpr std::uint64_t kMaxSeconds = kMaxServerWait / kFileTimeUnitsPerSecond;
   std::uint64_t seconds = 0;
   for (const wchar_t c : text) {
-    if (!iswdigit(c)) return false;
+    if (!IsAsciiDigit(c)) return false;
     seconds = seconds * 10 + static_cast<unsigned>(c - L'0');
     if (seconds > kMaxSeconds) seconds = kMaxSeconds;
   }

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <sstream>
 
+#include "config/NextUpdateCheck.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
 
@@ -95,7 +96,8 @@ DWORD RunPublisher(const std::wstring& arguments, std::string* output, std::stri
 
 std::string SignedFeed(const std::string& body, DWORD serial, int expiresInDays,
                        const std::wstring& privateKey) {
-  const std::string signedPart = body + FeedTrailerHead(serial, FeedExpiryAfterDays(expiresInDays));
+  const std::string signedPart =
+      body + FeedTrailerHead(serial, FeedExpiryAfterDays(CurrentFileTime(), expiresInDays));
   std::wstring signature;
   EXPECT_EQ(kSuccess, SignFeedBytes(privateKey, signedPart, &signature));
   return signedPart + ";signature=" + Narrow(signature) + "\r\n";

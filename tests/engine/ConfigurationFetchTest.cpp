@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "catalogue/ServerConfig.h"
+#include "config/NextUpdateCheck.h"
 #include "transfer/FeedKey.h"
 #include "transfer/FeedTrailer.h"
 
@@ -32,7 +33,7 @@ TEST(ConfigurationFetchTest, TheVerifiedBytesAreTheParsedBytes) {
   const std::string section = "[Signed]\r\nName=Signed\r\nURL=http://127.0.0.1/s.exe\r\nSize=1\r\n"
                               "FilePath=C:\\s.exe\r\n";
   const std::string signedPart = ";qzu;\r\n[General]\r\nConfigFileVersion=1.0\r\n" + section +
-                                 FeedTrailerHead(1, FeedExpiryAfterDays(30));
+                                 FeedTrailerHead(1, FeedExpiryAfterDays(CurrentFileTime(), 30));
   ASSERT_EQ(kSuccess, SignFeedBytes(privateKey, signedPart, &signature));
   test::WriteBytes(path, signedPart + ";signature=" + test::Narrow(signature) + "\r\n");
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 // A wrong result stops the run as a crash does, so that libFuzzer keeps the input.
@@ -30,6 +33,18 @@ inline std::wstring Utf16Units(const std::uint8_t* data, std::size_t size) {
     }
   }
   return text;
+}
+
+// Whether `time` is FILETIME value `value` as the C library counts: the product's own count held
+// to another.
+inline bool IsLibraryTime(const SYSTEMTIME& time, std::uint64_t value) {
+  const std::time_t seconds = static_cast<std::time_t>(value / 10000000) - 11644473600;
+  std::tm fields = {};
+  gmtime_r(&seconds, &fields);
+  return fields.tm_year + 1900 == time.wYear && fields.tm_mon + 1 == time.wMonth &&
+         fields.tm_mday == time.wDay && fields.tm_wday == time.wDayOfWeek &&
+         fields.tm_hour == time.wHour && fields.tm_min == time.wMinute &&
+         fields.tm_sec == time.wSecond && value / 10000 % 1000 == time.wMilliseconds;
 }
 
 }  // namespace updater::fuzz

@@ -82,6 +82,7 @@ TEST(HttpOutcomeTest, ContentRangeGivesFirstLastAndSize) {
       {L"bytes 5-/10", false, 7, 7, 7},
       {L"bytes */1500", false, 7, 7, 7},
       {L"bytes 0-9/99999999999", false, 7, 7, 7},
+      {L"bytes 0-\u00B9/1500", false, 7, 7, 7},  // superscript one, a digit to the C runtime
       {L"items 0-9/10", false, 7, 7, 7},
       {L"", false, 7, 7, 7},
   };

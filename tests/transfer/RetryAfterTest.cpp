@@ -39,12 +39,14 @@ TEST(RetryAfterTest, ReadsSecondsAndDatesCappedAtADay) {
       {L"-5", -1},
       {L"1.5", -1},
       {L"3600 seconds", -1},
+      {L"\u00B2", -1},  // superscript two, a digit to the C runtime
       {L"soon", -1},
       {L"Sun, 06 Nov 1994 08:49:37 GMT junk", -1},
       {L"Sun, 06 Nov 1994 08:49:37", -1},
       {L"Sun, 31 Nov 1994 08:49:37 GMT", -1},
       {L"Sun, 06 Nov 1994 24:00:00 GMT", -1},
       {L"Sun, 6 Nov 1994 08:49:37 GMT", -1},
+      {L"Sun, 06 Nov 199\u00B2 08:49:37 GMT", -1},  // superscript two: not the year 2120
       {L"Sunday, 06 Nov 1994 08:49:37 GMT", -1},
   };
   for (const auto& [value, seconds] : cases) {
