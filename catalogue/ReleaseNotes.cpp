@@ -1,6 +1,5 @@
 #include "catalogue/ReleaseNotes.h"
 
-#include <cwctype>
 #include <utility>
 #include <vector>
 
@@ -181,7 +180,7 @@ std::size_t ListEntryText(const std::wstring& line) {
   if (!line.empty() && (line[0] == L'-' || line[0] == L'*' || line[0] == L'+')) {
     marker = 1;
   } else {
-    while (marker < line.size() && std::iswdigit(line[marker])) ++marker;
+    while (marker < line.size() && IsAsciiDigit(line[marker])) ++marker;
     if (marker == 0 || marker >= line.size() || (line[marker] != L'.' && line[marker] != L')')) {
       return 0;
     }

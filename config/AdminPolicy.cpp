@@ -1,9 +1,9 @@
 #include "config/AdminPolicy.h"
 
 #include <cstring>
-#include <cwctype>
 
 #include "base/ResultText.h"
+#include "base/TextUtil.h"
 #include "base/UniqueHandle.h"
 
 namespace updater {
@@ -19,7 +19,7 @@ constexpr DWORD kMaxPolicyTextChars = 64;
 
 // Two decimal digits at text[at], at most `max`.
 bool ParseTwoDigits(const std::wstring& text, size_t at, int max, int* value) {
-  if (at + 2 > text.size() || !iswdigit(text[at]) || !iswdigit(text[at + 1])) return false;
+  if (at + 2 > text.size() || !IsAsciiDigit(text[at]) || !IsAsciiDigit(text[at + 1])) return false;
   *value = (text[at] - L'0') * 10 + (text[at + 1] - L'0');
   return *value <= max;
 }

@@ -1,7 +1,8 @@
 #include "transfer/FtpReply.h"
 
 #include <cwchar>
-#include <cwctype>
+
+#include "base/TextUtil.h"
 
 namespace updater {
 
@@ -19,15 +20,15 @@ int ParseFtpReplyCode(const wchar_t* response) {
   response = SkipLineBreaks(response);
   int code = 0;
   int digits = 0;
-  for (; iswdigit(*response) && digits < 3; ++response, ++digits) code = code * 10 + (*response - L'0');
-  return digits == 3 && !iswdigit(*response) ? code : 0;
+  for (; IsAsciiDigit(*response) && digits < 3; ++response, ++digits) code = code * 10 + (*response - L'0');
+  return digits == 3 && !IsAsciiDigit(*response) ? code : 0;
 }
 
 bool ParseFtpSize(const wchar_t* response, DWORD* size) {
   if (ParseFtpReplyCode(response) != 213) return false;
   const wchar_t* number = SkipLineBreaks(response) + 3;
   while (*number == L' ') ++number;
-  if (!iswdigit(*number)) return false;
+  if (!IsAsciiDigit(*number)) return false;
   const unsigned long long value = wcstoull(number, nullptr, 10);
   if (value > 0xFFFFFFFFull) return false;
   *size = static_cast<DWORD>(value);

@@ -79,6 +79,7 @@ TEST(AdminPolicyTest, WindowsParseAndMayCrossMidnight) {
       {L"01:60-02:00", false, {}, {}}, {L"0100-0200", false, {}, {}},
       {L"01:00", false, {}, {}},       {L"01:00-02:00-03:00", false, {}, {}},
       {L"", false, {}, {}},            {L"ab:cd-ef:gh", false, {}, {}},
+      {L"0\u00B9:00-02:00", false, {}, {}},  // a superscript is no digit
   };
   for (const auto& c : cases) {
     UpdateWindowHours window;

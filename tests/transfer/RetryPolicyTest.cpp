@@ -42,6 +42,7 @@ TEST(RetryPolicyTest, FtpRepliesYieldCodesSizesAndTheRestAnswer) {
       {L"213 3145728", 213, true, 3145728},        {L"213  42\r\n", 213, true, 42},
       {L"213 ", 213, false, 0},                    {L"213 99999999999", 213, false, 0},
       {L"2130 x", 0, false, 0},                    {L"", 0, false, 0},
+      {L"21\u00B3 5", 0, false, 0},                {L"213 \u00B2", 213, false, 0},
   };
   for (const auto& [text, code, hasSize, size] : cases) {
     EXPECT_EQ(code, ParseFtpReplyCode(text)) << test::Narrow(text);
