@@ -1,7 +1,5 @@
 #include "transfer/FtpReply.h"
 
-#include <cwchar>
-
 #include "base/TextUtil.h"
 
 namespace updater {
@@ -20,7 +18,9 @@ int ParseFtpReplyCode(const wchar_t* response) {
   response = SkipLineBreaks(response);
   int code = 0;
   int digits = 0;
-  for (; IsAsciiDigit(*response) && digits < 3; ++response, ++digits) code = code * 10 + (*response - L'0');
+  for (; IsAsciiDigit(*response) && digits < 3; ++response, ++digits) {
+    code = code * 10 + (*response - L'0');
+  }
   return digits == 3 && !IsAsciiDigit(*response) ? code : 0;
 }
 
@@ -29,8 +29,12 @@ bool ParseFtpSize(const wchar_t* response, DWORD* size) {
   const wchar_t* number = SkipLineBreaks(response) + 3;
   while (*number == L' ') ++number;
   if (!IsAsciiDigit(*number)) return false;
-  const unsigned long long value = wcstoull(number, nullptr, 10);
-  if (value > 0xFFFFFFFFull) return false;
+  // Counted here, as the other numbers servers send: 0 to 9 only, whatever a C runtime takes.
+  unsigned long long value = 0;
+  for (; IsAsciiDigit(*number); ++number) {
+    value = value * 10 + static_cast<unsigned>(*number - L'0');
+    if (value > 0xFFFFFFFFull) return false;
+  }
   *size = static_cast<DWORD>(value);
   return true;
 }
